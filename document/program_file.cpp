@@ -1,0 +1,183 @@
+#include "document/program_file.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <fstream>
+
+#include "document/atomic_file.h"
+
+namespace mottler {
+
+namespace {
+
+constexpr std::array<std::uint8_t, 4> kMagic = {0x00, 'M', 'L', 'R'};
+constexpr int kWidthOffset = 148;
+constexpr int kHeightOffset = 152;
+
+void put16(std::uint8_t* p, int v) {
+  p[0] = static_cast<std::uint8_t>(v);
+  p[1] = static_cast<std::uint8_t>(v >> 8);
+}
+void put32(std::uint8_t* p, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+std::int16_t get16(const std::uint8_t* p) {
+  return static_cast<std::int16_t>(p[0] | (p[1] << 8));
+}
+std::uint32_t get32u(const std::uint8_t* p) {
+  return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 |
+         std::uint32_t{p[3]} << 24;
+}
+std::int32_t get32(const std::uint8_t* p) { return static_cast<std::int32_t>(get32u(p)); }
+
+void encodeEntry(const ProgramEntry& e, std::uint8_t* r) {
+  put32(r, e.code);
+  for (int k = 0; k < kParamCount; ++k) put32(r + 4 + 4 * k, static_cast<std::uint32_t>(e.param[k]));
+  put32(r + 32, static_cast<std::uint32_t>(e.method));
+  r[36] = e.disabled;
+  r[37] = e.fixedColors;
+  r[38] = e.reserved[0];
+  r[39] = e.reserved[1];
+  put32(r + 40, static_cast<std::uint32_t>(e.offsetX));
+  put32(r + 44, static_cast<std::uint32_t>(e.offsetY));
+}
+
+ProgramEntry decodeEntry(const std::uint8_t* r) {
+  ProgramEntry e;
+  e.code = get32u(r);
+  for (int k = 0; k < kParamCount; ++k) e.param[k] = get32(r + 4 + 4 * k);
+  e.method = get32(r + 32);
+  e.disabled = r[36];
+  e.fixedColors = r[37];
+  e.reserved = {r[38], r[39]};
+  e.offsetX = get32(r + 40);
+  e.offsetY = get32(r + 44);
+  return e;
+}
+
+// Reads up to size bytes; returns how many arrived.
+std::size_t readSome(std::istream& in, std::uint8_t* dst, std::size_t size) {
+  in.read(reinterpret_cast<char*>(dst), static_cast<std::streamsize>(size));
+  const auto got = static_cast<std::size_t>(in.gcount());
+  if (!in) in.clear(in.rdstate() & ~(std::ios::failbit | std::ios::eofbit));
+  return got;
+}
+
+int wrapInto(std::int32_t v, int size) {
+  const int r = static_cast<int>(v % size);
+  return r < 0 ? r + size : r;
+}
+
+}  // namespace
+
+const char* readStatusMessage(ReadStatus status) {
+  switch (status) {
+    case ReadStatus::CannotOpen:
+      return "Unable to open file";
+    case ReadStatus::NotSupported:
+      return "File format not supported";
+    case ReadStatus::Ok:
+      break;
+  }
+  return "";
+}
+
+std::vector<std::uint8_t> encodeProgram(const ProgramDocument& doc) {
+  const std::size_t count = doc.entries.size();
+  std::vector<std::uint8_t> bytes(kHeaderSize + kEntrySize * count, 0);
+  std::uint8_t* h = bytes.data();
+  put16(h, kHeaderSize);
+  std::copy(kMagic.begin(), kMagic.end(), h + 4);
+  h[8] = kFormatVersion;
+  put16(h + 10, static_cast<int>(count));
+  put16(h + 12, kEntrySize);
+  put16(h + 14, doc.seed);
+  const std::size_t remarkLength = std::min<std::size_t>(doc.remark.size(), kMaxRemarkLength);
+  std::memcpy(h + 16, doc.remark.data(), remarkLength);  // zero byte and padding follow
+  put32(h + kWidthOffset, static_cast<std::uint32_t>(doc.width));
+  put32(h + kHeightOffset, static_cast<std::uint32_t>(doc.height));
+  for (std::size_t i = 0; i < count; ++i)
+    encodeEntry(doc.entries[i], h + kHeaderSize + kEntrySize * i);
+  return bytes;
+}
+
+bool sanitizeEntry(ProgramEntry& entry, int width, int height) {
+  const auto index = catalogueIndexOfCode(entry.code);
+  if (!index) return false;
+  const CommandInfo info = commandInfoForSize(*index, width, height);
+  const CommandDecl& decl = kCommandTable[static_cast<std::size_t>(*index)];
+  for (int k = 0; k < kParamCount; ++k) {
+    if (!decl.params[static_cast<std::size_t>(k)].used()) continue;
+    // A size-adjusted maximum can fall below the minimum (tiny textures);
+    // the minimum wins, so divisors stay positive.
+    entry.param[k] = std::max(info.minValue[k], std::min(entry.param[k], info.maxValue[k]));
+  }
+  entry.offsetX = wrapInto(entry.offsetX, width);
+  entry.offsetY = wrapInto(entry.offsetY, height);
+  entry.disabled = entry.disabled ? 1 : 0;
+  entry.fixedColors = entry.fixedColors ? 1 : 0;
+  entry.reserved = {0, 0};
+  return true;
+}
+
+ReadStatus decodeProgram(std::istream& in, ProgramDocument& out) {
+  std::array<std::uint8_t, kHeaderSize> header{};
+  if (readSome(in, header.data(), 8) < 8 ||
+      !std::equal(kMagic.begin(), kMagic.end(), header.begin() + 4))
+    return ReadStatus::NotSupported;
+
+  const int headerSize = get16(header.data());
+  if (headerSize < 8) return ReadStatus::NotSupported;
+
+  // Lay the header over zeros with a default size of 256 x 256.
+  header.fill(0);
+  put32(header.data() + kWidthOffset, 256);
+  put32(header.data() + kHeightOffset, 256);
+  in.seekg(0);
+  readSome(in, header.data(), static_cast<std::size_t>(std::min(headerSize, kHeaderSize)));
+  if (headerSize > kHeaderSize) in.seekg(headerSize);
+
+  const int entryCount = get16(header.data() + 10);
+  const int entrySize = get16(header.data() + 12);
+  const int seed = get16(header.data() + 14);
+  const std::int32_t width = get32(header.data() + kWidthOffset);
+  const std::int32_t height = get32(header.data() + kHeightOffset);
+  if (entryCount > kMaxProgramLength || entrySize <= 0 || width < 1 || width > kMaxTextureSide ||
+      height < 1 || height > kMaxTextureSide)
+    return ReadStatus::NotSupported;
+
+  ProgramDocument doc;
+  doc.width = width;
+  doc.height = height;
+  doc.seed = std::max(seed, 0);
+  const auto* remark = reinterpret_cast<const char*>(header.data() + 16);
+  doc.remark.assign(remark, strnlen(remark, kMaxRemarkLength));
+
+  const std::size_t kept = static_cast<std::size_t>(std::min(entrySize, kEntrySize));
+  for (int i = 0; i < entryCount; ++i) {
+    std::array<std::uint8_t, kEntrySize> record{};
+    if (readSome(in, record.data(), kept) == 0) break;  // the file ends: no more records
+    if (entrySize > kEntrySize) in.seekg(entrySize - kEntrySize, std::ios::cur);
+    ProgramEntry entry = decodeEntry(record.data());
+    if (!sanitizeEntry(entry, width, height)) return ReadStatus::NotSupported;
+    doc.entries.push_back(entry);
+  }
+  out = std::move(doc);
+  return ReadStatus::Ok;
+}
+
+ReadStatus readProgramFile(const std::filesystem::path& path, ProgramDocument& out) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) return ReadStatus::CannotOpen;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return ReadStatus::CannotOpen;
+  return decodeProgram(in, out);
+}
+
+bool writeProgramFile(const std::filesystem::path& path, const ProgramDocument& doc,
+                      std::string* error) {
+  return writeFileAtomically(path, encodeProgram(doc), error);
+}
+
+}  // namespace mottler

@@ -1,0 +1,63 @@
+// Program files (".mlr"): a 156-byte little-endian header followed by the
+// committed entries as 48-byte records.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <istream>
+#include <string>
+#include <vector>
+
+#include "engine/engine_state.h"
+
+namespace mottler {
+
+inline constexpr int kHeaderSize = 156;
+inline constexpr int kEntrySize = 48;
+inline constexpr int kRemarkField = 132;
+inline constexpr int kMaxRemarkLength = 127;
+inline constexpr std::uint8_t kFormatVersion = 10;
+
+// What a program file carries.
+struct ProgramDocument {
+  std::int32_t width = 256;
+  std::int32_t height = 256;
+  int seed = 0;        // "Random Seed", 0..32767
+  std::string remark;  // single-byte characters, at most 127
+  std::vector<ProgramEntry> entries;
+
+  bool operator==(const ProgramDocument&) const = default;
+};
+
+enum class ReadStatus {
+  Ok,
+  CannotOpen,    // "Unable to open file"
+  NotSupported,  // "File format not supported"
+};
+
+// The system's message for a failed read.
+const char* readStatusMessage(ReadStatus status);
+inline constexpr const char* kSaveFailedMessage = "File could not be saved";
+
+// The exact bytes of a program file.
+std::vector<std::uint8_t> encodeProgram(const ProgramDocument& doc);
+
+// Reads a program: lays what it finds over a zeroed header (256 x 256 by
+// default) and zeroed records, skips the excess of longer records, refuses
+// what cannot be a program of this system, and brings the used parameters of
+// every entry into the catalogue range for the file's size.
+ReadStatus decodeProgram(std::istream& in, ProgramDocument& out);
+
+// Opens the file for reading only and decodes it.  out is changed only on success.
+ReadStatus readProgramFile(const std::filesystem::path& path, ProgramDocument& out);
+
+// Writes the file atomically; false when it could not be written completely.
+bool writeProgramFile(const std::filesystem::path& path, const ProgramDocument& doc,
+                      std::string* error = nullptr);
+
+// Brings an entry into what the engine can take for a texture size: used
+// parameter slots into their (size-adjusted) catalogue range, offsets into
+// the texture, flags to 0 or 1.  Returns false when the code names no command.
+bool sanitizeEntry(ProgramEntry& entry, int width, int height);
+
+}  // namespace mottler

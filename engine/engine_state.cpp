@@ -1,0 +1,62 @@
+#include "engine/engine_state.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace mottler {
+
+TextureEngine::TextureEngine() { setSize(kMaxTextureSide, kMaxTextureSide); }
+
+void TextureEngine::setSize(int w, int h) {
+  width = w;
+  height = h;
+  pixelCount = w * h;
+  stride = w * 4;
+  byteSize = w * h * 4;
+  // Two spare rows: "Unsharp Mask" keeps copies of the edge rows there.
+  const std::size_t pixels = static_cast<std::size_t>(w) * static_cast<std::size_t>(h + 2);
+  texture.reserve(pixels);
+  buffer.reserve(pixels);
+  workPlane.reserve(pixels);
+  if (fieldX.size() < pixels) {
+    fieldX.resize(pixels);
+    fieldY.resize(pixels);
+  }
+  buildShadeTable();
+  buildBlobProfile();
+}
+
+void TextureEngine::clear(TexturePlane& plane) {
+  std::memset(plane.data(), 0, static_cast<std::size_t>(pixelCount) * 4);
+}
+
+void TextureEngine::buildShadeTable() {
+  // k is 1/127 as a single-precision constant; everything else is double.
+  const double k = static_cast<double>(1.0f / 127.0f);
+  for (int s = 0; s < 256; ++s) {
+    for (int t = 0; t < 256; ++t) {
+      double v;
+      if (s <= 128)
+        v = (s * (1.0 / 128.0)) * t;
+      else
+        v = ((255 - s) * k) * (t - 128) + s;
+      shadeTable[static_cast<std::size_t>(s * 256 + t)] = static_cast<std::uint8_t>(static_cast<int>(v));
+    }
+  }
+}
+
+void TextureEngine::buildBlobProfile() {
+  // A bright round spot peaking at (128, 128): a wide gaussian plus a sharp
+  // exponential fall-off.
+  for (int k = 0; k < 256; ++k) {
+    for (int s = 0; s < 256; ++s) {
+      const double d = 2.0 * std::sqrt(static_cast<double>((128 - k) * (128 - k) + (s - 128) * (s - 128)));
+      double v = 0.075 * std::exp(-0.002 * d * d) + 0.925 * std::exp(-0.02 * d);
+      if (v > 1.0) v = 1.0;
+      blobProfile[static_cast<std::size_t>(k * 256 + s)] = static_cast<std::uint8_t>(static_cast<int>(255.0 * v));
+    }
+  }
+}
+
+}  // namespace mottler

@@ -1,0 +1,119 @@
+// The engine's data: program entries, the three pixel planes, the lookup
+// tables and the single random-number generator.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "engine/catalogue.h"
+
+namespace mottler {
+
+// One command instance of a program.  Program files store it byte for byte
+// (48 bytes, little-endian), so the field order and the reserved bytes are fixed.
+struct ProgramEntry {
+  CommandCode code = 0;  // 0 = empty slot; the executor dispatches on the low byte
+  std::array<std::int32_t, kParamCount> param{};
+  std::int32_t method = 0;  // BlendMethod; the blend reads its low byte
+  std::uint8_t disabled = 0;
+  std::uint8_t fixedColors = 0;
+  std::array<std::uint8_t, 2> reserved{};
+  std::int32_t offsetX = 0;
+  std::int32_t offsetY = 0;
+
+  bool operator==(const ProgramEntry&) const = default;
+};
+static_assert(sizeof(ProgramEntry) == 48, "a program entry is a 48-byte record");
+
+inline constexpr int kProgramSlots = 1024;          // the pending slot included
+inline constexpr int kMaxProgramLength = kProgramSlots - 1;
+inline constexpr int kMaxTextureSide = 256;          // largest size the application offers
+
+// A picture of the current texture size.  Pixels are 32-bit words 0x00RRGGBB
+// (byte 0 blue, byte 1 green, byte 2 red, byte 3 spare), rows packed at the
+// width, row 0 at the top.  Storage is sized by TextureEngine::setSize and
+// never during a run; it holds two spare rows below the picture.
+class TexturePlane {
+ public:
+  std::uint32_t* data() { return pixels_.data(); }
+  const std::uint32_t* data() const { return pixels_.data(); }
+  std::uint32_t* row(int y, int width) { return pixels_.data() + static_cast<std::size_t>(y) * width; }
+  const std::uint32_t* row(int y, int width) const {
+    return pixels_.data() + static_cast<std::size_t>(y) * width;
+  }
+  std::size_t capacity() const { return pixels_.size(); }
+  void reserve(std::size_t pixels) {
+    if (pixels_.size() < pixels) pixels_.resize(pixels, 0);
+  }
+
+ private:
+  std::vector<std::uint32_t> pixels_;
+};
+
+// The engine's linear congruential generator.
+struct RandomState {
+  std::int32_t state = 0;
+
+  void seed(std::int32_t value) { state = value; }
+  // Advances the state, then returns 0..32767.
+  int next() {
+    state = static_cast<std::int32_t>(static_cast<std::uint32_t>(state) * 214013u + 2531011u);
+    return static_cast<int>((static_cast<std::uint32_t>(state) >> 16) & 0x7FFFu);
+  }
+};
+
+inline constexpr std::uint8_t channel(std::uint32_t pixel, int c) {
+  return static_cast<std::uint8_t>(pixel >> (8 * c));
+}
+inline constexpr std::uint32_t rgb(std::uint32_t blue, std::uint32_t green, std::uint32_t red) {
+  return (red << 16) | (green << 8) | blue;
+}
+
+class TextureEngine {
+ public:
+  TextureEngine();
+
+  // Sets the texture size and the derived figures, sizes plane storage for it
+  // and rebuilds ShadeTable and BlobProfile.  Plane contents within the
+  // previous storage are kept.  Sizes are 1..kMaxTextureSide for the
+  // application; larger sizes work for headless rendering.
+  void setSize(int width, int height);
+
+  // Sets the bytes in use of a plane to 0.
+  void clear(TexturePlane& plane);
+
+  // Pixel (x, y) of a plane, no wrapping.
+  std::uint32_t& at(TexturePlane& plane, int x, int y) {
+    return plane.data()[static_cast<std::size_t>(y) * width + x];
+  }
+
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  std::int32_t pixelCount = 0;
+  std::int32_t stride = 0;
+  std::int32_t byteSize = 0;
+
+  TexturePlane texture;
+  TexturePlane buffer;
+  TexturePlane workPlane;
+
+  // ShadeTable[s * 256 + t]: layer value s applied over texture value t.
+  std::array<std::uint8_t, 256 * 256> shadeTable{};
+  // BlobProfile[k * 256 + s]: brightness of the "Blobs" spot, row k, column s.
+  std::array<std::uint8_t, 256 * 256> blobProfile{};
+
+  // Per-pixel scratch of commands that need more than the work plane
+  // ("Glass" keeps its two displacement fields here); sized by setSize.
+  std::vector<std::int8_t> fieldX;
+  std::vector<std::int8_t> fieldY;
+
+  RandomState random;
+  std::array<ProgramEntry, kProgramSlots> entries{};
+
+ private:
+  void buildShadeTable();
+  void buildBlobProfile();
+};
+
+}  // namespace mottler

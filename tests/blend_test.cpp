@@ -1,0 +1,76 @@
+#include <gtest/gtest.h>
+
+#include "engine/executor.h"
+
+using namespace mottler;
+
+namespace {
+
+// Blends a one-pixel-valued layer over a one-pixel-valued texture and
+// returns the resulting channel for each method.
+int blendOne(int method, int a, int b) {
+  TextureEngine e;
+  e.setSize(4, 4);
+  for (int i = 0; i < e.pixelCount; ++i) {
+    e.workPlane.data()[i] = rgb(a, a, a);
+    e.texture.data()[i] = rgb(b, b, b) | 0x7F000000u;
+  }
+  ProgramEntry entry;
+  entry.method = method;
+  blendLayer(e, e.workPlane, entry);
+  const std::uint32_t p = e.texture.data()[5];
+  EXPECT_EQ(p >> 24, 0x7Fu) << "byte 3 must be kept";
+  EXPECT_EQ(channel(p, 0), channel(p, 2));
+  return channel(p, 1);
+}
+
+}  // namespace
+
+TEST(BlendLayer, EachMethodFollowsItsRule) {
+  EXPECT_EQ(blendOne(Middle, 255, 0), 127);
+  EXPECT_EQ(blendOne(Add, 200, 100), 255);
+  EXPECT_EQ(blendOne(Add, 20, 100), 120);
+  EXPECT_EQ(blendOne(Subtract, 100, 150), 0);
+  EXPECT_EQ(blendOne(Subtract, 150, 100), 50);
+  EXPECT_EQ(blendOne(Xor, 0xF0, 0x3C), 0xCC);
+  EXPECT_EQ(blendOne(And, 0xF0, 0x3C), 0x30);
+  EXPECT_EQ(blendOne(Or, 0xF0, 0x3C), 0xFC);
+  EXPECT_EQ(blendOne(Multiply, 255, 255), 254);
+  EXPECT_EQ(blendOne(Shade, 128, 77), 77);
+  EXPECT_EQ(blendOne(Shade, 200, 255), 254);
+  EXPECT_EQ(blendOne(Lighten, 30, 40), 40);
+  EXPECT_EQ(blendOne(Darken, 30, 40), 30);
+  EXPECT_EQ(blendOne(10, 30, 40), 30);    // any other method: the layer replaces
+  EXPECT_EQ(blendOne(-1, 30, 40), 30);
+  EXPECT_EQ(blendOne(256 + Add, 20, 100), 120);  // only the low byte counts
+}
+
+TEST(BlendLayer, OffsetsShiftTheLayerWithWrapping) {
+  TextureEngine e;
+  e.setSize(256, 4);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 256; ++x) e.at(e.workPlane, x, y) = rgb(x, y, 0);
+  e.clear(e.texture);
+  ProgramEntry entry;
+  entry.method = Add;
+  entry.offsetX = 10;
+  entry.offsetY = 1;
+  blendLayer(e, e.workPlane, entry);
+  EXPECT_EQ(channel(e.at(e.texture, 250, 0), 0), 4);   // column 250 takes layer column 4
+  EXPECT_EQ(channel(e.at(e.texture, 0, 0), 0), 10);
+  EXPECT_EQ(channel(e.at(e.texture, 0, 3), 1), 0);     // row 3 takes layer row 0
+  EXPECT_EQ(channel(e.at(e.texture, 0, 2), 1), 3);
+
+  // Offsets outside the texture wrap instead of reading out of bounds.
+  e.clear(e.texture);
+  entry.offsetX = -246;  // same as 10
+  entry.offsetY = 9;     // same as 1
+  blendLayer(e, e.workPlane, entry);
+  EXPECT_EQ(channel(e.at(e.texture, 250, 0), 0), 4);
+  EXPECT_EQ(channel(e.at(e.texture, 0, 2), 1), 3);
+
+  e.clear(e.texture);
+  entry.offsetX = entry.offsetY = 0;
+  blendLayer(e, e.workPlane, entry);
+  EXPECT_EQ(e.at(e.texture, 17, 2), e.at(e.workPlane, 17, 2));
+}
