@@ -40,7 +40,7 @@ TEST(BlendLayer, EachMethodFollowsItsRule) {
   EXPECT_EQ(blendOne(Shade, 200, 255), 254);
   EXPECT_EQ(blendOne(Lighten, 30, 40), 40);
   EXPECT_EQ(blendOne(Darken, 30, 40), 30);
-  EXPECT_EQ(blendOne(10, 30, 40), 30);    // any other method: the layer replaces
+  EXPECT_EQ(blendOne(10, 30, 40), 30);  // any other method: the layer replaces
   EXPECT_EQ(blendOne(-1, 30, 40), 30);
   EXPECT_EQ(blendOne(256 + Add, 20, 100), 120);  // only the low byte counts
 }
@@ -56,9 +56,9 @@ TEST(BlendLayer, OffsetsShiftTheLayerWithWrapping) {
   entry.offsetX = 10;
   entry.offsetY = 1;
   blendLayer(e, e.workPlane, entry);
-  EXPECT_EQ(channel(e.at(e.texture, 250, 0), 0), 4);   // column 250 takes layer column 4
+  EXPECT_EQ(channel(e.at(e.texture, 250, 0), 0), 4);  // column 250 takes layer column 4
   EXPECT_EQ(channel(e.at(e.texture, 0, 0), 0), 10);
-  EXPECT_EQ(channel(e.at(e.texture, 0, 3), 1), 0);     // row 3 takes layer row 0
+  EXPECT_EQ(channel(e.at(e.texture, 0, 3), 1), 0);  // row 3 takes layer row 0
   EXPECT_EQ(channel(e.at(e.texture, 0, 2), 1), 3);
 
   // Offsets outside the texture wrap instead of reading out of bounds.

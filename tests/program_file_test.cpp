@@ -1,3 +1,5 @@
+#include "document/program_file.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -5,8 +7,6 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-
-#include "document/program_file.h"
 
 using namespace mottler;
 namespace fs = std::filesystem;
@@ -34,7 +34,8 @@ ProgramDocument sampleDocument() {
   worms.offsetX = 99;
   worms.offsetY = 59;
   doc.entries.push_back(worms);
-  doc.entries.push_back(makeEntry(kTwirl, {-45, 1, 2, 3, 4, 5, 6}));  // unused slots kept as they are
+  doc.entries.push_back(
+      makeEntry(kTwirl, {-45, 1, 2, 3, 4, 5, 6}));  // unused slots kept as they are
   return doc;
 }
 
@@ -48,7 +49,8 @@ void put16(std::vector<std::uint8_t>& b, std::size_t at, int v) {
   b[at + 1] = static_cast<std::uint8_t>(v >> 8);
 }
 void put32(std::vector<std::uint8_t>& b, std::size_t at, std::int32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(v) >> (8 * i));
+  for (int i = 0; i < 4; ++i)
+    b[at + i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(v) >> (8 * i));
 }
 
 struct TempDir {
@@ -75,7 +77,8 @@ TEST(ProgramFile, WritesTheExactLayout) {
   doc.entries.push_back(makeEntry(kBlobs, {30, 30, 10, 255, 255, 255, 0}));
   const auto bytes = encodeProgram(doc);
   ASSERT_EQ(bytes.size(), 156u + 48u);
-  const std::vector<std::uint8_t> head = {156, 0, 0, 0, 0, 'M', 'L', 'R', 10, 0, 1, 0, 48, 0, 0x2C, 0x01};
+  const std::vector<std::uint8_t> head = {156, 0, 0, 0, 0,  'M', 'L',  'R',
+                                          10,  0, 1, 0, 48, 0,   0x2C, 0x01};
   EXPECT_TRUE(std::equal(head.begin(), head.end(), bytes.begin()));
   EXPECT_EQ(bytes[16], 0x61);
   EXPECT_EQ(bytes[18], 0x63);
@@ -179,17 +182,17 @@ TEST(ProgramFile, RefusesWhatCannotBeAProgram) {
     change(b);
     return b;
   };
-  refuse(with([](auto& b) { put16(b, 0, 7); }));           // header too short to hold itself
+  refuse(with([](auto& b) { put16(b, 0, 7); }));  // header too short to hold itself
   refuse(with([](auto& b) { put16(b, 0, -1); }));
-  refuse(with([](auto& b) { put16(b, 12, 0); }));          // entrySize
+  refuse(with([](auto& b) { put16(b, 12, 0); }));  // entrySize
   refuse(with([](auto& b) { put16(b, 12, -48); }));
-  refuse(with([](auto& b) { put16(b, 10, 1024); }));       // more entries than the table holds
-  refuse(with([](auto& b) { put32(b, 148, 0); }));         // sizes
+  refuse(with([](auto& b) { put16(b, 10, 1024); }));  // more entries than the table holds
+  refuse(with([](auto& b) { put32(b, 148, 0); }));    // sizes
   refuse(with([](auto& b) { put32(b, 152, 257); }));
   refuse(with([](auto& b) { put32(b, 148, -5); }));
-  refuse(with([](auto& b) { b[156] = 33; }));              // unknown command
-  refuse(with([](auto& b) { b[156 + 48] = 0; }));          // empty code
-  refuse(with([](auto& b) { b[157] = 1; }));               // non-zero upper code bytes
+  refuse(with([](auto& b) { b[156] = 33; }));      // unknown command
+  refuse(with([](auto& b) { b[156 + 48] = 0; }));  // empty code
+  refuse(with([](auto& b) { b[157] = 1; }));       // non-zero upper code bytes
 }
 
 TEST(ProgramFile, BringsValuesIntoWhatTheEngineCanTake) {
