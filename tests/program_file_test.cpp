@@ -270,3 +270,53 @@ TEST(ProgramFile, AFailedWriteLeavesTheGoodFileAndNoLitter) {
   ASSERT_TRUE(writeProgramFile(file, other));
   EXPECT_EQ(fs::file_size(file), 156u);
 }
+
+// Random damage anywhere in a file is either refused or read into values the
+// engine can take.
+TEST(ProgramFile, DamagedFilesAreRefusedOrReadIntoRange) {
+  const auto good = encodeProgram(sampleDocument());
+  std::uint32_t seed = 12345;
+  auto rnd = [&seed](std::uint32_t n) {
+    seed = seed * 1664525u + 1013904223u;
+    return (seed >> 8) % n;
+  };
+  int read = 0, refused = 0;
+  for (int round = 0; round < 3000; ++round) {
+    auto bytes = good;
+    const int hits = 1 + static_cast<int>(rnd(6));
+    for (int i = 0; i < hits; ++i)
+      bytes[rnd(static_cast<std::uint32_t>(bytes.size()))] = static_cast<std::uint8_t>(rnd(256));
+    if (rnd(4) == 0) bytes.resize(rnd(static_cast<std::uint32_t>(bytes.size())));
+    ProgramDocument doc;
+    const ReadStatus status = decodeBytes(bytes, doc);
+    if (status != ReadStatus::Ok) {
+      ++refused;
+      continue;
+    }
+    ++read;
+    ASSERT_GE(doc.width, 1);
+    ASSERT_LE(doc.width, 256);
+    ASSERT_GE(doc.height, 1);
+    ASSERT_LE(doc.height, 256);
+    ASSERT_GE(doc.seed, 0);
+    ASSERT_LE(doc.entries.size(), 1023u);
+    for (const ProgramEntry& e : doc.entries) {
+      const auto index = catalogueIndexOfCode(e.code);
+      ASSERT_TRUE(index.has_value());
+      const CommandInfo info = commandInfoForSize(*index, doc.width, doc.height);
+      for (int k = 0; k < kParamCount; ++k) {
+        if (info.paramLabel[k] == "None") continue;
+        ASSERT_GE(e.param[k], info.minValue[k]);
+        ASSERT_LE(e.param[k], std::max(info.minValue[k], info.maxValue[k]));
+      }
+      ASSERT_GE(e.offsetX, 0);
+      ASSERT_LT(e.offsetX, doc.width);
+      ASSERT_GE(e.offsetY, 0);
+      ASSERT_LT(e.offsetY, doc.height);
+      ASSERT_LE(e.disabled, 1);
+      ASSERT_LE(e.fixedColors, 1);
+    }
+  }
+  EXPECT_GT(read, 100);
+  EXPECT_GT(refused, 100);
+}
