@@ -1,6 +1,6 @@
 // The example programs: each text source matches its program file byte for
 // byte, each renders to a picture that is not a single flat colour, and each
-// picture is the one recorded in examples/renders.txt, so that work on the
+// picture is the one recorded in examples/renders.list, so that work on the
 // engine's speed cannot change a bit unnoticed.  After a deliberate change,
 // run the tests with MOTTLER_RECORD_RENDERS=1 to record the new pictures.
 #include <gtest/gtest.h>
@@ -47,7 +47,7 @@ std::string slurp(const fs::path& p) {
 TEST(Examples, EachSourceMatchesItsProgramFileAndRendersAPicture) {
   int count = 0;
   static TextureEngine engine;
-  const fs::path recordFile = fs::path(MOTTLER_EXAMPLES) / "renders.txt";
+  const fs::path recordFile = fs::path(MOTTLER_EXAMPLES) / "renders.list";
   const bool record = std::getenv("MOTTLER_RECORD_RENDERS") != nullptr;
   std::map<std::string, std::string> recorded = recordedRenders(recordFile);
   for (const auto& item : fs::directory_iterator(MOTTLER_EXAMPLES)) {
