@@ -18,8 +18,10 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-// v modulo m into 0..m-1, negative v included (m >= 1).
+// v modulo m into 0..m-1, negative v included (m >= 1).  Values already
+// inside skip the division.
 inline int wrap(std::int64_t v, int m) {
+  if (v >= 0 && v < m) return static_cast<int>(v);
   std::int64_t r = v % m;
   if (r < 0) r += m;
   return static_cast<int>(r);
@@ -35,8 +37,8 @@ void copyTextureToWork(TextureEngine& e) {
 // the radius the source is the pixel's offset turned by
 //   theta = ((-Angle) * (2*pi / 120)) * q,  q = ((R - d) / R) * ((R - d) / R),
 // truncated before the centre is added, then wrapped.  Outside the radius
-// theta is 0 and the pixel stays.  theta depends only on |dx| and |dy|, so it
-// is computed once for the up to four pixels (+-dx, +-dy).
+// theta is 0 and the pixel stays.  theta depends only on dx^2 + dy^2, so it
+// is computed once for the up to eight pixels (+-dx, +-dy), (+-dy, +-dx).
 void twirl(TextureEngine& e, const ProgramEntry& entry) {
   if (entry.disabled) return;
   const int w = e.width;
@@ -53,8 +55,30 @@ void twirl(TextureEngine& e, const ProgramEntry& entry) {
   const std::uint32_t* src = e.workPlane.data();
   std::uint32_t* dst = e.texture.data();
 
+  // Writes the up to four pixels at offsets (+-adx, +-ady) turned by the
+  // angle whose cosine and sine are c and s.
+  auto turn = [&](int adx, int ady, double c, double s) {
+    for (int sgy = 0; sgy < 2; ++sgy) {
+      if (sgy == 1 && ady == 0) break;
+      const int dy = sgy ? -ady : ady;
+      const int y = cy + dy;
+      if (y < 0 || y >= h) continue;
+      for (int sgx = 0; sgx < 2; ++sgx) {
+        if (sgx == 1 && adx == 0) break;
+        const int dx = sgx ? -adx : adx;
+        const int x = cx + dx;
+        if (x < 0 || x >= w) continue;
+        const double rx = static_cast<double>(dx) * c - static_cast<double>(dy) * s;
+        const double ry = static_cast<double>(dx) * s + static_cast<double>(dy) * c;
+        const int sx = wrap(cx + static_cast<int>(rx), w);
+        const int sy = wrap(cy + static_cast<int>(ry), h);
+        dst[static_cast<std::size_t>(y) * w + x] = src[static_cast<std::size_t>(sy) * w + sx];
+      }
+    }
+  };
+  // theta depends on d only, the same for (adx, ady) and (ady, adx).
   for (int ady = 0; ady <= r; ++ady) {
-    for (int adx = 0; adx <= r; ++adx) {
+    for (int adx = ady; adx <= r; ++adx) {
       const double d = std::sqrt(static_cast<double>(adx * adx + ady * ady));
       if (d > radius) break;  // d grows with adx
       const double f = (radius - d) / radius;
@@ -62,23 +86,8 @@ void twirl(TextureEngine& e, const ProgramEntry& entry) {
       const double theta = k * q;
       const double c = std::cos(theta);
       const double s = std::sin(theta);
-      for (int sgy = 0; sgy < 2; ++sgy) {
-        if (sgy == 1 && ady == 0) break;
-        const int dy = sgy ? -ady : ady;
-        const int y = cy + dy;
-        if (y < 0 || y >= h) continue;
-        for (int sgx = 0; sgx < 2; ++sgx) {
-          if (sgx == 1 && adx == 0) break;
-          const int dx = sgx ? -adx : adx;
-          const int x = cx + dx;
-          if (x < 0 || x >= w) continue;
-          const double rx = static_cast<double>(dx) * c - static_cast<double>(dy) * s;
-          const double ry = static_cast<double>(dx) * s + static_cast<double>(dy) * c;
-          const int sx = wrap(cx + static_cast<int>(rx), w);
-          const int sy = wrap(cy + static_cast<int>(ry), h);
-          dst[static_cast<std::size_t>(y) * w + x] = src[static_cast<std::size_t>(sy) * w + sx];
-        }
-      }
+      turn(adx, ady, c, s);
+      if (adx != ady) turn(ady, adx, c, s);
     }
   }
 }
@@ -168,8 +177,8 @@ void distortionByBuffer(TextureEngine& e, const ProgramEntry& entry) {
     for (int x = 0; x < w; ++x) {
       const std::uint32_t p = buf[static_cast<std::size_t>(y) * w + x];
       const int l = (channel(p, 2) + channel(p, 1) + channel(p, 0)) / 3;
-      const int sy = (yTable[l] + y) % h;
-      const int sx = (xTable[l] + x) % w;
+      const int sy = wrap(yTable[l] + y, h);
+      const int sx = wrap(xTable[l] + x, w);
       dst[static_cast<std::size_t>(y) * w + x] = src[static_cast<std::size_t>(sy) * w + sx];
     }
   }
@@ -259,34 +268,44 @@ void glass(TextureEngine& e, const ProgramEntry& entry) {
     fy[i] = static_cast<std::int8_t>(half - r2 % distortion);
   }
 
-  // Each field only reads itself, so smoothing the X field over the whole
-  // plane and then the Y field gives the same values as alternating per
-  // pixel.  Once a pass changes nothing, further passes cannot either; the
-  // cap only bounds values far outside the catalogue range.
+  // Smoothing, in place, row by row, each pixel left to right: the X field
+  // value, then the Y field value.  The new value of the left neighbour is
+  // carried in a register; column 0 takes its left neighbour from column
+  // W - 1 (still old), column W - 1 its right one from column 0 (already
+  // new); row 0 sees row H - 1 still old above, row H - 1 sees row 0 new
+  // below.  Every read of a pixel's own old value comes before its write, so
+  // widths and heights of 1 and 2 need no special case.  Once a pass changes
+  // nothing, further passes cannot either; the cap only bounds values far
+  // outside the catalogue range.
   constexpr int kMaxPasses = 1024;
   const int passes = std::min(std::max(entry.param[1], 0), kMaxPasses);
-  auto smooth = [w, h](std::int8_t* f) {
-    bool changed = false;
+  for (int pass = 0; pass < passes; ++pass) {
+    int changed = 0;
     for (int y = 0; y < h; ++y) {
-      std::int8_t* row = f + static_cast<std::size_t>(y) * w;
-      const std::int8_t* above = f + static_cast<std::size_t>(y == 0 ? h - 1 : y - 1) * w;
-      const std::int8_t* below = f + static_cast<std::size_t>(y == h - 1 ? 0 : y + 1) * w;
+      const std::size_t rowStart = static_cast<std::size_t>(y) * w;
+      const std::size_t aboveStart = static_cast<std::size_t>(y == 0 ? h - 1 : y - 1) * w;
+      const std::size_t belowStart = static_cast<std::size_t>(y == h - 1 ? 0 : y + 1) * w;
+      std::int8_t* rowX = fx + rowStart;
+      std::int8_t* rowY = fy + rowStart;
+      const std::int8_t* aboveX = fx + aboveStart;
+      const std::int8_t* aboveY = fy + aboveStart;
+      const std::int8_t* belowX = fx + belowStart;
+      const std::int8_t* belowY = fy + belowStart;
+      int leftX = rowX[w - 1];
+      int leftY = rowY[w - 1];
       for (int x = 0; x < w; ++x) {
-        const int left = x == 0 ? w - 1 : x - 1;
         const int right = x == w - 1 ? 0 : x + 1;
-        const int sum = below[x] + above[x] + row[right] + row[left];
-        const std::int8_t v = static_cast<std::int8_t>(sum / 4);
-        changed |= v != row[x];
-        row[x] = v;
+        const int vx = (belowX[x] + aboveX[x] + rowX[right] + leftX) / 4;
+        changed |= vx ^ rowX[x];
+        rowX[x] = static_cast<std::int8_t>(vx);
+        leftX = vx;
+        const int vy = (belowY[x] + aboveY[x] + rowY[right] + leftY) / 4;
+        changed |= vy ^ rowY[x];
+        rowY[x] = static_cast<std::int8_t>(vy);
+        leftY = vy;
       }
     }
-    return changed;
-  };
-  bool xActive = true;
-  bool yActive = true;
-  for (int pass = 0; pass < passes && (xActive || yActive); ++pass) {
-    if (xActive) xActive = smooth(fx);
-    if (yActive) yActive = smooth(fy);
+    if (!changed) break;
   }
 
   const std::uint32_t* src = e.workPlane.data();
