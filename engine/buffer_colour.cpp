@@ -5,6 +5,7 @@
 // None of them draws random numbers, and a disabled entry does nothing.  The
 // colour adjustments change bytes 0..2 of every texture pixel and keep byte 3,
 // except "Inversion", which complements the whole pixel word.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -112,9 +113,17 @@ void hsv(TextureEngine& e, const ProgramEntry& entry) {
   if (entry.disabled) return;
   const double hueScale = entry.param[0];
   const double saturationScale = entry.param[1];
-  const double valueScale = entry.param[2];
-  std::uint32_t* tex = e.texture.data();
+  // V' = mx x Value x 0.01 for every possible mx.
+  double scaledValue[256];
+  for (int mx = 0; mx < 256; ++mx) scaledValue[mx] = mx * static_cast<double>(entry.param[2]) * 0.01;
 
+  // Which of V', p, q, t each channel takes in the six sectors:
+  // (V', t, p), (q, V', p), (p, V', t), (p, q, V'), (t, p, V'), (V', p, q).
+  enum { kV, kP, kQ, kT };
+  static constexpr std::uint8_t kPick[6][3] = {{kV, kT, kP}, {kQ, kV, kP}, {kP, kV, kT},
+                                               {kP, kQ, kV}, {kT, kP, kV}, {kV, kP, kQ}};
+
+  std::uint32_t* tex = e.texture.data();
   // Neighbouring pixels often share a colour: remember the last conversion.
   bool haveLast = false;
   std::uint32_t lastIn = 0, lastOut = 0;
@@ -126,28 +135,25 @@ void hsv(TextureEngine& e, const ProgramEntry& entry) {
       tex[i] = (pixel & kSpareMask) | lastOut;
       continue;
     }
-    const double c0 = channel(pixel, 0);
-    const double c1 = channel(pixel, 1);
-    const double c2 = channel(pixel, 2);
-
-    double mx = c0, mn = c0;
-    if (c1 > mx) mx = c1;
-    if (c2 > mx) mx = c2;
-    if (c1 < mn) mn = c1;
-    if (c2 < mn) mn = c2;
+    const int c0 = channel(pixel, 0);
+    const int c1 = channel(pixel, 1);
+    const int c2 = channel(pixel, 2);
+    const int mx = std::max(c0, std::max(c1, c2));
+    const int mn = std::min(c0, std::min(c1, c2));
     const double delta = mx - mn;
-    const double s = mx == 0.0 ? 0.0 : delta / mx;
+    const double s = mx == 0 ? 0.0 : delta / mx;
 
-    double h = 0.0;  // undefined for grey; unused there
+    double h = 0.0;  // undefined for grey, where it does not matter
     if (s != 0.0) {
-      if (c0 == mx)
-        h = (c1 - c2) / delta;
-      else if (c1 == mx)
-        h = 2 + (c2 - c0) / delta;
-      else
-        h = 4 + (c0 - c1) / delta;
+      // H = (c1 - c2) / delta, 2 + (c2 - c0) / delta or 4 + (c0 - c1) / delta
+      // by the largest channel (0 + x is x exactly, x never being -0).
+      const int num = c0 == mx ? c1 - c2 : (c1 == mx ? c2 - c0 : c0 - c1);
+      const double base = c0 == mx ? 0.0 : (c1 == mx ? 2.0 : 4.0);
+      h = base + num / delta;
       h = h * 60;
-      while (h < 0) h += 360;
+      // h >= -60 and h < 300 here, so one step of "while h < 0 add 360"
+      // is all it takes (written as a select: the sign is unpredictable).
+      h = h < 0 ? h + 360 : h;
       while (h >= 360) h -= 360;
     }
 
@@ -156,32 +162,26 @@ void hsv(TextureEngine& e, const ProgramEntry& entry) {
     // far outside the catalogue ranges are first brought near by fmod so the
     // loops stay short.
     if (hs >= 720.0 || hs <= -720.0) hs = std::fmod(hs, 360.0);
+    hs = hs >= 360 ? hs - 360 : hs;  // within the catalogue range hs < 720
     while (hs >= 360) hs -= 360;
     while (hs < 0) hs += 360;
     double ss = s * saturationScale * 0.01;
     if (ss > 1) ss = 1;
-    const double vs = mx * valueScale * 0.01;
+    const double vs = scaledValue[mx];
 
-    double r0, r1, r2;
-    if (ss == 0.0) {
-      r0 = r1 = r2 = vs;
-    } else {
-      const double hh = hs / 60;
-      const double fi = std::floor(hh);
-      const double f = hh - fi;
-      const double p = vs * (1 - ss);
-      const double q = vs * (1 - ss * f);
-      const double t = vs * (1 - ss * (1 - f));
-      switch (static_cast<int>(fi)) {
-        case 0: r0 = vs; r1 = t; r2 = p; break;
-        case 1: r0 = q; r1 = vs; r2 = p; break;
-        case 2: r0 = p; r1 = vs; r2 = t; break;
-        case 3: r0 = p; r1 = q; r2 = vs; break;
-        case 4: r0 = t; r1 = p; r2 = vs; break;
-        default: r0 = vs; r1 = p; r2 = q; break;  // 5
-      }
-    }
-    const std::uint32_t colourOut = rgb(limitTruncate(r0), limitTruncate(r1), limitTruncate(r2));
+    // With S' = 0 (grey pixels, or Saturation 0) p, q and t all equal V'
+    // exactly, which is the grey case: every channel V'.
+    const double hh = hs / 60;
+    // hh >= 0, so floor(hh) is its truncation.
+    const int sectorOfHue = static_cast<int>(hh);
+    const double f = hh - sectorOfHue;
+    const double value[4] = {vs, vs * (1 - ss), vs * (1 - ss * f), vs * (1 - ss * (1 - f))};
+    int sector = sectorOfHue;
+    if (sector > 5) sector = 5;  // not reached: hs < 360
+    if (sector < 0) sector = 0;
+    const std::uint8_t* pick = kPick[sector];
+    const std::uint32_t colourOut =
+        rgb(limitTruncate(value[pick[0]]), limitTruncate(value[pick[1]]), limitTruncate(value[pick[2]]));
     tex[i] = (pixel & kSpareMask) | colourOut;
     haveLast = true;
     lastIn = colourIn;

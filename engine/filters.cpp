@@ -81,25 +81,44 @@ void crossPass(TextureEngine& e, Pick pick) {
   }
 }
 
-inline int median5(int a, int b, int c, int d, int e) {
-  // Sort a, b, c, d, e far enough to know the third smallest.
-  if (a > b) std::swap(a, b);
-  if (c > d) std::swap(c, d);
-  if (a > c) {  // a is the smallest of a..d: drop it
-    std::swap(a, c);
-    std::swap(b, d);
-  }
-  // a is below b, c and d, so it cannot be the third smallest of the five:
-  // drop it; the median is now the second smallest of b, c, d and e.
-  a = e;
-  if (a > b) std::swap(a, b);
-  if (a > c) {
-    std::swap(a, c);
-    std::swap(b, d);
-  }
-  // Again a is the smallest of a..d, so the second smallest is the smaller
-  // of b and c.
-  return b < c ? b : c;
+// Per-lane maximum and minimum of two spread pixels: in each 16-bit lane
+// (256 + a - b) has bit 8 set exactly when a >= b.
+constexpr std::uint64_t kLaneBit8 = (1ull << 8) | (1ull << 24) | (1ull << 40);
+constexpr std::uint64_t kLaneBit0 = 1ull | (1ull << 16) | (1ull << 32);
+
+inline std::uint64_t geMask(std::uint64_t a, std::uint64_t b) {
+  return (((a | kLaneBit8) - b) >> 8 & kLaneBit0) * 0xFFu;
+}
+inline std::uint64_t laneMax(std::uint64_t a, std::uint64_t b) {
+  const std::uint64_t m = geMask(a, b);
+  return (a & m) | (b & ~m);
+}
+inline std::uint64_t laneMin(std::uint64_t a, std::uint64_t b) {
+  const std::uint64_t m = geMask(a, b);
+  return (b & m) | (a & ~m);
+}
+inline void laneSort(std::uint64_t& a, std::uint64_t& b) {
+  const std::uint64_t m = geMask(a, b);
+  const std::uint64_t lo = (b & m) | (a & ~m);
+  b = (a & m) | (b & ~m);
+  a = lo;
+}
+
+// The third smallest of five values in every lane, by a sorting network
+// trimmed to the comparisons the middle element depends on.
+inline std::uint64_t laneMedian5(std::uint64_t p0, std::uint64_t p1, std::uint64_t p2, std::uint64_t p3,
+                                 std::uint64_t p4) {
+  laneSort(p0, p1);
+  laneSort(p3, p4);
+  p3 = laneMax(p0, p3);
+  p1 = laneMin(p1, p4);
+  laneSort(p1, p2);
+  p2 = laneMin(p2, p3);
+  return laneMax(p1, p2);
+}
+
+inline std::uint32_t pack(std::uint64_t s) {
+  return static_cast<std::uint32_t>((s & 0xFFu) | ((s >> 8) & 0xFF00u) | ((s >> 16) & 0xFF0000u));
 }
 
 }  // namespace
@@ -152,49 +171,56 @@ void unsharpMask(TextureEngine& e, const ProgramEntry& entry) {
       std::uint32_t* row = work + static_cast<std::size_t>(y) * w;
       const std::uint32_t* up = row - w;
       const std::uint32_t* down = row + w;
+      // A sliding 3 x 3 window of spread pixels: l, c, r columns of the rows
+      // above (already blurred in this pass), this row and below.  At either
+      // edge the missing column is the pixel's own; the left column of this
+      // row is the value just written.
+      std::uint64_t ul = spread(up[0]), uc = ul, ur;
+      std::uint64_t rl = spread(row[0]), rc = rl, rr;
+      std::uint64_t dl = spread(down[0]), dc = dl, dr;
       for (int x = 0; x < w; ++x) {
-        // A missing column at either edge is replaced by the pixel's own.
-        const int xl = x == 0 ? x : x - 1;
-        const int xr = x == w - 1 ? x : x + 1;
-        const std::uint64_t s = 3 * spread(row[x]) +
-                                2 * (spread(row[xl]) + spread(row[xr]) + spread(up[x]) + spread(down[x])) +
-                                (spread(up[xl]) + spread(up[xr]) + spread(down[xl]) + spread(down[xr]));
+        if (x + 1 < w) {
+          ur = spread(up[x + 1]);
+          rr = spread(row[x + 1]);
+          dr = spread(down[x + 1]);
+        } else {
+          ur = uc;
+          rr = rc;
+          dr = dc;
+        }
+        const std::uint64_t s = 3 * rc + 2 * (rl + rr + uc + dc) + (ul + ur + dl + dr);
         const std::uint32_t colour = rgb(lane(s, 0) / 15, lane(s, 1) / 15, lane(s, 2) / 15);
         row[x] = withSpare(row[x], colour);
+        ul = uc;
+        uc = ur;
+        rl = spread(colour);
+        rc = rr;
+        dl = dc;
+        dc = dr;
       }
     }
   }
 
-  const double strength = static_cast<double>(k);
+  // k x d for every positive difference d, in double from k's single value.
+  double lift[256];
+  lift[0] = 0.0;
+  for (int d = 1; d < 256; ++d) lift[d] = static_cast<double>(k) * d;
   for (int i = 0; i < e.pixelCount; ++i) {
     const std::uint32_t tp = tex[i];
     const std::uint32_t sp = work[w + i];
-    int d[3];
     bool keep = false;
-    for (int c = 0; c < 3; ++c) {
-      d[c] = channel(tp, c) - channel(sp, c);
-      const int ad = d[c] < 0 ? -d[c] : d[c];
-      if (ad < threshold) keep = true;
-    }
-    if (keep) continue;
     std::uint32_t colour = 0;
     for (int c = 0; c < 3; ++c) {
       const int t = channel(tp, c);
-      int v = t;
-      if (d[c] > 0) {
-        // min(255, truncate(T + k x d)); the comparison in double keeps the
-        // conversion in range for any strength.
-        const double r = t + strength * d[c];
-        if (r >= 255.0)
-          v = 255;
-        else if (r > 0.0)
-          v = static_cast<int>(r);
-        else
-          v = 0;  // only a negative strength gets here
-      }
+      const int d = t - channel(sp, c);
+      keep |= (d < 0 ? -d : d) < threshold;
+      // min(255, truncate(T + k x max(d, 0))); limiting in double keeps the
+      // conversion in range (and a negative strength from outside at 0).
+      const double r = t + lift[d > 0 ? d : 0];
+      const int v = r >= 255.0 ? 255 : (r > 0.0 ? static_cast<int>(r) : 0);
       colour |= static_cast<std::uint32_t>(v) << (8 * c);
     }
-    tex[i] = withSpare(tp, colour);
+    if (!keep) tex[i] = withSpare(tp, colour);
   }
 }
 
@@ -265,12 +291,8 @@ void median(TextureEngine& e, const ProgramEntry& entry) {
     const int next = i == n - 1 ? 0 : i + 1;
     const int above = i - wn < 0 ? i - wn + n : i - wn;
     const int below = i + wn >= n ? i + wn - n : i + wn;
-    const std::uint32_t p0 = src[i], p1 = src[below], p2 = src[above], p3 = src[next], p4 = src[prev];
-    std::uint32_t colour = 0;
-    for (int c = 0; c < 3; ++c) {
-      const int m = median5(channel(p0, c), channel(p1, c), channel(p2, c), channel(p3, c), channel(p4, c));
-      colour |= static_cast<std::uint32_t>(m) << (8 * c);
-    }
+    const std::uint32_t colour = pack(laneMedian5(spread(src[i]), spread(src[below]), spread(src[above]),
+                                                  spread(src[next]), spread(src[prev])));
     dst[i] = withSpare(dst[i], colour);
   }
 }
