@@ -281,6 +281,7 @@ void median(TextureEngine& e, const ProgramEntry& entry) {
   if (entry.disabled) return;
   const int n = e.pixelCount;
   const int w = e.width;
+  if (n <= 0) return;
   copyPlane(e, e.workPlane, e.texture);
   const std::uint32_t* src = e.workPlane.data();
   std::uint32_t* dst = e.texture.data();
