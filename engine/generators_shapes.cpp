@@ -12,10 +12,8 @@
 // except a blob is painted in one colour, so the layer after a shape is the
 // layer before it with the union of the shape's stamps set to that colour:
 // the order of a shape's stamps does not matter and a pixel need not be
-// painted twice.  Stroke uses that: after the first stamp of a run it paints
-// only the part of each square that the previous square did not cover (one
-// row and one column for a one-pixel move).  A square wider or taller than
-// the plane is clipped to W columns / H rows, which are the same pixels.
+// painted twice.  Stroke uses that (see there).  A square wider or taller
+// than the plane is clipped to W columns / H rows, which are the same pixels.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -100,59 +98,91 @@ struct Layer {
   }
 };
 
-// A run of stamps of one colour and one brush size, all belonging to one
-// shape.  Paints the same pixels as stamping every square in full.
+// The stamps of one shape: one colour, one brush size.  Paints the same
+// pixels as stamping every square in full, but cheaper: stamps that continue
+// a straight horizontal or vertical run one pixel at a time are gathered
+// into the run's rectangle, and each rectangle is painted without the part
+// the previous one already covered.  finish() paints the last run.
 class Stroke {
  public:
   Stroke(Layer& layer, std::uint32_t colour, int size)
-      : layer_(layer),
-        colour_(colour),
-        size_(size),
-        clippedW_(std::min(size, layer.width)),
-        clippedH_(std::min(size, layer.height)) {}
+      : layer_(layer), colour_(colour), size_(size) {}
+  ~Stroke() { finish(); }
+  Stroke(const Stroke&) = delete;
+  Stroke& operator=(const Stroke&) = delete;
 
   void stamp(int x, int y) {
     if (size_ < 1) return;
-    if (!started_) {
-      started_ = true;
-      full(x, y);
+    if (!pending_) {
+      begin(x, y);
       return;
     }
-    const long long dx = static_cast<long long>(x) - lastX_;
-    const long long dy = static_cast<long long>(y) - lastY_;
-    lastX_ = x;
-    lastY_ = y;
-    if (dx == 0 && dy == 0) return;  // the same square again
-    if (std::llabs(dx) >= size_ || std::llabs(dy) >= size_) {
-      full(x, y);
+    if (x >= runX0_ && x <= runX1_ && y >= runY0_ && y <= runY1_) return;  // already in the run
+    if (runY0_ == runY1_ && y == runY0_ && (x == runX1_ + 1 || x == runX0_ - 1)) {
+      runX0_ = std::min(runX0_, x);
+      runX1_ = std::max(runX1_, x);
       return;
     }
-    // Columns of the new square that the previous one lacked, over all its
-    // rows; none when the square spans every column.
-    const int ndx = static_cast<int>(std::llabs(dx));
-    const int ndy = static_cast<int>(std::llabs(dy));
-    if (dx != 0 && size_ < layer_.width)
-      layer_.fill(dx > 0 ? x + size_ - ndx : x, y, ndx, clippedH_, colour_);
-    // Rows the previous square lacked, over all its columns.
-    if (dy != 0 && size_ < layer_.height)
-      layer_.fill(x, dy > 0 ? y + size_ - ndy : y, clippedW_, ndy, colour_);
+    if (runX0_ == runX1_ && x == runX0_ && (y == runY1_ + 1 || y == runY0_ - 1)) {
+      runY0_ = std::min(runY0_, y);
+      runY1_ = std::max(runY1_, y);
+      return;
+    }
+    flush();
+    begin(x, y);
+  }
+
+  void finish() {
+    if (pending_) flush();
   }
 
  private:
-  void full(int x, int y) {
-    lastX_ = x;
-    lastY_ = y;
-    layer_.fill(x, y, clippedW_, clippedH_, colour_);
+  struct Rect {
+    long long x0, y0, x1, y1;  // unwrapped pixels, half-open
+  };
+
+  void begin(int x, int y) {
+    pending_ = true;
+    runX0_ = runX1_ = x;
+    runY0_ = runY1_ = y;
+  }
+
+  // Paints the union of the run's squares, less the previous rectangle.
+  void flush() {
+    pending_ = false;
+    const Rect a{runX0_, runY0_, static_cast<long long>(runX1_) + size_,
+                 static_cast<long long>(runY1_) + size_};
+    const Rect b = last_;
+    last_ = a;
+    const long long ix0 = std::max(a.x0, b.x0), ix1 = std::min(a.x1, b.x1);
+    const long long iy0 = std::max(a.y0, b.y0), iy1 = std::min(a.y1, b.y1);
+    if (!painted_ || ix0 >= ix1 || iy0 >= iy1) {
+      painted_ = true;
+      paint(a.x0, a.y0, a.x1, a.y1);
+      return;
+    }
+    paint(a.x0, a.y0, a.x1, iy0);  // rows above the overlap
+    paint(a.x0, iy1, a.x1, a.y1);  // rows below it
+    paint(a.x0, iy0, ix0, iy1);    // left of it
+    paint(ix1, iy0, a.x1, iy1);    // right of it
+  }
+
+  // A rectangle wider than the plane covers every column once wrapped, so it
+  // is clipped to W columns (and to H rows).
+  void paint(long long x0, long long y0, long long x1, long long y1) {
+    if (x1 <= x0 || y1 <= y0) return;
+    const int w = static_cast<int>(std::min<long long>(x1 - x0, layer_.width));
+    const int h = static_cast<int>(std::min<long long>(y1 - y0, layer_.height));
+    layer_.fill(static_cast<int>(x0), static_cast<int>(y0), w, h, colour_);
   }
 
   Layer& layer_;
   std::uint32_t colour_;
   int size_;
-  int clippedW_;
-  int clippedH_;
-  bool started_ = false;
-  int lastX_ = 0;
-  int lastY_ = 0;
+  bool pending_ = false;
+  int runX0_ = 0, runY0_ = 0, runX1_ = 0, runY1_ = 0;  // top-left corners of the run
+  bool painted_ = false;
+  Rect last_{0, 0, 0, 0};
 };
 
 // A straight segment in 16.16 fixed point: n = |dx| + |dy| stamps, from
@@ -179,8 +209,8 @@ void addSaturated(std::uint32_t* dst, const std::uint32_t* src, int n) {
   auto* d = reinterpret_cast<std::uint8_t*>(dst);
   const auto* s = reinterpret_cast<const std::uint8_t*>(src);
   for (int i = 0; i < 4 * n; ++i) {
-    const unsigned v = static_cast<unsigned>(d[i]) + s[i];
-    d[i] = static_cast<std::uint8_t>(v > 255u ? 255u : v);
+    const std::uint8_t v = static_cast<std::uint8_t>(d[i] + s[i]);
+    d[i] = v < d[i] ? std::uint8_t{255} : v;  // carried out: saturate
   }
 }
 
@@ -216,6 +246,16 @@ void paintBlob(Layer& layer, const std::uint8_t* profile, int x, int y, int side
   }
   if (!any) return;
 
+  // The same gains with blue, green, red in 21-bit lanes, for summing the
+  // columns of a blob wider than the plane (at most 1024 * 255 per lane).
+  std::uint64_t wideGain[256];
+  for (int t = 0; t < 256; ++t) {
+    const std::uint32_t g = gain[t];
+    wideGain[t] = static_cast<std::uint64_t>(g & 0xFFu) |
+                  (static_cast<std::uint64_t>((g >> 8) & 0xFFu) << 21) |
+                  (static_cast<std::uint64_t>((g >> 16) & 0xFFu) << 42);
+  }
+
   int column[kMaxBlobSide];  // profile column of each i
   for (int i = 0; i < side; ++i) column[i] = (i * step) >> 16;
 
@@ -226,9 +266,7 @@ void paintBlob(Layer& layer, const std::uint8_t* profile, int x, int y, int side
   // Row of gains: indexed by i when the blob fits the width, by plane column
   // when it wraps onto itself.
   std::uint32_t pattern[kMaxBlobSide];
-  // Per-column sums while folding: blue, green, red in 21-bit lanes (at most
-  // 1024 * 255 each).
-  std::uint64_t sum[kMaxBlobSide];
+  std::uint64_t sum[kMaxBlobSide];  // per plane column while folding
   int lastRow = -1;
   int row = wrap(y, height);
   for (int j = 0; j < side; ++j) {
@@ -240,20 +278,17 @@ void paintBlob(Layer& layer, const std::uint8_t* profile, int x, int y, int side
         for (int i = 0; i < side; ++i) pattern[i] = gain[profileRow[column[i]]];
       } else {
         std::fill_n(sum, width, std::uint64_t{0});
-        int xd = x0;
-        for (int i = 0; i < side; ++i) {
-          const std::uint32_t g = gain[profileRow[column[i]]];
-          sum[xd] += (static_cast<std::uint64_t>(g & 0xFFu)) |
-                     (static_cast<std::uint64_t>((g >> 8) & 0xFFu) << 21) |
-                     (static_cast<std::uint64_t>((g >> 16) & 0xFFu) << 42);
-          if (++xd == width) xd = 0;
+        for (int i = 0, xd = x0; i < side; xd = 0) {
+          const int run = std::min(side - i, width - xd);
+          for (int r = 0; r < run; ++r) sum[xd + r] += wideGain[profileRow[column[i + r]]];
+          i += run;
         }
         for (int c = 0; c < width; ++c) {
-          const std::uint64_t s = sum[c];
-          const auto lane = [](std::uint64_t v) {
-            return static_cast<std::uint32_t>(std::min<std::uint64_t>(v & 0x1FFFFFu, 255u));
+          const std::uint64_t v = sum[c];
+          const auto lane = [](std::uint64_t part) {
+            return static_cast<std::uint32_t>(std::min<std::uint64_t>(part & 0x1FFFFFu, 255u));
           };
-          pattern[c] = rgb(lane(s), lane(s >> 21), lane(s >> 42));
+          pattern[c] = rgb(lane(v), lane(v >> 21), lane(v >> 42));
         }
       }
     }

@@ -216,7 +216,11 @@ ProgramEntry randomEntry(RandomState& g, CommandCode code) {
     p[1] = pick(1, 40);
     p[2] = pick(0, 20);
   }
-  return entryOf(code, p, g.next() % 4 == 0);
+  // Straight and diagonal lines make the longest horizontal and vertical runs.
+  if (code == kLines && g.next() % 2 == 0) p[1] = 45 * (g.next() % 9);
+  ProgramEntry en = entryOf(code, p, g.next() % 4 == 0);
+  en.disabled = g.next() % 8 == 0 ? 1 : 0;
+  return en;
 }
 
 constexpr CommandCode kShapeCodes[] = {kBlobs, kPoints, kLines, kCircles, kRectangles, kWorms, kSplines};
