@@ -29,17 +29,22 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 
 // The parameters of an entry brought into the catalogue ranges of its
-// command, as the program reader does.  Values that are already in range are
-// untouched; out-of-range ones can then neither divide by zero nor run for
-// ever.
-std::array<std::int32_t, kParamCount> rangedParams(const ProgramEntry& entry, CommandCode code) {
+// command, as the program reader does, so that out-of-range values can
+// neither divide by zero nor run for ever; in-range values are untouched.
+// Values below the range are kept for "Amount" (parameter 1: none or fewer
+// means no shapes) and for the brush size parameter given (a size below 1
+// paints nothing), whose meaning there is defined.
+std::array<std::int32_t, kParamCount> rangedParams(const ProgramEntry& entry, CommandCode code,
+                                                   int sizeParam = -1) {
   std::array<std::int32_t, kParamCount> p = entry.param;
   const auto index = catalogueIndexOfCode(code);
   if (!index) return p;
   const CommandDecl& decl = kCommandTable[static_cast<std::size_t>(*index)];
-  for (int k = 0; k < kParamCount; ++k) {
-    const ParamDecl& d = decl.params[static_cast<std::size_t>(k)];
-    if (d.used()) p[static_cast<std::size_t>(k)] = std::clamp(p[static_cast<std::size_t>(k)], d.minValue, d.maxValue);
+  for (std::size_t k = 0; k < kParamCount; ++k) {
+    const ParamDecl& d = decl.params[k];
+    if (!d.used()) continue;
+    p[k] = std::min(p[k], d.maxValue);
+    if (k != 0 && static_cast<int>(k) != sizeParam) p[k] = std::max(p[k], d.minValue);
   }
   return p;
 }
@@ -331,7 +336,7 @@ void blobs(TextureEngine& e, const ProgramEntry& entry) {
 }
 
 void points(TextureEngine& e, const ProgramEntry& entry) {
-  const auto p = rangedParams(entry, kPoints);
+  const auto p = rangedParams(entry, kPoints, 1);
   const int thickness = p[1];
   const bool fixed = entry.fixedColors != 0;
   RandomState& random = e.random;
@@ -344,7 +349,7 @@ void points(TextureEngine& e, const ProgramEntry& entry) {
 }
 
 void lines(TextureEngine& e, const ProgramEntry& entry) {
-  const auto p = rangedParams(entry, kLines);
+  const auto p = rangedParams(entry, kLines, 3);
   const double a = static_cast<double>(p[1]) * kPi / 180.0;
   const int dx = static_cast<int>(std::sin(a) * static_cast<double>(p[2]));
   const int dy = static_cast<int>(std::cos(a) * static_cast<double>(p[2]));
@@ -362,7 +367,7 @@ void lines(TextureEngine& e, const ProgramEntry& entry) {
 }
 
 void circles(TextureEngine& e, const ProgramEntry& entry) {
-  const auto p = rangedParams(entry, kCircles);
+  const auto p = rangedParams(entry, kCircles, 3);
   const int maxRadius = p[1], extra = p[2], thickness = p[3];
   const bool fixed = entry.fixedColors != 0;
   RandomState& random = e.random;
@@ -397,7 +402,7 @@ void circles(TextureEngine& e, const ProgramEntry& entry) {
 }
 
 void rectangles(TextureEngine& e, const ProgramEntry& entry) {
-  const auto p = rangedParams(entry, kRectangles);
+  const auto p = rangedParams(entry, kRectangles, 3);
   const int w = p[1], h = p[2], thickness = p[3];
   const bool fixed = entry.fixedColors != 0;
   RandomState& random = e.random;
@@ -415,7 +420,7 @@ void rectangles(TextureEngine& e, const ProgramEntry& entry) {
 }
 
 void worms(TextureEngine& e, const ProgramEntry& entry) {
-  const auto p = rangedParams(entry, kWorms);
+  const auto p = rangedParams(entry, kWorms, 3);
   const int length = p[1], twirl = p[2], thickness = p[3];
   const bool fixed = entry.fixedColors != 0;
   RandomState& random = e.random;
@@ -437,7 +442,7 @@ void worms(TextureEngine& e, const ProgramEntry& entry) {
 }
 
 void splines(TextureEngine& e, const ProgramEntry& entry) {
-  const auto p = rangedParams(entry, kSplines);
+  const auto p = rangedParams(entry, kSplines, 3);
   const int variant = p[1], length = p[2], thickness = p[3];
   const bool fixed = entry.fixedColors != 0;
   RandomState& random = e.random;

@@ -470,3 +470,18 @@ TEST(ShapeGenerators, MostExpensiveParametersFinish) {
     EXPECT_LT(s, 10.0) << "code " << code;
   }
 }
+
+TEST(ShapeGenerators, NoAmountDrawsNothingAndAZeroBrushPaintsNothing) {
+  auto e = makeEngine(32, 32);
+  runOne(*e, entryOf(kPoints, {0, 3, 255, 255, 255, 0, 0}), 12);
+  RandomState r;
+  r.seed(12);
+  EXPECT_EQ(e->random.state, r.state);
+  runOne(*e, entryOf(kWorms, {-5, 10, 5, 3, 255, 255, 255}), 12);
+  EXPECT_EQ(e->random.state, r.state);
+
+  runOne(*e, entryOf(kLines, {10, 30, 20, 0, 255, 255, 255}), 12);
+  EXPECT_EQ(countLit(*e), 0);
+  for (int i = 0; i < 10 * 5; ++i) r.next();
+  EXPECT_EQ(e->random.state, r.state);
+}
