@@ -312,6 +312,7 @@ void paintBlob(Layer& layer, const std::uint8_t* profile, int x, int y, int side
 // The common frame of the seven commands: clear, shapes, blend.
 template <typename Shape>
 void drawShapes(TextureEngine& e, const ProgramEntry& entry, int amount, Shape&& shape) {
+  if (e.width < 1 || e.height < 1) return;  // no plane yet: nothing to place shapes on
   e.clear(e.workPlane);
   Layer layer(e);
   const bool paint = entry.disabled == 0;
