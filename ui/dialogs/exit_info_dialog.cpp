@@ -182,11 +182,6 @@ QImage CExitInfoDlg::picture() {
   sky.setColorAt(1, QColor(0x23, 0x1d, 0x3f));
   p.fillRect(image.rect(), sky);
 
-  // A faint band of stones behind the text.
-  p.setOpacity(0.12);
-  paintMosaic(p, QRectF(0, 250, 360, 70));
-  p.setOpacity(1.0);
-
   QFont f = p.font();
   f.setFamily(QStringLiteral("DejaVu Serif"));
   f.setPixelSize(48);

@@ -14,10 +14,11 @@ QString helpIndexPath() {
   return QCoreApplication::applicationDirPath() + QStringLiteral("/help/index.html");
 }
 
-bool showHelp(QWidget*) {
-  const QString index = helpIndexPath();
-  if (!QFileInfo(index).isFile()) return false;
-  return dialogSeam().openUrl(QUrl::fromLocalFile(index));
+bool showHelp(QWidget*) { return showHelpAt(helpIndexPath()); }
+
+bool showHelpAt(const QString& indexPath) {
+  if (!QFileInfo(indexPath).isFile()) return false;
+  return dialogSeam().openUrl(QUrl::fromLocalFile(indexPath));
 }
 
 }  // namespace mottler::ui

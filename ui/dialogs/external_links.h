@@ -23,4 +23,7 @@ QString helpIndexPath();
 // manual is not reported to the user.
 bool showHelp(QWidget* caller = nullptr);
 
+// showHelp with the manual's front page at indexPath.
+bool showHelpAt(const QString& indexPath);
+
 }  // namespace mottler::ui
