@@ -65,9 +65,9 @@ class PlasmaSubdivision {
 
  private:
   std::uint32_t& pixel(int x, int y) {
-    // Coordinates are never negative and at most one size past the edge.
-    const int cx = x % width_;
-    const int cy = y % height_;
+    // Coordinates run 0..width and 0..height: only the far edge wraps.
+    const int cx = x >= width_ ? x - width_ : x;
+    const int cy = y >= height_ ? y - height_ : y;
     return plane_[static_cast<std::size_t>(cy) * width_ + cx];
   }
   int value(int x, int y) { return static_cast<int>(pixel(x, y) & 0xFFu); }
@@ -147,12 +147,19 @@ void plasma(TextureEngine& e, const ProgramEntry& entry) {
 
   PlasmaSubdivision(e, entry.param[1], maxHeight).subdivide(0, 0, W, H);
 
+  // Masks: channel * mask / 255, looked up per channel value.
   const long long red = entry.param[3], green = entry.param[4], blue = entry.param[5];
+  std::array<std::uint32_t, 256> tintBlue, tintGreen, tintRed;
+  for (std::size_t v = 0; v < 256; ++v) {
+    const long long h = static_cast<long long>(v);
+    tintBlue[v] = byteOf(h * blue / 255);
+    tintGreen[v] = byteOf(h * green / 255) << 8;
+    tintRed[v] = byteOf(h * red / 255) << 16;
+  }
   std::uint32_t* p = e.workPlane.data();
   for (int i = 0; i < e.pixelCount; ++i) {
     const std::uint32_t v = p[i];
-    p[i] = rgb(byteOf(channel(v, 0) * blue / 255), byteOf(channel(v, 1) * green / 255),
-               byteOf(channel(v, 2) * red / 255));
+    p[i] = tintBlue[channel(v, 0)] | tintGreen[channel(v, 1)] | tintRed[channel(v, 2)];
   }
 
   blendLayer(e, e.workPlane, entry);
