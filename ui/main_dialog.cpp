@@ -25,6 +25,7 @@
 #include "ui/artwork.h"
 #include "ui/control_ids.h"
 #include "ui/dialog_template.h"
+#include "ui/horizontal_scroll_bar.h"
 #include "ui/preview_control.h"
 
 // The compiled-in resources live in a static library and must be registered
@@ -150,8 +151,7 @@ void CMottlerDlg::createControls() {
       r = previewRect;
       w = preview_;
     } else if (c.kind == QLatin1String("hscroll")) {
-      auto* bar = new QScrollBar(Qt::Horizontal, client_);
-      bar->setFocusPolicy(Qt::StrongFocus);
+      auto* bar = new HorizontalScrollBar(client_);
       bar->setSingleStep(1);
       bar->setPageStep(10);
       r = fitHeight(r, bar->sizeHint().height());
