@@ -90,7 +90,8 @@ std::vector<std::uint8_t> encodePng(const TextureEngine& e, const TexturePlane& 
 bool writeTextureFile(const std::filesystem::path& path, const TextureEngine& e,
                       std::string* error) {
   const bool png = path.extension() == ".png";
-  const std::vector<std::uint8_t> bytes = png ? encodePng(e, e.texture) : encodeBitmap(e, e.texture);
+  const std::vector<std::uint8_t> bytes =
+      png ? encodePng(e, e.texture) : encodeBitmap(e, e.texture);
   if (bytes.empty()) {
     if (error) *error = "cannot encode the picture";
     return false;

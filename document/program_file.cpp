@@ -22,9 +22,7 @@ void put16(std::uint8_t* p, int v) {
 void put32(std::uint8_t* p, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
-std::int16_t get16(const std::uint8_t* p) {
-  return static_cast<std::int16_t>(p[0] | (p[1] << 8));
-}
+std::int16_t get16(const std::uint8_t* p) { return static_cast<std::int16_t>(p[0] | (p[1] << 8)); }
 std::uint32_t get32u(const std::uint8_t* p) {
   return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 |
          std::uint32_t{p[3]} << 24;
@@ -33,7 +31,8 @@ std::int32_t get32(const std::uint8_t* p) { return static_cast<std::int32_t>(get
 
 void encodeEntry(const ProgramEntry& e, std::uint8_t* r) {
   put32(r, e.code);
-  for (int k = 0; k < kParamCount; ++k) put32(r + 4 + 4 * k, static_cast<std::uint32_t>(e.param[k]));
+  for (int k = 0; k < kParamCount; ++k)
+    put32(r + 4 + 4 * k, static_cast<std::uint32_t>(e.param[k]));
   put32(r + 32, static_cast<std::uint32_t>(e.method));
   r[36] = e.disabled;
   r[37] = e.fixedColors;

@@ -1,14 +1,324 @@
 // Deformations that move the texture's pixels: "Twirl", "Sine Distortion",
 // "Distortion by Buffer", "Divider", "Carpet" and "Glass".
+//
+// Each copies the texture (or, for "Carpet", one block of it) into the work
+// plane and then writes every texture pixel from a source position in that
+// copy.  None of them blends: method, offsets and "Fixed Colors" are ignored.
+// A disabled entry does nothing at all.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
 #include "engine/commands.h"
 
 namespace mottler {
 
-void twirl(TextureEngine&, const ProgramEntry&) {}
-void sineDistortion(TextureEngine&, const ProgramEntry&) {}
-void distortionByBuffer(TextureEngine&, const ProgramEntry&) {}
-void divider(TextureEngine&, const ProgramEntry&) {}
-void carpet(TextureEngine&, const ProgramEntry&) {}
-void glass(TextureEngine&, const ProgramEntry&) {}
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+// v modulo m into 0..m-1, negative v included (m >= 1).  Values already
+// inside skip the division.
+inline int wrap(std::int64_t v, int m) {
+  if (v >= 0 && v < m) return static_cast<int>(v);
+  std::int64_t r = v % m;
+  if (r < 0) r += m;
+  return static_cast<int>(r);
+}
+
+void copyTextureToWork(TextureEngine& e) {
+  std::memcpy(e.workPlane.data(), e.texture.data(), static_cast<std::size_t>(e.pixelCount) * 4);
+}
+
+}  // namespace
+
+// "Twirl": a vortex about (W/2, H/2) with radius R = min(W/2, H/2).  Inside
+// the radius the source is the pixel's offset turned by
+//   theta = ((-Angle) * (2*pi / 120)) * q,  q = ((R - d) / R) * ((R - d) / R),
+// truncated before the centre is added, then wrapped.  Outside the radius
+// theta is 0 and the pixel stays.  theta depends only on dx^2 + dy^2, so it
+// is computed once for the up to eight pixels (+-dx, +-dy), (+-dy, +-dx).
+void twirl(TextureEngine& e, const ProgramEntry& entry) {
+  if (entry.disabled) return;
+  const int w = e.width;
+  const int h = e.height;
+  copyTextureToWork(e);
+  const int cx = w / 2;
+  const int cy = h / 2;
+  const int r = std::min(cx, cy);
+  // R = 0 (width or height 1): only the centre is inside and it has no
+  // offset to turn, so nothing moves.
+  if (r < 1) return;
+  const double radius = static_cast<double>(r);
+  const double k = -static_cast<double>(entry.param[0]) * (2.0 * kPi / 120.0);
+  const std::uint32_t* src = e.workPlane.data();
+  std::uint32_t* dst = e.texture.data();
+
+  // Writes the up to four pixels at offsets (+-adx, +-ady) turned by the
+  // angle whose cosine and sine are c and s.
+  auto turn = [&](int adx, int ady, double c, double s) {
+    for (int sgy = 0; sgy < 2; ++sgy) {
+      if (sgy == 1 && ady == 0) break;
+      const int dy = sgy ? -ady : ady;
+      const int y = cy + dy;
+      if (y < 0 || y >= h) continue;
+      for (int sgx = 0; sgx < 2; ++sgx) {
+        if (sgx == 1 && adx == 0) break;
+        const int dx = sgx ? -adx : adx;
+        const int x = cx + dx;
+        if (x < 0 || x >= w) continue;
+        const double rx = static_cast<double>(dx) * c - static_cast<double>(dy) * s;
+        const double ry = static_cast<double>(dx) * s + static_cast<double>(dy) * c;
+        const int sx = wrap(cx + static_cast<int>(rx), w);
+        const int sy = wrap(cy + static_cast<int>(ry), h);
+        dst[static_cast<std::size_t>(y) * w + x] = src[static_cast<std::size_t>(sy) * w + sx];
+      }
+    }
+  };
+  // theta depends on d only, the same for (adx, ady) and (ady, adx).
+  for (int ady = 0; ady <= r; ++ady) {
+    for (int adx = ady; adx <= r; ++adx) {
+      const double d = std::sqrt(static_cast<double>(adx * adx + ady * ady));
+      if (d > radius) break;  // d grows with adx
+      const double f = (radius - d) / radius;
+      const double q = f * f;
+      const double theta = k * q;
+      const double c = std::cos(theta);
+      const double s = std::sin(theta);
+      turn(adx, ady, c, s);
+      if (adx != ady) turn(ady, adx, c, s);
+    }
+  }
+}
+
+// "Sine Distortion": rows shift sideways by "X Amplitude" * sin(row angle),
+// columns up or down by "Y Amplitude" * sin(column angle).  fy, the two
+// steps, the two starting angles and the running angles are kept in single
+// precision (stored as float, widened to double for every use); fx and all
+// arithmetic are double.  The column angle sequence restarts on every row,
+// so its shifts are the same for every row and are computed once per column
+// (in chunks of up to 256 columns).
+void sineDistortion(TextureEngine& e, const ProgramEntry& entry) {
+  if (entry.disabled) return;
+  const int w = e.width;
+  const int h = e.height;
+  copyTextureToWork(e);
+  const double xAmplitude = static_cast<double>(entry.param[0]);
+  const double yAmplitude = static_cast<double>(entry.param[1]);
+  const int xPeriod = std::max(entry.param[2], 1);  // keeps the divisions defined
+  const int yPeriod = std::max(entry.param[3], 1);
+  const double xPhase = static_cast<double>(entry.param[4]);
+  const double yPhase = static_cast<double>(entry.param[5]);
+
+  const double fx = static_cast<double>(w) / (2.0 * static_cast<double>(xPeriod));
+  const float fy = static_cast<float>(static_cast<double>(h) / (2.0 * static_cast<double>(yPeriod)));
+  const float rowStep = static_cast<float>(kPi / fx);
+  const float colStep = static_cast<float>(kPi / static_cast<double>(fy));
+  const float rowStart = static_cast<float>(kPi * yPhase / fx);
+  const float colStart = static_cast<float>(kPi * xPhase / static_cast<double>(fy));
+
+  const std::uint32_t* src = e.workPlane.data();
+  std::uint32_t* dst = e.texture.data();
+  constexpr int kChunk = 256;
+  double yShift[kChunk];
+  float colAngle = colStart;
+  for (int x0 = 0; x0 < w; x0 += kChunk) {
+    const int n = std::min(kChunk, w - x0);
+    for (int i = 0; i < n; ++i) {
+      yShift[i] = yAmplitude * std::sin(static_cast<double>(colAngle));
+      colAngle = static_cast<float>(static_cast<double>(colAngle) + static_cast<double>(colStep));
+    }
+    float rowAngle = rowStart;
+    for (int y = 0; y < h; ++y) {
+      const double xShift = xAmplitude * std::sin(static_cast<double>(rowAngle));
+      std::uint32_t* out = dst + static_cast<std::size_t>(y) * w;
+      for (int i = 0; i < n; ++i) {
+        const int x = x0 + i;
+        const int sy = wrap(static_cast<std::int64_t>(static_cast<double>(y) + yShift[i]), h);
+        const int sx = wrap(static_cast<std::int64_t>(static_cast<double>(x) + xShift), w);
+        out[x] = src[static_cast<std::size_t>(sy) * w + sx];
+      }
+      rowAngle = static_cast<float>(static_cast<double>(rowAngle) + static_cast<double>(rowStep));
+    }
+  }
+}
+
+// "Distortion by Buffer": the brightness L = (r + g + b) / 3 of the buffer
+// pixel picks the shift from two byte tables,
+//   table[i] = a + truncate(a * sin(pi * i / (257 - Turbulence))),  a = Amplitude / 2,
+// and the pixel is read from (x + X table[L], y + Y table[L]) modulo the size.
+void distortionByBuffer(TextureEngine& e, const ProgramEntry& entry) {
+  if (entry.disabled) return;
+  const int w = e.width;
+  const int h = e.height;
+  copyTextureToWork(e);
+
+  std::uint8_t xTable[256];
+  std::uint8_t yTable[256];
+  auto buildTable = [](std::uint8_t* table, std::int32_t amplitude, std::int32_t turbulence) {
+    const int a = amplitude / 2;
+    // 257 - Turbulence is at least 2 in range; a divisor below 1 is taken as 1.
+    std::int64_t divisor = 257 - static_cast<std::int64_t>(turbulence);
+    if (divisor < 1) divisor = 1;
+    const double dv = static_cast<double>(divisor);
+    for (int i = 0; i < 256; ++i) {
+      const double v = static_cast<double>(a) * std::sin(kPi * static_cast<double>(i) / dv);
+      table[i] = static_cast<std::uint8_t>(a + static_cast<int>(v));
+    }
+  };
+  buildTable(xTable, entry.param[0], entry.param[1]);
+  buildTable(yTable, entry.param[2], entry.param[3]);
+
+  const std::uint32_t* src = e.workPlane.data();
+  const std::uint32_t* buf = e.buffer.data();
+  std::uint32_t* dst = e.texture.data();
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      const std::uint32_t p = buf[static_cast<std::size_t>(y) * w + x];
+      const int l = (channel(p, 2) + channel(p, 1) + channel(p, 0)) / 3;
+      const int sy = wrap(yTable[l] + y, h);
+      const int sx = wrap(xTable[l] + x, w);
+      dst[static_cast<std::size_t>(y) * w + x] = src[static_cast<std::size_t>(sy) * w + sx];
+    }
+  }
+}
+
+// "Divider": texture(x, y) = copy((x * n) mod W, (y * n) mod H), n = Amount + 1.
+void divider(TextureEngine& e, const ProgramEntry& entry) {
+  if (entry.disabled) return;
+  const int w = e.width;
+  const int h = e.height;
+  copyTextureToWork(e);
+  const std::int64_t n = static_cast<std::int64_t>(entry.param[0]) + 1;
+  // (x * n) mod W advances by n mod W per column.
+  const int stepX = wrap(n, w);
+  const int stepY = wrap(n, h);
+  const std::uint32_t* src = e.workPlane.data();
+  std::uint32_t* dst = e.texture.data();
+  int sy = 0;
+  for (int y = 0; y < h; ++y) {
+    const std::uint32_t* in = src + static_cast<std::size_t>(sy) * w;
+    std::uint32_t* out = dst + static_cast<std::size_t>(y) * w;
+    int sx = 0;
+    for (int x = 0; x < w; ++x) {
+      out[x] = in[sx];
+      sx += stepX;
+      if (sx >= w) sx -= w;
+    }
+    sy += stepY;
+    if (sy >= h) sy -= h;
+  }
+}
+
+// "Carpet": the block of H/2 rows by (W + 1)/2 columns whose top-left pixel
+// is (X Offset, Y Offset + 1) is mirrored into the four corners.  Offsets
+// outside 0..W/2 - 1 and 0..H/2 - 1 are clamped to those limits, so the
+// block always lies inside the texture.
+void carpet(TextureEngine& e, const ProgramEntry& entry) {
+  if (entry.disabled) return;
+  const int w = e.width;
+  const int h = e.height;
+  const int hw = (w + 1) / 2;
+  const int hh = h / 2;
+  const int ox = std::max(0, std::min(entry.param[0], w / 2 - 1));
+  const int oy = std::max(0, std::min(entry.param[1], h / 2 - 1));
+
+  // The block, packed row after row into the work plane.
+  std::uint32_t* block = e.workPlane.data();
+  for (int r = 0; r < hh; ++r)
+    std::memcpy(block + static_cast<std::size_t>(r) * hw,
+                e.texture.data() + static_cast<std::size_t>(oy + 1 + r) * w + ox,
+                static_cast<std::size_t>(hw) * 4);
+
+  std::uint32_t* dst = e.texture.data();
+  for (int r = 0; r < hh; ++r) {
+    std::uint32_t* top = dst + static_cast<std::size_t>(r) * w;
+    std::uint32_t* bottom = dst + static_cast<std::size_t>(h - 1 - r) * w;
+    const std::uint32_t* in = block + static_cast<std::size_t>(r) * hw;
+    for (int c = 0; c < hw; ++c) {
+      const std::uint32_t p = in[c];
+      top[c] = p;
+      top[w - 1 - c] = p;
+      bottom[c] = p;
+      bottom[w - 1 - c] = p;
+    }
+  }
+}
+
+// "Glass": two random displacement fields (two draws per pixel, row-major,
+// X then Y), smoothed "Smoothness" times in place by the mean of the four
+// wrapped neighbours, then every pixel takes blue, green and red from the
+// copy at (x - X field, y - Y field), wrapped by a full modulo.
+void glass(TextureEngine& e, const ProgramEntry& entry) {
+  if (entry.disabled) return;
+  const int w = e.width;
+  const int h = e.height;
+  const int count = e.pixelCount;
+  copyTextureToWork(e);
+
+  const int distortion = std::max(entry.param[0], 1);  // the modulus must be >= 1
+  const int half = distortion / 2;
+  std::int8_t* fx = e.fieldX.data();
+  std::int8_t* fy = e.fieldY.data();
+  for (int i = 0; i < count; ++i) {
+    const int r1 = e.random.next();
+    const int r2 = e.random.next();
+    fx[i] = static_cast<std::int8_t>(half - r1 % distortion);
+    fy[i] = static_cast<std::int8_t>(half - r2 % distortion);
+  }
+
+  // Smoothing, in place, row by row, each pixel left to right: the X field
+  // value, then the Y field value.  The new value of the left neighbour is
+  // carried in a register; column 0 takes its left neighbour from column
+  // W - 1 (still old), column W - 1 its right one from column 0 (already
+  // new); row 0 sees row H - 1 still old above, row H - 1 sees row 0 new
+  // below.  Every read of a pixel's own old value comes before its write, so
+  // widths and heights of 1 and 2 need no special case.  Once a pass changes
+  // nothing, further passes cannot either; the cap only bounds values far
+  // outside the catalogue range.
+  constexpr int kMaxPasses = 1024;
+  const int passes = std::min(std::max(entry.param[1], 0), kMaxPasses);
+  for (int pass = 0; pass < passes; ++pass) {
+    int changed = 0;
+    for (int y = 0; y < h; ++y) {
+      const std::size_t rowStart = static_cast<std::size_t>(y) * w;
+      const std::size_t aboveStart = static_cast<std::size_t>(y == 0 ? h - 1 : y - 1) * w;
+      const std::size_t belowStart = static_cast<std::size_t>(y == h - 1 ? 0 : y + 1) * w;
+      std::int8_t* rowX = fx + rowStart;
+      std::int8_t* rowY = fy + rowStart;
+      const std::int8_t* aboveX = fx + aboveStart;
+      const std::int8_t* aboveY = fy + aboveStart;
+      const std::int8_t* belowX = fx + belowStart;
+      const std::int8_t* belowY = fy + belowStart;
+      int leftX = rowX[w - 1];
+      int leftY = rowY[w - 1];
+      for (int x = 0; x < w; ++x) {
+        const int right = x == w - 1 ? 0 : x + 1;
+        const int vx = (belowX[x] + aboveX[x] + rowX[right] + leftX) / 4;
+        changed |= vx ^ rowX[x];
+        rowX[x] = static_cast<std::int8_t>(vx);
+        leftX = vx;
+        const int vy = (belowY[x] + aboveY[x] + rowY[right] + leftY) / 4;
+        changed |= vy ^ rowY[x];
+        rowY[x] = static_cast<std::int8_t>(vy);
+        leftY = vy;
+      }
+    }
+    if (!changed) break;
+  }
+
+  const std::uint32_t* src = e.workPlane.data();
+  std::uint32_t* dst = e.texture.data();
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      const std::size_t i = static_cast<std::size_t>(y) * w + x;
+      const int sx = wrap(x - fx[i], w);
+      const int sy = wrap(y - fy[i], h);
+      const std::uint32_t p = src[static_cast<std::size_t>(sy) * w + sx];
+      dst[i] = (dst[i] & 0xFF000000u) | (p & 0x00FFFFFFu);
+    }
+  }
+}
 
 }  // namespace mottler

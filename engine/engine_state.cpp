@@ -41,7 +41,8 @@ void TextureEngine::buildShadeTable() {
         v = (s * (1.0 / 128.0)) * t;
       else
         v = ((255 - s) * k) * (t - 128) + s;
-      shadeTable[static_cast<std::size_t>(s * 256 + t)] = static_cast<std::uint8_t>(static_cast<int>(v));
+      shadeTable[static_cast<std::size_t>(s * 256 + t)] =
+          static_cast<std::uint8_t>(static_cast<int>(v));
     }
   }
 }
@@ -51,10 +52,12 @@ void TextureEngine::buildBlobProfile() {
   // exponential fall-off.
   for (int k = 0; k < 256; ++k) {
     for (int s = 0; s < 256; ++s) {
-      const double d = 2.0 * std::sqrt(static_cast<double>((128 - k) * (128 - k) + (s - 128) * (s - 128)));
+      const double d =
+          2.0 * std::sqrt(static_cast<double>((128 - k) * (128 - k) + (s - 128) * (s - 128)));
       double v = 0.075 * std::exp(-0.002 * d * d) + 0.925 * std::exp(-0.02 * d);
       if (v > 1.0) v = 1.0;
-      blobProfile[static_cast<std::size_t>(k * 256 + s)] = static_cast<std::uint8_t>(static_cast<int>(255.0 * v));
+      blobProfile[static_cast<std::size_t>(k * 256 + s)] =
+          static_cast<std::uint8_t>(static_cast<int>(255.0 * v));
     }
   }
 }

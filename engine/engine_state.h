@@ -26,9 +26,9 @@ struct ProgramEntry {
 };
 static_assert(sizeof(ProgramEntry) == 48, "a program entry is a 48-byte record");
 
-inline constexpr int kProgramSlots = 1024;          // the pending slot included
+inline constexpr int kProgramSlots = 1024;  // the pending slot included
 inline constexpr int kMaxProgramLength = kProgramSlots - 1;
-inline constexpr int kMaxTextureSide = 256;          // largest size the application offers
+inline constexpr int kMaxTextureSide = 256;  // largest size the application offers
 
 // A picture of the current texture size.  Pixels are 32-bit words 0x00RRGGBB
 // (byte 0 blue, byte 1 green, byte 2 red, byte 3 spare), rows packed at the
@@ -38,7 +38,9 @@ class TexturePlane {
  public:
   std::uint32_t* data() { return pixels_.data(); }
   const std::uint32_t* data() const { return pixels_.data(); }
-  std::uint32_t* row(int y, int width) { return pixels_.data() + static_cast<std::size_t>(y) * width; }
+  std::uint32_t* row(int y, int width) {
+    return pixels_.data() + static_cast<std::size_t>(y) * width;
+  }
   const std::uint32_t* row(int y, int width) const {
     return pixels_.data() + static_cast<std::size_t>(y) * width;
   }

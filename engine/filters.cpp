@@ -1,14 +1,301 @@
 // Neighbourhood filters: "Blur", "Unsharp Mask", "Bump Mapping", "Maximum",
 // "Minimum" and "Median".
+//
+// All of them work on the texture in place (the work plane serves as their
+// copy), treat blue, green and red alike and leave byte 3 of every texture
+// pixel as it was.  None of them draws random numbers, and a disabled entry
+// does nothing.
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
 #include "engine/commands.h"
 
 namespace mottler {
 
-void blur(TextureEngine&, const ProgramEntry&) {}
-void unsharpMask(TextureEngine&, const ProgramEntry&) {}
-void bumpMapping(TextureEngine&, const ProgramEntry&) {}
-void maximum(TextureEngine&, const ProgramEntry&) {}
-void minimum(TextureEngine&, const ProgramEntry&) {}
-void median(TextureEngine&, const ProgramEntry&) {}
+namespace {
+
+// Upper bound on the passes of "Blur" and of the blur of "Unsharp Mask".
+// Far above the catalogue ranges (255 and 50); only protects against
+// absurd values handed in from outside.
+constexpr int kMaxBlurPasses = 1024;
+
+constexpr std::uint32_t kColourMask = 0x00FFFFFFu;
+constexpr std::uint32_t kSpareMask = 0xFF000000u;
+
+// The three colour bytes of a pixel spread into 16-bit lanes (bits 0, 16,
+// 32), so that weighted sums of up to 257 pixels are formed for all three
+// channels at once without carries between them.
+inline std::uint64_t spread(std::uint32_t p) {
+  return static_cast<std::uint64_t>(p & 0xFFu) | (static_cast<std::uint64_t>(p & 0xFF00u) << 8) |
+         (static_cast<std::uint64_t>(p & 0xFF0000u) << 16);
+}
+
+inline unsigned lane(std::uint64_t s, int c) { return static_cast<unsigned>(s >> (16 * c)) & 0xFFFFu; }
+
+// Keeps byte 3 of the old pixel and takes the colour bytes of the new one.
+inline std::uint32_t withSpare(std::uint32_t old, std::uint32_t colour) {
+  return (old & kSpareMask) | (colour & kColourMask);
+}
+
+void copyPlane(TextureEngine& e, TexturePlane& to, const TexturePlane& from) {
+  std::memcpy(to.data(), from.data(), static_cast<std::size_t>(e.pixelCount) * 4);
+}
+
+// Passes of "Maximum" / "Minimum": n passes spread a value over a diamond of
+// radius n on the torus; no two pixels are further apart than W/2 + H/2, so
+// passes beyond that change nothing.
+int crossPasses(const TextureEngine& e, std::int32_t amount) {
+  if (amount <= 0) return 0;
+  const int enough = e.width / 2 + e.height / 2 + 1;
+  return amount < enough ? amount : enough;
+}
+
+// One grey-scale dilation (Pick = max) or erosion (Pick = min) pass with the
+// five-pixel cross, wrapped, read from a copy made at the start of the pass.
+template <typename Pick>
+void crossPass(TextureEngine& e, Pick pick) {
+  const int w = e.width, h = e.height;
+  copyPlane(e, e.workPlane, e.texture);
+  const std::uint32_t* src = e.workPlane.data();
+  std::uint32_t* dst = e.texture.data();
+  for (int y = 0; y < h; ++y) {
+    const std::uint32_t* row = src + static_cast<std::size_t>(y) * w;
+    const std::uint32_t* up = src + static_cast<std::size_t>(y == 0 ? h - 1 : y - 1) * w;
+    const std::uint32_t* down = src + static_cast<std::size_t>(y == h - 1 ? 0 : y + 1) * w;
+    std::uint32_t* out = dst + static_cast<std::size_t>(y) * w;
+    for (int x = 0; x < w; ++x) {
+      const int xl = x == 0 ? w - 1 : x - 1;
+      const int xr = x == w - 1 ? 0 : x + 1;
+      std::uint32_t colour = 0;
+      for (int c = 0; c < 3; ++c) {
+        int v = channel(row[x], c);
+        v = pick(v, channel(row[xr], c));
+        v = pick(v, channel(down[x], c));
+        v = pick(v, channel(row[xl], c));
+        v = pick(v, channel(up[x], c));
+        colour |= static_cast<std::uint32_t>(v) << (8 * c);
+      }
+      out[x] = withSpare(out[x], colour);
+    }
+  }
+}
+
+// Per-lane maximum and minimum of two spread pixels: in each 16-bit lane
+// (256 + a - b) has bit 8 set exactly when a >= b.
+constexpr std::uint64_t kLaneBit8 = (1ull << 8) | (1ull << 24) | (1ull << 40);
+constexpr std::uint64_t kLaneBit0 = 1ull | (1ull << 16) | (1ull << 32);
+
+inline std::uint64_t geMask(std::uint64_t a, std::uint64_t b) {
+  return (((a | kLaneBit8) - b) >> 8 & kLaneBit0) * 0xFFu;
+}
+inline std::uint64_t laneMax(std::uint64_t a, std::uint64_t b) {
+  const std::uint64_t m = geMask(a, b);
+  return (a & m) | (b & ~m);
+}
+inline std::uint64_t laneMin(std::uint64_t a, std::uint64_t b) {
+  const std::uint64_t m = geMask(a, b);
+  return (b & m) | (a & ~m);
+}
+inline void laneSort(std::uint64_t& a, std::uint64_t& b) {
+  const std::uint64_t m = geMask(a, b);
+  const std::uint64_t lo = (b & m) | (a & ~m);
+  b = (a & m) | (b & ~m);
+  a = lo;
+}
+
+// The third smallest of five values in every lane, by a sorting network
+// trimmed to the comparisons the middle element depends on.
+inline std::uint64_t laneMedian5(std::uint64_t p0, std::uint64_t p1, std::uint64_t p2, std::uint64_t p3,
+                                 std::uint64_t p4) {
+  laneSort(p0, p1);
+  laneSort(p3, p4);
+  p3 = laneMax(p0, p3);
+  p1 = laneMin(p1, p4);
+  laneSort(p1, p2);
+  p2 = laneMin(p2, p3);
+  return laneMax(p1, p2);
+}
+
+inline std::uint32_t pack(std::uint64_t s) {
+  return static_cast<std::uint32_t>((s & 0xFFu) | ((s >> 8) & 0xFF00u) | ((s >> 16) & 0xFF0000u));
+}
+
+}  // namespace
+
+// "Blur": "Amount" passes of in-place four-neighbour averaging in row-major
+// order, neighbours wrapped; pixels already visited in a pass contribute
+// their new values.
+void blur(TextureEngine& e, const ProgramEntry& entry) {
+  if (entry.disabled) return;
+  const int passes = std::min(entry.param[0], kMaxBlurPasses);
+  const int w = e.width, h = e.height;
+  std::uint32_t* t = e.texture.data();
+  for (int pass = 0; pass < passes; ++pass) {
+    for (int y = 0; y < h; ++y) {
+      std::uint32_t* row = t + static_cast<std::size_t>(y) * w;
+      std::uint32_t* up = t + static_cast<std::size_t>(y == 0 ? h - 1 : y - 1) * w;
+      std::uint32_t* down = t + static_cast<std::size_t>(y == h - 1 ? 0 : y + 1) * w;
+      for (int x = 0; x < w; ++x) {
+        const int xl = x == 0 ? w - 1 : x - 1;
+        const int xr = x == w - 1 ? 0 : x + 1;
+        const std::uint64_t s = spread(down[x]) + spread(up[x]) + spread(row[xr]) + spread(row[xl]);
+        const std::uint32_t colour = rgb(lane(s, 0) / 4, lane(s, 1) / 4, lane(s, 2) / 4);
+        row[x] = withSpare(row[x], colour);
+      }
+    }
+  }
+}
+
+// "Unsharp Mask": blur a copy "Radius" times with the 3/2/1 kernel (rows
+// padded by copies of the edge rows, columns not wrapped), then lift every
+// channel that lies above its blurred value by k times the difference.
+void unsharpMask(TextureEngine& e, const ProgramEntry& entry) {
+  if (entry.disabled) return;
+  const int w = e.width, h = e.height;
+  // k = Amount x 0.01, stored in single precision.
+  const float k = static_cast<float>(entry.param[0] * 0.01);
+  const int passes = std::min(entry.param[1], kMaxBlurPasses);
+  const std::int32_t threshold = entry.param[2];
+
+  // Texture row y lives in work-plane row y + 1; rows 0 and h + 1 pad.
+  std::uint32_t* work = e.workPlane.data();
+  std::uint32_t* tex = e.texture.data();
+  std::memcpy(work + w, tex, static_cast<std::size_t>(e.pixelCount) * 4);
+
+  for (int pass = 0; pass < passes; ++pass) {
+    std::memcpy(work, work + w, static_cast<std::size_t>(w) * 4);
+    std::memcpy(work + static_cast<std::size_t>(h + 1) * w, work + static_cast<std::size_t>(h) * w,
+                static_cast<std::size_t>(w) * 4);
+    for (int y = 1; y <= h; ++y) {
+      std::uint32_t* row = work + static_cast<std::size_t>(y) * w;
+      const std::uint32_t* up = row - w;
+      const std::uint32_t* down = row + w;
+      // A sliding 3 x 3 window of spread pixels: l, c, r columns of the rows
+      // above (already blurred in this pass), this row and below.  At either
+      // edge the missing column is the pixel's own; the left column of this
+      // row is the value just written.
+      std::uint64_t ul = spread(up[0]), uc = ul, ur;
+      std::uint64_t rl = spread(row[0]), rc = rl, rr;
+      std::uint64_t dl = spread(down[0]), dc = dl, dr;
+      for (int x = 0; x < w; ++x) {
+        if (x + 1 < w) {
+          ur = spread(up[x + 1]);
+          rr = spread(row[x + 1]);
+          dr = spread(down[x + 1]);
+        } else {
+          ur = uc;
+          rr = rc;
+          dr = dc;
+        }
+        const std::uint64_t s = 3 * rc + 2 * (rl + rr + uc + dc) + (ul + ur + dl + dr);
+        const std::uint32_t colour = rgb(lane(s, 0) / 15, lane(s, 1) / 15, lane(s, 2) / 15);
+        row[x] = withSpare(row[x], colour);
+        ul = uc;
+        uc = ur;
+        rl = spread(colour);
+        rc = rr;
+        dl = dc;
+        dc = dr;
+      }
+    }
+  }
+
+  // k x d for every positive difference d, in double from k's single value.
+  double lift[256];
+  lift[0] = 0.0;
+  for (int d = 1; d < 256; ++d) lift[d] = static_cast<double>(k) * d;
+  for (int i = 0; i < e.pixelCount; ++i) {
+    const std::uint32_t tp = tex[i];
+    const std::uint32_t sp = work[w + i];
+    bool keep = false;
+    std::uint32_t colour = 0;
+    for (int c = 0; c < 3; ++c) {
+      const int t = channel(tp, c);
+      const int d = t - channel(sp, c);
+      keep |= (d < 0 ? -d : d) < threshold;
+      // min(255, truncate(T + k x max(d, 0))); limiting in double keeps the
+      // conversion in range (and a negative strength from outside at 0).
+      const double r = t + lift[d > 0 ? d : 0];
+      const int v = r >= 255.0 ? 255 : (r > 0.0 ? static_cast<int>(r) : 0);
+      colour |= static_cast<std::uint32_t>(v) << (8 * c);
+    }
+    if (!keep) tex[i] = withSpare(tp, colour);
+  }
+}
+
+// "Bump Mapping": the colours taken as heights, lit from the upper left:
+// t = ((below + right + below-right) - (above + left + above-left)) x Contrast
+// + Brightness, limited to 0..255, shades the pixel through ShadeTable[t][c].
+void bumpMapping(TextureEngine& e, const ProgramEntry& entry) {
+  if (entry.disabled) return;
+  const int w = e.width, h = e.height;
+  const std::int64_t brightness = entry.param[0];
+  const std::int64_t contrastFactor = entry.param[1];
+  copyPlane(e, e.workPlane, e.texture);
+  const std::uint32_t* src = e.workPlane.data();
+  std::uint32_t* dst = e.texture.data();
+  const std::uint8_t* shade = e.shadeTable.data();
+  for (int y = 0; y < h; ++y) {
+    const std::uint32_t* row = src + static_cast<std::size_t>(y) * w;
+    const std::uint32_t* up = src + static_cast<std::size_t>(y == 0 ? h - 1 : y - 1) * w;
+    const std::uint32_t* down = src + static_cast<std::size_t>(y == h - 1 ? 0 : y + 1) * w;
+    std::uint32_t* out = dst + static_cast<std::size_t>(y) * w;
+    for (int x = 0; x < w; ++x) {
+      const int xl = x == 0 ? w - 1 : x - 1;
+      const int xr = x == w - 1 ? 0 : x + 1;
+      std::uint32_t colour = 0;
+      for (int c = 0; c < 3; ++c) {
+        const int v = (channel(down[x], c) + channel(row[xr], c) + channel(down[xr], c)) -
+                      (channel(up[x], c) + channel(row[xl], c) + channel(up[xl], c));
+        std::int64_t t = v * contrastFactor + brightness;
+        if (t < 0) t = 0;
+        if (t > 255) t = 255;
+        const int own = channel(row[x], c);
+        colour |= static_cast<std::uint32_t>(shade[static_cast<std::size_t>(t) * 256 + own]) << (8 * c);
+      }
+      out[x] = withSpare(out[x], colour);
+    }
+  }
+}
+
+// "Maximum": "Amount" passes of grey-scale dilation with the five-pixel cross.
+void maximum(TextureEngine& e, const ProgramEntry& entry) {
+  if (entry.disabled) return;
+  const int passes = crossPasses(e, entry.param[0]);
+  for (int pass = 0; pass < passes; ++pass) crossPass(e, [](int a, int b) { return a > b ? a : b; });
+}
+
+// "Minimum": "Amount" passes of grey-scale erosion with the five-pixel cross.
+void minimum(TextureEngine& e, const ProgramEntry& entry) {
+  if (entry.disabled) return;
+  const int passes = crossPasses(e, entry.param[0]);
+  for (int pass = 0; pass < passes; ++pass) crossPass(e, [](int a, int b) { return a < b ? a : b; });
+}
+
+// "Median": the median of the pixel and the four pixels at storage indices
+// i - 1, i + 1, i - W and i + W, the plane taken as a ring of W x H pixels
+// (so a row's first pixel has the previous row's last pixel on its left,
+// and the rows above the top and below the bottom wrap).
+void median(TextureEngine& e, const ProgramEntry& entry) {
+  if (entry.disabled) return;
+  const int n = e.pixelCount;
+  const int w = e.width;
+  if (n <= 0) return;
+  copyPlane(e, e.workPlane, e.texture);
+  const std::uint32_t* src = e.workPlane.data();
+  std::uint32_t* dst = e.texture.data();
+  // w < n unless the plane is a single row; then i +- w is i itself.
+  const int wn = w % n;
+  for (int i = 0; i < n; ++i) {
+    const int prev = i == 0 ? n - 1 : i - 1;
+    const int next = i == n - 1 ? 0 : i + 1;
+    const int above = i - wn < 0 ? i - wn + n : i - wn;
+    const int below = i + wn >= n ? i + wn - n : i + wn;
+    const std::uint32_t colour = pack(laneMedian5(spread(src[i]), spread(src[below]), spread(src[above]),
+                                                  spread(src[next]), spread(src[prev])));
+    dst[i] = withSpare(dst[i], colour);
+  }
+}
 
 }  // namespace mottler

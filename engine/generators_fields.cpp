@@ -1,19 +1,400 @@
 // Generators that fill the whole texture with a field of colour:
 // "Plasma", "Sine Plasma", "Perlin Noise", "Noise" and "Enviroument Map".
+//
+// Parameters normally arrive within the catalogue ranges; every divisor and
+// modulus is still kept at 1 or more, and every table index in bounds, so
+// that any value a program file carries is safe.  The guards never change
+// the picture for in-range values.
 #include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
 
 #include "engine/commands.h"
+#include "engine/executor.h"
 
 namespace mottler {
 
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+int atLeastOne(std::int32_t v) { return v < 1 ? 1 : v; }
+
+// Low byte of a channel value, as stored into a pixel byte.
+std::uint32_t byteOf(long long v) { return static_cast<std::uint32_t>(v) & 0xFFu; }
+
+std::uint32_t grey(std::uint32_t v) { return rgb(v & 0xFFu, v & 0xFFu, v & 0xFFu); }
+
+// ---------------------------------------------------------------- Plasma ---
+
+// Midpoint subdivision over the work plane.  Addresses wrap, so the far
+// edges x == width and y == height are column 0 and row 0.  A pixel whose
+// byte 0 is 0 is still unset.
+class PlasmaSubdivision {
+ public:
+  PlasmaSubdivision(TextureEngine& e, int roughness, int maxHeight)
+      : plane_(e.workPlane.data()),
+        width_(e.width),
+        height_(e.height),
+        roughness_(roughness),
+        maxHeight_(maxHeight),
+        random_(e.random) {}
+
+  void subdivide(int x1, int y1, int x2, int y2) {
+    while (x2 - x1 >= 2 || y2 - y1 >= 2) {
+      const int mx = (x1 + x2) / 2;
+      const int my = (y1 + y2) / 2;
+      const int dx = std::abs(x2 - x1);
+      const int dy = std::abs(y2 - y1);
+      if (isUnset(mx, y1)) edgeValue(mx, y1, dx, value(x1, y1), value(x2, y1));  // top
+      if (isUnset(x2, my)) edgeValue(x2, my, dy, value(x2, y1), value(x2, y2));  // right
+      if (isUnset(mx, y2)) edgeValue(mx, y2, dx, value(x1, y2), value(x2, y2));  // bottom
+      if (isUnset(x1, my)) edgeValue(x1, my, dy, value(x1, y1), value(x1, y2));  // left
+      if (isUnset(mx, my)) {
+        const int sum = value(x1, y1) + value(x2, y1) + value(x2, y2) + value(x1, y2);
+        pixel(mx, my) = grey(static_cast<std::uint32_t>(sum / 4));
+      }
+      subdivide(x1, y1, mx, my);  // top-left
+      subdivide(mx, y1, x2, my);  // top-right
+      subdivide(x1, my, mx, y2);  // bottom-left
+      x1 = mx;                    // bottom-right: continue here
+      y1 = my;
+    }
+  }
+
+ private:
+  std::uint32_t& pixel(int x, int y) {
+    // Coordinates run 0..width and 0..height: only the far edge wraps.
+    const int cx = x >= width_ ? x - width_ : x;
+    const int cy = y >= height_ ? y - height_ : y;
+    return plane_[static_cast<std::size_t>(cy) * width_ + cx];
+  }
+  int value(int x, int y) { return static_cast<int>(pixel(x, y) & 0xFFu); }
+  bool isUnset(int x, int y) { return (pixel(x, y) & 0xFFu) == 0; }
+
+  // One draw: k = -5..4; v = (d * k * roughness + 100 * (a + b)) / 200,
+  // held within 1..maxHeight.
+  void edgeValue(int x, int y, int d, int a, int b) {
+    const long long k = random_.next() % 10 - 5;
+    long long v = (d * k * roughness_ + 100LL * (a + b)) / 200;
+    if (v < 1) v = 1;
+    if (v >= maxHeight_) v = maxHeight_;
+    pixel(x, y) = grey(byteOf(v));
+  }
+
+  std::uint32_t* plane_;
+  int width_;
+  int height_;
+  long long roughness_;
+  int maxHeight_;
+  RandomState& random_;
+};
+
+// ------------------------------------------------------------ Perlin Noise ---
+
+constexpr int kLatticeSide = 66;
+
+struct LatticePoint {
+  std::uint8_t blue = 0, green = 0, red = 0;
+};
+
+// Cosine weight (1 - cos(pi * i / n)) * 0.5 for i = 0..n-1, computed once per
+// distinct n; a weight past the table is computed on the spot.
+class CosineWeights {
+ public:
+  void prepare(int n) {
+    if (n == n_) return;
+    n_ = n;
+    const int count = std::min(n, static_cast<int>(table_.size()));
+    for (int i = 0; i < count; ++i) table_[static_cast<std::size_t>(i)] = compute(i, n);
+  }
+  double operator[](int i) const {
+    return i < static_cast<int>(table_.size()) ? table_[static_cast<std::size_t>(i)]
+                                               : compute(i, n_);
+  }
+  static double compute(int i, int n) { return (1.0 - std::cos(kPi * i / n)) * 0.5; }
+
+ private:
+  int n_ = -1;
+  std::array<double, 512> table_{};
+};
+
+}  // namespace
+
 int randomChannel(RandomState& random, int mask) {
-  return std::max(0, random.next() % 255 + mask - 255);
+  // Widened so that no mask value can overflow; the result is at most mask - 1.
+  return static_cast<int>(std::max(0LL, random.next() % 255 + static_cast<long long>(mask) - 255));
 }
 
-void plasma(TextureEngine&, const ProgramEntry&) {}
-void sinePlasma(TextureEngine&, const ProgramEntry&) {}
-void perlinNoise(TextureEngine&, const ProgramEntry&) {}
-void noise(TextureEngine&, const ProgramEntry&) {}
-void environmentMap(TextureEngine&, const ProgramEntry&) {}
+// "Plasma": midpoint-subdivision heights from a private sequence seeded with
+// "Variant", tinted by the masks (x * mask / 255).
+void plasma(TextureEngine& e, const ProgramEntry& entry) {
+  if (entry.disabled) return;
+  const RandomState saved = e.random;
+  e.random.seed(entry.param[0]);
+  e.clear(e.workPlane);
+
+  const int W = e.width;
+  const int H = e.height;
+  const int maxHeight = atLeastOne(entry.param[2]);
+  const auto seedPoint = [&](int x, int y) {
+    e.at(e.workPlane, x, y) = grey(byteOf(e.random.next() % maxHeight));
+  };
+  seedPoint(0, 0);
+  seedPoint(W / 2, H / 2);
+  seedPoint((W / 2 + W / 4) % W, (H / 2 + H / 4) % H);
+
+  PlasmaSubdivision(e, entry.param[1], maxHeight).subdivide(0, 0, W, H);
+
+  // Masks: channel * mask / 255, looked up per channel value.
+  const long long red = entry.param[3], green = entry.param[4], blue = entry.param[5];
+  std::array<std::uint32_t, 256> tintBlue, tintGreen, tintRed;
+  for (std::size_t v = 0; v < 256; ++v) {
+    const long long h = static_cast<long long>(v);
+    tintBlue[v] = byteOf(h * blue / 255);
+    tintGreen[v] = byteOf(h * green / 255) << 8;
+    tintRed[v] = byteOf(h * red / 255) << 16;
+  }
+  std::uint32_t* p = e.workPlane.data();
+  for (int i = 0; i < e.pixelCount; ++i) {
+    const std::uint32_t v = p[i];
+    p[i] = tintBlue[channel(v, 0)] | tintGreen[channel(v, 1)] | tintRed[channel(v, 2)];
+  }
+
+  blendLayer(e, e.workPlane, entry);
+  e.random = saved;
+}
+
+// "Sine Plasma": (X[x] + Y[y]) / 2 with X[i] = (sin(i * sx) + 1) * cx and
+// Y[i] = (cos(i * sy) + 1) * cy, the angles accumulated step by step; masks
+// scale by mask / 256.
+void sinePlasma(TextureEngine& e, const ProgramEntry& entry) {
+  if (entry.disabled) return;
+  e.clear(e.workPlane);
+
+  const int W = e.width;
+  const int H = e.height;
+  const double sx = 2.0 * kPi / (static_cast<double>(W) / atLeastOne(entry.param[0]));
+  const double sy = 2.0 * kPi / (static_cast<double>(H) / atLeastOne(entry.param[1]));
+  const double cx = entry.param[2];
+  const double cy = entry.param[3];
+  std::array<long long, 256> tx{};
+  std::array<long long, 256> ty{};
+  double ax = 0.0;
+  double ay = 0.0;
+  for (std::size_t i = 0; i < 256; ++i) {
+    tx[i] = static_cast<long long>((std::sin(ax) + 1.0) * cx);
+    ty[i] = static_cast<long long>((std::cos(ay) + 1.0) * cy);
+    ax += sx;
+    ay += sy;
+  }
+
+  const long long red = entry.param[4], green = entry.param[5], blue = entry.param[6];
+  for (int y = 0; y < H; ++y) {
+    std::uint32_t* row = e.workPlane.row(y, W);
+    const long long yv = ty[static_cast<std::size_t>(y) & 255u];  // sizes past 256 repeat the table
+    for (int x = 0; x < W; ++x) {
+      const long long v =
+          std::clamp((tx[static_cast<std::size_t>(x) & 255u] + yv) / 2, 0LL, 255LL);
+      row[x] = rgb(byteOf((v * blue) >> 8), byteOf((v * green) >> 8), byteOf((v * red) >> 8));
+    }
+  }
+
+  blendLayer(e, e.workPlane, entry);
+}
+
+// "Perlin Noise": one octave of value noise.  A 66 x 66 lattice of random
+// colours from a private sequence seeded with "Variant" (every point drawn
+// whatever the cell counts; the column nx and the row ny repeat column 0 and
+// row 0 so the result tiles), interpolated cell by cell with cosine weights;
+// corners and the left/right sums are single precision.
+void perlinNoise(TextureEngine& e, const ProgramEntry& entry) {
+  if (entry.disabled) return;
+  e.clear(e.workPlane);
+  const RandomState saved = e.random;
+  e.random.seed(entry.param[0]);
+
+  const int W = e.width;
+  const int H = e.height;
+  const int cellW = atLeastOne(entry.param[1]);
+  const int cellH = atLeastOne(entry.param[2]);
+  // The lattice holds at most 65 cells a side; only sizes far beyond the
+  // catalogue's reach would ask for more.
+  const int nx = std::min(W / cellW, kLatticeSide - 1);
+  const int ny = std::min(H / cellH, kLatticeSide - 1);
+  const long long redMask = entry.param[3], greenMask = entry.param[4],
+                  blueMask = entry.param[5];
+
+  LatticePoint lattice[kLatticeSide][kLatticeSide];  // [row j][column i]
+  for (int j = 0; j < kLatticeSide; ++j) {
+    for (int i = 0; i < kLatticeSide; ++i) {
+      LatticePoint c;
+      if (entry.fixedColors) {
+        const long long k = e.random.next() % 255;
+        c.blue = static_cast<std::uint8_t>(std::max(0LL, blueMask - k));
+        c.green = static_cast<std::uint8_t>(std::max(0LL, greenMask - k));
+        c.red = static_cast<std::uint8_t>(std::max(0LL, redMask - k));
+      } else {
+        c.blue = static_cast<std::uint8_t>(randomChannel(e.random, entry.param[5]));
+        c.green = static_cast<std::uint8_t>(randomChannel(e.random, entry.param[4]));
+        c.red = static_cast<std::uint8_t>(randomChannel(e.random, entry.param[3]));
+      }
+      lattice[j][i] = (i == nx) ? lattice[j][0] : c;
+    }
+    if (j == ny)
+      for (int m = 0; m <= nx; ++m) lattice[ny][m] = lattice[0][m];
+  }
+
+  // W is not a whole number of cells: the last cell of a row (column) is
+  // widened to reach the edge.
+  const bool widenX = static_cast<double>(W) / cellW != nx;
+  const bool widenY = static_cast<double>(H) / cellH != ny;
+  CosineWeights rowWeights;
+  for (int cj = 0; cj < ny; ++cj) {
+    const int y0 = cj * cellH;
+    const int ch = (widenY && y0 + 2LL * cellH >= H) ? H - y0 : cellH;
+    for (int ci = 0; ci < nx; ++ci) {
+      const int x0 = ci * cellW;
+      const int cw = (widenX && x0 + 2LL * cellW >= W) ? W - x0 : cellW;
+      const LatticePoint& gp = lattice[cj][ci];
+      const LatticePoint& gq = lattice[cj][ci + 1];
+      const LatticePoint& gr = lattice[cj + 1][ci];
+      const LatticePoint& gs = lattice[cj + 1][ci + 1];
+      const float P[3] = {static_cast<float>(gp.blue), static_cast<float>(gp.green),
+                          static_cast<float>(gp.red)};
+      const float Q[3] = {static_cast<float>(gq.blue), static_cast<float>(gq.green),
+                          static_cast<float>(gq.red)};
+      const float R[3] = {static_cast<float>(gr.blue), static_cast<float>(gr.green),
+                          static_cast<float>(gr.red)};
+      const float S[3] = {static_cast<float>(gs.blue), static_cast<float>(gs.green),
+                          static_cast<float>(gs.red)};
+      rowWeights.prepare(cw);
+      for (int v = 0; v < ch; ++v) {
+        const double t = CosineWeights::compute(v, ch);
+        float left[3];
+        float right[3];
+        for (int c = 0; c < 3; ++c) {
+          left[c] = static_cast<float>((1.0 - t) * static_cast<double>(P[c]) +
+                                       t * static_cast<double>(R[c]));
+          right[c] = static_cast<float>((1.0 - t) * static_cast<double>(Q[c]) +
+                                        t * static_cast<double>(S[c]));
+        }
+        const int y = y0 + v;
+        if (y < 0 || y >= H) continue;
+        std::uint32_t* row = e.workPlane.row(y, W);
+        for (int u = 0; u < cw; ++u) {
+          const int x = x0 + u;
+          if (x < 0 || x >= W) continue;
+          const double s = rowWeights[u];
+          std::uint32_t out[3];
+          for (int c = 0; c < 3; ++c)
+            out[c] = byteOf(static_cast<int>((1.0 - s) * static_cast<double>(left[c]) +
+                                             s * static_cast<double>(right[c])));
+          row[x] = rgb(out[0], out[1], out[2]);
+        }
+      }
+    }
+  }
+
+  e.random = saved;
+  blendLayer(e, e.workPlane, entry);
+}
+
+// "Noise": blocks of random colour from the shared sequence, clipped at the
+// right and bottom edges.  A disabled entry makes the same draws, paints
+// nothing and still blends.
+void noise(TextureEngine& e, const ProgramEntry& entry) {
+  e.clear(e.workPlane);
+
+  const int W = e.width;
+  const int H = e.height;
+  const long long blockW = atLeastOne(entry.param[0]);
+  const long long blockH = atLeastOne(entry.param[1]);
+  const int redMask = entry.param[2], greenMask = entry.param[3], blueMask = entry.param[4];
+  const int level = entry.param[5];
+  const double q = static_cast<double>(static_cast<float>(1.0 / 255.0));
+  const double f = level * q;
+  const bool paint = !entry.disabled;
+
+  for (long long y0 = 0; y0 < H; y0 += blockH) {
+    for (long long x0 = 0; x0 < W; x0 += blockW) {
+      std::uint32_t blue, green, red;
+      if (entry.fixedColors) {
+        const double g = (e.random.next() % atLeastOne(level)) * q;
+        blue = byteOf(static_cast<long long>(blueMask * g));
+        green = byteOf(static_cast<long long>(greenMask * g));
+        red = byteOf(static_cast<long long>(redMask * g));
+      } else {
+        blue = byteOf(static_cast<long long>(randomChannel(e.random, blueMask) * f));
+        green = byteOf(static_cast<long long>(randomChannel(e.random, greenMask) * f));
+        red = byteOf(static_cast<long long>(randomChannel(e.random, redMask) * f));
+      }
+      if (!paint) continue;
+      const std::uint32_t colour = rgb(blue, green, red);
+      const int xEnd = static_cast<int>(std::min<long long>(x0 + blockW, W));
+      const int yEnd = static_cast<int>(std::min<long long>(y0 + blockH, H));
+      for (int y = static_cast<int>(y0); y < yEnd; ++y) {
+        std::uint32_t* row = e.workPlane.row(y, W);
+        std::fill(row + x0, row + xEnd, colour);
+      }
+    }
+  }
+
+  blendLayer(e, e.workPlane, entry);
+}
+
+namespace {
+// Fall-off of "Enviroument Map" at squared distance r2 from the centre:
+// 0.95 * exp(-k * d) + 0.05 * exp(-0.002 * d * d), at most 1.
+double falloff(double k, int r2) {
+  const double d = std::sqrt(static_cast<double>(r2));
+  const double f = 0.95 * std::exp(-k * d) + 0.05 * std::exp(-0.002 * d * d);
+  return f > 1.0 ? 1.0 : f;
+}
+}  // namespace
+
+// "Enviroument Map": darkens the texture in place away from its centre,
+// channel * f * mask * (1/256).
+void environmentMap(TextureEngine& e, const ProgramEntry& entry) {
+  if (entry.disabled) return;
+
+  const int W = e.width;
+  const int H = e.height;
+  const double k = 1.0 / (static_cast<double>(atLeastOne(entry.param[0])) + 1.0);
+  const double red = entry.param[1], green = entry.param[2], blue = entry.param[3];
+
+  // f depends only on |dx| and |dy|, and symmetrically; up to 256 x 256 the
+  // values are computed once per pair a <= b.
+  constexpr int kHalf = kMaxTextureSide / 2 + 1;
+  static std::array<double, kHalf * kHalf> table;
+  const int maxA = std::max(H / 2, H - 1 - H / 2);
+  const int maxB = std::max(W / 2, W - 1 - W / 2);
+  const bool tabled = maxA < kHalf && maxB < kHalf;
+  if (tabled) {
+    for (int a = 0; a <= maxA; ++a)
+      for (int b = 0; b <= maxB; ++b)
+        table[static_cast<std::size_t>(a * kHalf + b)] =
+            (b < a && a <= maxB) ? table[static_cast<std::size_t>(b * kHalf + a)]
+                                 : falloff(k, a * a + b * b);
+  }
+
+  for (int y = 0; y < H; ++y) {
+    const int dy = H / 2 - y;
+    std::uint32_t* row = e.texture.row(y, W);
+    for (int x = 0; x < W; ++x) {
+      const int dx = x - W / 2;
+      const double f = tabled
+          ? table[static_cast<std::size_t>(std::abs(dy) * kHalf + std::abs(dx))]
+          : falloff(k, dx * dx + dy * dy);
+      const std::uint32_t p = row[x];
+      const double b = channel(p, 0), g = channel(p, 1), r = channel(p, 2);
+      row[x] = (p & 0xFF000000u) |
+               rgb(byteOf(static_cast<long long>(b * f * blue * (1.0 / 256))),
+                   byteOf(static_cast<long long>(g * f * green * (1.0 / 256))),
+                   byteOf(static_cast<long long>(r * f * red * (1.0 / 256))));
+    }
+  }
+}
 
 }  // namespace mottler

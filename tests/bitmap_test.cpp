@@ -43,8 +43,8 @@ TEST(Bitmap, RowsRunBottomUpInBlueGreenRedOrder) {
   TextureEngine e;
   e.setSize(10, 8);
   for (int i = 0; i < e.pixelCount; ++i) e.texture.data()[i] = 0xFF102030u;  // spare byte set
-  e.at(e.texture, 0, 0) = 0x00FF0000;  // top-left red
-  e.at(e.texture, 0, 7) = 0x000000FF;  // bottom-left blue
+  e.at(e.texture, 0, 0) = 0x00FF0000;                                        // top-left red
+  e.at(e.texture, 0, 7) = 0x000000FF;                                        // bottom-left blue
   auto bytes = encodeBitmap(e, e.texture);
   EXPECT_EQ(bytes[54], 0xFF);
   EXPECT_EQ(bytes[55], 0x00);

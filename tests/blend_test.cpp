@@ -40,7 +40,7 @@ TEST(BlendLayer, EachMethodFollowsItsRule) {
   EXPECT_EQ(blendOne(Shade, 200, 255), 254);
   EXPECT_EQ(blendOne(Lighten, 30, 40), 40);
   EXPECT_EQ(blendOne(Darken, 30, 40), 30);
-  EXPECT_EQ(blendOne(10, 30, 40), 30);    // any other method: the layer replaces
+  EXPECT_EQ(blendOne(10, 30, 40), 30);  // any other method: the layer replaces
   EXPECT_EQ(blendOne(-1, 30, 40), 30);
   EXPECT_EQ(blendOne(256 + Add, 20, 100), 120);  // only the low byte counts
 }
@@ -56,9 +56,9 @@ TEST(BlendLayer, OffsetsShiftTheLayerWithWrapping) {
   entry.offsetX = 10;
   entry.offsetY = 1;
   blendLayer(e, e.workPlane, entry);
-  EXPECT_EQ(channel(e.at(e.texture, 250, 0), 0), 4);   // column 250 takes layer column 4
+  EXPECT_EQ(channel(e.at(e.texture, 250, 0), 0), 4);  // column 250 takes layer column 4
   EXPECT_EQ(channel(e.at(e.texture, 0, 0), 0), 10);
-  EXPECT_EQ(channel(e.at(e.texture, 0, 3), 1), 0);     // row 3 takes layer row 0
+  EXPECT_EQ(channel(e.at(e.texture, 0, 3), 1), 0);  // row 3 takes layer row 0
   EXPECT_EQ(channel(e.at(e.texture, 0, 2), 1), 3);
 
   // Offsets outside the texture wrap instead of reading out of bounds.
@@ -73,4 +73,56 @@ TEST(BlendLayer, OffsetsShiftTheLayerWithWrapping) {
   entry.offsetX = entry.offsetY = 0;
   blendLayer(e, e.workPlane, entry);
   EXPECT_EQ(e.at(e.texture, 17, 2), e.at(e.workPlane, 17, 2));
+}
+
+// Every pair of layer and texture values, in every colour byte, through the
+// wide and the narrow code paths (a width of 255 leaves a tail of 3 pixels).
+TEST(BlendLayer, EveryValuePairMatchesTheRuleInEveryByte) {
+  auto rule = [](int m, int a, int b, const std::uint8_t* shade) -> int {
+    switch (m) {
+      case Middle:
+        return (a + b) / 2;
+      case Add:
+        return std::min(a + b, 255);
+      case Subtract:
+        return std::max(a - b, 0);
+      case Xor:
+        return a ^ b;
+      case And:
+        return a & b;
+      case Or:
+        return a | b;
+      case Multiply:
+        return a * b / 256;
+      case Shade:
+        return shade[a * 256 + b];
+      case Lighten:
+        return std::max(a, b);
+      case Darken:
+        return std::min(a, b);
+      default:
+        return a;
+    }
+  };
+  TextureEngine e;
+  e.setSize(255, 256);
+  for (int method = 0; method <= 10; ++method) {
+    for (int y = 0; y < 256; ++y)
+      for (int x = 0; x < 255; ++x) {
+        e.at(e.workPlane, x, y) = rgb(x, y, (x * 7 + y) & 255) | 0xAB000000u;
+        e.at(e.texture, x, y) = rgb(y, x, (y * 13 + x) & 255) | static_cast<std::uint32_t>(x) << 24;
+      }
+    ProgramEntry entry;
+    entry.method = method;
+    blendLayer(e, e.workPlane, entry);
+    for (int y = 0; y < 256; ++y)
+      for (int x = 0; x < 255; ++x) {
+        const std::uint32_t p = e.at(e.texture, x, y);
+        ASSERT_EQ(channel(p, 0), rule(method, x, y, e.shadeTable.data())) << method;
+        ASSERT_EQ(channel(p, 1), rule(method, y, x, e.shadeTable.data())) << method;
+        ASSERT_EQ(channel(p, 2),
+                  rule(method, (x * 7 + y) & 255, (y * 13 + x) & 255, e.shadeTable.data()));
+        ASSERT_EQ(p >> 24, static_cast<std::uint32_t>(x));
+      }
+  }
 }

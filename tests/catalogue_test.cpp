@@ -1,8 +1,8 @@
+#include "engine/catalogue.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
-
-#include "engine/catalogue.h"
 
 using namespace mottler;
 
@@ -29,7 +29,8 @@ TEST(Catalogue, CategoriesAreContiguousRunsOfTheirSizes) {
   CommandCatalogue cat;
   int index = 0;
   for (int c = 0; c < kCategoryCount; ++c)
-    for (int n = 0; n < CommandCatalogue::categorySize(c); ++n) EXPECT_EQ(cat.info(index++).category, c);
+    for (int n = 0; n < CommandCatalogue::categorySize(c); ++n)
+      EXPECT_EQ(cat.info(index++).category, c);
   EXPECT_EQ(index, kCommandCount);
   EXPECT_EQ(CommandCatalogue::categoryName(4), "Adjust Colors");
   EXPECT_EQ(CommandCatalogue::blendMethodName(7), "Shade");
@@ -67,7 +68,8 @@ TEST(Catalogue, ParameterSlotsAreLeadingAndEmptySlotsAreZero) {
     EXPECT_TRUE(r.layerFlags == 0 || r.layerFlags == 1 || r.layerFlags == 3);
   }
   EXPECT_EQ(negativeMinimums, 1);  // only "Twirl"
-  for (const char* name : {"Median", "Move to Buffer", "Clear Texture", "Connect Buffer", "Inversion"})
+  for (const char* name :
+       {"Median", "Move to Buffer", "Clear Texture", "Connect Buffer", "Inversion"})
     EXPECT_EQ(cat.info(*cat.indexOfName(name)).maxValue[0], 0) << name;
 }
 

@@ -1,3 +1,5 @@
+#include "document/program_file.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -5,8 +7,6 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-
-#include "document/program_file.h"
 
 using namespace mottler;
 namespace fs = std::filesystem;
@@ -34,7 +34,8 @@ ProgramDocument sampleDocument() {
   worms.offsetX = 99;
   worms.offsetY = 59;
   doc.entries.push_back(worms);
-  doc.entries.push_back(makeEntry(kTwirl, {-45, 1, 2, 3, 4, 5, 6}));  // unused slots kept as they are
+  doc.entries.push_back(
+      makeEntry(kTwirl, {-45, 1, 2, 3, 4, 5, 6}));  // unused slots kept as they are
   return doc;
 }
 
@@ -48,7 +49,8 @@ void put16(std::vector<std::uint8_t>& b, std::size_t at, int v) {
   b[at + 1] = static_cast<std::uint8_t>(v >> 8);
 }
 void put32(std::vector<std::uint8_t>& b, std::size_t at, std::int32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(v) >> (8 * i));
+  for (int i = 0; i < 4; ++i)
+    b[at + i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(v) >> (8 * i));
 }
 
 struct TempDir {
@@ -75,7 +77,8 @@ TEST(ProgramFile, WritesTheExactLayout) {
   doc.entries.push_back(makeEntry(kBlobs, {30, 30, 10, 255, 255, 255, 0}));
   const auto bytes = encodeProgram(doc);
   ASSERT_EQ(bytes.size(), 156u + 48u);
-  const std::vector<std::uint8_t> head = {156, 0, 0, 0, 0, 'M', 'L', 'R', 10, 0, 1, 0, 48, 0, 0x2C, 0x01};
+  const std::vector<std::uint8_t> head = {156, 0, 0, 0, 0,  'M', 'L',  'R',
+                                          10,  0, 1, 0, 48, 0,   0x2C, 0x01};
   EXPECT_TRUE(std::equal(head.begin(), head.end(), bytes.begin()));
   EXPECT_EQ(bytes[16], 0x61);
   EXPECT_EQ(bytes[18], 0x63);
@@ -179,17 +182,17 @@ TEST(ProgramFile, RefusesWhatCannotBeAProgram) {
     change(b);
     return b;
   };
-  refuse(with([](auto& b) { put16(b, 0, 7); }));           // header too short to hold itself
+  refuse(with([](auto& b) { put16(b, 0, 7); }));  // header too short to hold itself
   refuse(with([](auto& b) { put16(b, 0, -1); }));
-  refuse(with([](auto& b) { put16(b, 12, 0); }));          // entrySize
+  refuse(with([](auto& b) { put16(b, 12, 0); }));  // entrySize
   refuse(with([](auto& b) { put16(b, 12, -48); }));
-  refuse(with([](auto& b) { put16(b, 10, 1024); }));       // more entries than the table holds
-  refuse(with([](auto& b) { put32(b, 148, 0); }));         // sizes
+  refuse(with([](auto& b) { put16(b, 10, 1024); }));  // more entries than the table holds
+  refuse(with([](auto& b) { put32(b, 148, 0); }));    // sizes
   refuse(with([](auto& b) { put32(b, 152, 257); }));
   refuse(with([](auto& b) { put32(b, 148, -5); }));
-  refuse(with([](auto& b) { b[156] = 33; }));              // unknown command
-  refuse(with([](auto& b) { b[156 + 48] = 0; }));          // empty code
-  refuse(with([](auto& b) { b[157] = 1; }));               // non-zero upper code bytes
+  refuse(with([](auto& b) { b[156] = 33; }));      // unknown command
+  refuse(with([](auto& b) { b[156 + 48] = 0; }));  // empty code
+  refuse(with([](auto& b) { b[157] = 1; }));       // non-zero upper code bytes
 }
 
 TEST(ProgramFile, BringsValuesIntoWhatTheEngineCanTake) {
@@ -266,4 +269,54 @@ TEST(ProgramFile, AFailedWriteLeavesTheGoodFileAndNoLitter) {
   // A successful write replaces the file whole.
   ASSERT_TRUE(writeProgramFile(file, other));
   EXPECT_EQ(fs::file_size(file), 156u);
+}
+
+// Random damage anywhere in a file is either refused or read into values the
+// engine can take.
+TEST(ProgramFile, DamagedFilesAreRefusedOrReadIntoRange) {
+  const auto good = encodeProgram(sampleDocument());
+  std::uint32_t seed = 12345;
+  auto rnd = [&seed](std::uint32_t n) {
+    seed = seed * 1664525u + 1013904223u;
+    return (seed >> 8) % n;
+  };
+  int read = 0, refused = 0;
+  for (int round = 0; round < 3000; ++round) {
+    auto bytes = good;
+    const int hits = 1 + static_cast<int>(rnd(6));
+    for (int i = 0; i < hits; ++i)
+      bytes[rnd(static_cast<std::uint32_t>(bytes.size()))] = static_cast<std::uint8_t>(rnd(256));
+    if (rnd(4) == 0) bytes.resize(rnd(static_cast<std::uint32_t>(bytes.size())));
+    ProgramDocument doc;
+    const ReadStatus status = decodeBytes(bytes, doc);
+    if (status != ReadStatus::Ok) {
+      ++refused;
+      continue;
+    }
+    ++read;
+    ASSERT_GE(doc.width, 1);
+    ASSERT_LE(doc.width, 256);
+    ASSERT_GE(doc.height, 1);
+    ASSERT_LE(doc.height, 256);
+    ASSERT_GE(doc.seed, 0);
+    ASSERT_LE(doc.entries.size(), 1023u);
+    for (const ProgramEntry& e : doc.entries) {
+      const auto index = catalogueIndexOfCode(e.code);
+      ASSERT_TRUE(index.has_value());
+      const CommandInfo info = commandInfoForSize(*index, doc.width, doc.height);
+      for (int k = 0; k < kParamCount; ++k) {
+        if (info.paramLabel[k] == "None") continue;
+        ASSERT_GE(e.param[k], info.minValue[k]);
+        ASSERT_LE(e.param[k], std::max(info.minValue[k], info.maxValue[k]));
+      }
+      ASSERT_GE(e.offsetX, 0);
+      ASSERT_LT(e.offsetX, doc.width);
+      ASSERT_GE(e.offsetY, 0);
+      ASSERT_LT(e.offsetY, doc.height);
+      ASSERT_LE(e.disabled, 1);
+      ASSERT_LE(e.fixedColors, 1);
+    }
+  }
+  EXPECT_GT(read, 100);
+  EXPECT_GT(refused, 100);
 }

@@ -1,0 +1,310 @@
+#include "cli/help_pages.h"
+
+#include <cctype>
+#include <fstream>
+#include <sstream>
+
+#include "engine/catalogue.h"
+
+namespace mottler::help {
+
+namespace {
+
+// How a command is shown at work: the program it works on (empty when it
+// draws on its own), its own line (empty: defaults), and what follows it.
+struct Illustration {
+  CommandCode code;
+  const char* before;
+  const char* line;
+  const char* after;
+};
+
+// A warm, structured texture for the commands that change a texture.
+constexpr const char* kWarmPlasma = "Plasma: 0 20 127 255 160 60\n";
+constexpr const char* kDeformBase =
+    "Plasma: 0 20 127 255 160 60\n"
+    "Circles: 24 30 5 3 120 200 255 method=Add\n";
+constexpr const char* kFilterBase =
+    "Plasma: 0 20 127 255 160 60\n"
+    "Worms: 60 128 5 2 255 255 255 method=Add\n";
+
+constexpr Illustration kIllustrations[] = {
+    // Generate: on a black texture, mostly with their defaults.
+    {kPlasma, "", "", ""},
+    {kSinePlasma, "", "Sine Plasma: 2 3", ""},
+    {kPerlinNoise, "", "", ""},
+    {kBlobs, "", "", ""},
+    {kPoints, "", "Points: 400 2", ""},
+    {kLines, "", "", ""},
+    {kCircles, "", "", ""},
+    {kRectangles, "", "Rectangles: 30 30 20 2", ""},
+    {kWorms, "", "", ""},
+    {kSplines, "", "", ""},
+    {kEnvironmentMap, kWarmPlasma, "", ""},
+    {kNoise, "", "Noise: 4 4", ""},
+    // Deform.
+    {kTwirl, kDeformBase, "", ""},
+    {kSineDistortion, kDeformBase, "Sine Distortion: 8 8 2 2", ""},
+    {kDistortionByBuffer,
+     "Plasma: 5 40\nMove to Buffer:\nClear Texture:\nCircles: 24 30 5 3 120 200 255\n", "", ""},
+    {kDivider, kDeformBase, "Divider: 2", ""},
+    {kCarpet, kDeformBase, "Carpet: 10 20", ""},
+    {kGlass, kDeformBase, "", ""},
+    // Filters.
+    {kBlur, kFilterBase, "Blur: 3", ""},
+    {kUnsharpMask, kFilterBase, "Unsharp Mask: 300 3 0", ""},
+    {kBumpMapping, kWarmPlasma, "", ""},
+    {kMaximum, kFilterBase, "Maximum: 2", ""},
+    {kMinimum, kFilterBase, "Minimum: 2", ""},
+    {kMedian, "Plasma: 0 20 127 255 160 60\nPoints: 900 1 255 255 255 method=Add\n", "", ""},
+    // Buffer.
+    {kMoveToBuffer, kWarmPlasma, "", "Clear Texture:\nWorms: 60 128 5 3\nConnect Buffer: method=Add\n"},
+    {kClearTexture, kWarmPlasma, "", "Worms: 60 128 5 3\n"},
+    {kConnectBuffer,
+     "Plasma: 0 20 127 255 160 60\nMove to Buffer:\nClear Texture:\nCircles: 24 30 5 3\n", "Connect Buffer: method=Multiply", ""},
+    // Adjust Colors.
+    {kGammaCorrection, kWarmPlasma, "Gamma Correction: 50", ""},
+    {kBrightness, kWarmPlasma, "Brightness: 60 120 180", ""},
+    {kInversion, kWarmPlasma, "", ""},
+    {kContrast, kWarmPlasma, "Contrast: 250", ""},
+    {kHsv, kWarmPlasma, "HSV: 90 150 100", ""},
+};
+
+constexpr const char* kCategoryIntro[kCategoryCount] = {
+    "Generators draw. Most of them paint a layer of their own and blend it into the texture "
+    "with the entry's blend method and X/Y offsets; \"Enviroument Map\" works on the texture "
+    "as it is.",
+    "Deformations move the texture's pixels around. They have no blend method: the moved "
+    "texture replaces the old one.",
+    "Filters change every pixel from its neighbours. Like the deformations they work on the "
+    "texture in place.",
+    "The buffer is a second picture a program can keep for later: copy the texture there, "
+    "clear the texture, draw something new and blend the buffer back in.",
+    "Colour adjustments change the colours of the whole texture, pixel by pixel.",
+};
+
+const Illustration* illustrationOf(CommandCode code) {
+  for (const Illustration& i : kIllustrations)
+    if (i.code == code) return &i;
+  return nullptr;
+}
+
+std::string header(int side) {
+  return "size " + std::to_string(side) + " " + std::to_string(side) + "\nseed 1\n";
+}
+
+std::string escape(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+std::string commandLine(const CommandDecl& d, const Illustration* ill) {
+  if (ill && *ill->line) return ill->line;
+  return std::string(d.name) + ":";
+}
+
+std::string pageStart(const std::string& title) {
+  return "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>" +
+         escape(title) +
+         " - Mottler Help</title>\n<link rel=\"stylesheet\" href=\"style.css\">\n</head>\n<body>\n"
+         "<nav class=\"top\"><a href=\"index.html\">Contents</a> "
+         "<a href=\"getting-started.html\">Getting started</a> "
+         "<a href=\"window.html\">The window</a> "
+         "<a href=\"commands.html\">Commands</a> "
+         "<a href=\"blend-methods.html\">Blend methods</a> "
+         "<a href=\"program-files.html\">Program files</a></nav>\n<main>\n";
+}
+
+constexpr const char* kPageEnd = "</main>\n</body>\n</html>\n";
+
+// The limits shown are those of a 256 x 256 texture; some depend on the size.
+bool sizeDependent(int index, int k) {
+  const CommandInfo big = commandInfoForSize(index, 256, 256);
+  const CommandInfo small = commandInfoForSize(index, 64, 32);
+  return big.maxValue[k] != small.maxValue[k] || big.minValue[k] != small.minValue[k] ||
+         big.defaultValue[k] != small.defaultValue[k];
+}
+
+std::string picture(const std::string& stem, const std::string& alt, const std::string& caption) {
+  return "<figure><img src=\"images/" + stem + ".png\" width=\"" + std::to_string(kSampleSide) +
+         "\" height=\"" + std::to_string(kSampleSide) + "\" alt=\"" + escape(alt) +
+         "\"><figcaption>" + caption + "</figcaption></figure>";
+}
+
+std::string commandSection(int index) {
+  const CommandDecl& d = kCommandTable[static_cast<std::size_t>(index)];
+  const CommandInfo info = commandInfoForSize(index, 256, 256);
+  const std::string name(d.name);
+  const std::string id = slug(d.name);
+  std::ostringstream h;
+  h << "<section class=\"command\" id=\"" << id << "\">\n<h3>" << escape(name) << "</h3>\n";
+  h << "<p class=\"summary\">" << escape(d.summary) << "</p>\n";
+
+  h << "<div class=\"pictures\">";
+  if (!commandBeforeSample(index).empty())
+    h << picture(id + "-before", name + ": the texture before", "Before") << "\n";
+  h << picture(id, name + " at work", commandBeforeSample(index).empty() ? "Result" : "After")
+    << "</div>\n";
+
+  bool anyUsed = false;
+  bool anyDependent = false;
+  for (const ParamDecl& p : d.params) anyUsed = anyUsed || p.used();
+  if (anyUsed) {
+    h << "<table class=\"params\">\n<tr><th>#</th><th>Parameter</th><th>Range</th>"
+         "<th>Default</th></tr>\n";
+    for (int k = 0; k < kParamCount; ++k) {
+      const ParamDecl& p = d.params[static_cast<std::size_t>(k)];
+      if (!p.used()) continue;
+      const bool dependent = sizeDependent(index, k);
+      anyDependent = anyDependent || dependent;
+      h << "<tr><td>" << (k + 1) << "</td><td>" << escape(p.label) << "</td><td>"
+        << info.minValue[k] << " &ndash; " << info.maxValue[k] << (dependent ? "*" : "")
+        << "</td><td>" << info.defaultValue[k] << (dependent ? "*" : "") << "</td></tr>\n";
+    }
+    h << "</table>\n";
+    if (anyDependent)
+      h << "<p class=\"note\">* Depends on the texture size; shown for 256 &times; 256.</p>\n";
+  } else {
+    h << "<p class=\"params-none\">This command has no parameters.</p>\n";
+  }
+
+  h << "<p class=\"options\">";
+  if (d.layerFlags & LayerBlended)
+    h << "Blend method and X/Y offsets: <b>apply</b> (<a href=\"blend-methods.html\">blend "
+         "methods</a>). ";
+  else
+    h << "Blend method and X/Y offsets: do not apply. ";
+  h << "&ldquo;Fixed Colors&rdquo;: " << ((d.layerFlags & LayerFixedColors) ? "<b>applies</b>." : "does not apply.");
+  h << " Command code " << d.code << ".</p>\n";
+
+  h << "<p class=\"program-caption\">The picture's program (<a href=\"samples/" << id
+    << ".mlr\">" << id << ".mlr</a>):</p>\n<pre class=\"program\">"
+    << escape(commandSample(index)) << "</pre>\n</section>\n";
+  return h.str();
+}
+
+bool writeFile(const std::filesystem::path& path, const std::string& text, std::string* error) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << text;
+  out.close();
+  if (!out) {
+    if (error) *error = "cannot write " + path.string();
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string slug(std::string_view name) {
+  std::string out;
+  for (char c : name) {
+    if (std::isalnum(static_cast<unsigned char>(c)))
+      out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    else if (!out.empty() && out.back() != '-')
+      out += '-';
+  }
+  while (!out.empty() && out.back() == '-') out.pop_back();
+  return out;
+}
+
+std::string commandBeforeSample(int index) {
+  const CommandDecl& d = kCommandTable[static_cast<std::size_t>(index)];
+  const Illustration* ill = illustrationOf(d.code);
+  if (!ill || !*ill->before) return {};
+  return header(kSampleSide) + ill->before;
+}
+
+std::string commandSample(int index) {
+  const CommandDecl& d = kCommandTable[static_cast<std::size_t>(index)];
+  const Illustration* ill = illustrationOf(d.code);
+  std::string text = header(kSampleSide);
+  if (ill) text += ill->before;
+  text += commandLine(d, ill) + "\n";
+  if (ill) text += ill->after;
+  return text;
+}
+
+std::vector<Sample> allSamples() {
+  std::vector<Sample> samples;
+  for (int i = 0; i < kCommandCount; ++i) {
+    const std::string id = slug(kCommandTable[static_cast<std::size_t>(i)].name);
+    samples.push_back({id, commandSample(i)});
+    const std::string before = commandBeforeSample(i);
+    if (!before.empty()) samples.push_back({id + "-before", before});
+  }
+  // The blend-method gallery: one texture, one layer, and the layer blended
+  // into the texture under each method.
+  const std::string texture = std::string(kWarmPlasma);
+  const std::string layer = "Sine Plasma: 2 2 128 128 80 200 255";
+  samples.push_back({"blend-texture", header(kSampleSide) + texture});
+  samples.push_back({"blend-layer", header(kSampleSide) + layer + "\n"});
+  for (int m = 0; m < kBlendMethodCount; ++m) {
+    const std::string method(CommandCatalogue::blendMethodName(m));
+    samples.push_back(
+        {"blend-" + slug(method), header(kSampleSide) + texture + layer + " method=" + method + "\n"});
+  }
+  return samples;
+}
+
+std::string commandReferenceHtml() {
+  std::ostringstream h;
+  h << pageStart("Commands");
+  h << "<h1>Commands</h1>\n"
+       "<p>A program is built from the 32 commands below, in five categories &mdash; the same "
+       "order as in the &ldquo;Commands:&rdquo; tree of the main window. Every command has "
+       "seven parameter slots; the table of each command lists the ones it uses, with their "
+       "ranges and the values a command starts with when you choose it in the tree.</p>\n"
+       "<p>The pictures are made by Mottler itself from the small program printed under them "
+       "(" << kSampleSide << " &times; " << kSampleSide << " pixels, random seed 1). Each program is also "
+       "here as a program file: open it with File &gt; Open to try the command out. In the "
+       "printed programs a command written without numbers takes its defaults, and "
+       "<code>method=</code> names the blend method.</p>\n";
+
+  h << "<div class=\"toc\">\n";
+  for (int c = 0; c < kCategoryCount; ++c) {
+    const std::string category(CommandCatalogue::categoryName(c));
+    h << "<div><h4><a href=\"#" << slug(category) << "\">" << escape(category) << "</a></h4><ul>\n";
+    for (int i = 0; i < kCommandCount; ++i) {
+      const CommandDecl& d = kCommandTable[static_cast<std::size_t>(i)];
+      if (d.category != c) continue;
+      h << "<li><a href=\"#" << slug(d.name) << "\">" << escape(d.name) << "</a></li>\n";
+    }
+    h << "</ul></div>\n";
+  }
+  h << "</div>\n";
+
+  for (int c = 0; c < kCategoryCount; ++c) {
+    const std::string category(CommandCatalogue::categoryName(c));
+    h << "<h2 id=\"" << slug(category) << "\">" << escape(category) << "</h2>\n<p>"
+      << escape(kCategoryIntro[c]) << "</p>\n";
+    for (int i = 0; i < kCommandCount; ++i)
+      if (kCommandTable[static_cast<std::size_t>(i)].category == c) h << commandSection(i);
+  }
+  h << kPageEnd;
+  return h.str();
+}
+
+bool writeGeneratedPages(const std::filesystem::path& dir, std::string* error) {
+  std::error_code ec;
+  std::filesystem::create_directories(dir / "samples", ec);
+  if (ec) {
+    if (error) *error = "cannot create " + (dir / "samples").string() + ": " + ec.message();
+    return false;
+  }
+  if (!writeFile(dir / "commands.html", commandReferenceHtml(), error)) return false;
+  for (const Sample& s : allSamples())
+    if (!writeFile(dir / "samples" / (s.stem + ".txt"), s.text, error)) return false;
+  return true;
+}
+
+}  // namespace mottler::help

@@ -1,0 +1,22 @@
+// mottler-helpgen: writes the generated pages of the help manual.
+#include <cstdio>
+#include <string>
+
+#include "cli/help_pages.h"
+
+int main(int argc, char** argv) {
+  if (argc != 2 || std::string(argv[1]) == "--help") {
+    std::fputs(
+        "Usage: mottler-helpgen OUTDIR\n"
+        "Writes the command reference (commands.html) and the example programs\n"
+        "(samples/*.txt) of the help manual into OUTDIR.\n",
+        argc == 2 ? stdout : stderr);
+    return argc == 2 ? 0 : 2;
+  }
+  std::string why;
+  if (!mottler::help::writeGeneratedPages(argv[1], &why)) {
+    std::fprintf(stderr, "mottler-helpgen: %s\n", why.c_str());
+    return 1;
+  }
+  return 0;
+}

@@ -1,0 +1,26 @@
+// A plain-text form of a program, for writing example programs and tests by
+// hand.  One statement a line; '#' starts a comment:
+//
+//   size 256 256
+//   seed 1234
+//   remark Marble with veins
+//   Plasma: 7 40 127 255 200 160 method=Add
+//   Worms: 300 200 3 2 255 255 255 method=Multiply offset=10,20 fixed off
+//
+// A command line names the command, a colon, then its parameters in order;
+// parameters left out take the command's defaults for the texture size.
+// Options: method=<blend method name>, offset=X,Y, fixed ("Fixed Colors"),
+// off (disabled).
+#pragma once
+
+#include <string>
+
+#include "document/program_file.h"
+
+namespace mottler {
+
+// Parses the text into a program.  On an error returns false and describes
+// it (with the line number) in *error.
+bool parseProgramText(const std::string& text, ProgramDocument& out, std::string* error = nullptr);
+
+}  // namespace mottler

@@ -1,0 +1,42 @@
+# Writes the whole help manual into OUT_DIR (run with cmake -P):
+#   1. a fresh folder with the hand-written pages and the style sheet;
+#   2. the generated command reference and example programs (mottler-helpgen);
+#   3. each example program composed into a program file (mottler-compose)
+#      and rendered into images/<name>.png (mottler-render).
+foreach(var HELPGEN COMPOSE RENDER PAGES_DIR OUT_DIR STAMP)
+  if(NOT DEFINED ${var})
+    message(FATAL_ERROR "build_help.cmake: ${var} is not set")
+  endif()
+endforeach()
+
+file(REMOVE_RECURSE "${OUT_DIR}")
+file(MAKE_DIRECTORY "${OUT_DIR}/images" "${OUT_DIR}/samples")
+file(GLOB pages "${PAGES_DIR}/*.html" "${PAGES_DIR}/*.css")
+file(COPY ${pages} DESTINATION "${OUT_DIR}")
+
+execute_process(COMMAND "${HELPGEN}" "${OUT_DIR}" RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "mottler-helpgen failed (${rc})")
+endif()
+
+file(GLOB samples "${OUT_DIR}/samples/*.txt")
+set(failed "")
+foreach(sample ${samples})
+  get_filename_component(name "${sample}" NAME_WE)
+  execute_process(COMMAND "${COMPOSE}" "${sample}" "${OUT_DIR}/samples/${name}.mlr"
+                  RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "mottler-compose failed on ${sample}")
+  endif()
+  execute_process(COMMAND "${RENDER}" "${OUT_DIR}/samples/${name}.mlr" -o "${OUT_DIR}/images/${name}.png"
+                  RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    list(APPEND failed ${name})
+  endif()
+endforeach()
+if(failed)
+  # A command that cannot run yet leaves its picture out; the pages still build.
+  message(WARNING "help: no picture for ${failed}")
+endif()
+
+file(TOUCH "${STAMP}")

@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "engine/commands.h"
+#include "engine/executor.h"
+
+using namespace mottler;
+
+namespace {
+
+ProgramEntry makeEntry(CommandCode code, std::initializer_list<int> params = {}) {
+  ProgramEntry entry;
+  entry.code = code;
+  int i = 0;
+  for (int p : params) entry.param[i++] = p;
+  return entry;
+}
+
+// Every pixel a different colour; byte 3 set.
+void fillPattern(TextureEngine& e) {
+  for (int y = 0; y < e.height; ++y)
+    for (int x = 0; x < e.width; ++x)
+      e.at(e.texture, x, y) = rgb(x * 7 & 0xFF, y * 11 & 0xFF, (x * y + 3) & 0xFF) | 0x5A000000u;
+}
+
+std::vector<std::uint32_t> pixels(TextureEngine& e, TexturePlane& plane) {
+  return std::vector<std::uint32_t>(plane.data(), plane.data() + e.pixelCount);
+}
+
+// Applies a colour command to a one-pixel texture and returns the pixel.
+std::uint32_t applyTo(std::uint32_t pixel, const ProgramEntry& entry) {
+  TextureEngine e;
+  e.setSize(1, 1);
+  e.texture.data()[0] = pixel;
+  executeCommand(e, entry);
+  return e.texture.data()[0];
+}
+
+// Applies a colour command to the grey ramp 0..255; returns the green bytes.
+std::vector<int> greyRamp(const ProgramEntry& entry) {
+  static TextureEngine e;
+  e.setSize(256, 1);
+  for (int c = 0; c < 256; ++c) e.texture.data()[c] = rgb(c, c, c);
+  executeCommand(e, entry);
+  std::vector<int> out(256);
+  for (int c = 0; c < 256; ++c) out[c] = channel(e.texture.data()[c], 1);
+  return out;
+}
+
+std::vector<int> identity() {
+  std::vector<int> out(256);
+  for (int c = 0; c < 256; ++c) out[c] = c;
+  return out;
+}
+
+}  // namespace
+
+TEST(BufferCommands, ParkClearAndConnectRestoresTheTexture) {
+  TextureEngine e;
+  e.setSize(12, 10);
+  fillPattern(e);
+  const auto original = pixels(e, e.texture);
+  executeCommand(e, makeEntry(kMoveToBuffer));
+  EXPECT_EQ(pixels(e, e.buffer), original);
+  executeCommand(e, makeEntry(kClearTexture));
+  EXPECT_EQ(pixels(e, e.texture), std::vector<std::uint32_t>(e.pixelCount, 0u));
+  EXPECT_EQ(pixels(e, e.buffer), original);
+
+  ProgramEntry connect = makeEntry(kConnectBuffer);
+  connect.method = Add;
+  executeCommand(e, connect);
+  for (int i = 0; i < e.pixelCount; ++i) EXPECT_EQ(e.texture.data()[i], original[i] & 0x00FFFFFFu);
+
+  executeCommand(e, makeEntry(kClearTexture));
+  connect.offsetX = 6;
+  connect.offsetY = 5;
+  executeCommand(e, connect);
+  EXPECT_EQ(e.at(e.texture, 0, 0), original[5 * 12 + 6] & 0x00FFFFFFu);
+  EXPECT_EQ(e.at(e.texture, 8, 7), original[2 * 12 + 2] & 0x00FFFFFFu);
+}
+
+TEST(ColourCommands, BrightnessScalesEachChannelByItsOwnPercentage) {
+  // Parameters are red, green, blue; red is byte 2.
+  EXPECT_EQ(applyTo(rgb(200, 200, 200), makeEntry(kBrightness, {200, 100, 0})), rgb(0, 200, 255));
+  EXPECT_EQ(applyTo(rgb(99, 10, 1), makeEntry(kBrightness, {150, 33, 101})), rgb(99, 3, 1));
+  EXPECT_EQ(applyTo(rgb(1, 2, 3) | 0x7F000000u, makeEntry(kBrightness, {100, 100, 100})), rgb(1, 2, 3) | 0x7F000000u);
+}
+
+TEST(ColourCommands, InversionComplementsTheWholeWord) {
+  EXPECT_EQ(applyTo(0x12345678u, makeEntry(kInversion)), 0xEDCBA987u);
+  EXPECT_EQ(applyTo(applyTo(0x00ABCDEFu, makeEntry(kInversion)), makeEntry(kInversion)), 0x00ABCDEFu);
+}
+
+TEST(ColourCommands, ContrastTruncatesTowardZero) {
+  const auto strong = greyRamp(makeEntry(kContrast, {500}));
+  EXPECT_EQ(strong[102], 0);
+  EXPECT_EQ(strong[103], 3);
+  EXPECT_EQ(strong[128], 128);
+  EXPECT_EQ(strong[153], 253);
+  EXPECT_EQ(strong[154], 255);
+  EXPECT_EQ(greyRamp(makeEntry(kContrast, {0})), std::vector<int>(256, 128));
+  // (127 - 128) x 150 / 100 = -150 / 100 = -1, not -2.
+  const auto moderate = greyRamp(makeEntry(kContrast, {150}));
+  EXPECT_EQ(moderate[127], 127);
+  EXPECT_EQ(moderate[129], 129);
+  EXPECT_EQ(moderate[0], 0);
+  EXPECT_EQ(greyRamp(makeEntry(kContrast, {100})), identity());
+}
+
+TEST(ColourCommands, GammaCorrection) {
+  EXPECT_EQ(greyRamp(makeEntry(kGammaCorrection, {200}))[128], 64);
+  for (int percents : {1, 37, 100, 250, 300}) {
+    const auto ramp = greyRamp(makeEntry(kGammaCorrection, {percents}));
+    EXPECT_EQ(ramp[0], 0);
+    EXPECT_EQ(ramp[255], 255);
+  }
+  EXPECT_EQ(greyRamp(makeEntry(kGammaCorrection, {100})), identity());
+  EXPECT_EQ(applyTo(rgb(64, 128, 192) | 0x11000000u, makeEntry(kGammaCorrection, {50})),
+            rgb(128, 181, 221) | 0x11000000u);
+}
+
+TEST(ColourCommands, HsvWorksInStoredChannelOrder) {
+  const ProgramEntry defaults = makeEntry(kHsv, {180, 100, 100});
+  // The round trip truncates: some colours lose one in a channel.
+  EXPECT_EQ(applyTo(rgb(68, 32, 130), defaults), rgb(67, 32, 130));
+  EXPECT_EQ(applyTo(rgb(48, 249, 14), defaults), rgb(47, 249, 13));
+  EXPECT_EQ(applyTo(rgb(0, 0, 0), defaults), rgb(0, 0, 0));
+  // Saturation 0: grey at the largest channel, scaled by Value.
+  EXPECT_EQ(applyTo(rgb(10, 90, 60), makeEntry(kHsv, {180, 0, 100})), rgb(90, 90, 90));
+  EXPECT_EQ(applyTo(rgb(10, 90, 200), makeEntry(kHsv, {180, 0, 200})), rgb(255, 255, 255));
+  // Hue 0: every hue to 0 degrees, where the blue byte is the largest.
+  EXPECT_EQ(applyTo(rgb(0, 255, 0), makeEntry(kHsv, {0, 100, 100})), rgb(255, 0, 0));
+  EXPECT_EQ(applyTo(rgb(0, 0, 255), makeEntry(kHsv, {0, 100, 100})), rgb(255, 0, 0));
+  // Hue 360 doubles the hue and wraps at 360 degrees: 120 -> 240, 240 -> 480 -> 120.
+  EXPECT_EQ(applyTo(rgb(0, 255, 0), makeEntry(kHsv, {360, 100, 100})), rgb(0, 0, 255));
+  EXPECT_EQ(applyTo(rgb(0, 0, 255), makeEntry(kHsv, {360, 100, 100})), rgb(0, 255, 0));
+  EXPECT_EQ(applyTo(rgb(10, 200, 50), makeEntry(kHsv, {360, 100, 100})), rgb(89, 9, 200));
+  EXPECT_EQ(applyTo(rgb(200, 10, 50) | 0x33000000u, makeEntry(kHsv, {270, 150, 120})),
+            rgb(0, 240, 164) | 0x33000000u);
+}
+
+TEST(BufferColourCommands, DisabledEntryDoesNothingAndAbsurdValuesAreSafe) {
+  TextureEngine e;
+  e.setSize(9, 7);
+  fillPattern(e);
+  for (int i = 0; i < e.pixelCount; ++i) e.buffer.data()[i] = 0x00808080u;
+  const auto texture = pixels(e, e.texture);
+  const auto buffer = pixels(e, e.buffer);
+  for (CommandCode code : {kMoveToBuffer, kClearTexture, kConnectBuffer, kGammaCorrection, kBrightness, kInversion,
+                           kContrast, kHsv}) {
+    ProgramEntry entry = makeEntry(code, {150, 50, 250});
+    entry.disabled = 1;
+    executeCommand(e, entry);
+    EXPECT_EQ(pixels(e, e.texture), texture) << code;
+    EXPECT_EQ(pixels(e, e.buffer), buffer) << code;
+  }
+
+  const int absurd[] = {-2147483647 - 1, -1000, 0, 2147483647};
+  for (CommandCode code : {kGammaCorrection, kBrightness, kContrast, kHsv})
+    for (int a : absurd)
+      for (int b : absurd) {
+        fillPattern(e);
+        executeCommand(e, makeEntry(code, {a, b, a}));
+      }
+  EXPECT_EQ(greyRamp(makeEntry(kBrightness, {2147483647, 2147483647, 2147483647}))[200], 255);
+  EXPECT_EQ(greyRamp(makeEntry(kContrast, {-2147483647 - 1}))[200], 0);
+}

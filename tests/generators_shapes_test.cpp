@@ -1,0 +1,487 @@
+// The shape generators: a plain reference painter (every stamp in full,
+// pixel by pixel) against the commands on random programs, the shared random
+// sequence accounting, the disabled rules, the documented stamp patterns and
+// the worst cases of the parameter ranges.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "engine/commands.h"
+#include "engine/executor.h"
+
+using namespace mottler;
+
+namespace {
+
+// ---------------------------------------------------------------------------
+// Reference painter, written straight from the command descriptions.
+
+struct Ref {
+  int w, h;
+  std::vector<std::uint32_t> px;
+  const std::uint8_t* profile;
+
+  Ref(int width, int height, const std::uint8_t* blobProfile)
+      : w(width), h(height), px(static_cast<std::size_t>(width) * height, 0), profile(blobProfile) {}
+
+  std::uint32_t& at(int x, int y) {
+    x = ((x % w) + w) % w;  // the same as adding or subtracting w until in range
+    y = ((y % h) + h) % h;
+    return px[static_cast<std::size_t>(y) * w + x];
+  }
+  void square(int x, int y, std::uint32_t c, int size) {
+    if (size < 1) return;
+    for (int r = y; r < y + size; ++r)
+      for (int q = x; q < x + size; ++q) at(q, r) = c;
+  }
+  void line(int xa, int ya, int xb, int yb, std::uint32_t c, int size) {
+    const int n = std::abs(xb - xa) + std::abs(yb - ya);
+    if (n <= 0) return;
+    const int sx = ((xb - xa) * 65536) / n, sy = ((yb - ya) * 65536) / n;
+    int fx = xa * 65536, fy = ya * 65536;
+    for (int k = 0; k < n; ++k) {
+      square(fx >> 16, fy >> 16, c, size);
+      fx += sx;
+      fy += sy;
+    }
+  }
+};
+
+std::uint32_t refColour(RandomState& r, bool fixed, int red, int green, int blue) {
+  if (fixed) return rgb(blue, green, red);
+  const int b = std::max(0, r.next() % 255 + blue - 255);
+  const int g = std::max(0, r.next() % 255 + green - 255);
+  const int rr = std::max(0, r.next() % 255 + red - 255);
+  return rgb(b, g, rr);
+}
+
+// Paints the layer of one entry; returns it, and advances r.
+Ref reference(const TextureEngine& e, const ProgramEntry& en, RandomState& r) {
+  Ref L(e.width, e.height, e.blobProfile.data());
+  const auto& p = en.param;
+  const bool fixed = en.fixedColors != 0, paint = en.disabled == 0;
+  const int W = e.width, H = e.height;
+  for (int n = 0; n < p[0]; ++n) {
+    switch (en.code) {
+      case kBlobs: {
+        const int R = r.next() % p[1] + p[2] + 1;
+        const int x = r.next() % W, y = r.next() % H;
+        const std::uint32_t c = refColour(r, fixed, p[3], p[4], p[5]);
+        if (!paint) break;
+        const int step = 16777216 / R;
+        for (int j = 0; j < R; ++j)
+          for (int i = 0; i < R; ++i) {
+            const int T = L.profile[((j * step) >> 16) * 256 + ((i * step) >> 16)];
+            std::uint32_t& d = L.at(x + i, y + j);
+            std::uint32_t out = d & 0xFF000000u;
+            for (int ch = 0; ch < 3; ++ch) {
+              const int q = channel(c, ch);
+              const int v = std::min(255, channel(d, ch) + std::max(0, T + q - 255));
+              out |= static_cast<std::uint32_t>(v) << (8 * ch);
+            }
+            d = out;
+          }
+        break;
+      }
+      case kPoints: {
+        const std::uint32_t c = refColour(r, fixed, p[2], p[3], p[4]);
+        const int x = r.next() % W, y = r.next() % H;
+        if (paint) L.square(x, y, c, p[1]);
+        break;
+      }
+      case kLines: {
+        const std::uint32_t c = refColour(r, fixed, p[4], p[5], p[6]);
+        const int x = r.next() % W, y = r.next() % H;
+        const double a = p[1] * M_PI / 180;
+        const int dx = static_cast<int>(std::sin(a) * p[2]), dy = static_cast<int>(std::cos(a) * p[2]);
+        if (paint) L.line(x, y, x + dx, y + dy, c, p[3]);
+        break;
+      }
+      case kCircles: {
+        const int x = r.next() % W, y = r.next() % H;
+        const std::uint32_t c = refColour(r, fixed, p[4], p[5], p[6]);
+        const int R = r.next() % p[1] + p[2];
+        if (!paint) break;
+        int u = 0, v = R;
+        do {
+          const int pts[8][2] = {{x + u, y - v}, {x - u, y - v}, {x + u, y + v}, {x - u, y + v},
+                                 {x - v, y - u}, {x + v, y - u}, {x - v, y + u}, {x + v, y + u}};
+          for (const auto& q : pts) L.square(q[0], q[1], c, p[3]);
+          ++u;
+          if (R * R - u * (u + 1) <= v * (v - 1)) --v;
+        } while (u <= v);
+        break;
+      }
+      case kRectangles: {
+        const int x = r.next() % W, y = r.next() % H;
+        const std::uint32_t c = refColour(r, fixed, p[4], p[5], p[6]);
+        if (!paint) break;
+        L.line(x, y, x, y + p[2], c, p[3]);
+        L.line(x, y, x + p[1], y, c, p[3]);
+        L.line(x + p[1], y, x + p[1], y + p[2], c, p[3]);
+        L.line(x, y + p[2], x + p[1], y + p[2], c, p[3]);
+        break;
+      }
+      case kWorms: {
+        int x = r.next() % W, y = r.next() % H;
+        const std::uint32_t c = refColour(r, fixed, p[4], p[5], p[6]);
+        for (int s = 0; s < p[1]; ++s) {
+          if (paint) L.square(x, y, c, p[3]);
+          const int a = r.next() % p[2], b = r.next() % p[2];
+          x += (r.next() % (a + 1) > a / 2) ? 1 : -1;
+          y += (r.next() % (b + 1) > b / 2) ? 1 : -1;
+        }
+        break;
+      }
+      case kSplines: {
+        const std::uint32_t c = refColour(r, fixed, p[4], p[5], p[6]);
+        const int x0 = r.next() % W, y0 = r.next() % H;
+        const int a1 = r.next() % 360 + p[1] - 128, a2 = r.next() % 360 + p[1] - 128;
+        const int x1 = x0 + static_cast<int>(std::sin(a1 * M_PI / 180) * p[2]);
+        const int y1 = y0 + static_cast<int>(std::cos(a2 * M_PI / 180) * p[2]);
+        const int n = std::abs(x1 - x0);
+        if (!paint) break;
+        int qx = x0, qy = y0;
+        for (int i = 0; i < n; ++i) {
+          const double t = (1 - std::cos(M_PI * i / n)) * 0.5;
+          const int yi = static_cast<int>((1.0 - t) * y0 + t * y1);
+          L.line(qx, qy, x0 + i, yi, c, p[3]);
+          qx = x0 + i;
+          qy = yi;
+        }
+        break;
+      }
+    }
+  }
+  return L;
+}
+
+// ---------------------------------------------------------------------------
+
+std::unique_ptr<TextureEngine> makeEngine(int w, int h) {
+  auto e = std::make_unique<TextureEngine>();
+  e->setSize(w, h);
+  e->clear(e->texture);
+  e->clear(e->workPlane);
+  return e;
+}
+
+ProgramEntry entryOf(CommandCode code, std::array<std::int32_t, kParamCount> params,
+                     bool fixed = false, int method = Add) {
+  ProgramEntry en;
+  en.code = code;
+  en.param = params;
+  en.fixedColors = fixed ? 1 : 0;
+  en.method = method;
+  return en;
+}
+
+// Runs one entry on a cleared engine with the given random state.
+void runOne(TextureEngine& e, const ProgramEntry& en, std::int32_t seed) {
+  e.random.seed(seed);
+  executeCommand(e, en);
+}
+
+std::uint32_t layerAt(TextureEngine& e, int x, int y) { return e.at(e.workPlane, x, y); }
+
+int countLit(TextureEngine& e) {
+  int n = 0;
+  for (int i = 0; i < e.pixelCount; ++i) n += e.workPlane.data()[i] != 0;
+  return n;
+}
+
+// A random entry of the command with parameters across the catalogue ranges,
+// "Amount" kept small enough for the reference painter.
+ProgramEntry randomEntry(RandomState& g, CommandCode code) {
+  auto pick = [&](int lo, int hi) { return lo + (g.next() * 32768 + g.next()) % (hi - lo + 1); };
+  auto mask = [&] { return g.next() % 3 == 0 ? 255 : pick(1, 255); };
+  std::array<std::int32_t, kParamCount> p{};
+  switch (code) {
+    case kBlobs: p = {pick(1, 6), pick(1, 512), pick(0, 512), mask(), mask(), mask(), 0}; break;
+    case kPoints: p = {pick(1, 300), pick(1, 255), mask(), mask(), mask(), 0, 0}; break;
+    case kLines: p = {pick(1, 40), pick(0, 360), pick(1, 512), pick(1, 64), mask(), mask(), mask()}; break;
+    case kCircles: p = {pick(1, 8), pick(1, 512), pick(0, 512), pick(1, 64), mask(), mask(), mask()}; break;
+    case kRectangles:
+      p = {pick(1, 40), pick(1, 255), pick(1, 255), pick(1, 64), mask(), mask(), mask()};
+      break;
+    case kWorms: p = {pick(1, 40), pick(1, 255), pick(1, 128), pick(1, 64), mask(), mask(), mask()}; break;
+    case kSplines: p = {pick(1, 30), pick(0, 255), pick(1, 255), pick(1, 64), mask(), mask(), mask()}; break;
+  }
+  // Mostly thin brushes and small shapes, sometimes the full range.
+  if (code != kBlobs && g.next() % 2 == 0) p[code == kPoints ? 1 : 3] = pick(1, 6);
+  if ((code == kBlobs || code == kCircles) && g.next() % 2 == 0) {
+    p[1] = pick(1, 40);
+    p[2] = pick(0, 20);
+  }
+  // Straight and diagonal lines make the longest horizontal and vertical runs.
+  if (code == kLines && g.next() % 2 == 0) p[1] = 45 * (g.next() % 9);
+  ProgramEntry en = entryOf(code, p, g.next() % 4 == 0);
+  en.disabled = g.next() % 8 == 0 ? 1 : 0;
+  return en;
+}
+
+constexpr CommandCode kShapeCodes[] = {kBlobs, kPoints, kLines, kCircles, kRectangles, kWorms, kSplines};
+
+}  // namespace
+
+TEST(ShapeGenerators, PaintWhatEveryStampInFullWouldPaint) {
+  RandomState g;
+  g.seed(20240607);
+  const int sizes[][2] = {{1, 1}, {1, 7}, {5, 3}, {8, 8}, {13, 29}, {40, 17}, {64, 64}, {256, 256}, {100, 37}};
+  for (const auto& s : sizes) {
+    auto e = makeEngine(s[0], s[1]);
+    for (CommandCode code : kShapeCodes) {
+      for (int trial = 0; trial < 6; ++trial) {
+        const ProgramEntry en = randomEntry(g, code);
+        const std::int32_t seed = g.next();
+        // Leave something in the plane: the command must clear it first.
+        std::fill_n(e->workPlane.data(), e->pixelCount, 0xFF123456u);
+        runOne(*e, en, seed);
+        RandomState r;
+        r.seed(seed);
+        const Ref want = reference(*e, en, r);
+        SCOPED_TRACE(testing::Message() << "size " << s[0] << "x" << s[1] << " code " << en.code
+                                        << " params " << en.param[0] << " " << en.param[1] << " "
+                                        << en.param[2] << " " << en.param[3] << " fixed "
+                                        << int(en.fixedColors));
+        ASSERT_EQ(e->random.state, r.state);
+        ASSERT_TRUE(std::equal(want.px.begin(), want.px.end(), e->workPlane.data()));
+      }
+    }
+  }
+}
+
+TEST(ShapeGenerators, AdvanceTheSharedSequenceByTheirDrawsEnabledOrNot) {
+  auto e = makeEngine(64, 48);
+  struct Case {
+    CommandCode code;
+    std::array<std::int32_t, kParamCount> p;
+    int draws, fixedDraws;
+  };
+  const Case cases[] = {
+      {kBlobs, {7, 30, 10, 255, 255, 255, 0}, 6, 3},
+      {kPoints, {9, 2, 255, 255, 255, 0, 0}, 5, 2},
+      {kLines, {5, 50, 40, 1, 255, 255, 255}, 5, 2},
+      {kCircles, {4, 50, 5, 1, 255, 255, 255}, 6, 3},
+      {kRectangles, {6, 50, 50, 1, 255, 255, 255}, 5, 2},
+      {kWorms, {3, 17, 5, 1, 255, 255, 255}, 5 + 4 * 17, 2 + 4 * 17},
+      {kSplines, {8, 128, 64, 1, 255, 255, 255}, 7, 4},
+  };
+  for (const Case& c : cases) {
+    for (int fixed = 0; fixed < 2; ++fixed) {
+      for (int disabled = 0; disabled < 2; ++disabled) {
+        ProgramEntry en = entryOf(c.code, c.p, fixed != 0);
+        en.disabled = static_cast<std::uint8_t>(disabled);
+        runOne(*e, en, 777);
+        RandomState r;
+        r.seed(777);
+        for (int i = 0; i < c.p[0] * (fixed ? c.fixedDraws : c.draws); ++i) r.next();
+        EXPECT_EQ(e->random.state, r.state) << "code " << c.code << " fixed " << fixed;
+      }
+    }
+  }
+}
+
+TEST(ShapeGenerators, DisabledEntryPaintsNothingButStillBlends) {
+  for (CommandCode code : kShapeCodes) {
+    RandomState g;
+    g.seed(static_cast<std::int32_t>(code));
+    ProgramEntry en = randomEntry(g, code);
+    en.disabled = 1;
+    auto e = makeEngine(32, 32);
+    for (int i = 0; i < e->pixelCount; ++i) e->texture.data()[i] = rgb(200, 101, 7);
+    en.method = Middle;
+    runOne(*e, en, 5);
+    EXPECT_EQ(countLit(*e), 0) << "code " << code;
+    EXPECT_EQ(e->texture.data()[77], rgb(100, 50, 3)) << "code " << code;
+    en.method = Add;
+    runOne(*e, en, 5);
+    EXPECT_EQ(e->texture.data()[77], rgb(100, 50, 3)) << "code " << code;
+    en.method = Multiply;
+    runOne(*e, en, 5);
+    EXPECT_EQ(e->texture.data()[77], 0u) << "code " << code;
+  }
+}
+
+TEST(ShapeGenerators, ALaterEntryDrawsTheSameWhetherAnEarlierOneIsDisabled) {
+  auto run = [](bool disabled) {
+    auto e = makeEngine(64, 64);
+    e->entries[0] = entryOf(kBlobs, {20, 30, 10, 255, 255, 255, 0});
+    e->entries[0].disabled = disabled ? 1 : 0;
+    e->entries[1] = entryOf(kPoints, {200, 2, 255, 255, 255, 0, 0});
+    e->entries[1].method = 10;  // the layer replaces the texture
+    runProgram(*e, 99, 1);
+    return std::vector<std::uint32_t>(e->texture.data(), e->texture.data() + e->pixelCount);
+  };
+  EXPECT_EQ(run(false), run(true));
+}
+
+TEST(ShapeGenerators, PointsWrapAtTheCorner) {
+  // Find a seed whose single point lands at (W - 1, H - 1) on a 16 x 8 plane.
+  auto e = makeEngine(16, 8);
+  for (std::int32_t seed = 0;; ++seed) {
+    RandomState r;
+    r.seed(seed);
+    if (r.next() % 16 == 15 && r.next() % 8 == 7) {
+      runOne(*e, entryOf(kPoints, {1, 3, 10, 20, 30, 0, 0}, true), seed);
+      break;
+    }
+  }
+  EXPECT_EQ(countLit(*e), 9);
+  for (int x : {15, 0, 1})
+    for (int y : {7, 0, 1}) EXPECT_EQ(layerAt(*e, x, y), rgb(30, 20, 10)) << x << "," << y;
+}
+
+TEST(ShapeGenerators, LinesAt45DegreesStampEachPixelOfTheDiagonalButNotTheEnd) {
+  auto e = makeEngine(128, 128);
+  runOne(*e, entryOf(kLines, {1, 45, 40, 1, 255, 255, 255}, true), 3);
+  RandomState r;
+  r.seed(3);
+  const int x = r.next() % 128, y = r.next() % 128;
+  EXPECT_EQ(countLit(*e), 28);
+  for (int k = 0; k < 28; ++k) EXPECT_NE(layerAt(*e, (x + k) % 128, (y + k) % 128), 0u);
+  EXPECT_EQ(layerAt(*e, (x + 28) % 128, (y + 28) % 128), 0u);
+
+  // Angle 180 runs up the plane from the start point.
+  runOne(*e, entryOf(kLines, {1, 180, 10, 1, 255, 255, 255}, true), 3);
+  EXPECT_EQ(countLit(*e), 10);
+  for (int k = 0; k < 10; ++k) EXPECT_NE(layerAt(*e, x, (y - k + 128) % 128), 0u);
+}
+
+TEST(ShapeGenerators, SmallCirclesAreTheDocumentedStampPatterns) {
+  auto e = makeEngine(32, 32);
+  RandomState r;
+  r.seed(11);
+  const int x = r.next() % 32, y = r.next() % 32;
+  auto lit = [&](int dx, int dy) { return layerAt(*e, (x + dx + 32) % 32, (y + dy + 32) % 32) != 0; };
+  runOne(*e, entryOf(kCircles, {1, 1, 1, 1, 255, 255, 255}, true), 11);  // R = 1
+  EXPECT_EQ(countLit(*e), 4);
+  EXPECT_TRUE(lit(1, 0) && lit(-1, 0) && lit(0, 1) && lit(0, -1));
+  runOne(*e, entryOf(kCircles, {1, 1, 2, 1, 255, 255, 255}, true), 11);  // R = 2
+  EXPECT_EQ(countLit(*e), 8);
+  EXPECT_TRUE(lit(2, 0) && lit(-2, 0) && lit(0, 2) && lit(0, -2));
+  EXPECT_TRUE(lit(1, 1) && lit(-1, 1) && lit(1, -1) && lit(-1, -1));
+  runOne(*e, entryOf(kCircles, {1, 1, 0, 1, 255, 255, 255}, true), 11);  // R = 0
+  EXPECT_EQ(countLit(*e), 1);
+  EXPECT_TRUE(lit(0, 0));
+}
+
+TEST(ShapeGenerators, OneByOneRectangleLeavesOutTheFarCorner) {
+  auto e = makeEngine(32, 32);
+  runOne(*e, entryOf(kRectangles, {1, 1, 1, 1, 255, 255, 255}, true), 21);
+  RandomState r;
+  r.seed(21);
+  const int x = r.next() % 32, y = r.next() % 32;
+  EXPECT_EQ(countLit(*e), 3);
+  EXPECT_NE(layerAt(*e, x, y), 0u);
+  EXPECT_NE(layerAt(*e, (x + 1) % 32, y), 0u);
+  EXPECT_NE(layerAt(*e, x, (y + 1) % 32), 0u);
+}
+
+TEST(ShapeGenerators, WormsWithTwirlOneRunStraightToTheTopLeft) {
+  auto e = makeEngine(32, 32);
+  runOne(*e, entryOf(kWorms, {1, 20, 1, 1, 255, 255, 255}, true), 8);
+  RandomState r;
+  r.seed(8);
+  const int x = r.next() % 32, y = r.next() % 32;
+  EXPECT_EQ(countLit(*e), 20);
+  for (int k = 0; k < 20; ++k) EXPECT_NE(layerAt(*e, (x - k + 32) % 32, (y - k + 32) % 32), 0u);
+}
+
+TEST(ShapeGenerators, SplineWithoutHorizontalReachPaintsNothing) {
+  // Variant 38 turns the first angle so that a draw of 90 gives 0 degrees.
+  auto e = makeEngine(32, 32);
+  for (std::int32_t seed = 0;; ++seed) {
+    RandomState r;
+    r.seed(seed);
+    r.next(); r.next();
+    if (r.next() % 360 == 90) {
+      runOne(*e, entryOf(kSplines, {1, 38, 255, 1, 255, 255, 255}, true), seed);
+      RandomState after;
+      after.seed(seed);
+      for (int i = 0; i < 4; ++i) after.next();
+      EXPECT_EQ(e->random.state, after.state);
+      break;
+    }
+  }
+  EXPECT_EQ(countLit(*e), 0);
+}
+
+TEST(ShapeGenerators, BlobsOfSideOneAndTwo) {
+  auto e = makeEngine(16, 16);
+  runOne(*e, entryOf(kBlobs, {30, 1, 0, 255, 255, 255, 0}), 4);
+  EXPECT_EQ(countLit(*e), 0) << "profile entry [0][0] is 0";
+
+  runOne(*e, entryOf(kBlobs, {1, 1, 1, 255, 255, 255, 0}, true), 4);
+  RandomState r;
+  r.seed(4);
+  r.next();
+  const int x = r.next() % 16, y = r.next() % 16;
+  EXPECT_EQ(layerAt(*e, x, y), 0u);
+  EXPECT_EQ(layerAt(*e, (x + 1) % 16, y), rgb(1, 1, 1));
+  EXPECT_EQ(layerAt(*e, x, (y + 1) % 16), rgb(1, 1, 1));
+  EXPECT_EQ(layerAt(*e, (x + 1) % 16, (y + 1) % 16), rgb(255, 255, 255));
+}
+
+TEST(ShapeGenerators, BlobsAddUpAndSaturate) {
+  // Many large white blobs on a small plane: every pixel ends at 255, and
+  // byte 3 of the layer is never written.
+  auto e = makeEngine(8, 8);
+  runOne(*e, entryOf(kBlobs, {40, 20, 40, 255, 255, 255, 0}, true), 6);
+  for (int i = 0; i < e->pixelCount; ++i) EXPECT_EQ(e->workPlane.data()[i], 0x00FFFFFFu);
+}
+
+TEST(ShapeGenerators, OutOfRangeValuesFinishQuickly) {
+  auto e = makeEngine(256, 256);
+  const std::int32_t big = 1000000000;
+  for (CommandCode code : kShapeCodes) {
+    for (std::int32_t v : {big, -big, 0}) {
+      const auto t0 = std::chrono::steady_clock::now();
+      ProgramEntry en = entryOf(code, {v, v, v, v, v, v, v});
+      runOne(*e, en, 1);
+      en.fixedColors = 1;
+      runOne(*e, en, 1);
+      const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+      EXPECT_LT(s, 10.0) << "code " << code << " value " << v;
+      for (int i = 0; i < e->pixelCount; ++i) ASSERT_EQ(e->workPlane.data()[i] >> 24, 0u);
+    }
+  }
+}
+
+TEST(ShapeGenerators, MostExpensiveParametersFinish) {
+  auto e = makeEngine(256, 256);
+  const std::pair<CommandCode, std::array<std::int32_t, kParamCount>> worst[] = {
+      {kBlobs, {1024, 512, 512, 255, 255, 255, 0}},
+      {kPoints, {32767, 255, 255, 255, 255, 0, 0}},
+      {kLines, {1024, 45, 512, 64, 255, 255, 255}},
+      {kCircles, {1024, 512, 512, 64, 255, 255, 255}},
+      {kRectangles, {1024, 255, 255, 64, 255, 255, 255}},
+      {kWorms, {4096, 255, 128, 64, 255, 255, 255}},
+      {kSplines, {4096, 128, 255, 64, 255, 255, 255}},
+  };
+  for (const auto& [code, p] : worst) {
+    const auto t0 = std::chrono::steady_clock::now();
+    runOne(*e, entryOf(code, p), 1);
+    const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    std::printf("code %u: %.3f s\n", code, s);
+    EXPECT_LT(s, 10.0) << "code " << code;
+  }
+}
+
+TEST(ShapeGenerators, NoAmountDrawsNothingAndAZeroBrushPaintsNothing) {
+  auto e = makeEngine(32, 32);
+  runOne(*e, entryOf(kPoints, {0, 3, 255, 255, 255, 0, 0}), 12);
+  RandomState r;
+  r.seed(12);
+  EXPECT_EQ(e->random.state, r.state);
+  runOne(*e, entryOf(kWorms, {-5, 10, 5, 3, 255, 255, 255}), 12);
+  EXPECT_EQ(e->random.state, r.state);
+
+  runOne(*e, entryOf(kLines, {10, 30, 20, 0, 255, 255, 255}), 12);
+  EXPECT_EQ(countLit(*e), 0);
+  for (int i = 0; i < 10 * 5; ++i) r.next();
+  EXPECT_EQ(e->random.state, r.state);
+}

@@ -1,0 +1,48 @@
+#include "document/program_text.h"
+
+#include <gtest/gtest.h>
+
+using namespace mottler;
+
+TEST(ProgramText, ReadsHeaderCommandsOptionsAndSizeAdjustedDefaults) {
+  ProgramDocument doc;
+  std::string why;
+  ASSERT_TRUE(
+      parseProgramText("# a test\n"
+                       "size 100 60\n"
+                       "seed 77\n"
+                       "remark  Brick wall # not a comment\n"
+                       "Sine Plasma: 2 3 method=Multiply offset=5,6 fixed off\n"
+                       "Enviroument Map:\n"
+                       "Median:   # no parameters\n",
+                       doc, &why))
+      << why;
+  EXPECT_EQ(doc.width, 100);
+  EXPECT_EQ(doc.height, 60);
+  EXPECT_EQ(doc.seed, 77);
+  EXPECT_EQ(doc.remark, "Brick wall # not a comment");
+  ASSERT_EQ(doc.entries.size(), 3u);
+  const ProgramEntry& sine = doc.entries[0];
+  EXPECT_EQ(sine.code, kSinePlasma);
+  EXPECT_EQ(sine.param, (std::array<std::int32_t, 7>{2, 3, 128, 128, 255, 255, 255}));
+  EXPECT_EQ(sine.method, Multiply);
+  EXPECT_EQ(sine.offsetX, 5);
+  EXPECT_EQ(sine.offsetY, 6);
+  EXPECT_EQ(sine.fixedColors, 1);
+  EXPECT_EQ(sine.disabled, 1);
+  EXPECT_EQ(doc.entries[1].param[0], 50);  // "Radius" default is half the width
+  EXPECT_EQ(doc.entries[1].method, Add);
+}
+
+TEST(ProgramText, ErrorsNameTheLine) {
+  ProgramDocument doc;
+  std::string why;
+  EXPECT_FALSE(parseProgramText("seed 1\nSparkles: 3\n", doc, &why));
+  EXPECT_EQ(why, "line 2: unknown command \"Sparkles\"");
+  EXPECT_FALSE(parseProgramText("Twirl: 1 2\n", doc, &why));
+  EXPECT_EQ(why, "line 1: Twirl takes only 1 parameters");
+  EXPECT_FALSE(parseProgramText("Blur: 1 method=Sparkle\n", doc, &why));
+  EXPECT_FALSE(parseProgramText("size 300 10\n", doc, &why));
+  EXPECT_FALSE(parseProgramText("Blur: 2\nsize 10 10\n", doc, &why));
+  EXPECT_FALSE(parseProgramText("seed -4\n", doc, &why));
+}
