@@ -2,6 +2,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QElapsedTimer>
 #include <QTest>
 
 #include <algorithm>
@@ -193,4 +194,47 @@ TEST(Generate, PaintRedrawsFromThePlanesWithoutRunning) {
   const QImage shown = dlg.control(IdPreview)->grab().toImage();
   EXPECT_EQ(shown.pixel(1, 1) & 0xFFFFFFu, kMarker);
   EXPECT_EQ(shown.pixel(0, 0) & 0xFFFFFFu, 0u);
+}
+
+namespace {
+
+// Counts the paint events a widget receives while a program runs.
+class PaintsDuringRun : public QObject {
+ public:
+  PaintsDuringRun(CMottlerDlg& dlg, QWidget* watched) : dlg_(dlg) { watched->installEventFilter(this); }
+  int count = 0;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint && dlg_.isRunning()) ++count;
+    return false;
+  }
+
+ private:
+  CMottlerDlg& dlg_;
+};
+
+}  // namespace
+
+TEST(Generate, ALongRunKeepsTheProgressBarAndWindowPainted) {
+  CMottlerDlg dlg;
+  dlg.show();
+  QApplication::processEvents();
+  // Eight heavy blurs take well over the 100 ms between repaints.
+  const int blur = *dlg.catalogue().indexOfCode(kBlur);
+  ProgramEntry entry;
+  entry.code = kBlur;
+  entry.param[0] = dlg.catalogue().info(blur).maxValue[0];
+  for (int i = 0; i < 8; ++i) dlg.engine().entries[static_cast<std::size_t>(i)] = entry;
+  dlg.programLength = 8;
+  dlg.currentIndex = 8;
+
+  PaintsDuringRun progressPaints(dlg, dlg.control(IdProgress));
+  QElapsedTimer timer;
+  timer.start();
+  press(dlg, IdGenerate);
+  if (timer.elapsed() < 300) GTEST_SKIP() << "run too short to need repainting";
+  EXPECT_GE(progressPaints.count, 1);
+  EXPECT_EQ(dlg.control<QProgressBar>(IdProgress)->value(), 9);
+  EXPECT_FALSE(dlg.isRunning());
 }
