@@ -67,6 +67,10 @@ void CMottlerDlg::runCurrentProgram() {
   runProgram(*engine_, seedBar_->value(), programLength, &observer);
   running_ = false;
   if (showClock) QApplication::restoreOverrideCursor();
+  if (closeAfterRun_) {
+    closeAfterRun_ = false;
+    QMetaObject::invokeMethod(this, &CMottlerDlg::closeDocument, Qt::QueuedConnection);
+  }
 }
 
 void CMottlerDlg::copyPlaneToPreview() {

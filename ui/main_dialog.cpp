@@ -455,8 +455,13 @@ void CMottlerDlg::closeEvent(QCloseEvent* event) {
     event->accept();
     return;
   }
-  // The close box goes the same way as Escape and Exit.
+  // The close box goes the same way as Escape and Exit; a request that
+  // arrives while a run keeps the window painted waits until the run ends.
   event->ignore();
+  if (running_) {
+    closeAfterRun_ = true;
+    return;
+  }
   closeDocument();
 }
 

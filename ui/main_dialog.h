@@ -208,4 +208,5 @@ class CMottlerDlg : public QDialog {
   bool running_ = false;   // a program run is in progress
   bool inPaint_ = false;   // generate was called by the preview's paint
   bool ending_ = false;    // closeDocument decided to end the window
+  bool closeAfterRun_ = false;  // a close request arrived during a run
 };

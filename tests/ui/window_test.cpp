@@ -8,6 +8,7 @@
 #include <QProgressBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
 
 #include "ui_test_support.h"
 
@@ -117,6 +118,17 @@ TEST(MainWindow, ToolTipsAndAccessibleNames) {
         << w->objectName().toStdString();
   }
   for (int id : kParamBarIds) EXPECT_TRUE(bar(dlg, id)->focusPolicy() & Qt::TabFocus);
+}
+
+TEST(MainWindow, HoveringOverTheTreeShowsItsToolTip) {
+  CMottlerDlg dlg;
+  showActive(dlg);
+  QWidget* viewport = tree(dlg)->viewport();
+  const QPoint over = tree(dlg)->visualItemRect(tree(dlg)->topLevelItem(0)->child(1)).center();
+  QHelpEvent hover(QEvent::ToolTip, over, viewport->mapToGlobal(over));
+  QApplication::sendEvent(viewport, &hover);
+  EXPECT_EQ(QToolTip::text(), "commands window");
+  QToolTip::hideText();
 }
 
 TEST(MainWindow, ScrollBarsStepFromTheKeyboard) {
