@@ -1,0 +1,240 @@
+// The parameter panel's scroll-bar rules and who runs the program.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QElapsedTimer>
+#include <QTest>
+
+#include <algorithm>
+
+#include "ui_test_support.h"
+
+using namespace mottler;
+using namespace mottler::ui;
+using namespace mottler::ui::testing;
+
+namespace {
+
+QString label(CMottlerDlg& dlg, int id) { return dlg.control<QLabel>(id)->text(); }
+
+}  // namespace
+
+TEST(ParameterPanel, TwirlShowsOneRowAndADragWritesEveryStep) {
+  CMottlerDlg dlg;
+  choose(dlg, "Twirl");
+  EXPECT_EQ(label(dlg, kParamLabelIds[0]), "Angle");
+  EXPECT_EQ(label(dlg, kParamValueIds[0]), "90");
+  EXPECT_EQ(bar(dlg, kParamBarIds[0])->minimum(), -180);
+  EXPECT_EQ(bar(dlg, kParamBarIds[0])->maximum(), 180);
+  for (int k = 1; k < 7; ++k) {
+    EXPECT_EQ(label(dlg, kParamLabelIds[k]), "None");
+    EXPECT_EQ(label(dlg, kParamValueIds[k]), "");
+    EXPECT_FALSE(bar(dlg, kParamBarIds[k])->isEnabled());
+  }
+  QScrollBar* angle = bar(dlg, kParamBarIds[0]);
+  angle->setSliderDown(true);
+  for (int position : {60, 10, -45}) {
+    markTexture(dlg);
+    angle->setSliderPosition(position);
+    EXPECT_EQ(dlg.engine().entries[0].param[0], position);
+    EXPECT_TRUE(programRanSinceMark(dlg)) << position;  // regenerates at every step
+  }
+  angle->setSliderDown(false);
+  EXPECT_EQ(label(dlg, kParamValueIds[0]), "-45");
+}
+
+TEST(ParameterPanel, StepsStopAtTheRangeAndAnUnchangedPositionDoesNothing) {
+  CMottlerDlg dlg;
+  choose(dlg, "Enviroument Map");  // "Radius" 1..256 on a 256-wide texture
+  QScrollBar* radius = bar(dlg, kParamBarIds[0]);
+  EXPECT_EQ(radius->maximum(), 256);
+  drag(dlg, kParamBarIds[0], 250);
+  step(dlg, kParamBarIds[0], QAbstractSlider::SliderPageStepAdd);
+  EXPECT_EQ(radius->value(), 256);
+  EXPECT_EQ(dlg.engine().entries[0].param[0], 256);
+
+  dlg.modified = false;
+  markTexture(dlg);
+  step(dlg, kParamBarIds[0], QAbstractSlider::SliderSingleStepAdd);  // at the maximum
+  EXPECT_EQ(radius->value(), 256);
+  EXPECT_FALSE(dlg.modified);
+  EXPECT_FALSE(programRanSinceMark(dlg));
+  EXPECT_FALSE(dlg.forceRedraw);
+  EXPECT_FALSE(dlg.redrawOnly);
+
+  step(dlg, kParamBarIds[0], QAbstractSlider::SliderPageStepSub);
+  EXPECT_EQ(dlg.engine().entries[0].param[0], 246);
+  step(dlg, kParamBarIds[0], QAbstractSlider::SliderSingleStepSub);
+  EXPECT_EQ(dlg.engine().entries[0].param[0], 245);
+  EXPECT_TRUE(dlg.modified);
+  // Jumps to an end are not steps of this panel.
+  step(dlg, kParamBarIds[0], QAbstractSlider::SliderToMinimum);
+  EXPECT_EQ(radius->value(), 245);
+  EXPECT_EQ(dlg.engine().entries[0].param[0], 245);
+}
+
+TEST(ParameterPanel, OffsetsAndMethodWriteTheEntry) {
+  CMottlerDlg dlg;
+  choose(dlg, "Perlin Noise");
+  drag(dlg, IdOffsetXBar, 200);
+  step(dlg, IdOffsetYBar, QAbstractSlider::SliderPageStepAdd);
+  EXPECT_EQ(dlg.engine().entries[0].offsetX, 200);
+  EXPECT_EQ(dlg.engine().entries[0].offsetY, 10);
+  EXPECT_EQ(label(dlg, IdOffsetXText), "200");
+  EXPECT_EQ(bar(dlg, IdOffsetXBar)->maximum(), 255);
+
+  dlg.modified = false;
+  markTexture(dlg);
+  QComboBox* method = dlg.control<QComboBox>(IdMethod);
+  method->setCurrentIndex(Darken);
+  emit method->activated(Darken);
+  EXPECT_EQ(dlg.engine().entries[0].method, Darken);
+  EXPECT_TRUE(programRanSinceMark(dlg));
+  dlg.control<QCheckBox>(IdFixedColors)->click();
+  EXPECT_EQ(dlg.engine().entries[0].fixedColors, 1);
+  EXPECT_FALSE(dlg.modified);  // the choice that enabled them already marked it
+}
+
+TEST(ParameterPanel, SmallTexturesNarrowOffsetsAndSizeDependentLimits) {
+  CMottlerDlg dlg;
+  dlg.engine().setSize(100, 60);
+  dlg.documentWidth = 100;
+  dlg.documentHeight = 60;
+  dlg.resetParameterPanel();
+  EXPECT_EQ(bar(dlg, IdOffsetXBar)->maximum(), 99);
+  EXPECT_EQ(bar(dlg, IdOffsetYBar)->maximum(), 59);
+  choose(dlg, "Enviroument Map");
+  EXPECT_EQ(bar(dlg, kParamBarIds[0])->maximum(), 100);
+  EXPECT_EQ(dlg.engine().entries[0].param[0], 50);
+}
+
+TEST(ParameterPanel, SeedMarksModifiedEvenWithAnEmptyProgram) {
+  CMottlerDlg dlg;
+  step(dlg, IdSeedBar, QAbstractSlider::SliderSingleStepAdd);
+  EXPECT_EQ(label(dlg, IdSeedText), "1");
+  EXPECT_TRUE(dlg.modified);
+}
+
+TEST(ParameterPanel, TheRunSeedIsTheSeedScrollBar) {
+  CMottlerDlg dlg;
+  choose(dlg, "Twirl");  // draws no random numbers: the state stays the seed
+  drag(dlg, IdSeedBar, 1234);
+  EXPECT_EQ(dlg.engine().random.state, 1234);
+}
+
+TEST(ParameterPanel, ZoomRedrawsWithoutRunningOrMarkingModified) {
+  CMottlerDlg dlg;
+  dlg.control<QCheckBox>(IdAutoGenerate)->click();  // off
+  std::fill(dlg.engine().texture.data(), dlg.engine().texture.data() + 256 * 256, kMarker);
+  step(dlg, IdZoomBar, QAbstractSlider::SliderPageStepAdd);
+  EXPECT_EQ(dlg.zoom, 110);
+  EXPECT_EQ(label(dlg, IdZoomText), "110 %");
+  EXPECT_FALSE(dlg.modified);
+  EXPECT_FALSE(programRanSinceMark(dlg));
+  // The planes are drawn again at the new zoom.
+  EXPECT_EQ(dlg.previewBits[1 * 258 + 1], kMarker);
+
+  drag(dlg, IdZoomBar, 1000);
+  step(dlg, IdZoomBar, QAbstractSlider::SliderSingleStepAdd);
+  EXPECT_EQ(dlg.zoom, 1000);
+  EXPECT_FALSE(dlg.forceRedraw);
+  EXPECT_FALSE(dlg.redrawOnly);
+}
+
+TEST(Generate, WithoutAutoGenerateAParameterChangesTheEntryButNotThePicture) {
+  CMottlerDlg dlg;
+  choose(dlg, "Twirl");
+  dlg.control<QCheckBox>(IdAutoGenerate)->click();  // off
+  markTexture(dlg);
+  const auto before = dlg.previewBits;
+  step(dlg, kParamBarIds[0], QAbstractSlider::SliderSingleStepAdd);
+  EXPECT_EQ(dlg.engine().entries[0].param[0], 91);
+  EXPECT_EQ(label(dlg, kParamValueIds[0]), "91");
+  EXPECT_FALSE(programRanSinceMark(dlg));
+  EXPECT_EQ(dlg.previewBits, before);
+
+  press(dlg, IdGenerate);
+  EXPECT_TRUE(programRanSinceMark(dlg));
+  EXPECT_FALSE(dlg.forceRedraw);
+}
+
+TEST(Generate, EmptyProgramLeavesABlackTextureAndAFullProgressBar) {
+  CMottlerDlg dlg;
+  markTexture(dlg);
+  press(dlg, IdGenerate);
+  EXPECT_TRUE(std::all_of(dlg.engine().texture.data(), dlg.engine().texture.data() + 256 * 256,
+                          [](std::uint32_t p) { return p == 0; }));
+  EXPECT_EQ(dlg.control<QProgressBar>(IdProgress)->minimum(), 0);
+  EXPECT_EQ(dlg.control<QProgressBar>(IdProgress)->maximum(), 1);
+  EXPECT_EQ(dlg.control<QProgressBar>(IdProgress)->value(), 1);
+}
+
+TEST(Generate, ToggleAndLookBufferRunOnlyWithAutoGenerate) {
+  CMottlerDlg dlg;
+  markTexture(dlg);
+  dlg.control<QCheckBox>(IdLookBuffer)->click();
+  EXPECT_TRUE(programRanSinceMark(dlg));
+
+  dlg.control<QCheckBox>(IdAutoGenerate)->click();  // off: no run
+  markTexture(dlg);
+  dlg.control<QCheckBox>(IdLookBuffer)->click();
+  EXPECT_FALSE(programRanSinceMark(dlg));
+  dlg.control<QCheckBox>(IdAutoGenerate)->click();  // on again: runs
+  EXPECT_TRUE(programRanSinceMark(dlg));
+}
+
+TEST(Generate, PaintRedrawsFromThePlanesWithoutRunning) {
+  CMottlerDlg dlg;
+  dlg.show();
+  QApplication::processEvents();
+  markTexture(dlg);
+  dlg.control(IdPreview)->repaint();
+  EXPECT_FALSE(programRanSinceMark(dlg));
+  EXPECT_EQ(dlg.previewBits[1 * 258 + 1], kMarker);
+  const QImage shown = dlg.control(IdPreview)->grab().toImage();
+  EXPECT_EQ(shown.pixel(1, 1) & 0xFFFFFFu, kMarker);
+  EXPECT_EQ(shown.pixel(0, 0) & 0xFFFFFFu, 0u);
+}
+
+namespace {
+
+// Counts the paint events a widget receives while a program runs.
+class PaintsDuringRun : public QObject {
+ public:
+  PaintsDuringRun(CMottlerDlg& dlg, QWidget* watched) : dlg_(dlg) { watched->installEventFilter(this); }
+  int count = 0;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint && dlg_.isRunning()) ++count;
+    return false;
+  }
+
+ private:
+  CMottlerDlg& dlg_;
+};
+
+}  // namespace
+
+TEST(Generate, ALongRunKeepsTheProgressBarAndWindowPainted) {
+  CMottlerDlg dlg;
+  dlg.show();
+  QApplication::processEvents();
+  // Eight heavy blurs take well over the 100 ms between repaints.
+  const int blur = *dlg.catalogue().indexOfCode(kBlur);
+  ProgramEntry entry;
+  entry.code = kBlur;
+  entry.param[0] = dlg.catalogue().info(blur).maxValue[0];
+  for (int i = 0; i < 8; ++i) dlg.engine().entries[static_cast<std::size_t>(i)] = entry;
+  dlg.programLength = 8;
+  dlg.currentIndex = 8;
+
+  PaintsDuringRun progressPaints(dlg, dlg.control(IdProgress));
+  QElapsedTimer timer;
+  timer.start();
+  press(dlg, IdGenerate);
+  if (timer.elapsed() < 300) GTEST_SKIP() << "run too short to need repainting";
+  EXPECT_GE(progressPaints.count, 1);
+  EXPECT_EQ(dlg.control<QProgressBar>(IdProgress)->value(), 9);
+  EXPECT_FALSE(dlg.isRunning());
+}

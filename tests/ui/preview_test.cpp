@@ -1,0 +1,164 @@
+// The preview bitmap: zoomed copy with clipping, the frame, Auto Zoom and
+// "Look Buffer".
+#include <QCheckBox>
+#include <QLabel>
+
+#include <vector>
+
+#include "ui/preview.h"
+#include "ui_test_support.h"
+
+using namespace mottler;
+using namespace mottler::preview;
+using namespace mottler::ui;
+using namespace mottler::ui::testing;
+
+namespace {
+
+// A plane whose every texel tells its column and row: 0x00RRCC00 style.
+std::vector<std::uint32_t> coordinatePlane(int width, int height) {
+  std::vector<std::uint32_t> plane(static_cast<std::size_t>(width) * height);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) plane[static_cast<std::size_t>(y) * width + x] = 0x01000000u | (y << 12) | x;
+  return plane;
+}
+int texelX(std::uint32_t p) { return static_cast<int>(p & 0xFFFu); }
+int texelY(std::uint32_t p) { return static_cast<int>((p >> 12) & 0xFFFu); }
+
+struct Bitmap {
+  std::vector<std::uint32_t> bits = std::vector<std::uint32_t>(kPixels, 0xDEADBEEFu);
+  std::uint32_t at(int x, int y) const { return bits[static_cast<std::size_t>(y) * kSide + x]; }
+};
+
+Bitmap render(int zoom, int width, int height) {
+  const std::vector<std::uint32_t> plane = coordinatePlane(width, height);
+  Bitmap b;
+  clearBitmap(b.bits.data());
+  const Placement p = placeZoomed(zoom, width, height);
+  blitZoomed(p.x0, p.y0, width, height, p.zoomedWidth, p.zoomedHeight, plane.data(), b.bits.data());
+  drawFrame(b.bits.data());
+  return b;
+}
+
+void expectBlackFrame(const Bitmap& b) {
+  for (int i = 0; i < kSide; ++i) {
+    EXPECT_EQ(b.at(i, 0), 0u);
+    EXPECT_EQ(b.at(i, kSide - 1), 0u);
+    EXPECT_EQ(b.at(0, i), 0u);
+    EXPECT_EQ(b.at(kSide - 1, i), 0u);
+  }
+}
+
+}  // namespace
+
+TEST(PreviewBitmap, FullSizeAtZoom100FillsTheInsideOfTheFrame) {
+  const Bitmap b = render(100, 256, 256);
+  expectBlackFrame(b);
+  EXPECT_EQ(texelX(b.at(1, 1)), 0);
+  EXPECT_EQ(texelY(b.at(1, 1)), 0);
+  EXPECT_EQ(texelX(b.at(256, 256)), 255);
+  EXPECT_EQ(texelY(b.at(256, 256)), 255);
+  EXPECT_EQ(texelX(b.at(100, 37)), 99);
+  EXPECT_EQ(texelY(b.at(100, 37)), 36);
+}
+
+TEST(PreviewBitmap, SmallTextureIsCentredWithBlackAround) {
+  const Bitmap b = render(100, 128, 128);
+  EXPECT_EQ(b.at(64, 64), 0u);
+  EXPECT_EQ(texelX(b.at(65, 65)), 0);
+  EXPECT_EQ(texelX(b.at(192, 192)), 127);
+  EXPECT_EQ(b.at(193, 192), 0u);
+  const Bitmap twice = render(200, 128, 128);
+  EXPECT_EQ(twice.at(1, 1), twice.at(2, 2));
+  EXPECT_EQ(texelX(twice.at(3, 1)), 1);
+}
+
+TEST(PreviewBitmap, Zoom1000OnEightByEightMakesTenByTenBlocks) {
+  const Placement p = placeZoomed(1000, 8, 8);
+  EXPECT_EQ(p.zoomedWidth, 80);
+  EXPECT_EQ(p.x0, 89);
+  EXPECT_EQ(p.y0, 89);
+  const Bitmap b = render(1000, 8, 8);
+  EXPECT_EQ(b.at(88, 100), 0u);
+  EXPECT_EQ(texelX(b.at(89, 89)), 0);
+  // The 16.16 step (8 * 65536 / 80 = 6553) is a little short of a tenth,
+  // so the first texel takes one extra column and the last one column less.
+  EXPECT_EQ(texelX(b.at(99, 89)), 0);
+  EXPECT_EQ(texelX(b.at(100, 89)), 1);
+  EXPECT_EQ(texelX(b.at(160, 89)), 7);
+  EXPECT_EQ(texelX(b.at(159, 89)), 6);
+  EXPECT_EQ(texelX(b.at(168, 168)), 7);
+  EXPECT_EQ(texelY(b.at(168, 168)), 7);
+  EXPECT_EQ(b.at(169, 168), 0u);
+}
+
+TEST(PreviewBitmap, Zoom150ShowsTheCentreAndCoversTheWholeWidth) {
+  const Placement p = placeZoomed(150, 256, 256);
+  EXPECT_EQ(p.zoomedWidth, 384);
+  EXPECT_EQ(p.x0, -63);
+  Bitmap raw;
+  const std::vector<std::uint32_t> plane = coordinatePlane(256, 256);
+  blitZoomed(p.x0, p.y0, 256, 256, p.zoomedWidth, p.zoomedHeight, plane.data(), raw.bits.data());
+  // Before the frame every pixel of the bitmap is a texel.
+  for (int x = 0; x < kSide; ++x) EXPECT_NE(raw.at(x, 0), 0xDEADBEEFu) << x;
+  for (int y = 0; y < kSide; ++y) EXPECT_NE(raw.at(kSide - 1, y), 0xDEADBEEFu) << y;
+  EXPECT_EQ(texelX(raw.at(0, 0)), 41);  // (63 * xs) >> 16 with xs = 256 * 65536 / 384
+  EXPECT_EQ(texelY(raw.at(0, 0)), 41);
+  const Bitmap framed = render(150, 256, 256);
+  expectBlackFrame(framed);
+}
+
+TEST(PreviewBitmap, AutoZoomFitsTheLongerSide) {
+  EXPECT_EQ(autoZoomFor(256, 256), 100);
+  EXPECT_EQ(autoZoomFor(200, 100), 128);
+  EXPECT_EQ(autoZoomFor(128, 128), 200);
+  EXPECT_EQ(autoZoomFor(100, 100), 256);
+  EXPECT_EQ(autoZoomFor(96, 50), 266);
+  EXPECT_EQ(autoZoomFor(64, 64), 400);
+  EXPECT_EQ(autoZoomFor(32, 32), 800);
+  EXPECT_EQ(autoZoomFor(16, 16), 1000);
+  EXPECT_EQ(autoZoomFor(8, 8), 1000);
+}
+
+TEST(PreviewWindow, AutoZoomButtonRedrawsAtTheFittingZoom) {
+  CMottlerDlg dlg;
+  dlg.engine().setSize(200, 100);
+  dlg.documentWidth = 200;
+  dlg.documentHeight = 100;
+  markTexture(dlg);
+  press(dlg, IdAutoZoom);
+  EXPECT_EQ(dlg.zoom, 128);
+  EXPECT_EQ(bar(dlg, IdZoomBar)->value(), 128);
+  EXPECT_EQ(dlg.control<QLabel>(IdZoomText)->text(), "128 %");
+  EXPECT_FALSE(dlg.modified);
+  EXPECT_FALSE(programRanSinceMark(dlg));
+  // 200 x 100 at 128 %: 256 x 128 at (1, 65).
+  EXPECT_EQ(dlg.previewBits[65 * 258 + 1], kMarker);
+  EXPECT_EQ(dlg.previewBits[64 * 258 + 1], 0u);
+}
+
+TEST(PreviewWindow, LookBufferShowsTheBuffer) {
+  CMottlerDlg dlg;
+  dlg.control<QCheckBox>(IdAutoGenerate)->click();  // off, so nothing clears the planes
+  dlg.engine().buffer.data()[0] = 0x00ABCDEF;
+  dlg.engine().texture.data()[0] = kMarker;
+  dlg.control<QCheckBox>(IdLookBuffer)->click();
+  EXPECT_EQ(dlg.previewBits[1 * 258 + 1], 0u);  // not redrawn yet: the old picture
+  press(dlg, IdAutoZoom);                       // a forced redraw shows the buffer
+  EXPECT_EQ(dlg.previewBits[1 * 258 + 1], 0x00ABCDEFu);
+  dlg.control<QCheckBox>(IdLookBuffer)->click();
+  press(dlg, IdAutoZoom);
+  EXPECT_EQ(dlg.previewBits[1 * 258 + 1], kMarker);
+}
+
+TEST(PreviewWindow, ZoomScrollBarFollowsADrag) {
+  CMottlerDlg dlg;
+  std::fill(dlg.engine().texture.data(), dlg.engine().texture.data() + 256 * 256, 0u);
+  for (int y = 0; y < 256; ++y)
+    for (int x = 0; x < 256; ++x) dlg.engine().texture.data()[y * 256 + x] = static_cast<std::uint32_t>(y << 8 | x);
+  dlg.control<QCheckBox>(IdAutoGenerate)->click();
+  drag(dlg, IdZoomBar, 150);
+  EXPECT_EQ(dlg.control<QLabel>(IdZoomText)->text(), "150 %");
+  EXPECT_EQ(dlg.previewBits[1 * 258 + 1] & 0xFFu, 41u + 1u);  // column 1 of the bitmap
+  EXPECT_EQ(dlg.previewBits[0], 0u);
+}

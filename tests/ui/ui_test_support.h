@@ -1,0 +1,77 @@
+// Helpers that drive the main window the way a user does: choosing commands
+// in the tree, clicking buttons, selecting list entries, moving scroll bars.
+#pragma once
+
+#include <QAbstractSlider>
+#include <QAction>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStringList>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include "ui/control_ids.h"
+#include "ui/main_dialog.h"
+
+namespace mottler::ui::testing {
+
+inline QTreeWidget* tree(CMottlerDlg& dlg) { return dlg.control<QTreeWidget>(IdTree); }
+inline QListWidget* list(CMottlerDlg& dlg) { return dlg.control<QListWidget>(IdList); }
+inline QScrollBar* bar(CMottlerDlg& dlg, int id) { return dlg.control<QScrollBar>(id); }
+inline QPushButton* button(CMottlerDlg& dlg, int id) { return dlg.control<QPushButton>(id); }
+
+// Chooses a command (or category) by its text, as a click in the tree does.
+inline void choose(CMottlerDlg& dlg, const QString& name) {
+  const QList<QTreeWidgetItem*> found =
+      tree(dlg)->findItems(name, Qt::MatchExactly | Qt::MatchRecursive);
+  ASSERT_FALSE(found.isEmpty()) << name.toStdString();
+  tree(dlg)->setCurrentItem(found.first());
+}
+
+// Clicks a button the way the user can: only when it is enabled.
+inline void press(CMottlerDlg& dlg, int id) {
+  QPushButton* b = button(dlg, id);
+  ASSERT_NE(b, nullptr) << id;
+  ASSERT_TRUE(b->isEnabled()) << "button " << id << " is disabled";
+  b->click();
+}
+
+inline void selectEntry(CMottlerDlg& dlg, int row) {
+  ASSERT_TRUE(list(dlg)->isEnabled());
+  list(dlg)->setCurrentRow(row);
+}
+
+inline QStringList listTexts(CMottlerDlg& dlg) {
+  QStringList texts;
+  for (int i = 0; i < list(dlg)->count(); ++i) texts << list(dlg)->item(i)->text();
+  return texts;
+}
+
+// A line or page step or a thumb drag, as the scroll bar reports it.
+inline void step(CMottlerDlg& dlg, int id, QAbstractSlider::SliderAction action) {
+  bar(dlg, id)->triggerAction(action);
+}
+inline void drag(CMottlerDlg& dlg, int id, int position) {
+  bar(dlg, id)->setSliderDown(true);
+  bar(dlg, id)->setSliderPosition(position);
+  bar(dlg, id)->setSliderDown(false);
+}
+
+inline bool saveEnabled(CMottlerDlg& dlg) { return dlg.menuCommand(IdFileSave)->isEnabled(); }
+inline bool saveAsEnabled(CMottlerDlg& dlg) { return dlg.menuCommand(IdFileSaveAs)->isEnabled(); }
+
+// The command code in a program slot.
+inline CommandCode codeAt(CMottlerDlg& dlg, int slot) {
+  return dlg.engine().entries[static_cast<std::size_t>(slot)].code;
+}
+
+// A pixel placed in the texture survives only if the program does not run
+// (every run starts by clearing the planes).
+constexpr std::uint32_t kMarker = 0x00123456;
+inline void markTexture(CMottlerDlg& dlg) { dlg.engine().texture.data()[0] = kMarker; }
+inline bool programRanSinceMark(CMottlerDlg& dlg) { return dlg.engine().texture.data()[0] != kMarker; }
+
+}  // namespace mottler::ui::testing

@@ -1,0 +1,493 @@
+// The main window: its controls, menu, status bar, tooltips and set-up, the
+// data exchange between members and controls, and how the window ends.
+#include "ui/main_dialog.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "ui/artwork.h"
+#include "ui/control_ids.h"
+#include "ui/dialog_template.h"
+#include "ui/horizontal_scroll_bar.h"
+#include "ui/preview_control.h"
+
+// The compiled-in resources live in a static library and must be registered
+// once before the first use.
+static void registerResources() {
+  static bool registered = false;
+  if (!registered) {
+    Q_INIT_RESOURCE(mottler);
+    registered = true;
+  }
+}
+
+using namespace mottler;
+using namespace mottler::ui;
+
+namespace {
+
+const QString kLayoutPath = QStringLiteral(":/mottler/main_window.layout");
+
+// Room kept between the preview and the controls below it, in pixels.
+constexpr int kPreviewGap = 4;
+
+QString idName(int id) { return QString::number(id); }
+
+// Grows a control that the font makes taller than its rectangle, keeping it
+// centred on the rectangle's middle.
+QRect fitHeight(QRect r, int wanted) {
+  if (wanted > r.height()) {
+    const int centre = r.center().y();
+    r.setHeight(wanted);
+    r.moveTop(centre - wanted / 2);
+  }
+  return r;
+}
+
+}  // namespace
+
+CMottlerDlg::CMottlerDlg(QWidget* parent)
+    : QDialog(parent), engine_(std::make_unique<TextureEngine>()) {
+  registerResources();
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint);
+  createControls();
+  createMenu();
+  createStatusBar();
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->setMenuBar(menuBar_);
+  layout->addWidget(client_);
+  layout->addWidget(statusBar_);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+
+  setUp();
+
+  // Dialog initialisation after the set-up.
+  setWindowIcon(applicationIcon());
+  upButton_->setIcon(upIcon());
+  downButton_->setIcon(downIcon());
+  setStatusText(QStringLiteral("Ready"));
+  setUpToolTips();
+  setUpAccessibleNames();
+  connectHandlers();
+}
+
+CMottlerDlg::~CMottlerDlg() = default;
+
+// --- construction ------------------------------------------------------------
+
+void CMottlerDlg::createControls() {
+  const DialogTemplate layout = readDialogTemplate(kLayoutPath);
+  if (!layout.error.isEmpty()) qFatal("Mottler: the window layout is damaged: %s", qPrintable(layout.error));
+
+  const DialogUnits units = DialogUnits(font()).widened(layout.widenPercent);
+  client_ = new QWidget(this);
+  QSize clientSize = units.toPixels(layout.units).size();
+
+  // The preview shows the whole 258 x 258 bitmap: where its rectangle is
+  // smaller, the preview grows and the controls of the left column below it,
+  // or of the columns to its right, move out of its way.
+  QRect previewRect;
+  int moveDown = 0;
+  int moveRight = 0;
+  int previewBottomUnits = 0;
+  int previewRightUnits = 0;
+  for (const ControlTemplate& c : layout.controls) {
+    if (c.kind != QLatin1String("preview")) continue;
+    const QRect r = units.toPixels(c.units);
+    previewRect = QRect(r.topLeft(), QSize(preview::kSide, preview::kSide));
+    if (r.width() > preview::kSide) previewRect.moveLeft(r.x() + (r.width() - preview::kSide) / 2);
+    if (r.height() > preview::kSide) previewRect.moveTop(r.y() + (r.height() - preview::kSide) / 2);
+    previewBottomUnits = c.units.bottom();
+    previewRightUnits = c.units.right();
+  }
+  for (const ControlTemplate& c : layout.controls) {
+    const QRect r = units.toPixels(c.units);
+    if (c.units.top() > previewBottomUnits && c.units.left() <= previewRightUnits)
+      moveDown = std::max(moveDown, previewRect.bottom() + 1 + kPreviewGap - r.top());
+    if (c.units.left() > previewRightUnits && c.units.top() <= previewBottomUnits)
+      moveRight = std::max(moveRight, previewRect.right() + 1 + kPreviewGap - r.left());
+  }
+  clientSize += QSize(moveRight, moveDown);
+
+  for (const ControlTemplate& c : layout.controls) {
+    QRect r = units.toPixels(c.units);
+    if (c.units.top() > previewBottomUnits && c.units.left() <= previewRightUnits) r.translate(0, moveDown);
+    if (c.units.left() > previewRightUnits) r.translate(moveRight, 0);
+
+    QWidget* w = nullptr;
+    if (c.kind == QLatin1String("group")) {
+      w = new QGroupBox(c.text, client_);
+    } else if (c.kind == QLatin1String("label") || c.kind == QLatin1String("value")) {
+      auto* label = new QLabel(c.text, client_);
+      if (c.has(QStringLiteral("sunken"))) label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+      if (c.has(QStringLiteral("centred"))) label->setAlignment(Qt::AlignCenter);
+      else label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+      r = fitHeight(r, label->fontMetrics().height() + (label->frameWidth() * 2));
+      w = label;
+    } else if (c.kind == QLatin1String("preview")) {
+      preview_ = new PreviewControl(this, client_);
+      r = previewRect;
+      w = preview_;
+    } else if (c.kind == QLatin1String("hscroll")) {
+      auto* bar = new HorizontalScrollBar(client_);
+      bar->setSingleStep(1);
+      bar->setPageStep(10);
+      r = fitHeight(r, bar->sizeHint().height());
+      w = bar;
+    } else if (c.kind == QLatin1String("button") || c.kind == QLatin1String("iconbutton")) {
+      auto* button = new QPushButton(client_);
+      if (c.kind == QLatin1String("button")) button->setText(c.text);
+      button->setAccessibleName(QString(c.text).remove(QLatin1Char('&')));
+      button->setAutoDefault(false);
+      r = fitHeight(r, button->sizeHint().height());
+      w = button;
+    } else if (c.kind == QLatin1String("check")) {
+      auto* box = new QCheckBox(c.text, client_);
+      box->setChecked(c.has(QStringLiteral("checked")));
+      r = fitHeight(r, box->sizeHint().height());
+      if (box->sizeHint().width() > r.width()) r.setWidth(box->sizeHint().width());
+      w = box;
+    } else if (c.kind == QLatin1String("edit")) {
+      auto* edit = new QLineEdit(client_);
+      r = fitHeight(r, edit->sizeHint().height());
+      w = edit;
+    } else if (c.kind == QLatin1String("combo")) {
+      auto* combo = new QComboBox(client_);
+      // The template's height is that of the opened list; the box itself
+      // takes its natural height.
+      r.setHeight(combo->sizeHint().height());
+      w = combo;
+    } else if (c.kind == QLatin1String("tree")) {
+      auto* tree = new QTreeWidget(client_);
+      tree->setHeaderHidden(true);
+      tree->setRootIsDecorated(true);
+      tree->setSelectionMode(QAbstractItemView::SingleSelection);
+      tree->setIconSize(QSize(kStripImageSize, kStripImageSize));
+      w = tree;
+    } else if (c.kind == QLatin1String("list")) {
+      auto* list = new QListWidget(client_);
+      list->setViewMode(QListView::ListMode);
+      list->setFlow(QListView::TopToBottom);
+      list->setWrapping(true);
+      list->setResizeMode(QListView::Adjust);
+      list->setSelectionMode(QAbstractItemView::SingleSelection);
+      list->setIconSize(QSize(kStripImageSize, kStripImageSize));
+      w = list;
+    } else if (c.kind == QLatin1String("progress")) {
+      auto* bar = new QProgressBar(client_);
+      bar->setTextVisible(false);
+      bar->setRange(0, 100);
+      bar->setValue(0);
+      w = bar;
+    }
+    if (w == nullptr) continue;
+    w->setGeometry(r);
+    if (c.id >= 0) w->setObjectName(idName(c.id));
+    if (c.has(QStringLiteral("disabled"))) w->setEnabled(false);
+    if (r.right() + 1 > clientSize.width()) clientSize.setWidth(r.right() + 1);
+    if (r.bottom() + 1 > clientSize.height()) clientSize.setHeight(r.bottom() + 1);
+  }
+  client_->setFixedSize(clientSize);
+  setWindowTitle(layout.caption);
+
+  zoomBar_ = control<QScrollBar>(IdZoomBar);
+  seedBar_ = control<QScrollBar>(IdSeedBar);
+  offsetXBar_ = control<QScrollBar>(IdOffsetXBar);
+  offsetYBar_ = control<QScrollBar>(IdOffsetYBar);
+  for (int k = 0; k < kParamCount; ++k) {
+    paramBars_[k] = control<QScrollBar>(kParamBarIds[k]);
+    paramLabels_[k] = control<QLabel>(kParamLabelIds[k]);
+    paramValues_[k] = control<QLabel>(kParamValueIds[k]);
+  }
+  methodBox_ = control<QComboBox>(IdMethod);
+  fixedColorsBox_ = control<QCheckBox>(IdFixedColors);
+  autoGenerateBox_ = control<QCheckBox>(IdAutoGenerate);
+  showClockBox_ = control<QCheckBox>(IdShowClock);
+  lookBufferBox_ = control<QCheckBox>(IdLookBuffer);
+  remarkEdit_ = control<QLineEdit>(IdRemark);
+  tree_ = control<QTreeWidget>(IdTree);
+  list_ = control<QListWidget>(IdList);
+  progress_ = control<QProgressBar>(IdProgress);
+  upButton_ = control<QPushButton>(IdUp);
+  downButton_ = control<QPushButton>(IdDown);
+  addButton_ = control<QPushButton>(IdAdd);
+  cancelButton_ = control<QPushButton>(IdCancel);
+  stateButton_ = control<QPushButton>(IdState);
+  removeButton_ = control<QPushButton>(IdRemove);
+  generateButton_ = control<QPushButton>(IdGenerate);
+  remarkEdit_->setMaxLength(127);
+}
+
+void CMottlerDlg::createMenu() {
+  menuBar_ = new QMenuBar(this);
+  auto add = [this](QMenu* menu, int id, const char* text, const QKeySequence& keys,
+                    void (CMottlerDlg::*slot)()) {
+    auto* action = new QAction(QString::fromUtf8(text), this);
+    action->setObjectName(idName(id));
+    if (!keys.isEmpty()) action->setShortcut(keys);
+    // Added to the window as well, so the key works wherever the focus is.
+    addAction(action);
+    menu->addAction(action);
+    connect(action, &QAction::triggered, this, slot);
+    return action;
+  };
+  QMenu* file = menuBar_->addMenu(QStringLiteral("&File"));
+  add(file, IdFileNew, "&New...\t      Ctrl+N", QKeySequence(Qt::CTRL | Qt::Key_N), &CMottlerDlg::newDocument);
+  add(file, IdFileOpen, "&Open\t      Ctrl+O", QKeySequence(Qt::CTRL | Qt::Key_O), &CMottlerDlg::openDocument);
+  add(file, IdFileSave, "&Save...\t      Ctrl+S", QKeySequence(Qt::CTRL | Qt::Key_S), &CMottlerDlg::saveDocument)
+      ->setEnabled(false);
+  add(file, IdFileSaveAs, "Save &As...", QKeySequence(), &CMottlerDlg::saveDocumentAs)->setEnabled(false);
+  file->addSeparator();
+  add(file, IdFileExport, "&Export\t      Ctrl+E", QKeySequence(Qt::CTRL | Qt::Key_E), &CMottlerDlg::exportBitmap);
+  file->addSeparator();
+  add(file, IdFileExit, "E&xit\t      Alt+X", QKeySequence(Qt::ALT | Qt::Key_X), &CMottlerDlg::closeDocument);
+
+  QMenu* help = menuBar_->addMenu(QStringLiteral("&Help"));
+  add(help, IdHelpContents, "&Contents\t    F1", QKeySequence(Qt::Key_F1), &CMottlerDlg::showHelp);
+  add(help, IdHelpWebSite, "&Web Site", QKeySequence(), &CMottlerDlg::openWebPage);
+  help->addSeparator();
+  add(help, IdHelpAbout, "&About...", QKeySequence(), &CMottlerDlg::showAbout);
+}
+
+void CMottlerDlg::createStatusBar() {
+  statusBar_ = new QStatusBar(this);
+  statusBar_->setSizeGripEnabled(false);
+  statusPart_ = new QLabel(statusBar_);
+  statusPart_->setAccessibleName(QStringLiteral("Status"));
+  statusBar_->addWidget(statusPart_, 1);
+}
+
+void CMottlerDlg::connectHandlers() {
+  connect(tree_, &QTreeWidget::currentItemChanged, this,
+          [this](QTreeWidgetItem* current, QTreeWidgetItem*) { onCommandChosen(current); });
+  connect(list_, &QListWidget::itemSelectionChanged, this, &CMottlerDlg::onEntrySelected);
+  connect(addButton_, &QPushButton::clicked, this, &CMottlerDlg::onAdd);
+  connect(cancelButton_, &QPushButton::clicked, this, &CMottlerDlg::onCancelPending);
+  connect(removeButton_, &QPushButton::clicked, this, &CMottlerDlg::onRemove);
+  connect(stateButton_, &QPushButton::clicked, this, &CMottlerDlg::onToggleState);
+  connect(upButton_, &QPushButton::clicked, this, &CMottlerDlg::onMoveUp);
+  connect(downButton_, &QPushButton::clicked, this, &CMottlerDlg::onMoveDown);
+
+  for (QScrollBar* bar : client_->findChildren<QScrollBar*>(QString(), Qt::FindDirectChildrenOnly)) {
+    connect(bar, &QScrollBar::actionTriggered, this, [this, bar](int action) { onHorizontalScroll(bar, action); });
+  }
+  connect(methodBox_, &QComboBox::activated, this, &CMottlerDlg::onMethodChanged);
+  connect(fixedColorsBox_, &QCheckBox::clicked, this, &CMottlerDlg::onFixedColorsClicked);
+
+  connect(generateButton_, &QPushButton::clicked, this, &CMottlerDlg::onGenerateClicked);
+  connect(autoGenerateBox_, &QCheckBox::clicked, this, &CMottlerDlg::onAutoGenerateClicked);
+  connect(lookBufferBox_, &QCheckBox::clicked, this, &CMottlerDlg::onLookBufferClicked);
+  connect(control<QPushButton>(IdAutoZoom), &QPushButton::clicked, this, &CMottlerDlg::autoZoom);
+
+  connect(remarkEdit_, &QLineEdit::textEdited, this, &CMottlerDlg::onRemarkEdited);
+  remarkEdit_->installEventFilter(this);
+}
+
+// --- set-up ------------------------------------------------------------------
+
+void CMottlerDlg::setUp() {
+  preview::clearBitmap(previewBits.data());
+  currentIndex = 0;
+  programLength = 0;
+
+  catalogue_.build();
+  fillCommandTree();
+
+  seedBar_->setRange(0, 32767);
+  seedBar_->setValue(0);
+  seedText = QStringLiteral("0");
+
+  offsetXBar_->setRange(0, 255);
+  offsetYBar_->setRange(0, 255);
+
+  zoomBar_->setRange(preview::kMinZoom, preview::kMaxZoom);
+  zoomText = QStringLiteral("100 %");
+  zoom = 100;
+
+  for (int m = 0; m < kBlendMethodCount; ++m)
+    methodBox_->addItem(QString::fromUtf8(CommandCatalogue::blendMethodName(m).data(),
+                                          static_cast<int>(CommandCatalogue::blendMethodName(m).size())));
+  methodBox_->setCurrentIndex(Add);
+
+  autoGenerateBox_->setChecked(true);
+  showClockBox_->setChecked(true);
+
+  programFolder = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+  openFolder = programFolder;
+
+  title = QStringLiteral("Mottler");
+  documentPath = QStringLiteral("Untitled.mlr");
+  setWindowTitle(title + QStringLiteral(" - ") + documentPath);
+  documentPath = programFolder + QStringLiteral("Untitled.mlr");
+
+  documentWidth = documentHeight = 256;
+  redrawOnly = forceRedraw = modified = removingPending = hasPath = false;
+  widthText = QString::number(documentWidth);
+  heightText = QString::number(documentHeight);
+
+  engine_->setSize(256, 256);
+  resetParameterPanel();
+  updateControls();
+}
+
+void CMottlerDlg::fillCommandTree() {
+  tree_->clear();
+  for (int category = 0; category < kCategoryCount; ++category) {
+    const std::string_view name = CommandCatalogue::categoryName(category);
+    auto* root = new QTreeWidgetItem(tree_, {QString::fromUtf8(name.data(), static_cast<int>(name.size()))});
+    root->setIcon(0, stripImage(category));
+    for (int index = 0; index < kCommandCount; ++index) {
+      const CommandInfo& info = catalogue_.info(index);
+      if (info.category != category) continue;
+      auto* item = new QTreeWidgetItem(root, {QString::fromUtf8(info.name.data(), static_cast<int>(info.name.size()))});
+      item->setIcon(0, stripImage(category));
+    }
+  }
+  tree_->expandAll();
+  QTreeWidgetItem* first = tree_->topLevelItem(0);
+  tree_->scrollToItem(first, QAbstractItemView::PositionAtTop);
+  tree_->setCurrentItem(first);
+}
+
+void CMottlerDlg::setUpToolTips() {
+  addButton_->setToolTip(QStringLiteral("add the command to program window"));
+  cancelButton_->setToolTip(QStringLiteral("cancel the command"));
+  removeButton_->setToolTip(QStringLiteral("remove the command from program window"));
+  stateButton_->setToolTip(QStringLiteral("enable/disable the command"));
+  upButton_->setToolTip(QStringLiteral("move up the command"));
+  downButton_->setToolTip(QStringLiteral("move down the command"));
+  generateButton_->setToolTip(QStringLiteral("begin to generate the texture"));
+  tree_->setToolTip(QStringLiteral("commands window"));
+  list_->setToolTip(QStringLiteral("program window"));
+}
+
+void CMottlerDlg::setUpAccessibleNames() {
+  auto name = [this](int id, const QString& text) { control(id)->setAccessibleName(text); };
+  name(IdPreview, QStringLiteral("Texture Image:"));
+  name(IdZoomBar, QStringLiteral("Zoom:"));
+  name(IdZoomText, QStringLiteral("Zoom:"));
+  name(IdWidthText, QStringLiteral("Width:"));
+  name(IdHeightText, QStringLiteral("Height:"));
+  name(IdRemark, QStringLiteral("Author's Remark:"));
+  name(IdSeedBar, QStringLiteral("Random Seed"));
+  name(IdSeedText, QStringLiteral("Random Seed"));
+  name(IdMethod, QStringLiteral("Method:"));
+  name(IdOffsetXBar, QStringLiteral("X Offset"));
+  name(IdOffsetXText, QStringLiteral("X Offset"));
+  name(IdOffsetYBar, QStringLiteral("Y Offset"));
+  name(IdOffsetYText, QStringLiteral("Y Offset"));
+  name(IdTree, QStringLiteral("Commands:"));
+  name(IdList, QStringLiteral("Program:"));
+  name(IdProgress, QStringLiteral("Process:"));
+  // Parameter rows take their label's text in updateControls().
+}
+
+// --- lookup --------------------------------------------------------------------
+
+QWidget* CMottlerDlg::control(int id) const {
+  return client_ != nullptr ? client_->findChild<QWidget*>(idName(id)) : nullptr;
+}
+
+QAction* CMottlerDlg::menuCommand(int id) const { return findChild<QAction*>(idName(id)); }
+
+QString CMottlerDlg::statusText() const { return statusPart_->text(); }
+void CMottlerDlg::setStatusText(const QString& text) { statusPart_->setText(text); }
+
+// --- data exchange -----------------------------------------------------------
+
+void CMottlerDlg::updateControls() {
+  for (int k = 0; k < kParamCount; ++k) {
+    paramLabels_[k]->setText(paramLabelText[k]);
+    paramValues_[k]->setText(paramValueText[k]);
+    paramBars_[k]->setAccessibleName(paramLabelText[k]);
+    paramValues_[k]->setAccessibleName(paramLabelText[k]);
+  }
+  control<QLabel>(IdSeedText)->setText(seedText);
+  control<QLabel>(IdWidthText)->setText(widthText);
+  control<QLabel>(IdHeightText)->setText(heightText);
+  control<QLabel>(IdZoomText)->setText(zoomText);
+  control<QLabel>(IdOffsetXText)->setText(offsetXText);
+  control<QLabel>(IdOffsetYText)->setText(offsetYText);
+  if (remarkEdit_->text() != remark) remarkEdit_->setText(remark);
+  zoomBar_->setValue(zoom);
+}
+
+void CMottlerDlg::updateMembers() {
+  remark = remarkEdit_->text();
+  zoom = zoomBar_->value();
+}
+
+// --- keys and ending -----------------------------------------------------------
+
+void CMottlerDlg::accept() { updateMembers(); }
+
+void CMottlerDlg::reject() { closeDocument(); }
+
+void CMottlerDlg::endDialog() {
+  ending_ = true;
+  QDialog::done(QDialog::Rejected);
+}
+
+void CMottlerDlg::closeEvent(QCloseEvent* event) {
+  if (ending_) {
+    event->accept();
+    return;
+  }
+  // The close box goes the same way as Escape and Exit; a request that
+  // arrives while a run keeps the window painted waits until the run ends.
+  event->ignore();
+  if (running_) {
+    closeAfterRun_ = true;
+    return;
+  }
+  closeDocument();
+}
+
+void CMottlerDlg::keyPressEvent(QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      accept();
+      return;
+    case Qt::Key_Escape:
+      reject();
+      return;
+    default:
+      QDialog::keyPressEvent(event);
+  }
+}
+
+bool CMottlerDlg::eventFilter(QObject* watched, QEvent* event) {
+  // The remark box would keep keys such as Ctrl+E (end of line) for itself;
+  // the window's accelerators take precedence there.
+  if (watched == remarkEdit_ && event->type() == QEvent::ShortcutOverride) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const QKeySequence pressed(key->keyCombination());
+    for (QAction* action : actions()) {
+      if (!action->shortcut().isEmpty() && action->shortcut() == pressed) return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
+}

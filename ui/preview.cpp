@@ -1,0 +1,74 @@
+#include "ui/preview.h"
+
+#include <algorithm>
+
+namespace mottler::preview {
+
+void clearBitmap(std::uint32_t* bits) { std::fill(bits, bits + kPixels, 0u); }
+
+Placement placeZoomed(int zoom, int width, int height) {
+  Placement p;
+  p.zoomedWidth = zoom * width / 100;
+  p.zoomedHeight = zoom * height / 100;
+  p.x0 = (256 - p.zoomedWidth) / 2 + 1;
+  p.y0 = (256 - p.zoomedHeight) / 2 + 1;
+  return p;
+}
+
+void blitZoomed(int x0, int y0, int sourceWidth, int sourceHeight, int targetWidth,
+                int targetHeight, const std::uint32_t* source, std::uint32_t* bits) {
+  int dw = targetWidth;
+  int dh = targetHeight;
+  // Source step per target pixel, 16.16 fixed point.
+  const std::uint32_t xs =
+      dw != 0 ? static_cast<std::uint32_t>(sourceWidth) * 65536u / static_cast<std::uint32_t>(dw) : 0u;
+  const std::uint32_t ys =
+      dh != 0 ? static_cast<std::uint32_t>(sourceHeight) * 65536u / static_cast<std::uint32_t>(dh) : 0u;
+
+  // Right and bottom edge.
+  if (x0 + dw > kSide - 1) dw = kSide - x0;
+  if (y0 + dh > kSide - 1) dh = kSide - y0;
+
+  // Left and top edge: start the source accumulator where the bitmap begins.
+  std::uint32_t ax0 = 0;
+  std::uint32_t ay = 0;
+  if (x0 < 0) {
+    ax0 = static_cast<std::uint32_t>(-x0) * xs;
+    dw += x0;
+    x0 = 0;
+  }
+  if (y0 < 0) {
+    ay = static_cast<std::uint32_t>(-y0) * ys;
+    dh += y0;
+    y0 = 0;
+  }
+  if (dw <= 0 || dh <= 0) return;
+
+  for (int row = 0; row < dh; ++row) {
+    const std::uint32_t* sourceRow = source + static_cast<std::size_t>(ay >> 16) * sourceWidth;
+    std::uint32_t* target = bits + static_cast<std::size_t>(y0 + row) * kSide + x0;
+    std::uint32_t ax = ax0;
+    for (int col = 0; col < dw; ++col) {
+      target[col] = sourceRow[ax >> 16];
+      ax += xs;
+    }
+    ay += ys;
+  }
+}
+
+void drawFrame(std::uint32_t* bits) {
+  std::fill(bits, bits + kSide, 0u);
+  std::fill(bits + (kSide - 1) * kSide, bits + kPixels, 0u);
+  for (int y = 0; y < kSide; ++y) {
+    bits[y * kSide] = 0u;
+    bits[y * kSide + kSide - 1] = 0u;
+  }
+}
+
+int autoZoomFor(int width, int height) {
+  const int m = width > height ? width : height;
+  int zoom = static_cast<int>((256.0 / m) * 100.0);
+  return zoom > kMaxZoom ? kMaxZoom : zoom;
+}
+
+}  // namespace mottler::preview
