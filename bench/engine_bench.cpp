@@ -18,6 +18,7 @@
 #include "document/program_text.h"
 #include "engine/commands.h"
 #include "engine/executor.h"
+#include "ui/preview.h"
 
 using namespace mottler;
 namespace fs = std::filesystem;
@@ -140,6 +141,22 @@ void BM_Blend(benchmark::State& state) {
   state.SetLabel(std::string(CommandCatalogue::blendMethodName(entry.method)));
 }
 BENCHMARK(BM_Blend)->DenseRange(0, 9)->Unit(benchmark::kMicrosecond);
+
+// The preview's zoomed copy of a 256 x 256 texture into the 258 x 258 bitmap.
+void BM_BlitZoomed(benchmark::State& state) {
+  TextureEngine& e = preparedEngine();
+  static std::uint32_t bits[preview::kPixels];
+  const int zoom = static_cast<int>(state.range(0));
+  const preview::Placement p = preview::placeZoomed(zoom, e.width, e.height);
+  for (auto _ : state) {
+    preview::clearBitmap(bits);
+    preview::blitZoomed(p.x0, p.y0, e.width, e.height, p.zoomedWidth, p.zoomedHeight,
+                        e.texture.data(), bits);
+    preview::drawFrame(bits);
+    benchmark::ClobberMemory();
+  }
+}
+BENCHMARK(BM_BlitZoomed)->Arg(100)->Arg(150)->Arg(1000)->Unit(benchmark::kMicrosecond);
 
 ProgramDocument largeDocument() {
   ProgramDocument doc;
