@@ -35,7 +35,8 @@ inline std::uint8_t limitTruncate(double v) {
 // (index 0 blue, 1 green, 2 red), keeping byte 3.
 void applyTables(TextureEngine& e, const std::uint8_t (&table)[3][256]) {
   std::uint32_t* t = e.texture.data();
-  for (int i = 0; i < e.pixelCount; ++i) {
+  const int n = e.pixelCount;  // a local count: pixel stores may alias the member
+  for (int i = 0; i < n; ++i) {
     const std::uint32_t p = t[i];
     t[i] = (p & kSpareMask) | rgb(table[0][channel(p, 0)], table[1][channel(p, 1)], table[2][channel(p, 2)]);
   }
@@ -92,7 +93,8 @@ void brightness(TextureEngine& e, const ProgramEntry& entry) {
 void inversion(TextureEngine& e, const ProgramEntry& entry) {
   if (entry.disabled) return;
   std::uint32_t* t = e.texture.data();
-  for (int i = 0; i < e.pixelCount; ++i) t[i] = ~t[i];
+  const int n = e.pixelCount;  // a local count lets the loop run sixteen bytes at a time
+  for (int i = 0; i < n; ++i) t[i] = ~t[i];
 }
 
 // "Contrast": c -> (c - 128) x Percents / 100 + 128, the division truncating
@@ -128,7 +130,7 @@ void hsv(TextureEngine& e, const ProgramEntry& entry) {
   bool haveLast = false;
   std::uint32_t lastIn = 0, lastOut = 0;
 
-  for (int i = 0; i < e.pixelCount; ++i) {
+  for (int i = 0, n = e.pixelCount; i < n; ++i) {
     const std::uint32_t pixel = tex[i];
     const std::uint32_t colourIn = pixel & ~kSpareMask;
     if (haveLast && colourIn == lastIn) {

@@ -205,7 +205,7 @@ void unsharpMask(TextureEngine& e, const ProgramEntry& entry) {
   double lift[256];
   lift[0] = 0.0;
   for (int d = 1; d < 256; ++d) lift[d] = static_cast<double>(k) * d;
-  for (int i = 0; i < e.pixelCount; ++i) {
+  for (int i = 0, n = e.pixelCount; i < n; ++i) {
     const std::uint32_t tp = tex[i];
     const std::uint32_t sp = work[w + i];
     bool keep = false;

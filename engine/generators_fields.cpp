@@ -157,7 +157,7 @@ void plasma(TextureEngine& e, const ProgramEntry& entry) {
     tintRed[v] = byteOf(h * red / 255) << 16;
   }
   std::uint32_t* p = e.workPlane.data();
-  for (int i = 0; i < e.pixelCount; ++i) {
+  for (int i = 0, n = e.pixelCount; i < n; ++i) {
     const std::uint32_t v = p[i];
     p[i] = tintBlue[channel(v, 0)] | tintGreen[channel(v, 1)] | tintRed[channel(v, 2)];
   }
