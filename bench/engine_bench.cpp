@@ -281,7 +281,9 @@ class TableReporter : public benchmark::ConsoleReporter {
         std::snprintf(time, sizeof time, "%.2f ms", ns / 1e6);
       else
         std::snprintf(time, sizeof time, "%.1f µs", ns / 1e3);
-      std::printf("| %s | %s | %.1f |\n", name.c_str(), time, floorNs > 0 ? ns / floorNs : 0.0);
+      char multiple[32] = "—";
+      if (floorNs > 0) std::snprintf(multiple, sizeof multiple, "%.1f", ns / floorNs);
+      std::printf("| %s | %s | %s |\n", name.c_str(), time, multiple);
     }
   }
 
