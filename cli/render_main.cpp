@@ -73,11 +73,7 @@ int main(int argc, char** argv) {
   }
 
   static mottler::TextureEngine engine;
-  engine.setSize(doc.width, doc.height);
-  const int count = static_cast<int>(doc.entries.size());
-  for (int i = 0; i < count; ++i)
-    engine.entries[static_cast<std::size_t>(i)] = doc.entries[static_cast<std::size_t>(i)];
-  engine.entries[static_cast<std::size_t>(count)] = mottler::ProgramEntry{};
+  const int count = mottler::loadIntoEngine(doc, engine);
   mottler::runProgram(engine, seed >= 0 ? seed : doc.seed, count);
 
   std::string why;

@@ -166,6 +166,14 @@ ReadStatus decodeProgram(std::istream& in, ProgramDocument& out) {
   return ReadStatus::Ok;
 }
 
+int loadIntoEngine(const ProgramDocument& doc, TextureEngine& engine) {
+  engine.setSize(doc.width, doc.height);
+  const int count = std::min(static_cast<int>(doc.entries.size()), kMaxProgramLength);
+  std::copy_n(doc.entries.begin(), count, engine.entries.begin());
+  engine.entries[static_cast<std::size_t>(count)] = ProgramEntry{};
+  return count;
+}
+
 ReadStatus readProgramFile(const std::filesystem::path& path, ProgramDocument& out) {
   std::error_code ec;
   if (std::filesystem::is_directory(path, ec)) return ReadStatus::CannotOpen;

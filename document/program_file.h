@@ -55,6 +55,10 @@ ReadStatus readProgramFile(const std::filesystem::path& path, ProgramDocument& o
 bool writeProgramFile(const std::filesystem::path& path, const ProgramDocument& doc,
                       std::string* error = nullptr);
 
+// Puts a program into the engine: its size, its entries in slots 0..N-1 and
+// an empty slot N after them.  Returns N, the last slot a run takes.
+int loadIntoEngine(const ProgramDocument& doc, TextureEngine& engine);
+
 // Brings an entry into what the engine can take for a texture size: used
 // parameter slots into their (size-adjusted) catalogue range, offsets into
 // the texture, flags to 0 or 1.  Returns false when the code names no command.

@@ -66,9 +66,7 @@ TEST(Examples, EachSourceMatchesItsProgramFileAndRendersAPicture) {
 
     ProgramDocument doc;
     ASSERT_EQ(readProgramFile(mlr, doc), ReadStatus::Ok);
-    engine.setSize(doc.width, doc.height);
-    std::copy(doc.entries.begin(), doc.entries.end(), engine.entries.begin());
-    engine.entries[doc.entries.size()] = ProgramEntry{};
+    loadIntoEngine(doc, engine);
     runProgram(engine, doc.seed, static_cast<int>(doc.entries.size()));
     const std::uint32_t first = engine.texture.data()[0] & 0xFFFFFFu;
     bool varied = false;

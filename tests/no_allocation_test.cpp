@@ -66,9 +66,7 @@ TEST(NoAllocation, EveryExampleProgram) {
     if (item.path().extension() != ".mlr") continue;
     ProgramDocument doc;
     ASSERT_EQ(readProgramFile(item.path(), doc), ReadStatus::Ok);
-    e.setSize(doc.width, doc.height);
-    std::copy(doc.entries.begin(), doc.entries.end(), e.entries.begin());
-    e.entries[doc.entries.size()] = ProgramEntry{};
+    loadIntoEngine(doc, e);
     EXPECT_EQ(allocationsDuring(e, doc.seed, static_cast<int>(doc.entries.size())), 0)
         << item.path().filename();
   }
