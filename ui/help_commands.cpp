@@ -1,9 +1,14 @@
-// Commands of the Help menu.  Placeholders until the help pages and the
-// secondary dialogs are built.
+// Commands of the Help menu: the manual (also F1), the maker's web page and
+// the "About" box.
+#include "ui/dialogs/about_dialog.h"
+#include "ui/dialogs/external_links.h"
 #include "ui/main_dialog.h"
 
-void CMottlerDlg::showHelp() {}
+void CMottlerDlg::showHelp() {
+  // From the menu or F1: the manual's front page either way.
+  mottler::ui::showHelp(nullptr);
+}
 
-void CMottlerDlg::openWebPage() {}
+void CMottlerDlg::openWebPage() { mottler::ui::openWebPage(); }
 
-void CMottlerDlg::showAbout() {}
+void CMottlerDlg::showAbout() { mottler::ui::showAbout(this); }

@@ -25,6 +25,7 @@
 #include "ui/artwork.h"
 #include "ui/control_ids.h"
 #include "ui/dialog_template.h"
+#include "ui/dialogs/exit_info_dialog.h"
 #include "ui/horizontal_scroll_bar.h"
 #include "ui/preview_control.h"
 
@@ -448,6 +449,8 @@ void CMottlerDlg::reject() { closeDocument(); }
 void CMottlerDlg::endDialog() {
   ending_ = true;
   QDialog::done(QDialog::Rejected);
+  // As the window goes, the exit information is shown once.
+  showExitInfo(this);
 }
 
 void CMottlerDlg::closeEvent(QCloseEvent* event) {

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "engine/catalogue.h"
+#include "document/program_file.h"
 #include "engine/engine_state.h"
 #include "ui/preview.h"
 
@@ -83,6 +84,13 @@ class CMottlerDlg : public QDialog {
   void setStatusText(const QString& text);
 
   void markModified();
+
+  // The document as a program file carries it: the committed entries in
+  // program order (never the pending entry, wherever "Up" and "Down" have
+  // put it), the size, the seed and the remark.
+  mottler::ProgramDocument committedDocument() const;
+  // A command chosen in the tree waits to be added (or cancelled).
+  bool hasPendingEntry() const;
 
   // The generation cycle: runs the program (unless redrawOnly) and redraws
   // the preview when "Auto Generate" is ticked or forceRedraw is set.
@@ -168,6 +176,14 @@ class CMottlerDlg : public QDialog {
   void setEntryOptions(const mottler::CommandInfo& info, const mottler::ProgramEntry* entry);
   void selectFirstTreeItem();
   void setSaveCommandsEnabled(bool enabled);
+
+  // Document helpers (file_commands.cpp).
+  bool saveChangesPrompt();  // true: go on; false: the asking command stops
+  bool saveToDocumentPath(); // Save; true when the file was written
+  bool saveUnderChosenName();  // Save As; true when the file was written
+  bool writeDocument(const QString& path);
+  bool loadDocument(const QString& path);
+  void showDocumentCaption(const QString& fileName);
 
   // Parameter panel helpers (parameter_panel.cpp).
   void setZoom(int value);
