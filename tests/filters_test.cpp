@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 #include "engine/commands.h"
@@ -313,4 +314,43 @@ TEST(Filters, DisabledEntryDoesNothingAndAbsurdValuesAreSafe) {
     for (int a : absurd)
       for (int b : absurd) executeCommand(e, makeEntry(code, {a, b, a}));
   SUCCEED();
+}
+
+// The same literal comparisons at larger and wider sizes, where the engine
+// works on several pixels at a time and has tails of 1..3 pixels.
+TEST(Filters, MatchTheLiteralAlgorithmsAtLargerSizes) {
+  static TextureEngine e;
+  const int sizes[][2] = {{256, 256}, {255, 7}, {5, 300}, {4, 4}, {3, 2}, {9, 1}, {130, 3}};
+  for (const auto& s : sizes) {
+    const std::string where = std::to_string(s[0]) + "x" + std::to_string(s[1]);
+    for (int levels : {0, 4}) {
+      e.setSize(s[0], s[1]);
+      fillRandom(e, static_cast<unsigned>(s[0] * 131 + s[1] + levels), levels);
+      Image before = imageOf(e);
+      executeCommand(e, makeEntry(kMedian, {}));
+      ASSERT_EQ(snapshot(e), referenceMedian(before).px) << "median " << where;
+      for (int amount : {1, 2}) {
+        before = imageOf(e);
+        executeCommand(e, makeEntry(kMaximum, {amount}));
+        ASSERT_EQ(snapshot(e), referenceCross(before, amount, true).px) << "maximum " << where;
+        before = imageOf(e);
+        executeCommand(e, makeEntry(kMinimum, {amount}));
+        ASSERT_EQ(snapshot(e), referenceCross(before, amount, false).px) << "minimum " << where;
+      }
+      for (const auto& p : {std::pair{128, 1}, {1, 32}, {255, 7}, {40, 2}}) {
+        fillRandom(e, static_cast<unsigned>(s[0] + s[1] * 17 + p.first + levels), levels);
+        before = imageOf(e);
+        executeCommand(e, makeEntry(kBumpMapping, {p.first, p.second}));
+        ASSERT_EQ(snapshot(e), referenceBump(before, e.shadeTable.data(), p.first, p.second).px)
+            << "bump " << where << " " << p.first << "," << p.second;
+      }
+      before = imageOf(e);
+      executeCommand(e, makeEntry(kBlur, {2}));
+      ASSERT_EQ(snapshot(e), referenceBlur(before, 2).px) << "blur " << where;
+      fillRandom(e, static_cast<unsigned>(s[0] * 3 + s[1] + levels), levels);
+      before = imageOf(e);
+      executeCommand(e, makeEntry(kUnsharpMask, {250, 2, 3}));
+      ASSERT_EQ(snapshot(e), referenceUnsharp(before, 250, 2, 3).px) << "unsharp " << where;
+    }
+  }
 }
