@@ -31,6 +31,34 @@ inline std::uint64_t spread(std::uint32_t p) {
          (static_cast<std::uint64_t>(p & 0xFF0000u) << 16);
 }
 
+constexpr std::uint64_t kLaneLowByte = 0xFFull | (0xFFull << 16) | (0xFFull << 32);
+
+// The colour bytes in 21-bit lanes (bits 0, 21, 42), for "Unsharp Mask",
+// whose sums of up to 15 x 255 are divided by 15 in all lanes at once.
+inline std::uint64_t spread21(std::uint32_t p) {
+  return static_cast<std::uint64_t>(p & 0xFFu) | (static_cast<std::uint64_t>(p & 0xFF00u) << 13) |
+         (static_cast<std::uint64_t>(p & 0xFF0000u) << 26);
+}
+inline std::uint32_t pack21(std::uint64_t s) {
+  return static_cast<std::uint32_t>((s & 0xFFu) | ((s >> 13) & 0xFF00u) | ((s >> 26) & 0xFF0000u));
+}
+constexpr std::uint64_t kLane21One = 1ull | (1ull << 21) | (1ull << 42);
+constexpr std::uint64_t kLane21LowByte = 0xFFull | (0xFFull << 21) | (0xFFull << 42);
+
+// x / 15 = ((x + 1) x 273) >> 12 for every x the 3/2/1 kernel can sum
+// (0..15 x 255), and (x + 1) x 273 < 2^21 stays inside its lane.
+constexpr bool divideBy15Holds() {
+  for (unsigned x = 0; x <= 15 * 255; ++x)
+    if (((x + 1) * 273) >> 12 != x / 15 || (x + 1) * 273 >= (1u << 21)) return false;
+  return true;
+}
+static_assert(divideBy15Holds());
+
+// All three lanes of a 21-bit spread sum divided by 15.
+inline std::uint64_t divideLanesBy15(std::uint64_t s) {
+  return (((s + kLane21One) * 273) >> 12) & kLane21LowByte;
+}
+
 inline unsigned lane(std::uint64_t s, int c) { return static_cast<unsigned>(s >> (16 * c)) & 0xFFFFu; }
 
 // Keeps byte 3 of the old pixel and takes the colour bytes of the new one.
@@ -185,12 +213,17 @@ void blur(TextureEngine& e, const ProgramEntry& entry) {
       std::uint32_t* row = t + static_cast<std::size_t>(y) * w;
       std::uint32_t* up = t + static_cast<std::size_t>(y == 0 ? h - 1 : y - 1) * w;
       std::uint32_t* down = t + static_cast<std::size_t>(y == h - 1 ? 0 : y + 1) * w;
+      // The left neighbour is the value just written (for column 0, column
+      // W - 1 as it still is), carried in a register; everything else is
+      // read from the plane as it stands.
+      std::uint64_t left = spread(row[w - 1]);
       for (int x = 0; x < w; ++x) {
-        const int xl = x == 0 ? w - 1 : x - 1;
         const int xr = x == w - 1 ? 0 : x + 1;
-        const std::uint64_t s = spread(down[x]) + spread(up[x]) + spread(row[xr]) + spread(row[xl]);
-        const std::uint32_t colour = rgb(lane(s, 0) / 4, lane(s, 1) / 4, lane(s, 2) / 4);
-        row[x] = withSpare(row[x], colour);
+        const std::uint64_t s = spread(down[x]) + spread(up[x]) + spread(row[xr]) + left;
+        // Each lane is at most 4 x 255: shifted down by two it is the
+        // quotient, and the bits shifted in from the next lane are masked.
+        left = (s >> 2) & kLaneLowByte;
+        row[x] = withSpare(row[x], pack(left));
       }
     }
   }
@@ -224,25 +257,27 @@ void unsharpMask(TextureEngine& e, const ProgramEntry& entry) {
       // above (already blurred in this pass), this row and below.  At either
       // edge the missing column is the pixel's own; the left column of this
       // row is the value just written.
-      std::uint64_t ul = spread(up[0]), uc = ul, ur;
-      std::uint64_t rl = spread(row[0]), rc = rl, rr;
-      std::uint64_t dl = spread(down[0]), dc = dl, dr;
+      std::uint64_t ul = spread21(up[0]), uc = ul, ur;
+      std::uint64_t rl = spread21(row[0]), rc = rl, rr;
+      std::uint64_t dl = spread21(down[0]), dc = dl, dr;
       for (int x = 0; x < w; ++x) {
         if (x + 1 < w) {
-          ur = spread(up[x + 1]);
-          rr = spread(row[x + 1]);
-          dr = spread(down[x + 1]);
+          ur = spread21(up[x + 1]);
+          rr = spread21(row[x + 1]);
+          dr = spread21(down[x + 1]);
         } else {
           ur = uc;
           rr = rc;
           dr = dc;
         }
-        const std::uint64_t s = 3 * rc + 2 * (rl + rr + uc + dc) + (ul + ur + dl + dr);
-        const std::uint32_t colour = rgb(lane(s, 0) / 15, lane(s, 1) / 15, lane(s, 2) / 15);
-        row[x] = withSpare(row[x], colour);
+        // Everything but the left value first: only that one waits for the
+        // pixel before.
+        const std::uint64_t rest = 3 * rc + 2 * (rr + uc + dc) + (ul + ur + dl + dr);
+        const std::uint64_t q = divideLanesBy15(rest + 2 * rl);
+        row[x] = withSpare(row[x], pack21(q));
         ul = uc;
         uc = ur;
-        rl = spread(colour);
+        rl = q;
         rc = rr;
         dl = dc;
         dc = dr;
@@ -254,9 +289,55 @@ void unsharpMask(TextureEngine& e, const ProgramEntry& entry) {
   double lift[256];
   lift[0] = 0.0;
   for (int d = 1; d < 256; ++d) lift[d] = static_cast<double>(k) * d;
-  for (int i = 0, n = e.pixelCount; i < n; ++i) {
-    const std::uint32_t tp = tex[i];
-    const std::uint32_t sp = work[w + i];
+  std::uint32_t* const texEnd = tex + e.pixelCount;
+  const std::uint32_t* blurred = work + w;
+  if (entry.param[0] >= 1 && entry.param[0] <= 1000) {
+    // Within the catalogue's strengths k >= 0.01 is a single-precision
+    // value m x 2^(e - 23) with e >= -7, so T + k x d (d <= 255) is a
+    // multiple of 2^(e - 23) below 2^53 of those: exact in double.  Its
+    // truncation is then T + floor(k x d) exactly, an integer sum (the
+    // tests check every strength, difference and T).
+    int whole[256];
+    for (int d = 0; d < 256; ++d) whole[d] = static_cast<int>(lift[d]);
+    // Differences below `lifting` add nothing (floor(k x d) = 0), and a
+    // pixel none of whose channels lifts keeps its colour whether its
+    // threshold test keeps it or not: such pixels are passed over four at
+    // a time.
+    int lifting = 1;
+    while (lifting < 256 && whole[lifting] == 0) ++lifting;
+    const Bytes liftingBytes = Bytes{} + static_cast<std::uint8_t>(lifting > 255 ? 255 : lifting);
+    const bool noneBelow = lifting > 255;  // then even 255 adds nothing
+    for (std::uint32_t* p = tex; p != texEnd; ++p, ++blurred) {
+      if (texEnd - p >= 4) {
+        const Bytes t = loadBytes(p), b = loadBytes(blurred);
+        const Bytes d = (t > b) & (t - b) & kColourBytes;  // max(T - S, 0), colour bytes
+        const Bytes lifts = noneBelow ? Bytes{} : reinterpret_cast<Bytes>(d >= liftingBytes);
+        std::uint64_t halves[2];
+        std::memcpy(halves, &lifts, sizeof halves);
+        if ((halves[0] | halves[1]) == 0) {
+          p += 3;
+          blurred += 3;
+          continue;
+        }
+      }
+      const std::uint32_t tp = *p;
+      const std::uint32_t sp = *blurred;
+      bool keep = false;
+      std::uint32_t colour = 0;
+      for (int c = 0; c < 3; ++c) {
+        const int t = channel(tp, c);
+        const int d = t - channel(sp, c);
+        keep |= (d < 0 ? -d : d) < threshold;
+        const int v = std::min(255, t + whole[d > 0 ? d : 0]);
+        colour |= static_cast<std::uint32_t>(v) << (8 * c);
+      }
+      if (!keep) *p = withSpare(tp, colour);
+    }
+    return;
+  }
+  for (std::uint32_t* p = tex; p != texEnd; ++p, ++blurred) {
+    const std::uint32_t tp = *p;
+    const std::uint32_t sp = *blurred;
     bool keep = false;
     std::uint32_t colour = 0;
     for (int c = 0; c < 3; ++c) {
@@ -269,7 +350,7 @@ void unsharpMask(TextureEngine& e, const ProgramEntry& entry) {
       const int v = r >= 255.0 ? 255 : (r > 0.0 ? static_cast<int>(r) : 0);
       colour |= static_cast<std::uint32_t>(v) << (8 * c);
     }
-    if (!keep) tex[i] = withSpare(tp, colour);
+    if (!keep) *p = withSpare(tp, colour);
   }
 }
 

@@ -354,3 +354,31 @@ TEST(Filters, MatchTheLiteralAlgorithmsAtLargerSizes) {
     }
   }
 }
+
+// Within the catalogue's strengths, T + k x d is exact in double, so its
+// truncation limited to 255 is T + floor(k x d) limited: checked for every
+// strength, difference and channel value.  And the command against the
+// literal version across strengths, in and beyond the catalogue.
+TEST(UnsharpMask, LiftIsAnIntegerSumForEveryCatalogueStrength) {
+  for (int amount = 1; amount <= 1000; ++amount) {
+    const float k = static_cast<float>(amount * 0.01);
+    for (int d = 1; d < 256; ++d) {
+      const double lift = static_cast<double>(k) * d;
+      const int whole = static_cast<int>(lift);
+      for (int t = 0; t < 256; ++t) {
+        const double r = t + lift;
+        const int literal = r >= 255.0 ? 255 : (r > 0.0 ? static_cast<int>(r) : 0);
+        ASSERT_EQ(std::min(255, t + whole), literal) << amount << " " << d << " " << t;
+      }
+    }
+  }
+  TextureEngine e;
+  for (int amount : {0, 1, 7, 99, 100, 101, 555, 999, 1000, 1001, 5000})
+    for (int threshold : {0, 5}) {
+      e.setSize(64, 48);
+      fillRandom(e, static_cast<unsigned>(amount * 3 + threshold), amount % 2 ? 0 : 6);
+      const Image before = imageOf(e);
+      executeCommand(e, makeEntry(kUnsharpMask, {amount, 1 + amount % 3, threshold}));
+      ASSERT_EQ(snapshot(e), referenceUnsharp(before, amount, 1 + amount % 3, threshold).px) << amount;
+    }
+}
