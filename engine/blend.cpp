@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "engine/executor.h"
+#include "engine/shade_lanes.h"
 
 namespace mottler {
 
@@ -93,23 +94,10 @@ void blendSpan(const std::uint32_t* src, std::uint32_t* dst, int n) {
   }
 }
 
-// "Shade": ShadeTable[a * 256 + b] for each colour byte, computed instead of
-// looked up.  The table is (s * (1/128)) * t for s <= 128, which is exact:
-// (s * t) >> 7.  For s > 128 it is ((255 - s) * k) * (t - 128) + s with k
-// the single-precision 1/127, truncated; that equals the exact
-// ((255 - s) * (t - 128) + 127 * s) / 127 everywhere except at t = 255 with
-// s < 255, where k being a little below 1/127 gives 254 instead of 255.
-// The tests compare every pair with the table.
+// "Shade": ShadeTable[a * 256 + b] for each colour byte, computed (see
+// shade_lanes.h).
 struct ShadeOp {
-  using Lanes = std::uint16_t __attribute__((vector_size(16)));
-  static Lanes lanes(Lanes s, Lanes t) {
-    const Lanes low = (s * t) >> 7;
-    // In [255, 32385] for s > 128; the 16-bit wrap of the negative product
-    // for t < 128 cancels in the sum.
-    const Lanes x = (255 - s) * (t - 128) + 127 * s;
-    const Lanes high = x / 127 + reinterpret_cast<Lanes>((t == 255) & (s != 255));  // + (-1)
-    return s > 128 ? high : low;
-  }
+  using Lanes = ShadeLanes;
   static Bytes vec(Bytes a, Bytes b) {
     const Lanes aLow = reinterpret_cast<Lanes>(
         __builtin_shufflevector(a, Bytes{}, 0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23));
@@ -119,15 +107,11 @@ struct ShadeOp {
         __builtin_shufflevector(b, Bytes{}, 0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23));
     const Lanes bHigh = reinterpret_cast<Lanes>(
         __builtin_shufflevector(b, Bytes{}, 8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13, 29, 14, 30, 15, 31));
-    return __builtin_shufflevector(reinterpret_cast<Bytes>(lanes(aLow, bLow)),
-                                   reinterpret_cast<Bytes>(lanes(aHigh, bHigh)), 0, 2, 4, 6, 8, 10, 12, 14, 16,
+    return __builtin_shufflevector(reinterpret_cast<Bytes>(shadeLanes(aLow, bLow)),
+                                   reinterpret_cast<Bytes>(shadeLanes(aHigh, bHigh)), 0, 2, 4, 6, 8, 10, 12, 14, 16,
                                    18, 20, 22, 24, 26, 28, 30);
   }
-  static unsigned one(unsigned a, unsigned b) {
-    if (a <= 128) return (a * b) >> 7;
-    if (b == 255 && a != 255) return 254;
-    return ((255 - a) * (b - 128) + 127 * a) / 127;  // unsigned wrap cancels as above
-  }
+  static unsigned one(unsigned a, unsigned b) { return shadeOne(a, b); }
 };
 
 // Texture pixel (x, y) takes layer pixel ((x + ox) mod W, (y + oy) mod H):

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "engine/commands.h"
+#include "engine/shade_lanes.h"
 
 namespace mottler {
 
@@ -88,6 +89,22 @@ inline Bytes byteMax(Bytes a, Bytes b) { return a > b ? a : b; }
 inline Bytes byteMin(Bytes a, Bytes b) { return a < b ? a : b; }
 // The colour bytes of c, byte 3 of each pixel of keep.
 inline Bytes withSpareBytes(Bytes keep, Bytes c) { return (c & kColourBytes) | (keep & ~kColourBytes); }
+
+// Either half of four pixels (two pixels) widened to eight 16-bit lanes,
+// and two such halves (lanes 0..255) joined again.
+using Words = std::int16_t __attribute__((vector_size(16)));
+inline Words lowHalf(Bytes v) {
+  return reinterpret_cast<Words>(
+      __builtin_shufflevector(v, Bytes{}, 0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23));
+}
+inline Words highHalf(Bytes v) {
+  return reinterpret_cast<Words>(
+      __builtin_shufflevector(v, Bytes{}, 8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13, 29, 14, 30, 15, 31));
+}
+inline Bytes joinHalves(Words lo, Words hi) {
+  return __builtin_shufflevector(reinterpret_cast<Bytes>(lo), reinterpret_cast<Bytes>(hi), 0, 2, 4, 6, 8, 10, 12,
+                                 14, 16, 18, 20, 22, 24, 26, 28, 30);
+}
 
 // The same median network as laneMedian5, byte by byte.
 inline Bytes byteMedian5(Bytes p0, Bytes p1, Bytes p2, Bytes p3, Bytes p4) {
@@ -366,12 +383,26 @@ void bumpMapping(TextureEngine& e, const ProgramEntry& entry) {
   const std::uint32_t* src = e.workPlane.data();
   std::uint32_t* dst = e.texture.data();
   const std::uint8_t* shade = e.shadeTable.data();
+  // |v x Contrast + Brightness| <= 765 x 32 + 255 fits a 16-bit lane for
+  // the catalogue's ranges: there columns 1..W-2 are done four pixels at a
+  // time, ShadeTable computed (shade_lanes.h).
+  const bool wide = contrastFactor >= -32 && contrastFactor <= 32 && brightness >= -255 && brightness <= 255;
+  const std::int16_t cf = static_cast<std::int16_t>(wide ? contrastFactor : 0);
+  const std::int16_t bf = static_cast<std::int16_t>(wide ? brightness : 0);
+  const Words contrastLanes = {cf, cf, cf, cf, cf, cf, cf, cf};
+  const Words brightnessLanes = {bf, bf, bf, bf, bf, bf, bf, bf};
+  const auto shadeHalf = [&](Words d, Words r, Words dr, Words u, Words l, Words ul, Words own) {
+    Words t = ((d + r + dr) - (u + l + ul)) * contrastLanes + brightnessLanes;
+    t = t < 0 ? 0 : t;
+    t = t > 255 ? 255 : t;
+    return reinterpret_cast<Words>(shadeLanes(reinterpret_cast<ShadeLanes>(t), reinterpret_cast<ShadeLanes>(own)));
+  };
   for (int y = 0; y < h; ++y) {
     const std::uint32_t* row = src + static_cast<std::size_t>(y) * w;
     const std::uint32_t* up = src + static_cast<std::size_t>(y == 0 ? h - 1 : y - 1) * w;
     const std::uint32_t* down = src + static_cast<std::size_t>(y == h - 1 ? 0 : y + 1) * w;
     std::uint32_t* out = dst + static_cast<std::size_t>(y) * w;
-    for (int x = 0; x < w; ++x) {
+    const auto one = [&](int x) {
       const int xl = x == 0 ? w - 1 : x - 1;
       const int xr = x == w - 1 ? 0 : x + 1;
       std::uint32_t colour = 0;
@@ -385,7 +416,22 @@ void bumpMapping(TextureEngine& e, const ProgramEntry& entry) {
         colour |= static_cast<std::uint32_t>(shade[static_cast<std::size_t>(t) * 256 + own]) << (8 * c);
       }
       out[x] = withSpare(out[x], colour);
+    };
+    int x = 0;
+    if (wide) {
+      one(x++);
+      for (; x + 4 <= w - 1; x += 4) {
+        const Bytes d = loadBytes(down + x), r = loadBytes(row + x + 1), dr = loadBytes(down + x + 1);
+        const Bytes u = loadBytes(up + x), l = loadBytes(row + x - 1), ul = loadBytes(up + x - 1);
+        const Bytes own = loadBytes(row + x);
+        const Bytes lit =
+            joinHalves(shadeHalf(lowHalf(d), lowHalf(r), lowHalf(dr), lowHalf(u), lowHalf(l), lowHalf(ul), lowHalf(own)),
+                       shadeHalf(highHalf(d), highHalf(r), highHalf(dr), highHalf(u), highHalf(l), highHalf(ul),
+                                 highHalf(own)));
+        storeBytes(out + x, withSpareBytes(loadBytes(out + x), lit));
+      }
     }
+    for (; x < w; ++x) one(x);
   }
 }
 
