@@ -27,21 +27,6 @@ inline int wrap(std::int64_t v, int m) {
   return static_cast<int>(r);
 }
 
-// k steps of the generator at once: state -> state x A^k + C x (A^(k-1) +
-// ... + A + 1), modulo 2^32 like the single step.
-struct RandomLeap {
-  std::uint32_t multiplier = 1, increment = 0;
-  explicit RandomLeap(int k) {
-    for (int i = 0; i < k; ++i) {
-      multiplier *= 214013u;
-      increment = increment * 214013u + 2531011u;
-    }
-  }
-  std::uint32_t operator()(std::uint32_t state) const { return state * multiplier + increment; }
-  // The number a state gives, as RandomState::next returns it.
-  static std::uint32_t output(std::uint32_t state) { return (state >> 16) & 0x7FFFu; }
-};
-
 // r mod d for 0 <= r < 2^16 and 1 <= d < 2^32 without a division: with
 // m = floor(2^48 / d) + 1, r x m / 2^48 exceeds r / d by less than
 // 2^16 / 2^48 = 2^-32 < 1 / d, too little to reach the next whole number,

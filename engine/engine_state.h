@@ -65,6 +65,22 @@ struct RandomState {
   }
 };
 
+// k steps of the generator at once: state -> state x A^k + C x (A^(k-1) +
+// ... + A + 1), modulo 2^32 like the single step.  Several states computed
+// from one this way do not wait for each other.
+struct RandomLeap {
+  std::uint32_t multiplier = 1, increment = 0;
+  explicit constexpr RandomLeap(int k) {
+    for (int i = 0; i < k; ++i) {
+      multiplier *= 214013u;
+      increment = increment * 214013u + 2531011u;
+    }
+  }
+  constexpr std::uint32_t operator()(std::uint32_t state) const { return state * multiplier + increment; }
+  // The number a state gives, as RandomState::next returns it.
+  static constexpr int output(std::uint32_t state) { return static_cast<int>((state >> 16) & 0x7FFFu); }
+};
+
 inline constexpr std::uint8_t channel(std::uint32_t pixel, int c) {
   return static_cast<std::uint8_t>(pixel >> (8 * c));
 }

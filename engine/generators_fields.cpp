@@ -332,7 +332,37 @@ void noise(TextureEngine& e, const ProgramEntry& entry) {
   const double f = level * q;
   const bool paint = !entry.disabled;
 
+  // Without "Fixed Colors" a channel is c(r mod 255) for a draw r, with
+  // c(m) = byteOf(truncate(max(0, m + mask - 255) * f)): 255 values per
+  // channel, computed once.  The three states of a block come straight from
+  // the state before it (RandomLeap), so the draws do not wait on each other.
+  std::uint32_t channelOf[3][255];
+  if (!entry.fixedColors) {
+    const int masks[3] = {blueMask, greenMask, redMask};
+    for (int c = 0; c < 3; ++c)
+      for (int m = 0; m < 255; ++m) {
+        const int v = static_cast<int>(std::max(0LL, m + static_cast<long long>(masks[c]) - 255));
+        channelOf[c][m] = byteOf(static_cast<long long>(v * f)) << (8 * c);
+      }
+  }
+  constexpr RandomLeap leap1(1), leap2(2), leap3(3);
+
   for (long long y0 = 0; y0 < H; y0 += blockH) {
+    if (!entry.fixedColors && blockW == 1 && blockH == 1) {
+      // One pixel per block: a row of blocks is a row of pixels.
+      std::uint32_t* row = e.workPlane.row(static_cast<int>(y0), W);
+      std::uint32_t state = static_cast<std::uint32_t>(e.random.state);
+      for (int x = 0; x < W; ++x) {
+        const std::uint32_t s1 = leap1(state), s2 = leap2(state), s3 = leap3(state);
+        const std::uint32_t colour = channelOf[0][RandomLeap::output(s1) % 255] |
+                                     channelOf[1][RandomLeap::output(s2) % 255] |
+                                     channelOf[2][RandomLeap::output(s3) % 255];
+        if (paint) row[x] = colour;
+        state = s3;
+      }
+      e.random.state = static_cast<std::int32_t>(state);
+      continue;
+    }
     for (long long x0 = 0; x0 < W; x0 += blockW) {
       std::uint32_t blue, green, red;
       if (entry.fixedColors) {
@@ -341,9 +371,12 @@ void noise(TextureEngine& e, const ProgramEntry& entry) {
         green = byteOf(static_cast<long long>(greenMask * g));
         red = byteOf(static_cast<long long>(redMask * g));
       } else {
-        blue = byteOf(static_cast<long long>(randomChannel(e.random, blueMask) * f));
-        green = byteOf(static_cast<long long>(randomChannel(e.random, greenMask) * f));
-        red = byteOf(static_cast<long long>(randomChannel(e.random, redMask) * f));
+        const std::uint32_t state = static_cast<std::uint32_t>(e.random.state);
+        const std::uint32_t s1 = leap1(state), s2 = leap2(state), s3 = leap3(state);
+        blue = channelOf[0][RandomLeap::output(s1) % 255];
+        green = channelOf[1][RandomLeap::output(s2) % 255] >> 8;
+        red = channelOf[2][RandomLeap::output(s3) % 255] >> 16;
+        e.random.state = static_cast<std::int32_t>(s3);
       }
       if (!paint) continue;
       const std::uint32_t colour = rgb(blue, green, red);

@@ -2,6 +2,7 @@
 // "Enviroument Map".
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <initializer_list>
 #include <vector>
@@ -438,4 +439,49 @@ TEST(Plasma, MatchesTheLiteralSubdivisionAtManySizes) {
       ASSERT_EQ(layer, expected.px) << s[0] << "x" << s[1] << " variant " << p[0];
       EXPECT_EQ(e.random.state, before);
     }
+}
+
+// ------------------------------------------ Noise against a literal version
+
+TEST(Noise, MatchesTheLiteralBlocksAtManySizes) {
+  const int sizes[][2] = {{1, 1}, {3, 5}, {17, 9}, {64, 64}, {255, 3}, {256, 256}};
+  const int params[][6] = {{1, 1, 255, 255, 255, 128}, {2, 3, 200, 10, 255, 255}, {1, 1, 0, 128, 77, 1},
+                           {7, 1, 255, 255, 255, 200}, {1, 5, 1, 2, 3, 255},   {255, 255, 100, 200, 250, 64}};
+  for (const auto& s : sizes)
+    for (const auto& p : params)
+      for (int fixed : {0, 1})
+        for (int disabled : {0, 1}) {
+          TextureEngine& e = engineOfSize(s[0], s[1]);
+          e.random.seed(p[0] * 1000 + p[5] + s[0]);
+          RandomState random = e.random;
+          ProgramEntry entry = makeEntry(kNoise, {p[0], p[1], p[2], p[3], p[4], p[5]});
+          entry.fixedColors = static_cast<std::uint8_t>(fixed);
+          entry.disabled = static_cast<std::uint8_t>(disabled);
+          executeCommand(e, entry);
+          std::vector<std::uint32_t> expected(static_cast<std::size_t>(s[0]) * s[1], 0u);
+          const double q = static_cast<double>(static_cast<float>(1.0 / 255.0));
+          for (int y0 = 0; y0 < s[1]; y0 += p[1])
+            for (int x0 = 0; x0 < s[0]; x0 += p[0]) {
+              long long b, g, r;
+              if (fixed) {
+                const double k = (random.next() % p[5]) * q;
+                b = static_cast<long long>(p[4] * k);
+                g = static_cast<long long>(p[3] * k);
+                r = static_cast<long long>(p[2] * k);
+              } else {
+                b = static_cast<long long>(randomChannel(random, p[4]) * (p[5] * q));
+                g = static_cast<long long>(randomChannel(random, p[3]) * (p[5] * q));
+                r = static_cast<long long>(randomChannel(random, p[2]) * (p[5] * q));
+              }
+              if (disabled) continue;
+              for (int y = y0; y < std::min(y0 + p[1], s[1]); ++y)
+                for (int x = x0; x < std::min(x0 + p[0], s[0]); ++x)
+                  expected[static_cast<std::size_t>(y) * s[0] + x] =
+                      rgb(static_cast<std::uint32_t>(b) & 255u, static_cast<std::uint32_t>(g) & 255u,
+                          static_cast<std::uint32_t>(r) & 255u);
+            }
+          const std::vector<std::uint32_t> layer(e.workPlane.data(), e.workPlane.data() + e.pixelCount);
+          ASSERT_EQ(layer, expected) << s[0] << "x" << s[1] << " block " << p[0] << "x" << p[1] << " fixed " << fixed;
+          ASSERT_EQ(e.random.state, random.state);
+        }
 }
