@@ -58,6 +58,16 @@ inline std::uint8_t limitTruncate(double v) {
 
 // Maps every texture pixel through one 256-entry table per channel
 // (index 0 blue, 1 green, 2 red), keeping byte 3.
+// True when every table maps each value to itself: then the command leaves
+// every pixel as it is (the default Percents of "Gamma Correction",
+// "Brightness" and "Contrast" are such).
+bool identityTables(const std::uint8_t (&table)[3][256]) {
+  for (int ch = 0; ch < 3; ++ch)
+    for (int c = 0; c < 256; ++c)
+      if (table[ch][c] != c) return false;
+  return true;
+}
+
 // Pixels before `from` are left alone.
 void applyTables(TextureEngine& e, const std::uint8_t (&table)[3][256], int from = 0) {
   std::uint32_t* t = e.texture.data();
@@ -100,6 +110,7 @@ void gammaCorrection(TextureEngine& e, const ProgramEntry& entry) {
     const std::uint8_t v = limitTruncate(std::pow(static_cast<double>(c), g) / k + 0.5);
     table[0][c] = table[1][c] = table[2][c] = v;
   }
+  if (identityTables(table)) return;
   applyTables(e, table);
 }
 
@@ -112,6 +123,7 @@ void brightness(TextureEngine& e, const ProgramEntry& entry) {
   std::uint8_t table[3][256];
   for (int ch = 0; ch < 3; ++ch)
     for (int c = 0; c < 256; ++c) table[ch][c] = limitByte(c * percents[ch] / 100);
+  if (identityTables(table)) return;
 
   bool inRange = true;
   for (std::int64_t p : percents) inRange = inRange && p >= 0 && p <= 1000;
@@ -159,6 +171,7 @@ void contrast(TextureEngine& e, const ProgramEntry& entry) {
   std::uint8_t table[3][256];
   for (int c = 0; c < 256; ++c)
     table[0][c] = table[1][c] = table[2][c] = limitByte((c - 128) * percents / 100 + 128);
+  if (identityTables(table)) return;
   if (percents < 0 || percents > 500) return applyTables(e, table);
 
   // d x p / 100 truncated toward zero is sign(d) x (|d| x a + |d| x b / 100)
