@@ -359,9 +359,28 @@ void glass(TextureEngine& e, const ProgramEntry& entry) {
 
   const std::uint32_t* src = e.workPlane.data();
   std::uint32_t* dst = e.texture.data();
+  // Field values lie in -128..127: on planes at least 128 wide and high one
+  // step of W (H) either way wraps them, done as selects rather than
+  // branches (displacements near the edges go either way unpredictably).
+  const bool oneStep = w >= 128 && h >= 128;
   for (int y = 0; y < h; ++y) {
+    const std::size_t rowStart = static_cast<std::size_t>(y) * w;
+    if (oneStep) {
+      for (int x = 0; x < w; ++x) {
+        const std::size_t i = rowStart + x;
+        int sx = x - fx[i];
+        sx += sx < 0 ? w : 0;
+        sx -= sx >= w ? w : 0;
+        int sy = y - fy[i];
+        sy += sy < 0 ? h : 0;
+        sy -= sy >= h ? h : 0;
+        const std::uint32_t p = src[static_cast<std::size_t>(sy) * w + sx];
+        dst[i] = (dst[i] & 0xFF000000u) | (p & 0x00FFFFFFu);
+      }
+      continue;
+    }
     for (int x = 0; x < w; ++x) {
-      const std::size_t i = static_cast<std::size_t>(y) * w + x;
+      const std::size_t i = rowStart + x;
       const int sx = wrap(x - fx[i], w);
       const int sy = wrap(y - fy[i], h);
       const std::uint32_t p = src[static_cast<std::size_t>(sy) * w + sx];

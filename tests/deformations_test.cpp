@@ -429,3 +429,20 @@ TEST(Glass, FieldsFollowTheDrawsForEveryDistortion) {
       ASSERT_EQ(e.random.state, random.state) << d;
     }
 }
+
+// Planes at least 128 pixels wide and high, where the displaced reads wrap
+// by one step of the size.
+TEST(Glass, MatchesDefinitionOnLargePlanes) {
+  for (auto [w, h] : {std::pair{256, 256}, {128, 130}, {200, 128}})
+    for (auto [distortion, smoothness] : {std::pair{64, 2}, {255, 0}, {255, 16}, {17, 1}}) {
+      TextureEngine e;
+      prepare(e, w, h);
+      RandomState random;
+      random.seed(99);
+      const auto expected = referenceGlass(textureOf(e), w, h, distortion, smoothness, random);
+      e.random.seed(99);
+      ASSERT_EQ(run(e, makeEntry(kGlass, {distortion, smoothness})), expected)
+          << w << "x" << h << " distortion " << distortion << " smoothness " << smoothness;
+      EXPECT_EQ(e.random.state, random.state);
+    }
+}
