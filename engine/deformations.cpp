@@ -27,19 +27,6 @@ inline int wrap(std::int64_t v, int m) {
   return static_cast<int>(r);
 }
 
-// r mod d for 0 <= r < 2^16 and 1 <= d < 2^32 without a division: with
-// m = floor(2^48 / d) + 1, r x m / 2^48 exceeds r / d by less than
-// 2^16 / 2^48 = 2^-32 < 1 / d, too little to reach the next whole number,
-// so (r x m) >> 48 is the quotient.
-struct Remainder {
-  std::uint64_t m;
-  std::uint32_t d;
-  explicit Remainder(std::uint32_t divisor) : m((std::uint64_t{1} << 48) / divisor + 1), d(divisor) {}
-  std::uint32_t operator()(std::uint32_t r) const {
-    return r - static_cast<std::uint32_t>((r * m) >> 48) * d;
-  }
-};
-
 void copyTextureToWork(TextureEngine& e) {
   std::memcpy(e.workPlane.data(), e.texture.data(), static_cast<std::size_t>(e.pixelCount) * 4);
 }
@@ -279,7 +266,7 @@ void glass(TextureEngine& e, const ProgramEntry& entry) {
   // multiplications is a quarter as long.  A draw is 0..32767: for the
   // catalogue's distortions the field value of every draw is looked up
   // (a table of 32768 bytes on the stack), otherwise the remainder comes
-  // from the divisor's reciprocal (see Remainder).  Same numbers, same final
+  // from the divisor's reciprocal (see RandomRemainder).  Same numbers, same final
   // state.
   const RandomLeap leap1(1), leap2(2), leap3(3), leap4(4);
   std::uint32_t state = static_cast<std::uint32_t>(e.random.state);
@@ -299,7 +286,7 @@ void glass(TextureEngine& e, const ProgramEntry& entry) {
       state = s4;
     }
   } else {
-    const Remainder modulo(static_cast<std::uint32_t>(distortion));
+    const RandomRemainder modulo(static_cast<std::uint32_t>(distortion));
     for (; i + 2 <= count; i += 2) {
       const std::uint32_t s1 = leap1(state), s2 = leap2(state), s3 = leap3(state), s4 = leap4(state);
       fx[i] = static_cast<std::int8_t>(half - static_cast<int>(modulo(RandomLeap::output(s1))));

@@ -81,6 +81,21 @@ struct RandomLeap {
   static constexpr int output(std::uint32_t state) { return static_cast<int>((state >> 16) & 0x7FFFu); }
 };
 
+// r mod d for a draw r (0 <= r < 2^16) and any divisor 1 <= d < 2^32,
+// without a division: with m = floor(2^48 / d) + 1, r x m / 2^48 exceeds
+// r / d by less than 2^16 / 2^48 = 2^-32 < 1 / d, too little to reach the
+// next whole number, so (r x m) >> 48 is the quotient.
+struct RandomRemainder {
+  std::uint64_t m = 1;
+  std::uint32_t d = 1;
+  RandomRemainder() = default;
+  explicit constexpr RandomRemainder(std::uint32_t divisor)
+      : m((std::uint64_t{1} << 48) / divisor + 1), d(divisor) {}
+  constexpr std::uint32_t operator()(std::uint32_t r) const {
+    return r - static_cast<std::uint32_t>((r * m) >> 48) * d;
+  }
+};
+
 inline constexpr std::uint8_t channel(std::uint32_t pixel, int c) {
   return static_cast<std::uint8_t>(pixel >> (8 * c));
 }
