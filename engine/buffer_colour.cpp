@@ -143,8 +143,9 @@ void brightness(TextureEngine& e, const ProgramEntry& entry) {
   const int n = e.pixelCount;
   int i = 0;
   const auto scale = [&](Words c) {
-    const Words r = c * a + (c * b) / 100;
-    return r > 255 ? 255 : r;
+    // At most 2550 + 252: the limit as a signed minimum.
+    const SignedWords r = reinterpret_cast<SignedWords>(c * a + (c * b) / 100);
+    return reinterpret_cast<Words>(r > 255 ? 255 : r);
   };
   for (; i + 4 <= n; i += 4) {
     Bytes v;
@@ -174,9 +175,10 @@ void contrast(TextureEngine& e, const ProgramEntry& entry) {
   if (identityTables(table)) return;
   if (percents < 0 || percents > 500) return applyTables(e, table);
 
-  // d x p / 100 truncated toward zero is sign(d) x (|d| x a + |d| x b / 100)
-  // with p = 100 a + b (b < 100); for |d| <= 128 and p <= 500 every term
-  // fits a 16-bit lane, so four pixels are done at once.
+  // d x p / 100 truncated toward zero is d x a + d x b / 100 (truncated)
+  // with p = 100 a + b (b < 100), both terms having the sign of d; for
+  // |d| <= 128 and p <= 500 every term fits a 16-bit lane, so four pixels
+  // are done at once.
   const std::int16_t a = static_cast<std::int16_t>(percents / 100);
   const std::int16_t b = static_cast<std::int16_t>(percents % 100);
   std::uint32_t* t = e.texture.data();
@@ -184,9 +186,9 @@ void contrast(TextureEngine& e, const ProgramEntry& entry) {
   int i = 0;
   const auto stretch = [&](Words c) {
     const SignedWords d = reinterpret_cast<SignedWords>(c) - 128;
-    const SignedWords m = d < 0 ? -d : d;
-    const SignedWords q = m * a + reinterpret_cast<SignedWords>(reinterpret_cast<Words>(m * b) / 100);
-    SignedWords r = (d < 0 ? -q : q) + 128;
+    // d x a and d x b / 100 (truncating) have the sign of d, so their sum is
+    // the truncation of d x p / 100.
+    SignedWords r = d * a + (d * b) / 100 + 128;
     r = r < 0 ? 0 : r;
     r = r > 255 ? 255 : r;
     return reinterpret_cast<Words>(r);
