@@ -4,11 +4,12 @@
 // Every method works on each of the colour bytes 0..2 alone and keeps byte 3
 // of the texture, so four pixels are blended at once as sixteen bytes with
 // the compiler's portable vector types, and the spare bytes are put back
-// through a mask.  "Shade" reads a table and stays byte by byte.
+// through a mask.
 #include <algorithm>
 #include <cstring>
 
 #include "engine/executor.h"
+#include "engine/shade_lanes.h"
 
 namespace mottler {
 
@@ -93,16 +94,25 @@ void blendSpan(const std::uint32_t* src, std::uint32_t* dst, int n) {
   }
 }
 
-// "Shade": ShadeTable[a * 256 + b] for each colour byte.
-void shadeSpan(const std::uint8_t* table, const std::uint32_t* src, std::uint32_t* dst, int n) {
-  for (int x = 0; x < n; ++x) {
-    const std::uint32_t a = src[x], b = dst[x];
-    std::uint32_t out = b & 0xFF000000u;
-    for (int c = 0; c < 24; c += 8)
-      out |= std::uint32_t{table[((a >> c) & 0xFFu) * 256 + ((b >> c) & 0xFFu)]} << c;
-    dst[x] = out;
+// "Shade": ShadeTable[a * 256 + b] for each colour byte, computed (see
+// shade_lanes.h).
+struct ShadeOp {
+  using Lanes = ShadeLanes;
+  static Bytes vec(Bytes a, Bytes b) {
+    const Lanes aLow = reinterpret_cast<Lanes>(
+        __builtin_shufflevector(a, Bytes{}, 0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23));
+    const Lanes aHigh = reinterpret_cast<Lanes>(
+        __builtin_shufflevector(a, Bytes{}, 8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13, 29, 14, 30, 15, 31));
+    const Lanes bLow = reinterpret_cast<Lanes>(
+        __builtin_shufflevector(b, Bytes{}, 0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23));
+    const Lanes bHigh = reinterpret_cast<Lanes>(
+        __builtin_shufflevector(b, Bytes{}, 8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13, 29, 14, 30, 15, 31));
+    return __builtin_shufflevector(reinterpret_cast<Bytes>(shadeLanes(aLow, bLow)),
+                                   reinterpret_cast<Bytes>(shadeLanes(aHigh, bHigh)), 0, 2, 4, 6, 8, 10, 12, 14, 16,
+                                   18, 20, 22, 24, 26, 28, 30);
   }
-}
+  static unsigned one(unsigned a, unsigned b) { return shadeOne(a, b); }
+};
 
 // Texture pixel (x, y) takes layer pixel ((x + ox) mod W, (y + oy) mod H):
 // each row is two spans, before and after the layer wraps.
@@ -143,12 +153,8 @@ void blendLayer(TextureEngine& e, const TexturePlane& source, const ProgramEntry
       return blendWith<OrOp>(e, source, ox, oy);
     case Multiply:
       return blendWith<MultiplyOp>(e, source, ox, oy);
-    case Shade: {
-      const std::uint8_t* table = e.shadeTable.data();
-      return blendShifted(
-          e, source, ox, oy,
-          [table](const std::uint32_t* s, std::uint32_t* d, int n) { shadeSpan(table, s, d, n); });
-    }
+    case Shade:
+      return blendWith<ShadeOp>(e, source, ox, oy);
     case Lighten:
       return blendWith<LightenOp>(e, source, ox, oy);
     case Darken:

@@ -19,6 +19,31 @@ namespace {
 
 constexpr std::uint32_t kSpareMask = 0xFF000000u;
 
+// Four pixels as sixteen bytes, and either half of them (two pixels)
+// widened to eight 16-bit lanes: the compiler's portable vector types.
+// Sixteen-byte vectors of 16-bit lanes divide by a constant with a
+// high-half multiply.
+using Bytes = std::uint8_t __attribute__((vector_size(16)));
+using Words = std::uint16_t __attribute__((vector_size(16)));
+using SignedWords = std::int16_t __attribute__((vector_size(16)));
+
+inline Words lowHalf(Bytes v) {
+  return reinterpret_cast<Words>(
+      __builtin_shufflevector(v, Bytes{}, 0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23));
+}
+inline Words highHalf(Bytes v) {
+  return reinterpret_cast<Words>(
+      __builtin_shufflevector(v, Bytes{}, 8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13, 29, 14, 30, 15, 31));
+}
+// The low bytes of the lanes of two halves (values 0..255) back into one.
+inline Bytes joinHalves(Words lo, Words hi) {
+  return __builtin_shufflevector(reinterpret_cast<Bytes>(lo), reinterpret_cast<Bytes>(hi), 0, 2, 4, 6, 8,
+                                 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30);
+}
+
+constexpr Bytes kColourBytes = {0xFF, 0xFF, 0xFF, 0, 0xFF, 0xFF, 0xFF, 0,
+                                0xFF, 0xFF, 0xFF, 0, 0xFF, 0xFF, 0xFF, 0};
+
 inline std::uint8_t limitByte(std::int64_t v) {
   return static_cast<std::uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v));
 }
@@ -33,10 +58,21 @@ inline std::uint8_t limitTruncate(double v) {
 
 // Maps every texture pixel through one 256-entry table per channel
 // (index 0 blue, 1 green, 2 red), keeping byte 3.
-void applyTables(TextureEngine& e, const std::uint8_t (&table)[3][256]) {
+// True when every table maps each value to itself: then the command leaves
+// every pixel as it is (the default Percents of "Gamma Correction",
+// "Brightness" and "Contrast" are such).
+bool identityTables(const std::uint8_t (&table)[3][256]) {
+  for (int ch = 0; ch < 3; ++ch)
+    for (int c = 0; c < 256; ++c)
+      if (table[ch][c] != c) return false;
+  return true;
+}
+
+// Pixels before `from` are left alone.
+void applyTables(TextureEngine& e, const std::uint8_t (&table)[3][256], int from = 0) {
   std::uint32_t* t = e.texture.data();
   const int n = e.pixelCount;  // a local count: pixel stores may alias the member
-  for (int i = 0; i < n; ++i) {
+  for (int i = from; i < n; ++i) {
     const std::uint32_t p = t[i];
     t[i] = (p & kSpareMask) | rgb(table[0][channel(p, 0)], table[1][channel(p, 1)], table[2][channel(p, 2)]);
   }
@@ -74,6 +110,7 @@ void gammaCorrection(TextureEngine& e, const ProgramEntry& entry) {
     const std::uint8_t v = limitTruncate(std::pow(static_cast<double>(c), g) / k + 0.5);
     table[0][c] = table[1][c] = table[2][c] = v;
   }
+  if (identityTables(table)) return;
   applyTables(e, table);
 }
 
@@ -86,7 +123,37 @@ void brightness(TextureEngine& e, const ProgramEntry& entry) {
   std::uint8_t table[3][256];
   for (int ch = 0; ch < 3; ++ch)
     for (int c = 0; c < 256; ++c) table[ch][c] = limitByte(c * percents[ch] / 100);
-  applyTables(e, table);
+  if (identityTables(table)) return;
+
+  bool inRange = true;
+  for (std::int64_t p : percents) inRange = inRange && p >= 0 && p <= 1000;
+  if (!inRange) return applyTables(e, table);
+
+  // With p = 100 a + b (b < 100): c x p / 100 = c x a + c x b / 100 exactly,
+  // and for p <= 1000 every term fits a 16-bit lane (c x b <= 25245,
+  // c x a <= 2550), so four pixels are done at once in 16-bit lanes.
+  // Byte 3 takes a = 1, b = 0 and stays as it was.
+  Words a, b;
+  for (int i = 0; i < 8; ++i) {
+    const int c = i % 4;
+    a[i] = static_cast<std::uint16_t>(c == 3 ? 1 : percents[c] / 100);
+    b[i] = static_cast<std::uint16_t>(c == 3 ? 0 : percents[c] % 100);
+  }
+  std::uint32_t* t = e.texture.data();
+  const int n = e.pixelCount;
+  int i = 0;
+  const auto scale = [&](Words c) {
+    // At most 2550 + 252: the limit as a signed minimum.
+    const SignedWords r = reinterpret_cast<SignedWords>(c * a + (c * b) / 100);
+    return reinterpret_cast<Words>(r > 255 ? 255 : r);
+  };
+  for (; i + 4 <= n; i += 4) {
+    Bytes v;
+    std::memcpy(&v, t + i, sizeof v);
+    v = joinHalves(scale(lowHalf(v)), scale(highHalf(v)));
+    std::memcpy(t + i, &v, sizeof v);
+  }
+  applyTables(e, table, i);
 }
 
 // "Inversion": the whole pixel word is complemented (each channel c -> 255 - c).
@@ -105,7 +172,35 @@ void contrast(TextureEngine& e, const ProgramEntry& entry) {
   std::uint8_t table[3][256];
   for (int c = 0; c < 256; ++c)
     table[0][c] = table[1][c] = table[2][c] = limitByte((c - 128) * percents / 100 + 128);
-  applyTables(e, table);
+  if (identityTables(table)) return;
+  if (percents < 0 || percents > 500) return applyTables(e, table);
+
+  // d x p / 100 truncated toward zero is d x a + d x b / 100 (truncated)
+  // with p = 100 a + b (b < 100), both terms having the sign of d; for
+  // |d| <= 128 and p <= 500 every term fits a 16-bit lane, so four pixels
+  // are done at once.
+  const std::int16_t a = static_cast<std::int16_t>(percents / 100);
+  const std::int16_t b = static_cast<std::int16_t>(percents % 100);
+  std::uint32_t* t = e.texture.data();
+  const int n = e.pixelCount;
+  int i = 0;
+  const auto stretch = [&](Words c) {
+    const SignedWords d = reinterpret_cast<SignedWords>(c) - 128;
+    // d x a and d x b / 100 (truncating) have the sign of d, so their sum is
+    // the truncation of d x p / 100.
+    SignedWords r = d * a + (d * b) / 100 + 128;
+    r = r < 0 ? 0 : r;
+    r = r > 255 ? 255 : r;
+    return reinterpret_cast<Words>(r);
+  };
+  for (; i + 4 <= n; i += 4) {
+    Bytes v;
+    std::memcpy(&v, t + i, sizeof v);
+    const Bytes out = joinHalves(stretch(lowHalf(v)), stretch(highHalf(v)));
+    v = (out & kColourBytes) | (v & ~kColourBytes);
+    std::memcpy(t + i, &v, sizeof v);
+  }
+  applyTables(e, table, i);
 }
 
 // "HSV": each pixel to hue, saturation and value (hexcone model, blue in the
@@ -125,21 +220,11 @@ void hsv(TextureEngine& e, const ProgramEntry& entry) {
   static constexpr std::uint8_t kPick[6][3] = {{kV, kT, kP}, {kQ, kV, kP}, {kP, kV, kT},
                                                {kP, kQ, kV}, {kT, kP, kV}, {kV, kP, kQ}};
 
-  std::uint32_t* tex = e.texture.data();
-  // Neighbouring pixels often share a colour: remember the last conversion.
-  bool haveLast = false;
-  std::uint32_t lastIn = 0, lastOut = 0;
-
-  for (int i = 0, n = e.pixelCount; i < n; ++i) {
-    const std::uint32_t pixel = tex[i];
-    const std::uint32_t colourIn = pixel & ~kSpareMask;
-    if (haveLast && colourIn == lastIn) {
-      tex[i] = (pixel & kSpareMask) | lastOut;
-      continue;
-    }
-    const int c0 = channel(pixel, 0);
-    const int c1 = channel(pixel, 1);
-    const int c2 = channel(pixel, 2);
+  // The conversion of one colour (bytes 0..2; byte 3 zero).
+  const auto convert = [&](std::uint32_t colourIn) -> std::uint32_t {
+    const int c0 = channel(colourIn, 0);
+    const int c1 = channel(colourIn, 1);
+    const int c2 = channel(colourIn, 2);
     const int mx = std::max(c0, std::max(c1, c2));
     const int mn = std::min(c0, std::min(c1, c2));
     const double delta = mx - mn;
@@ -182,12 +267,43 @@ void hsv(TextureEngine& e, const ProgramEntry& entry) {
     if (sector > 5) sector = 5;  // not reached: hs < 360
     if (sector < 0) sector = 0;
     const std::uint8_t* pick = kPick[sector];
-    const std::uint32_t colourOut =
-        rgb(limitTruncate(value[pick[0]]), limitTruncate(value[pick[1]]), limitTruncate(value[pick[2]]));
+    return rgb(limitTruncate(value[pick[0]]), limitTruncate(value[pick[1]]), limitTruncate(value[pick[2]]));
+  };
+
+  // Grey pixels (all channels mx) have S = 0, so S' = 0 (or -0: Saturation
+  // is finite) and H' = 0; p, q and t are V' x 1 = V' exactly and the pixel
+  // becomes grey at truncate(V'): one entry per mx.
+  std::uint32_t greyOut[256];
+  for (int mx = 0; mx < 256; ++mx) {
+    const std::uint32_t v = limitTruncate(scaledValue[mx]);
+    greyOut[mx] = rgb(v, v, v);
+  }
+
+  // Textures repeat colours a lot: a small direct-mapped cache of colour ->
+  // result.  Keys are colours (byte 3 zero), so an all-ones key marks an
+  // empty slot.
+  constexpr int kCacheBits = 10;
+  struct Slot {
+    std::uint32_t in, out;
+  };
+  Slot cache[1 << kCacheBits];
+  for (Slot& slot : cache) slot = {0xFFFFFFFFu, 0};
+
+  std::uint32_t* tex = e.texture.data();
+  const int n = e.pixelCount;
+  for (int i = 0; i < n; ++i) {
+    const std::uint32_t pixel = tex[i];
+    const std::uint32_t colourIn = pixel & ~kSpareMask;
+    const std::uint32_t c0 = colourIn & 0xFFu;
+    std::uint32_t colourOut;
+    if (colourIn == c0 * 0x010101u) {
+      colourOut = greyOut[c0];
+    } else {
+      Slot& slot = cache[(colourIn * 0x9E3779B1u) >> (32 - kCacheBits)];
+      if (slot.in != colourIn) slot = {colourIn, convert(colourIn)};
+      colourOut = slot.out;
+    }
     tex[i] = (pixel & kSpareMask) | colourOut;
-    haveLast = true;
-    lastIn = colourIn;
-    lastOut = colourOut;
   }
 }
 

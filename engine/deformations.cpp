@@ -261,7 +261,43 @@ void glass(TextureEngine& e, const ProgramEntry& entry) {
   const int half = distortion / 2;
   std::int8_t* fx = e.fieldX.data();
   std::int8_t* fy = e.fieldY.data();
-  for (int i = 0; i < count; ++i) {
+  // The draws two pixels at a time: the four states after the current one
+  // come straight from it (see RandomLeap), so the generator's chain of
+  // multiplications is a quarter as long.  A draw is 0..32767: for the
+  // catalogue's distortions the field value of every draw is looked up
+  // (a table of 32768 bytes on the stack), otherwise the remainder comes
+  // from the divisor's reciprocal (see RandomRemainder).  Same numbers, same final
+  // state.
+  const RandomLeap leap1(1), leap2(2), leap3(3), leap4(4);
+  std::uint32_t state = static_cast<std::uint32_t>(e.random.state);
+  int i = 0;
+  if (distortion <= 255) {
+    // half - r mod d repeats every d draws: one period, then doubling copies.
+    std::int8_t value[32768];
+    for (int r = 0; r < distortion; ++r) value[r] = static_cast<std::int8_t>(half - r);
+    for (int filled = distortion; filled < 32768; filled *= 2)
+      std::memcpy(value + filled, value, static_cast<std::size_t>(std::min(filled, 32768 - filled)));
+    for (; i + 2 <= count; i += 2) {
+      const std::uint32_t s1 = leap1(state), s2 = leap2(state), s3 = leap3(state), s4 = leap4(state);
+      fx[i] = value[RandomLeap::output(s1)];
+      fy[i] = value[RandomLeap::output(s2)];
+      fx[i + 1] = value[RandomLeap::output(s3)];
+      fy[i + 1] = value[RandomLeap::output(s4)];
+      state = s4;
+    }
+  } else {
+    const RandomRemainder modulo(static_cast<std::uint32_t>(distortion));
+    for (; i + 2 <= count; i += 2) {
+      const std::uint32_t s1 = leap1(state), s2 = leap2(state), s3 = leap3(state), s4 = leap4(state);
+      fx[i] = static_cast<std::int8_t>(half - static_cast<int>(modulo(RandomLeap::output(s1))));
+      fy[i] = static_cast<std::int8_t>(half - static_cast<int>(modulo(RandomLeap::output(s2))));
+      fx[i + 1] = static_cast<std::int8_t>(half - static_cast<int>(modulo(RandomLeap::output(s3))));
+      fy[i + 1] = static_cast<std::int8_t>(half - static_cast<int>(modulo(RandomLeap::output(s4))));
+      state = s4;
+    }
+  }
+  e.random.state = static_cast<std::int32_t>(state);
+  for (; i < count; ++i) {
     const int r1 = e.random.next();
     const int r2 = e.random.next();
     fx[i] = static_cast<std::int8_t>(half - r1 % distortion);
@@ -310,9 +346,28 @@ void glass(TextureEngine& e, const ProgramEntry& entry) {
 
   const std::uint32_t* src = e.workPlane.data();
   std::uint32_t* dst = e.texture.data();
+  // Field values lie in -128..127: on planes at least 128 wide and high one
+  // step of W (H) either way wraps them, done as selects rather than
+  // branches (displacements near the edges go either way unpredictably).
+  const bool oneStep = w >= 128 && h >= 128;
   for (int y = 0; y < h; ++y) {
+    const std::size_t rowStart = static_cast<std::size_t>(y) * w;
+    if (oneStep) {
+      for (int x = 0; x < w; ++x) {
+        const std::size_t i = rowStart + x;
+        int sx = x - fx[i];
+        sx += sx < 0 ? w : 0;
+        sx -= sx >= w ? w : 0;
+        int sy = y - fy[i];
+        sy += sy < 0 ? h : 0;
+        sy -= sy >= h ? h : 0;
+        const std::uint32_t p = src[static_cast<std::size_t>(sy) * w + sx];
+        dst[i] = (dst[i] & 0xFF000000u) | (p & 0x00FFFFFFu);
+      }
+      continue;
+    }
     for (int x = 0; x < w; ++x) {
-      const std::size_t i = static_cast<std::size_t>(y) * w + x;
+      const std::size_t i = rowStart + x;
       const int sx = wrap(x - fx[i], w);
       const int sy = wrap(y - fy[i], h);
       const std::uint32_t p = src[static_cast<std::size_t>(sy) * w + sx];

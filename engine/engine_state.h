@@ -65,6 +65,37 @@ struct RandomState {
   }
 };
 
+// k steps of the generator at once: state -> state x A^k + C x (A^(k-1) +
+// ... + A + 1), modulo 2^32 like the single step.  Several states computed
+// from one this way do not wait for each other.
+struct RandomLeap {
+  std::uint32_t multiplier = 1, increment = 0;
+  explicit constexpr RandomLeap(int k) {
+    for (int i = 0; i < k; ++i) {
+      multiplier *= 214013u;
+      increment = increment * 214013u + 2531011u;
+    }
+  }
+  constexpr std::uint32_t operator()(std::uint32_t state) const { return state * multiplier + increment; }
+  // The number a state gives, as RandomState::next returns it.
+  static constexpr int output(std::uint32_t state) { return static_cast<int>((state >> 16) & 0x7FFFu); }
+};
+
+// r mod d for a draw r (0 <= r < 2^16) and any divisor 1 <= d < 2^32,
+// without a division: with m = floor(2^48 / d) + 1, r x m / 2^48 exceeds
+// r / d by less than 2^16 / 2^48 = 2^-32 < 1 / d, too little to reach the
+// next whole number, so (r x m) >> 48 is the quotient.
+struct RandomRemainder {
+  std::uint64_t m = 1;
+  std::uint32_t d = 1;
+  RandomRemainder() = default;
+  explicit constexpr RandomRemainder(std::uint32_t divisor)
+      : m((std::uint64_t{1} << 48) / divisor + 1), d(divisor) {}
+  constexpr std::uint32_t operator()(std::uint32_t r) const {
+    return r - static_cast<std::uint32_t>((r * m) >> 48) * d;
+  }
+};
+
 inline constexpr std::uint8_t channel(std::uint32_t pixel, int c) {
   return static_cast<std::uint8_t>(pixel >> (8 * c));
 }

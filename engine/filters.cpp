@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "engine/commands.h"
+#include "engine/shade_lanes.h"
 
 namespace mottler {
 
@@ -31,6 +32,34 @@ inline std::uint64_t spread(std::uint32_t p) {
          (static_cast<std::uint64_t>(p & 0xFF0000u) << 16);
 }
 
+constexpr std::uint64_t kLaneLowByte = 0xFFull | (0xFFull << 16) | (0xFFull << 32);
+
+// The colour bytes in 21-bit lanes (bits 0, 21, 42), for "Unsharp Mask",
+// whose sums of up to 15 x 255 are divided by 15 in all lanes at once.
+inline std::uint64_t spread21(std::uint32_t p) {
+  return static_cast<std::uint64_t>(p & 0xFFu) | (static_cast<std::uint64_t>(p & 0xFF00u) << 13) |
+         (static_cast<std::uint64_t>(p & 0xFF0000u) << 26);
+}
+inline std::uint32_t pack21(std::uint64_t s) {
+  return static_cast<std::uint32_t>((s & 0xFFu) | ((s >> 13) & 0xFF00u) | ((s >> 26) & 0xFF0000u));
+}
+constexpr std::uint64_t kLane21One = 1ull | (1ull << 21) | (1ull << 42);
+constexpr std::uint64_t kLane21LowByte = 0xFFull | (0xFFull << 21) | (0xFFull << 42);
+
+// x / 15 = ((x + 1) x 273) >> 12 for every x the 3/2/1 kernel can sum
+// (0..15 x 255), and (x + 1) x 273 < 2^21 stays inside its lane.
+constexpr bool divideBy15Holds() {
+  for (unsigned x = 0; x <= 15 * 255; ++x)
+    if (((x + 1) * 273) >> 12 != x / 15 || (x + 1) * 273 >= (1u << 21)) return false;
+  return true;
+}
+static_assert(divideBy15Holds());
+
+// All three lanes of a 21-bit spread sum divided by 15.
+inline std::uint64_t divideLanesBy15(std::uint64_t s) {
+  return (((s + kLane21One) * 273) >> 12) & kLane21LowByte;
+}
+
 inline unsigned lane(std::uint64_t s, int c) { return static_cast<unsigned>(s >> (16 * c)) & 0xFFFFu; }
 
 // Keeps byte 3 of the old pixel and takes the colour bytes of the new one.
@@ -40,6 +69,58 @@ inline std::uint32_t withSpare(std::uint32_t old, std::uint32_t colour) {
 
 void copyPlane(TextureEngine& e, TexturePlane& to, const TexturePlane& from) {
   std::memcpy(to.data(), from.data(), static_cast<std::size_t>(e.pixelCount) * 4);
+}
+
+// Four pixels as sixteen bytes (the compiler's portable vector type), for
+// the filters whose rule works on each byte alone: maximum, minimum and the
+// median of each colour byte.
+using Bytes = std::uint8_t __attribute__((vector_size(16)));
+
+constexpr Bytes kColourBytes = {0xFF, 0xFF, 0xFF, 0, 0xFF, 0xFF, 0xFF, 0,
+                                0xFF, 0xFF, 0xFF, 0, 0xFF, 0xFF, 0xFF, 0};
+
+inline Bytes loadBytes(const std::uint32_t* p) {
+  Bytes v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+inline void storeBytes(std::uint32_t* p, Bytes v) { std::memcpy(p, &v, sizeof v); }
+inline Bytes byteMax(Bytes a, Bytes b) { return a > b ? a : b; }
+inline Bytes byteMin(Bytes a, Bytes b) { return a < b ? a : b; }
+// The colour bytes of c, byte 3 of each pixel of keep.
+inline Bytes withSpareBytes(Bytes keep, Bytes c) { return (c & kColourBytes) | (keep & ~kColourBytes); }
+
+// Either half of four pixels (two pixels) widened to eight 16-bit lanes,
+// and two such halves (lanes 0..255) joined again.
+using Words = std::int16_t __attribute__((vector_size(16)));
+inline Words lowHalf(Bytes v) {
+  return reinterpret_cast<Words>(
+      __builtin_shufflevector(v, Bytes{}, 0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23));
+}
+inline Words highHalf(Bytes v) {
+  return reinterpret_cast<Words>(
+      __builtin_shufflevector(v, Bytes{}, 8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13, 29, 14, 30, 15, 31));
+}
+inline Bytes joinHalves(Words lo, Words hi) {
+  return __builtin_shufflevector(reinterpret_cast<Bytes>(lo), reinterpret_cast<Bytes>(hi), 0, 2, 4, 6, 8, 10, 12,
+                                 14, 16, 18, 20, 22, 24, 26, 28, 30);
+}
+
+// The same median network as laneMedian5, byte by byte.
+inline Bytes byteMedian5(Bytes p0, Bytes p1, Bytes p2, Bytes p3, Bytes p4) {
+  Bytes lo = byteMin(p0, p1);
+  p1 = byteMax(p0, p1);
+  p0 = lo;
+  lo = byteMin(p3, p4);
+  p4 = byteMax(p3, p4);
+  p3 = lo;
+  p3 = byteMax(p0, p3);
+  p1 = byteMin(p1, p4);
+  lo = byteMin(p1, p2);
+  p2 = byteMax(p1, p2);
+  p1 = lo;
+  p2 = byteMin(p2, p3);
+  return byteMax(p1, p2);
 }
 
 // Passes of "Maximum" / "Minimum": n passes spread a value over a diamond of
@@ -53,8 +134,10 @@ int crossPasses(const TextureEngine& e, std::int32_t amount) {
 
 // One grey-scale dilation (Pick = max) or erosion (Pick = min) pass with the
 // five-pixel cross, wrapped, read from a copy made at the start of the pass.
-template <typename Pick>
-void crossPass(TextureEngine& e, Pick pick) {
+// The largest (smallest) of five values does not depend on the order they
+// are compared in, so columns 1..W-2 are done four pixels at a time.
+template <typename Pick, typename PickBytes>
+void crossPass(TextureEngine& e, Pick pick, PickBytes pickBytes) {
   const int w = e.width, h = e.height;
   copyPlane(e, e.workPlane, e.texture);
   const std::uint32_t* src = e.workPlane.data();
@@ -64,7 +147,7 @@ void crossPass(TextureEngine& e, Pick pick) {
     const std::uint32_t* up = src + static_cast<std::size_t>(y == 0 ? h - 1 : y - 1) * w;
     const std::uint32_t* down = src + static_cast<std::size_t>(y == h - 1 ? 0 : y + 1) * w;
     std::uint32_t* out = dst + static_cast<std::size_t>(y) * w;
-    for (int x = 0; x < w; ++x) {
+    const auto one = [&](int x) {
       const int xl = x == 0 ? w - 1 : x - 1;
       const int xr = x == w - 1 ? 0 : x + 1;
       std::uint32_t colour = 0;
@@ -77,7 +160,18 @@ void crossPass(TextureEngine& e, Pick pick) {
         colour |= static_cast<std::uint32_t>(v) << (8 * c);
       }
       out[x] = withSpare(out[x], colour);
+    };
+    one(0);
+    int x = 1;
+    for (; x + 4 <= w - 1; x += 4) {
+      const Bytes centre = loadBytes(row + x);
+      Bytes v = pickBytes(centre, loadBytes(row + x + 1));
+      v = pickBytes(v, loadBytes(down + x));
+      v = pickBytes(v, loadBytes(row + x - 1));
+      v = pickBytes(v, loadBytes(up + x));
+      storeBytes(out + x, withSpareBytes(loadBytes(out + x), v));
     }
+    for (; x < w; ++x) one(x);
   }
 }
 
@@ -136,12 +230,17 @@ void blur(TextureEngine& e, const ProgramEntry& entry) {
       std::uint32_t* row = t + static_cast<std::size_t>(y) * w;
       std::uint32_t* up = t + static_cast<std::size_t>(y == 0 ? h - 1 : y - 1) * w;
       std::uint32_t* down = t + static_cast<std::size_t>(y == h - 1 ? 0 : y + 1) * w;
+      // The left neighbour is the value just written (for column 0, column
+      // W - 1 as it still is), carried in a register; everything else is
+      // read from the plane as it stands.
+      std::uint64_t left = spread(row[w - 1]);
       for (int x = 0; x < w; ++x) {
-        const int xl = x == 0 ? w - 1 : x - 1;
         const int xr = x == w - 1 ? 0 : x + 1;
-        const std::uint64_t s = spread(down[x]) + spread(up[x]) + spread(row[xr]) + spread(row[xl]);
-        const std::uint32_t colour = rgb(lane(s, 0) / 4, lane(s, 1) / 4, lane(s, 2) / 4);
-        row[x] = withSpare(row[x], colour);
+        const std::uint64_t s = spread(down[x]) + spread(up[x]) + spread(row[xr]) + left;
+        // Each lane is at most 4 x 255: shifted down by two it is the
+        // quotient, and the bits shifted in from the next lane are masked.
+        left = (s >> 2) & kLaneLowByte;
+        row[x] = withSpare(row[x], pack(left));
       }
     }
   }
@@ -175,25 +274,27 @@ void unsharpMask(TextureEngine& e, const ProgramEntry& entry) {
       // above (already blurred in this pass), this row and below.  At either
       // edge the missing column is the pixel's own; the left column of this
       // row is the value just written.
-      std::uint64_t ul = spread(up[0]), uc = ul, ur;
-      std::uint64_t rl = spread(row[0]), rc = rl, rr;
-      std::uint64_t dl = spread(down[0]), dc = dl, dr;
+      std::uint64_t ul = spread21(up[0]), uc = ul, ur;
+      std::uint64_t rl = spread21(row[0]), rc = rl, rr;
+      std::uint64_t dl = spread21(down[0]), dc = dl, dr;
       for (int x = 0; x < w; ++x) {
         if (x + 1 < w) {
-          ur = spread(up[x + 1]);
-          rr = spread(row[x + 1]);
-          dr = spread(down[x + 1]);
+          ur = spread21(up[x + 1]);
+          rr = spread21(row[x + 1]);
+          dr = spread21(down[x + 1]);
         } else {
           ur = uc;
           rr = rc;
           dr = dc;
         }
-        const std::uint64_t s = 3 * rc + 2 * (rl + rr + uc + dc) + (ul + ur + dl + dr);
-        const std::uint32_t colour = rgb(lane(s, 0) / 15, lane(s, 1) / 15, lane(s, 2) / 15);
-        row[x] = withSpare(row[x], colour);
+        // Everything but the left value first: only that one waits for the
+        // pixel before.
+        const std::uint64_t rest = 3 * rc + 2 * (rr + uc + dc) + (ul + ur + dl + dr);
+        const std::uint64_t q = divideLanesBy15(rest + 2 * rl);
+        row[x] = withSpare(row[x], pack21(q));
         ul = uc;
         uc = ur;
-        rl = spread(colour);
+        rl = q;
         rc = rr;
         dl = dc;
         dc = dr;
@@ -205,9 +306,55 @@ void unsharpMask(TextureEngine& e, const ProgramEntry& entry) {
   double lift[256];
   lift[0] = 0.0;
   for (int d = 1; d < 256; ++d) lift[d] = static_cast<double>(k) * d;
-  for (int i = 0, n = e.pixelCount; i < n; ++i) {
-    const std::uint32_t tp = tex[i];
-    const std::uint32_t sp = work[w + i];
+  std::uint32_t* const texEnd = tex + e.pixelCount;
+  const std::uint32_t* blurred = work + w;
+  if (entry.param[0] >= 1 && entry.param[0] <= 1000) {
+    // Within the catalogue's strengths k >= 0.01 is a single-precision
+    // value m x 2^(e - 23) with e >= -7, so T + k x d (d <= 255) is a
+    // multiple of 2^(e - 23) below 2^53 of those: exact in double.  Its
+    // truncation is then T + floor(k x d) exactly, an integer sum (the
+    // tests check every strength, difference and T).
+    int whole[256];
+    for (int d = 0; d < 256; ++d) whole[d] = static_cast<int>(lift[d]);
+    // Differences below `lifting` add nothing (floor(k x d) = 0), and a
+    // pixel none of whose channels lifts keeps its colour whether its
+    // threshold test keeps it or not: such pixels are passed over four at
+    // a time.
+    int lifting = 1;
+    while (lifting < 256 && whole[lifting] == 0) ++lifting;
+    const Bytes liftingBytes = Bytes{} + static_cast<std::uint8_t>(lifting > 255 ? 255 : lifting);
+    const bool noneBelow = lifting > 255;  // then even 255 adds nothing
+    for (std::uint32_t* p = tex; p != texEnd; ++p, ++blurred) {
+      if (texEnd - p >= 4) {
+        const Bytes t = loadBytes(p), b = loadBytes(blurred);
+        const Bytes d = (t > b) & (t - b) & kColourBytes;  // max(T - S, 0), colour bytes
+        const Bytes lifts = noneBelow ? Bytes{} : reinterpret_cast<Bytes>(d >= liftingBytes);
+        std::uint64_t halves[2];
+        std::memcpy(halves, &lifts, sizeof halves);
+        if ((halves[0] | halves[1]) == 0) {
+          p += 3;
+          blurred += 3;
+          continue;
+        }
+      }
+      const std::uint32_t tp = *p;
+      const std::uint32_t sp = *blurred;
+      bool keep = false;
+      std::uint32_t colour = 0;
+      for (int c = 0; c < 3; ++c) {
+        const int t = channel(tp, c);
+        const int d = t - channel(sp, c);
+        keep |= (d < 0 ? -d : d) < threshold;
+        const int v = std::min(255, t + whole[d > 0 ? d : 0]);
+        colour |= static_cast<std::uint32_t>(v) << (8 * c);
+      }
+      if (!keep) *p = withSpare(tp, colour);
+    }
+    return;
+  }
+  for (std::uint32_t* p = tex; p != texEnd; ++p, ++blurred) {
+    const std::uint32_t tp = *p;
+    const std::uint32_t sp = *blurred;
     bool keep = false;
     std::uint32_t colour = 0;
     for (int c = 0; c < 3; ++c) {
@@ -220,7 +367,7 @@ void unsharpMask(TextureEngine& e, const ProgramEntry& entry) {
       const int v = r >= 255.0 ? 255 : (r > 0.0 ? static_cast<int>(r) : 0);
       colour |= static_cast<std::uint32_t>(v) << (8 * c);
     }
-    if (!keep) tex[i] = withSpare(tp, colour);
+    if (!keep) *p = withSpare(tp, colour);
   }
 }
 
@@ -236,12 +383,26 @@ void bumpMapping(TextureEngine& e, const ProgramEntry& entry) {
   const std::uint32_t* src = e.workPlane.data();
   std::uint32_t* dst = e.texture.data();
   const std::uint8_t* shade = e.shadeTable.data();
+  // |v x Contrast + Brightness| <= 765 x 32 + 255 fits a 16-bit lane for
+  // the catalogue's ranges: there columns 1..W-2 are done four pixels at a
+  // time, ShadeTable computed (shade_lanes.h).
+  const bool wide = contrastFactor >= -32 && contrastFactor <= 32 && brightness >= -255 && brightness <= 255;
+  const std::int16_t cf = static_cast<std::int16_t>(wide ? contrastFactor : 0);
+  const std::int16_t bf = static_cast<std::int16_t>(wide ? brightness : 0);
+  const Words contrastLanes = {cf, cf, cf, cf, cf, cf, cf, cf};
+  const Words brightnessLanes = {bf, bf, bf, bf, bf, bf, bf, bf};
+  const auto shadeHalf = [&](Words d, Words r, Words dr, Words u, Words l, Words ul, Words own) {
+    Words t = ((d + r + dr) - (u + l + ul)) * contrastLanes + brightnessLanes;
+    t = t < 0 ? 0 : t;
+    t = t > 255 ? 255 : t;
+    return reinterpret_cast<Words>(shadeLanes(reinterpret_cast<ShadeLanes>(t), reinterpret_cast<ShadeLanes>(own)));
+  };
   for (int y = 0; y < h; ++y) {
     const std::uint32_t* row = src + static_cast<std::size_t>(y) * w;
     const std::uint32_t* up = src + static_cast<std::size_t>(y == 0 ? h - 1 : y - 1) * w;
     const std::uint32_t* down = src + static_cast<std::size_t>(y == h - 1 ? 0 : y + 1) * w;
     std::uint32_t* out = dst + static_cast<std::size_t>(y) * w;
-    for (int x = 0; x < w; ++x) {
+    const auto one = [&](int x) {
       const int xl = x == 0 ? w - 1 : x - 1;
       const int xr = x == w - 1 ? 0 : x + 1;
       std::uint32_t colour = 0;
@@ -255,7 +416,22 @@ void bumpMapping(TextureEngine& e, const ProgramEntry& entry) {
         colour |= static_cast<std::uint32_t>(shade[static_cast<std::size_t>(t) * 256 + own]) << (8 * c);
       }
       out[x] = withSpare(out[x], colour);
+    };
+    int x = 0;
+    if (wide) {
+      one(x++);
+      for (; x + 4 <= w - 1; x += 4) {
+        const Bytes d = loadBytes(down + x), r = loadBytes(row + x + 1), dr = loadBytes(down + x + 1);
+        const Bytes u = loadBytes(up + x), l = loadBytes(row + x - 1), ul = loadBytes(up + x - 1);
+        const Bytes own = loadBytes(row + x);
+        const Bytes lit =
+            joinHalves(shadeHalf(lowHalf(d), lowHalf(r), lowHalf(dr), lowHalf(u), lowHalf(l), lowHalf(ul), lowHalf(own)),
+                       shadeHalf(highHalf(d), highHalf(r), highHalf(dr), highHalf(u), highHalf(l), highHalf(ul),
+                                 highHalf(own)));
+        storeBytes(out + x, withSpareBytes(loadBytes(out + x), lit));
+      }
     }
+    for (; x < w; ++x) one(x);
   }
 }
 
@@ -263,14 +439,16 @@ void bumpMapping(TextureEngine& e, const ProgramEntry& entry) {
 void maximum(TextureEngine& e, const ProgramEntry& entry) {
   if (entry.disabled) return;
   const int passes = crossPasses(e, entry.param[0]);
-  for (int pass = 0; pass < passes; ++pass) crossPass(e, [](int a, int b) { return a > b ? a : b; });
+  for (int pass = 0; pass < passes; ++pass)
+    crossPass(e, [](int a, int b) { return a > b ? a : b; }, byteMax);
 }
 
 // "Minimum": "Amount" passes of grey-scale erosion with the five-pixel cross.
 void minimum(TextureEngine& e, const ProgramEntry& entry) {
   if (entry.disabled) return;
   const int passes = crossPasses(e, entry.param[0]);
-  for (int pass = 0; pass < passes; ++pass) crossPass(e, [](int a, int b) { return a < b ? a : b; });
+  for (int pass = 0; pass < passes; ++pass)
+    crossPass(e, [](int a, int b) { return a < b ? a : b; }, byteMin);
 }
 
 // "Median": the median of the pixel and the four pixels at storage indices
@@ -287,7 +465,7 @@ void median(TextureEngine& e, const ProgramEntry& entry) {
   std::uint32_t* dst = e.texture.data();
   // w < n unless the plane is a single row; then i +- w is i itself.
   const int wn = w % n;
-  for (int i = 0; i < n; ++i) {
+  const auto one = [&](int i) {
     const int prev = i == 0 ? n - 1 : i - 1;
     const int next = i == n - 1 ? 0 : i + 1;
     const int above = i - wn < 0 ? i - wn + n : i - wn;
@@ -295,7 +473,20 @@ void median(TextureEngine& e, const ProgramEntry& entry) {
     const std::uint32_t colour = pack(laneMedian5(spread(src[i]), spread(src[below]), spread(src[above]),
                                                   spread(src[next]), spread(src[prev])));
     dst[i] = withSpare(dst[i], colour);
+  };
+  // Where none of the four neighbours wraps round the ring, four pixels at a
+  // time, byte by byte.
+  const int first = std::max(1, wn);
+  const int end = std::min(n - 1, n - wn);
+  int i = 0;
+  for (; i < first && i < n; ++i) one(i);
+  for (; i + 4 <= end; i += 4) {
+    const Bytes centre = loadBytes(src + i);
+    const Bytes m = byteMedian5(centre, loadBytes(src + i + wn), loadBytes(src + i - wn),
+                                loadBytes(src + i + 1), loadBytes(src + i - 1));
+    storeBytes(dst + i, withSpareBytes(loadBytes(dst + i), m));
   }
+  for (; i < n; ++i) one(i);
 }
 
 }  // namespace mottler

@@ -41,24 +41,42 @@ class PlasmaSubdivision {
         maxHeight_(maxHeight),
         random_(e.random) {}
 
+  static bool needsWork(int x1, int y1, int x2, int y2) { return x2 - x1 >= 2 || y2 - y1 >= 2; }
+
   void subdivide(int x1, int y1, int x2, int y2) {
-    while (x2 - x1 >= 2 || y2 - y1 >= 2) {
+    while (needsWork(x1, y1, x2, y2)) {
       const int mx = (x1 + x2) / 2;
       const int my = (y1 + y2) / 2;
       const int dx = std::abs(x2 - x1);
       const int dy = std::abs(y2 - y1);
-      if (isUnset(mx, y1)) edgeValue(mx, y1, dx, value(x1, y1), value(x2, y1));  // top
-      if (isUnset(x2, my)) edgeValue(x2, my, dy, value(x2, y1), value(x2, y2));  // right
-      if (isUnset(mx, y2)) edgeValue(mx, y2, dx, value(x1, y2), value(x2, y2));  // bottom
-      if (isUnset(x1, my)) edgeValue(x1, my, dy, value(x1, y1), value(x1, y2));  // left
-      if (isUnset(mx, my)) {
-        const int sum = value(x1, y1) + value(x2, y1) + value(x2, y2) + value(x1, y2);
-        pixel(mx, my) = grey(static_cast<std::uint32_t>(sum / 4));
+      if (x2 - x1 >= 2 && y2 - y1 >= 2) {
+        // mx and my lie strictly inside, so none of the five points written
+        // is a corner (not even where x2 == width wraps to column 0): the
+        // corners are read once.
+        const int c11 = value(x1, y1), c21 = value(x2, y1), c22 = value(x2, y2), c12 = value(x1, y2);
+        if (isUnset(mx, y1)) edgeValue(mx, y1, dx, c11, c21);  // top
+        if (isUnset(x2, my)) edgeValue(x2, my, dy, c21, c22);  // right
+        if (isUnset(mx, y2)) edgeValue(mx, y2, dx, c12, c22);  // bottom
+        if (isUnset(x1, my)) edgeValue(x1, my, dy, c11, c12);  // left
+        std::uint32_t& centre = pixel(mx, my);
+        if ((centre & 0xFFu) == 0) centre = grey(static_cast<std::uint32_t>((c11 + c21 + c22 + c12) / 4));
+      } else {
+        // A cell one pixel wide or high: its points may be its corners.
+        if (isUnset(mx, y1)) edgeValue(mx, y1, dx, value(x1, y1), value(x2, y1));  // top
+        if (isUnset(x2, my)) edgeValue(x2, my, dy, value(x2, y1), value(x2, y2));  // right
+        if (isUnset(mx, y2)) edgeValue(mx, y2, dx, value(x1, y2), value(x2, y2));  // bottom
+        if (isUnset(x1, my)) edgeValue(x1, my, dy, value(x1, y1), value(x1, y2));  // left
+        if (isUnset(mx, my)) {
+          const int sum = value(x1, y1) + value(x2, y1) + value(x2, y2) + value(x1, y2);
+          pixel(mx, my) = grey(static_cast<std::uint32_t>(sum / 4));
+        }
       }
-      subdivide(x1, y1, mx, my);  // top-left
-      subdivide(mx, y1, x2, my);  // top-right
-      subdivide(x1, my, mx, y2);  // bottom-left
-      x1 = mx;                    // bottom-right: continue here
+      // A quarter less than two pixels wide and high has nothing to do:
+      // it is not entered at all (most quarters are such leaves).
+      if (needsWork(x1, y1, mx, my)) subdivide(x1, y1, mx, my);  // top-left
+      if (needsWork(mx, y1, x2, my)) subdivide(mx, y1, x2, my);  // top-right
+      if (needsWork(x1, my, mx, y2)) subdivide(x1, my, mx, y2);  // bottom-left
+      x1 = mx;                                                   // bottom-right: continue here
       y1 = my;
     }
   }
@@ -147,20 +165,17 @@ void plasma(TextureEngine& e, const ProgramEntry& entry) {
 
   PlasmaSubdivision(e, entry.param[1], maxHeight).subdivide(0, 0, W, H);
 
-  // Masks: channel * mask / 255, looked up per channel value.
+  // Masks: channel * mask / 255, looked up per channel value.  Every pixel
+  // of the heights is grey (written through grey() or cleared), so one
+  // table of whole tinted pixels, indexed by byte 0, does all three.
   const long long red = entry.param[3], green = entry.param[4], blue = entry.param[5];
-  std::array<std::uint32_t, 256> tintBlue, tintGreen, tintRed;
+  std::array<std::uint32_t, 256> tint;
   for (std::size_t v = 0; v < 256; ++v) {
     const long long h = static_cast<long long>(v);
-    tintBlue[v] = byteOf(h * blue / 255);
-    tintGreen[v] = byteOf(h * green / 255) << 8;
-    tintRed[v] = byteOf(h * red / 255) << 16;
+    tint[v] = byteOf(h * blue / 255) | byteOf(h * green / 255) << 8 | byteOf(h * red / 255) << 16;
   }
   std::uint32_t* p = e.workPlane.data();
-  for (int i = 0, n = e.pixelCount; i < n; ++i) {
-    const std::uint32_t v = p[i];
-    p[i] = tintBlue[channel(v, 0)] | tintGreen[channel(v, 1)] | tintRed[channel(v, 2)];
-  }
+  for (int i = 0, n = e.pixelCount; i < n; ++i) p[i] = tint[channel(p[i], 0)];
 
   blendLayer(e, e.workPlane, entry);
   e.random = saved;
@@ -317,7 +332,37 @@ void noise(TextureEngine& e, const ProgramEntry& entry) {
   const double f = level * q;
   const bool paint = !entry.disabled;
 
+  // Without "Fixed Colors" a channel is c(r mod 255) for a draw r, with
+  // c(m) = byteOf(truncate(max(0, m + mask - 255) * f)): 255 values per
+  // channel, computed once.  The three states of a block come straight from
+  // the state before it (RandomLeap), so the draws do not wait on each other.
+  std::uint32_t channelOf[3][255];
+  if (!entry.fixedColors) {
+    const int masks[3] = {blueMask, greenMask, redMask};
+    for (int c = 0; c < 3; ++c)
+      for (int m = 0; m < 255; ++m) {
+        const int v = static_cast<int>(std::max(0LL, m + static_cast<long long>(masks[c]) - 255));
+        channelOf[c][m] = byteOf(static_cast<long long>(v * f)) << (8 * c);
+      }
+  }
+  constexpr RandomLeap leap1(1), leap2(2), leap3(3);
+
   for (long long y0 = 0; y0 < H; y0 += blockH) {
+    if (!entry.fixedColors && blockW == 1 && blockH == 1) {
+      // One pixel per block: a row of blocks is a row of pixels.
+      std::uint32_t* row = e.workPlane.row(static_cast<int>(y0), W);
+      std::uint32_t state = static_cast<std::uint32_t>(e.random.state);
+      for (int x = 0; x < W; ++x) {
+        const std::uint32_t s1 = leap1(state), s2 = leap2(state), s3 = leap3(state);
+        const std::uint32_t colour = channelOf[0][RandomLeap::output(s1) % 255] |
+                                     channelOf[1][RandomLeap::output(s2) % 255] |
+                                     channelOf[2][RandomLeap::output(s3) % 255];
+        if (paint) row[x] = colour;
+        state = s3;
+      }
+      e.random.state = static_cast<std::int32_t>(state);
+      continue;
+    }
     for (long long x0 = 0; x0 < W; x0 += blockW) {
       std::uint32_t blue, green, red;
       if (entry.fixedColors) {
@@ -326,9 +371,12 @@ void noise(TextureEngine& e, const ProgramEntry& entry) {
         green = byteOf(static_cast<long long>(greenMask * g));
         red = byteOf(static_cast<long long>(redMask * g));
       } else {
-        blue = byteOf(static_cast<long long>(randomChannel(e.random, blueMask) * f));
-        green = byteOf(static_cast<long long>(randomChannel(e.random, greenMask) * f));
-        red = byteOf(static_cast<long long>(randomChannel(e.random, redMask) * f));
+        const std::uint32_t state = static_cast<std::uint32_t>(e.random.state);
+        const std::uint32_t s1 = leap1(state), s2 = leap2(state), s3 = leap3(state);
+        blue = channelOf[0][RandomLeap::output(s1) % 255];
+        green = channelOf[1][RandomLeap::output(s2) % 255] >> 8;
+        red = channelOf[2][RandomLeap::output(s3) % 255] >> 16;
+        e.random.state = static_cast<std::int32_t>(s3);
       }
       if (!paint) continue;
       const std::uint32_t colour = rgb(blue, green, red);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "engine/commands.h"
@@ -165,4 +167,163 @@ TEST(BufferColourCommands, DisabledEntryDoesNothingAndAbsurdValuesAreSafe) {
       }
   EXPECT_EQ(greyRamp(makeEntry(kBrightness, {2147483647, 2147483647, 2147483647}))[200], 255);
   EXPECT_EQ(greyRamp(makeEntry(kContrast, {-2147483647 - 1}))[200], 0);
+}
+
+// ------------------------------------------------------------------------
+// Literal, slow versions of the colour adjustments, pixel by pixel and
+// channel by channel, to check the engine's faster versions against.
+namespace {
+
+int literalLimit(long long v) { return v < 0 ? 0 : (v > 255 ? 255 : static_cast<int>(v)); }
+
+int literalLimitTruncate(double v) {
+  if (v >= 255.0) return 255;
+  if (v > 0.0) return static_cast<int>(v);
+  return 0;
+}
+
+std::uint32_t literalBrightness(std::uint32_t p, int red, int green, int blue) {
+  const long long pc[3] = {blue, green, red};
+  std::uint32_t out = p & 0xFF000000u;
+  for (int c = 0; c < 3; ++c)
+    out |= static_cast<std::uint32_t>(literalLimit(channel(p, c) * pc[c] / 100)) << (8 * c);
+  return out;
+}
+
+std::uint32_t literalContrast(std::uint32_t p, int percents) {
+  std::uint32_t out = p & 0xFF000000u;
+  for (int c = 0; c < 3; ++c)
+    out |= static_cast<std::uint32_t>(
+               literalLimit((channel(p, c) - 128LL) * percents / 100 + 128))
+           << (8 * c);
+  return out;
+}
+
+std::uint32_t literalGamma(std::uint32_t p, int percents) {
+  const double g = percents * 0.01;
+  const double k = std::pow(255.0, g) / 255.0;
+  std::uint32_t out = p & 0xFF000000u;
+  for (int c = 0; c < 3; ++c)
+    out |= static_cast<std::uint32_t>(
+               literalLimitTruncate(std::pow(static_cast<double>(channel(p, c)), g) / k + 0.5))
+           << (8 * c);
+  return out;
+}
+
+std::uint32_t literalHsv(std::uint32_t p, int hue, int saturation, int value) {
+  const int b = channel(p, 0), g = channel(p, 1), r = channel(p, 2);
+  const int mx = std::max(b, std::max(g, r));
+  const int mn = std::min(b, std::min(g, r));
+  const double delta = mx - mn;
+  const double s = mx == 0 ? 0.0 : delta / mx;
+  double h = 0.0;
+  if (s != 0.0) {
+    if (b == mx)
+      h = (g - r) / delta;
+    else if (g == mx)
+      h = 2 + (r - b) / delta;
+    else
+      h = 4 + (b - g) / delta;
+    h = h * 60;
+    while (h < 0) h += 360;
+    while (h >= 360) h -= 360;
+  }
+  double hs = h * static_cast<double>(hue) / 180;
+  while (hs >= 360) hs -= 360;
+  while (hs < 0) hs += 360;
+  double ss = s * static_cast<double>(saturation) * 0.01;
+  if (ss > 1) ss = 1;
+  const double vs = mx * static_cast<double>(value) * 0.01;
+  const double hh = hs / 60;
+  const int sector = static_cast<int>(hh);
+  const double f = hh - sector;
+  const double pv = vs * (1 - ss), qv = vs * (1 - ss * f), tv = vs * (1 - ss * (1 - f));
+  double c0, c1, c2;
+  switch (sector) {
+    case 0: c0 = vs; c1 = tv; c2 = pv; break;
+    case 1: c0 = qv; c1 = vs; c2 = pv; break;
+    case 2: c0 = pv; c1 = vs; c2 = tv; break;
+    case 3: c0 = pv; c1 = qv; c2 = vs; break;
+    case 4: c0 = tv; c1 = pv; c2 = vs; break;
+    default: c0 = vs; c1 = pv; c2 = qv; break;
+  }
+  return (p & 0xFF000000u) | rgb(literalLimitTruncate(c0), literalLimitTruncate(c1),
+                                 literalLimitTruncate(c2));
+}
+
+// Random words (byte 3 too); with few > 0 the colours come from a small
+// palette, so that many pixels repeat, as in real textures.
+void fillRandomWords(TextureEngine& e, std::uint32_t seed, int few = 0) {
+  RandomState r;
+  r.seed(static_cast<std::int32_t>(seed));
+  std::uint32_t palette[64];
+  for (auto& c : palette) c = static_cast<std::uint32_t>(r.next()) << 17 ^ static_cast<std::uint32_t>(r.next()) << 2 ^ static_cast<std::uint32_t>(r.next());
+  for (int i = 0; i < e.pixelCount; ++i) {
+    std::uint32_t w = static_cast<std::uint32_t>(r.next()) << 17 ^ static_cast<std::uint32_t>(r.next()) << 2 ^ static_cast<std::uint32_t>(r.next());
+    if (few > 0) w = palette[w % static_cast<std::uint32_t>(few)] ^ (w & 0xFF000000u);
+    e.texture.data()[i] = w;
+  }
+}
+
+template <typename Literal>
+void expectMatchesLiteral(const ProgramEntry& entry, Literal literal) {
+  static TextureEngine e;
+  const int sizes[][2] = {{1, 1}, {3, 5}, {17, 9}, {64, 64}, {255, 3}, {256, 256}};
+  for (const auto& s : sizes)
+    for (int few : {0, 5, 64}) {
+      e.setSize(s[0], s[1]);
+      fillRandomWords(e, static_cast<std::uint32_t>(s[0] * 977 + s[1] * 13 + few), few);
+      const auto before = pixels(e, e.texture);
+      executeCommand(e, entry);
+      for (int i = 0; i < e.pixelCount; ++i)
+        ASSERT_EQ(e.texture.data()[i], literal(before[static_cast<std::size_t>(i)]))
+            << "code " << entry.code << " params " << entry.param[0] << "," << entry.param[1] << ","
+            << entry.param[2] << " size " << s[0] << "x" << s[1] << " pixel " << i;
+    }
+}
+
+}  // namespace
+
+TEST(ColourCommands, BrightnessMatchesTheLiteralRuleOnRandomTextures) {
+  const int params[][3] = {{100, 100, 100}, {0, 0, 0}, {1000, 1000, 1000}, {37, 555, 999},
+                           {101, 99, 250},  {1, 2, 3}, {-5, 100, 1001},   {2147483647, 50, -2147483647 - 1}};
+  for (const auto& p : params)
+    expectMatchesLiteral(makeEntry(kBrightness, {p[0], p[1], p[2]}),
+                         [&](std::uint32_t px) { return literalBrightness(px, p[0], p[1], p[2]); });
+}
+
+TEST(ColourCommands, BrightnessAndContrastMatchTheLiteralRuleForEveryCatalogueValue) {
+  static TextureEngine e;
+  e.setSize(256, 3);
+  for (int i = 0; i < e.pixelCount; ++i)
+    e.texture.data()[i] = rgb(i & 255, (i * 7 + 3) & 255, (i * 13 + 5) & 255) | (static_cast<std::uint32_t>(i) << 24);
+  const auto before = pixels(e, e.texture);
+  for (int percents = 0; percents <= 1000; ++percents) {
+    std::copy(before.begin(), before.end(), e.texture.data());
+    executeCommand(e, makeEntry(kBrightness, {percents, 1000 - percents, (percents * 7) % 1001}));
+    for (int i = 0; i < e.pixelCount; ++i)
+      ASSERT_EQ(e.texture.data()[i], literalBrightness(before[static_cast<std::size_t>(i)], percents,
+                                                       1000 - percents, (percents * 7) % 1001))
+          << percents;
+    if (percents > 500) continue;
+    std::copy(before.begin(), before.end(), e.texture.data());
+    executeCommand(e, makeEntry(kContrast, {percents}));
+    for (int i = 0; i < e.pixelCount; ++i)
+      ASSERT_EQ(e.texture.data()[i], literalContrast(before[static_cast<std::size_t>(i)], percents)) << percents;
+  }
+}
+
+TEST(ColourCommands, ContrastAndGammaMatchTheLiteralRuleOnRandomTextures) {
+  for (int p : {0, 1, 50, 99, 100, 101, 150, 333, 500, -7, 100000, -2147483647 - 1})
+    expectMatchesLiteral(makeEntry(kContrast, {p}), [&](std::uint32_t px) { return literalContrast(px, p); });
+  for (int p : {1, 37, 100, 150, 250, 300})
+    expectMatchesLiteral(makeEntry(kGammaCorrection, {p}), [&](std::uint32_t px) { return literalGamma(px, p); });
+}
+
+TEST(ColourCommands, HsvMatchesTheLiteralRuleOnRandomTextures) {
+  const int params[][3] = {{180, 100, 100}, {0, 0, 0},     {360, 200, 200}, {270, 150, 120},
+                           {1, 1, 1},       {359, 199, 37}, {90, 100, 100},  {180, 0, 100}};
+  for (const auto& p : params)
+    expectMatchesLiteral(makeEntry(kHsv, {p[0], p[1], p[2]}),
+                         [&](std::uint32_t px) { return literalHsv(px, p[0], p[1], p[2]); });
 }

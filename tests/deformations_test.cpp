@@ -405,3 +405,44 @@ TEST(Glass, HugeSmoothnessEndsAndEqualsTheSettledField) {
   e.random.seed(99);
   EXPECT_EQ(run(e, makeEntry(kGlass, {255, 1000000})), expected);
 }
+
+// Every catalogue distortion, odd pixel counts (a draw pair left over) and
+// distortions beyond the catalogue: the displacement fields hold exactly
+// the values of the draws in order, and the generator ends where it should.
+TEST(Glass, FieldsFollowTheDrawsForEveryDistortion) {
+  static TextureEngine e;
+  std::vector<int> distortions;
+  for (int d = 1; d <= 255; ++d) distortions.push_back(d);
+  for (int d : {256, 1000, 32767, 32768, 65535, 2147483647}) distortions.push_back(d);
+  for (auto [w, h] : {std::pair{64, 64}, {7, 3}, {1, 1}})
+    for (int d : distortions) {
+      prepare(e, w, h);
+      e.random.seed(d * 7 + w);
+      RandomState random = e.random;
+      executeCommand(e, makeEntry(kGlass, {d, 0}));
+      for (int i = 0; i < w * h; ++i) {
+        const int r1 = random.next();
+        const int r2 = random.next();
+        ASSERT_EQ(e.fieldX[static_cast<std::size_t>(i)], static_cast<std::int8_t>(d / 2 - r1 % d)) << d << " " << i;
+        ASSERT_EQ(e.fieldY[static_cast<std::size_t>(i)], static_cast<std::int8_t>(d / 2 - r2 % d)) << d << " " << i;
+      }
+      ASSERT_EQ(e.random.state, random.state) << d;
+    }
+}
+
+// Planes at least 128 pixels wide and high, where the displaced reads wrap
+// by one step of the size.
+TEST(Glass, MatchesDefinitionOnLargePlanes) {
+  for (auto [w, h] : {std::pair{256, 256}, {128, 130}, {200, 128}})
+    for (auto [distortion, smoothness] : {std::pair{64, 2}, {255, 0}, {255, 16}, {17, 1}}) {
+      TextureEngine e;
+      prepare(e, w, h);
+      RandomState random;
+      random.seed(99);
+      const auto expected = referenceGlass(textureOf(e), w, h, distortion, smoothness, random);
+      e.random.seed(99);
+      ASSERT_EQ(run(e, makeEntry(kGlass, {distortion, smoothness})), expected)
+          << w << "x" << h << " distortion " << distortion << " smoothness " << smoothness;
+      EXPECT_EQ(e.random.state, random.state);
+    }
+}

@@ -2,8 +2,10 @@
 // "Enviroument Map".
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <initializer_list>
+#include <vector>
 
 #include "engine/commands.h"
 #include "engine/executor.h"
@@ -362,4 +364,124 @@ TEST(FieldGenerators, OutOfRangeParametersAndOddSizesAreSafe) {
           }
   }
   SUCCEED();
+}
+
+// ---------------------------------------- Plasma against a literal version
+
+namespace {
+
+// Midpoint subdivision written plainly: four recursive calls, coordinates
+// 0..W and 0..H wrapped by a remainder, then the masks per channel.
+struct LiteralPlasma {
+  int w, h;
+  long long roughness;
+  int maxHeight;
+  RandomState random;
+  std::vector<std::uint32_t> px;
+
+  std::uint32_t& at(int x, int y) { return px[static_cast<std::size_t>((y % h) * w + (x % w))]; }
+  int value(int x, int y) { return static_cast<int>(at(x, y) & 0xFFu); }
+  static std::uint32_t grey(long long v) {
+    const std::uint32_t b = static_cast<std::uint32_t>(v) & 0xFFu;
+    return b | b << 8 | b << 16;
+  }
+  void edge(int x, int y, int d, int a, int b) {
+    const long long k = random.next() % 10 - 5;
+    long long v = (d * k * roughness + 100LL * (a + b)) / 200;
+    if (v < 1) v = 1;
+    if (v >= maxHeight) v = maxHeight;
+    at(x, y) = grey(v);
+  }
+  void subdivide(int x1, int y1, int x2, int y2) {
+    if (x2 - x1 < 2 && y2 - y1 < 2) return;
+    const int mx = (x1 + x2) / 2, my = (y1 + y2) / 2;
+    const int dx = std::abs(x2 - x1), dy = std::abs(y2 - y1);
+    if (value(mx, y1) == 0) edge(mx, y1, dx, value(x1, y1), value(x2, y1));
+    if (value(x2, my) == 0) edge(x2, my, dy, value(x2, y1), value(x2, y2));
+    if (value(mx, y2) == 0) edge(mx, y2, dx, value(x1, y2), value(x2, y2));
+    if (value(x1, my) == 0) edge(x1, my, dy, value(x1, y1), value(x1, y2));
+    if (value(mx, my) == 0)
+      at(mx, my) = grey((value(x1, y1) + value(x2, y1) + value(x2, y2) + value(x1, y2)) / 4);
+    subdivide(x1, y1, mx, my);
+    subdivide(mx, y1, x2, my);
+    subdivide(x1, my, mx, y2);
+    subdivide(mx, my, x2, y2);
+  }
+
+  LiteralPlasma(int width, int height, const int (&p)[6]) : w(width), h(height), roughness(p[1]), maxHeight(p[2]) {
+    px.assign(static_cast<std::size_t>(w) * h, 0u);
+    random.seed(p[0]);
+    at(0, 0) = grey(random.next() % maxHeight);
+    at(w / 2, h / 2) = grey(random.next() % maxHeight);
+    at((w / 2 + w / 4) % w, (h / 2 + h / 4) % h) = grey(random.next() % maxHeight);
+    subdivide(0, 0, w, h);
+    for (std::uint32_t& v : px) {
+      const long long b = channel(v, 0), g = channel(v, 1), r = channel(v, 2);
+      v = rgb(static_cast<std::uint32_t>(b * p[5] / 255) & 0xFFu, static_cast<std::uint32_t>(g * p[4] / 255) & 0xFFu,
+              static_cast<std::uint32_t>(r * p[3] / 255) & 0xFFu);
+    }
+  }
+};
+
+}  // namespace
+
+TEST(Plasma, MatchesTheLiteralSubdivisionAtManySizes) {
+  const int sizes[][2] = {{1, 1}, {2, 2}, {3, 5}, {17, 9}, {64, 64}, {255, 3}, {200, 130}, {256, 256}, {2, 256}};
+  const int params[][6] = {{0, 20, 127, 255, 255, 255}, {11, 25, 127, 200, 100, 50}, {3, 255, 1, 255, 0, 255},
+                           {32767, 0, 64, 17, 255, 128}, {1234, 128, 100, 255, 254, 1}};
+  for (const auto& s : sizes)
+    for (const auto& p : params) {
+      TextureEngine& e = engineOfSize(s[0], s[1]);
+      const std::int32_t before = e.random.state;
+      executeCommand(e, makeEntry(kPlasma, {p[0], p[1], p[2], p[3], p[4], p[5]}));
+      const LiteralPlasma expected(s[0], s[1], p);
+      const std::vector<std::uint32_t> layer(e.workPlane.data(), e.workPlane.data() + e.pixelCount);
+      ASSERT_EQ(layer, expected.px) << s[0] << "x" << s[1] << " variant " << p[0];
+      EXPECT_EQ(e.random.state, before);
+    }
+}
+
+// ------------------------------------------ Noise against a literal version
+
+TEST(Noise, MatchesTheLiteralBlocksAtManySizes) {
+  const int sizes[][2] = {{1, 1}, {3, 5}, {17, 9}, {64, 64}, {255, 3}, {256, 256}};
+  const int params[][6] = {{1, 1, 255, 255, 255, 128}, {2, 3, 200, 10, 255, 255}, {1, 1, 0, 128, 77, 1},
+                           {7, 1, 255, 255, 255, 200}, {1, 5, 1, 2, 3, 255},   {255, 255, 100, 200, 250, 64}};
+  for (const auto& s : sizes)
+    for (const auto& p : params)
+      for (int fixed : {0, 1})
+        for (int disabled : {0, 1}) {
+          TextureEngine& e = engineOfSize(s[0], s[1]);
+          e.random.seed(p[0] * 1000 + p[5] + s[0]);
+          RandomState random = e.random;
+          ProgramEntry entry = makeEntry(kNoise, {p[0], p[1], p[2], p[3], p[4], p[5]});
+          entry.fixedColors = static_cast<std::uint8_t>(fixed);
+          entry.disabled = static_cast<std::uint8_t>(disabled);
+          executeCommand(e, entry);
+          std::vector<std::uint32_t> expected(static_cast<std::size_t>(s[0]) * s[1], 0u);
+          const double q = static_cast<double>(static_cast<float>(1.0 / 255.0));
+          for (int y0 = 0; y0 < s[1]; y0 += p[1])
+            for (int x0 = 0; x0 < s[0]; x0 += p[0]) {
+              long long b, g, r;
+              if (fixed) {
+                const double k = (random.next() % p[5]) * q;
+                b = static_cast<long long>(p[4] * k);
+                g = static_cast<long long>(p[3] * k);
+                r = static_cast<long long>(p[2] * k);
+              } else {
+                b = static_cast<long long>(randomChannel(random, p[4]) * (p[5] * q));
+                g = static_cast<long long>(randomChannel(random, p[3]) * (p[5] * q));
+                r = static_cast<long long>(randomChannel(random, p[2]) * (p[5] * q));
+              }
+              if (disabled) continue;
+              for (int y = y0; y < std::min(y0 + p[1], s[1]); ++y)
+                for (int x = x0; x < std::min(x0 + p[0], s[0]); ++x)
+                  expected[static_cast<std::size_t>(y) * s[0] + x] =
+                      rgb(static_cast<std::uint32_t>(b) & 255u, static_cast<std::uint32_t>(g) & 255u,
+                          static_cast<std::uint32_t>(r) & 255u);
+            }
+          const std::vector<std::uint32_t> layer(e.workPlane.data(), e.workPlane.data() + e.pixelCount);
+          ASSERT_EQ(layer, expected) << s[0] << "x" << s[1] << " block " << p[0] << "x" << p[1] << " fixed " << fixed;
+          ASSERT_EQ(e.random.state, random.state);
+        }
 }
