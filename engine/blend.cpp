@@ -9,17 +9,16 @@
 #include <cstring>
 
 #include "engine/executor.h"
+#include "engine/pixel_lanes.h"
 #include "engine/shade_lanes.h"
 
 namespace mottler {
 
 namespace {
 
-using Bytes = std::uint8_t __attribute__((vector_size(16)));
-using Words = std::uint16_t __attribute__((vector_size(32)));
-
-constexpr Bytes kColourMask = {0xFF, 0xFF, 0xFF, 0, 0xFF, 0xFF, 0xFF, 0,
-                               0xFF, 0xFF, 0xFF, 0, 0xFF, 0xFF, 0xFF, 0};
+using lanes::Bytes;
+// All sixteen bytes widened to 16 bits, for products.
+using WideBytes = std::uint16_t __attribute__((vector_size(32)));
 
 // Wraps an offset into 0..size-1 (negative values too).
 int wrapOffset(std::int32_t offset, int size) {
@@ -57,7 +56,8 @@ struct OrOp {
 };
 struct MultiplyOp {  // (a * b) / 256, rounded down
   static Bytes vec(Bytes a, Bytes b) {
-    const Words p = __builtin_convertvector(a, Words) * __builtin_convertvector(b, Words);
+    const WideBytes p =
+        __builtin_convertvector(a, WideBytes) * __builtin_convertvector(b, WideBytes);
     return __builtin_convertvector(p >> 8, Bytes);
   }
   static unsigned one(unsigned a, unsigned b) { return (a * b) >> 8; }
@@ -80,11 +80,8 @@ template <class Op>
 void blendSpan(const std::uint32_t* src, std::uint32_t* dst, int n) {
   int x = 0;
   for (; x + 4 <= n; x += 4) {
-    Bytes a, b;
-    std::memcpy(&a, src + x, sizeof a);
-    std::memcpy(&b, dst + x, sizeof b);
-    const Bytes r = (Op::vec(a, b) & kColourMask) | (b & ~kColourMask);
-    std::memcpy(dst + x, &r, sizeof r);
+    const Bytes b = lanes::load(dst + x);
+    lanes::store(dst + x, lanes::withSpareBytes(b, Op::vec(lanes::load(src + x), b)));
   }
   for (; x < n; ++x) {
     std::uint32_t out = dst[x] & 0xFF000000u;
@@ -97,19 +94,9 @@ void blendSpan(const std::uint32_t* src, std::uint32_t* dst, int n) {
 // "Shade": ShadeTable[a * 256 + b] for each colour byte, computed (see
 // shade_lanes.h).
 struct ShadeOp {
-  using Lanes = ShadeLanes;
   static Bytes vec(Bytes a, Bytes b) {
-    const Lanes aLow = reinterpret_cast<Lanes>(
-        __builtin_shufflevector(a, Bytes{}, 0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23));
-    const Lanes aHigh = reinterpret_cast<Lanes>(
-        __builtin_shufflevector(a, Bytes{}, 8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13, 29, 14, 30, 15, 31));
-    const Lanes bLow = reinterpret_cast<Lanes>(
-        __builtin_shufflevector(b, Bytes{}, 0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23));
-    const Lanes bHigh = reinterpret_cast<Lanes>(
-        __builtin_shufflevector(b, Bytes{}, 8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13, 29, 14, 30, 15, 31));
-    return __builtin_shufflevector(reinterpret_cast<Bytes>(shadeLanes(aLow, bLow)),
-                                   reinterpret_cast<Bytes>(shadeLanes(aHigh, bHigh)), 0, 2, 4, 6, 8, 10, 12, 14, 16,
-                                   18, 20, 22, 24, 26, 28, 30);
+    return lanes::joinHalves(shadeLanes(lanes::lowHalf(a), lanes::lowHalf(b)),
+                             shadeLanes(lanes::highHalf(a), lanes::highHalf(b)));
   }
   static unsigned one(unsigned a, unsigned b) { return shadeOne(a, b); }
 };

@@ -12,6 +12,7 @@
 
 #include "engine/commands.h"
 #include "engine/executor.h"
+#include "engine/pixel_lanes.h"
 
 namespace mottler {
 
@@ -19,30 +20,13 @@ namespace {
 
 constexpr std::uint32_t kSpareMask = 0xFF000000u;
 
-// Four pixels as sixteen bytes, and either half of them (two pixels)
-// widened to eight 16-bit lanes: the compiler's portable vector types.
-// Sixteen-byte vectors of 16-bit lanes divide by a constant with a
-// high-half multiply.
-using Bytes = std::uint8_t __attribute__((vector_size(16)));
-using Words = std::uint16_t __attribute__((vector_size(16)));
-using SignedWords = std::int16_t __attribute__((vector_size(16)));
-
-inline Words lowHalf(Bytes v) {
-  return reinterpret_cast<Words>(
-      __builtin_shufflevector(v, Bytes{}, 0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23));
-}
-inline Words highHalf(Bytes v) {
-  return reinterpret_cast<Words>(
-      __builtin_shufflevector(v, Bytes{}, 8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13, 29, 14, 30, 15, 31));
-}
-// The low bytes of the lanes of two halves (values 0..255) back into one.
-inline Bytes joinHalves(Words lo, Words hi) {
-  return __builtin_shufflevector(reinterpret_cast<Bytes>(lo), reinterpret_cast<Bytes>(hi), 0, 2, 4, 6, 8,
-                                 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30);
-}
-
-constexpr Bytes kColourBytes = {0xFF, 0xFF, 0xFF, 0, 0xFF, 0xFF, 0xFF, 0,
-                                0xFF, 0xFF, 0xFF, 0, 0xFF, 0xFF, 0xFF, 0};
+using lanes::Bytes;
+using lanes::highHalf;
+using lanes::joinHalves;
+using lanes::kColourBytes;
+using lanes::lowHalf;
+using lanes::SignedWords;
+using lanes::Words;
 
 inline std::uint8_t limitByte(std::int64_t v) {
   return static_cast<std::uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v));
@@ -74,7 +58,8 @@ void applyTables(TextureEngine& e, const std::uint8_t (&table)[3][256], int from
   const int n = e.pixelCount;  // a local count: pixel stores may alias the member
   for (int i = from; i < n; ++i) {
     const std::uint32_t p = t[i];
-    t[i] = (p & kSpareMask) | rgb(table[0][channel(p, 0)], table[1][channel(p, 1)], table[2][channel(p, 2)]);
+    t[i] = (p & kSpareMask) |
+           rgb(table[0][channel(p, 0)], table[1][channel(p, 1)], table[2][channel(p, 2)]);
   }
 }
 
@@ -212,7 +197,8 @@ void hsv(TextureEngine& e, const ProgramEntry& entry) {
   const double saturationScale = entry.param[1];
   // V' = mx x Value x 0.01 for every possible mx.
   double scaledValue[256];
-  for (int mx = 0; mx < 256; ++mx) scaledValue[mx] = mx * static_cast<double>(entry.param[2]) * 0.01;
+  for (int mx = 0; mx < 256; ++mx)
+    scaledValue[mx] = mx * static_cast<double>(entry.param[2]) * 0.01;
 
   // Which of V', p, q, t each channel takes in the six sectors:
   // (V', t, p), (q, V', p), (p, V', t), (p, q, V'), (t, p, V'), (V', p, q).
@@ -267,7 +253,8 @@ void hsv(TextureEngine& e, const ProgramEntry& entry) {
     if (sector > 5) sector = 5;  // not reached: hs < 360
     if (sector < 0) sector = 0;
     const std::uint8_t* pick = kPick[sector];
-    return rgb(limitTruncate(value[pick[0]]), limitTruncate(value[pick[1]]), limitTruncate(value[pick[2]]));
+    return rgb(limitTruncate(value[pick[0]]), limitTruncate(value[pick[1]]),
+               limitTruncate(value[pick[2]]));
   };
 
   // Grey pixels (all channels mx) have S = 0, so S' = 0 (or -0: Saturation

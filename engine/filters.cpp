@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "engine/commands.h"
+#include "engine/pixel_lanes.h"
 #include "engine/shade_lanes.h"
 
 namespace mottler {
@@ -60,7 +61,9 @@ inline std::uint64_t divideLanesBy15(std::uint64_t s) {
   return (((s + kLane21One) * 273) >> 12) & kLane21LowByte;
 }
 
-inline unsigned lane(std::uint64_t s, int c) { return static_cast<unsigned>(s >> (16 * c)) & 0xFFFFu; }
+inline unsigned lane(std::uint64_t s, int c) {
+  return static_cast<unsigned>(s >> (16 * c)) & 0xFFFFu;
+}
 
 // Keeps byte 3 of the old pixel and takes the colour bytes of the new one.
 inline std::uint32_t withSpare(std::uint32_t old, std::uint32_t colour) {
@@ -71,40 +74,21 @@ void copyPlane(TextureEngine& e, TexturePlane& to, const TexturePlane& from) {
   std::memcpy(to.data(), from.data(), static_cast<std::size_t>(e.pixelCount) * 4);
 }
 
-// Four pixels as sixteen bytes (the compiler's portable vector type), for
-// the filters whose rule works on each byte alone: maximum, minimum and the
-// median of each colour byte.
-using Bytes = std::uint8_t __attribute__((vector_size(16)));
+// Four pixels as sixteen bytes, for the filters whose rule works on each
+// byte alone: maximum, minimum and the median of each colour byte.
+using lanes::Bytes;
+using lanes::joinHalves;
+using lanes::kColourBytes;
+using lanes::withSpareBytes;
+using Words = lanes::SignedWords;
 
-constexpr Bytes kColourBytes = {0xFF, 0xFF, 0xFF, 0, 0xFF, 0xFF, 0xFF, 0,
-                                0xFF, 0xFF, 0xFF, 0, 0xFF, 0xFF, 0xFF, 0};
-
-inline Bytes loadBytes(const std::uint32_t* p) {
-  Bytes v;
-  std::memcpy(&v, p, sizeof v);
-  return v;
-}
-inline void storeBytes(std::uint32_t* p, Bytes v) { std::memcpy(p, &v, sizeof v); }
+inline Bytes loadBytes(const std::uint32_t* p) { return lanes::load(p); }
+inline void storeBytes(std::uint32_t* p, Bytes v) { lanes::store(p, v); }
 inline Bytes byteMax(Bytes a, Bytes b) { return a > b ? a : b; }
 inline Bytes byteMin(Bytes a, Bytes b) { return a < b ? a : b; }
-// The colour bytes of c, byte 3 of each pixel of keep.
-inline Bytes withSpareBytes(Bytes keep, Bytes c) { return (c & kColourBytes) | (keep & ~kColourBytes); }
 
-// Either half of four pixels (two pixels) widened to eight 16-bit lanes,
-// and two such halves (lanes 0..255) joined again.
-using Words = std::int16_t __attribute__((vector_size(16)));
-inline Words lowHalf(Bytes v) {
-  return reinterpret_cast<Words>(
-      __builtin_shufflevector(v, Bytes{}, 0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23));
-}
-inline Words highHalf(Bytes v) {
-  return reinterpret_cast<Words>(
-      __builtin_shufflevector(v, Bytes{}, 8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13, 29, 14, 30, 15, 31));
-}
-inline Bytes joinHalves(Words lo, Words hi) {
-  return __builtin_shufflevector(reinterpret_cast<Bytes>(lo), reinterpret_cast<Bytes>(hi), 0, 2, 4, 6, 8, 10, 12,
-                                 14, 16, 18, 20, 22, 24, 26, 28, 30);
-}
+inline Words lowHalf(Bytes v) { return lanes::lowHalf<Words>(v); }
+inline Words highHalf(Bytes v) { return lanes::highHalf<Words>(v); }
 
 // The same median network as laneMedian5, byte by byte.
 inline Bytes byteMedian5(Bytes p0, Bytes p1, Bytes p2, Bytes p3, Bytes p4) {
@@ -200,8 +184,8 @@ inline void laneSort(std::uint64_t& a, std::uint64_t& b) {
 
 // The third smallest of five values in every lane, by a sorting network
 // trimmed to the comparisons the middle element depends on.
-inline std::uint64_t laneMedian5(std::uint64_t p0, std::uint64_t p1, std::uint64_t p2, std::uint64_t p3,
-                                 std::uint64_t p4) {
+inline std::uint64_t laneMedian5(std::uint64_t p0, std::uint64_t p1, std::uint64_t p2,
+                                 std::uint64_t p3, std::uint64_t p4) {
   laneSort(p0, p1);
   laneSort(p3, p4);
   p3 = laneMax(p0, p3);
@@ -386,7 +370,8 @@ void bumpMapping(TextureEngine& e, const ProgramEntry& entry) {
   // |v x Contrast + Brightness| <= 765 x 32 + 255 fits a 16-bit lane for
   // the catalogue's ranges: there columns 1..W-2 are done four pixels at a
   // time, ShadeTable computed (shade_lanes.h).
-  const bool wide = contrastFactor >= -32 && contrastFactor <= 32 && brightness >= -255 && brightness <= 255;
+  const bool wide =
+      contrastFactor >= -32 && contrastFactor <= 32 && brightness >= -255 && brightness <= 255;
   const std::int16_t cf = static_cast<std::int16_t>(wide ? contrastFactor : 0);
   const std::int16_t bf = static_cast<std::int16_t>(wide ? brightness : 0);
   const Words contrastLanes = {cf, cf, cf, cf, cf, cf, cf, cf};
@@ -395,7 +380,8 @@ void bumpMapping(TextureEngine& e, const ProgramEntry& entry) {
     Words t = ((d + r + dr) - (u + l + ul)) * contrastLanes + brightnessLanes;
     t = t < 0 ? 0 : t;
     t = t > 255 ? 255 : t;
-    return reinterpret_cast<Words>(shadeLanes(reinterpret_cast<ShadeLanes>(t), reinterpret_cast<ShadeLanes>(own)));
+    return reinterpret_cast<Words>(
+        shadeLanes(reinterpret_cast<ShadeLanes>(t), reinterpret_cast<ShadeLanes>(own)));
   };
   for (int y = 0; y < h; ++y) {
     const std::uint32_t* row = src + static_cast<std::size_t>(y) * w;
@@ -413,7 +399,8 @@ void bumpMapping(TextureEngine& e, const ProgramEntry& entry) {
         if (t < 0) t = 0;
         if (t > 255) t = 255;
         const int own = channel(row[x], c);
-        colour |= static_cast<std::uint32_t>(shade[static_cast<std::size_t>(t) * 256 + own]) << (8 * c);
+        colour |= static_cast<std::uint32_t>(shade[static_cast<std::size_t>(t) * 256 + own])
+                  << (8 * c);
       }
       out[x] = withSpare(out[x], colour);
     };
@@ -421,13 +408,14 @@ void bumpMapping(TextureEngine& e, const ProgramEntry& entry) {
     if (wide) {
       one(x++);
       for (; x + 4 <= w - 1; x += 4) {
-        const Bytes d = loadBytes(down + x), r = loadBytes(row + x + 1), dr = loadBytes(down + x + 1);
+        const Bytes d = loadBytes(down + x), r = loadBytes(row + x + 1),
+                    dr = loadBytes(down + x + 1);
         const Bytes u = loadBytes(up + x), l = loadBytes(row + x - 1), ul = loadBytes(up + x - 1);
         const Bytes own = loadBytes(row + x);
-        const Bytes lit =
-            joinHalves(shadeHalf(lowHalf(d), lowHalf(r), lowHalf(dr), lowHalf(u), lowHalf(l), lowHalf(ul), lowHalf(own)),
-                       shadeHalf(highHalf(d), highHalf(r), highHalf(dr), highHalf(u), highHalf(l), highHalf(ul),
-                                 highHalf(own)));
+        const Bytes lit = joinHalves(shadeHalf(lowHalf(d), lowHalf(r), lowHalf(dr), lowHalf(u),
+                                               lowHalf(l), lowHalf(ul), lowHalf(own)),
+                                     shadeHalf(highHalf(d), highHalf(r), highHalf(dr), highHalf(u),
+                                               highHalf(l), highHalf(ul), highHalf(own)));
         storeBytes(out + x, withSpareBytes(loadBytes(out + x), lit));
       }
     }
@@ -440,7 +428,8 @@ void maximum(TextureEngine& e, const ProgramEntry& entry) {
   if (entry.disabled) return;
   const int passes = crossPasses(e, entry.param[0]);
   for (int pass = 0; pass < passes; ++pass)
-    crossPass(e, [](int a, int b) { return a > b ? a : b; }, byteMax);
+    crossPass(
+        e, [](int a, int b) { return a > b ? a : b; }, byteMax);
 }
 
 // "Minimum": "Amount" passes of grey-scale erosion with the five-pixel cross.
@@ -448,7 +437,8 @@ void minimum(TextureEngine& e, const ProgramEntry& entry) {
   if (entry.disabled) return;
   const int passes = crossPasses(e, entry.param[0]);
   for (int pass = 0; pass < passes; ++pass)
-    crossPass(e, [](int a, int b) { return a < b ? a : b; }, byteMin);
+    crossPass(
+        e, [](int a, int b) { return a < b ? a : b; }, byteMin);
 }
 
 // "Median": the median of the pixel and the four pixels at storage indices
@@ -470,8 +460,9 @@ void median(TextureEngine& e, const ProgramEntry& entry) {
     const int next = i == n - 1 ? 0 : i + 1;
     const int above = i - wn < 0 ? i - wn + n : i - wn;
     const int below = i + wn >= n ? i + wn - n : i + wn;
-    const std::uint32_t colour = pack(laneMedian5(spread(src[i]), spread(src[below]), spread(src[above]),
-                                                  spread(src[next]), spread(src[prev])));
+    const std::uint32_t colour =
+        pack(laneMedian5(spread(src[i]), spread(src[below]), spread(src[above]), spread(src[next]),
+                         spread(src[prev])));
     dst[i] = withSpare(dst[i], colour);
   };
   // Where none of the four neighbours wraps round the ring, four pixels at a

@@ -12,9 +12,11 @@
 
 #include <cstdint>
 
+#include "engine/pixel_lanes.h"
+
 namespace mottler {
 
-using ShadeLanes = std::uint16_t __attribute__((vector_size(16)));
+using ShadeLanes = lanes::Words;
 
 // Lanes of s and t hold 0..255.
 inline ShadeLanes shadeLanes(ShadeLanes s, ShadeLanes t) {
@@ -22,7 +24,8 @@ inline ShadeLanes shadeLanes(ShadeLanes s, ShadeLanes t) {
   // In [255, 32385] for s > 128; the 16-bit wrap of the negative product for
   // t < 128 cancels in the sum.
   const ShadeLanes x = (255 - s) * (t - 128) + 127 * s;
-  const ShadeLanes high = x / 127 + reinterpret_cast<ShadeLanes>((t == 255) & (s != 255));  // + (-1)
+  const ShadeLanes high =
+      x / 127 + reinterpret_cast<ShadeLanes>((t == 255) & (s != 255));  // + (-1)
   return s > 128 ? high : low;
 }
 
