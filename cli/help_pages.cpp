@@ -20,20 +20,20 @@ struct Illustration {
 };
 
 // A warm, structured texture for the commands that change a texture.
-constexpr const char* kWarmPlasma = "Plasma: 0 20 127 255 160 60\n";
+constexpr const char* kWarmPlasma = "Plasma: 0 60 127 255 160 60\nBrightness: 200 200 200\n";
 constexpr const char* kDeformBase =
-    "Plasma: 0 20 127 255 160 60\n"
+    "Plasma: 0 60 127 255 160 60\nBrightness: 200 200 200\n"
     "Circles: 24 30 5 3 120 200 255 method=Add\n";
 constexpr const char* kFilterBase =
-    "Plasma: 0 20 127 255 160 60\n"
+    "Plasma: 0 60 127 255 160 60\nBrightness: 200 200 200\n"
     "Worms: 60 128 5 2 255 255 255 method=Add\n";
 
 constexpr Illustration kIllustrations[] = {
     // Generate: on a black texture, mostly with their defaults.
-    {kPlasma, "", "", ""},
+    {kPlasma, "", "Plasma: 0 60", "Brightness: 200 200 200\n"},
     {kSinePlasma, "", "Sine Plasma: 2 3", ""},
     {kPerlinNoise, "", "", ""},
-    {kBlobs, "", "", ""},
+    {kBlobs, "", "Blobs: 60 50 20", ""},
     {kPoints, "", "Points: 400 2", ""},
     {kLines, "", "", ""},
     {kCircles, "", "", ""},
@@ -56,12 +56,12 @@ constexpr Illustration kIllustrations[] = {
     {kBumpMapping, kWarmPlasma, "", ""},
     {kMaximum, kFilterBase, "Maximum: 2", ""},
     {kMinimum, kFilterBase, "Minimum: 2", ""},
-    {kMedian, "Plasma: 0 20 127 255 160 60\nPoints: 900 1 255 255 255 method=Add\n", "", ""},
+    {kMedian, "Plasma: 0 60 127 255 160 60\nBrightness: 200 200 200\nPoints: 900 1 255 255 255 method=Add\n", "", ""},
     // Buffer.
     {kMoveToBuffer, kWarmPlasma, "", "Clear Texture:\nWorms: 60 128 5 3\nConnect Buffer: method=Add\n"},
     {kClearTexture, kWarmPlasma, "", "Worms: 60 128 5 3\n"},
     {kConnectBuffer,
-     "Plasma: 0 20 127 255 160 60\nMove to Buffer:\nClear Texture:\nCircles: 24 30 5 3\n", "Connect Buffer: method=Multiply", ""},
+     "Plasma: 0 60 127 255 160 60\nBrightness: 200 200 200\nMove to Buffer:\nClear Texture:\nCircles: 24 30 5 3\n", "Connect Buffer: method=Multiply", ""},
     // Adjust Colors.
     {kGammaCorrection, kWarmPlasma, "Gamma Correction: 50", ""},
     {kBrightness, kWarmPlasma, "Brightness: 60 120 180", ""},
