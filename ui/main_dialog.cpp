@@ -431,7 +431,10 @@ void CMottlerDlg::updateControls() {
   control<QLabel>(IdZoomText)->setText(zoomText);
   control<QLabel>(IdOffsetXText)->setText(offsetXText);
   control<QLabel>(IdOffsetYText)->setText(offsetYText);
-  if (remarkEdit_->text() != remark) remarkEdit_->setText(remark);
+  if (remarkEdit_->text() != remark) {
+    remarkEdit_->setText(remark);
+    remarkEdit_->setCursorPosition(0);  // a loaded remark reads from its start
+  }
   zoomBar_->setValue(zoom);
 }
 
