@@ -32,9 +32,22 @@ bool writeAll(int fd, const std::uint8_t* data, std::size_t size) {
 
 }  // namespace
 
-bool writeFileAtomically(const std::filesystem::path& target, std::span<const std::uint8_t> bytes,
-                         std::string* error) {
+bool writeFileAtomically(const std::filesystem::path& requested,
+                         std::span<const std::uint8_t> bytes, std::string* error) {
   namespace fs = std::filesystem;
+  // A link is written through: the file it names receives the bytes and the
+  // link stays a link.
+  std::error_code ec;
+  fs::path target = requested;
+  if (fs::is_symlink(fs::symlink_status(requested, ec))) {
+    const fs::path resolved = fs::weakly_canonical(requested, ec);
+    if (!ec) target = resolved;
+  }
+  // A file the user may not write to is refused, as opening it for writing
+  // would be; the rename below would otherwise replace it.
+  if (fs::exists(target, ec) && ::access(target.c_str(), W_OK) != 0)
+    return fail(error, "cannot write " + target.string());
+
   const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
   std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
   const int fd = ::mkstemp(pattern.data());

@@ -2,6 +2,7 @@
 
 #include <png.h>
 
+#include <cctype>
 #include <cstring>
 
 #include "document/atomic_file.h"
@@ -89,7 +90,9 @@ std::vector<std::uint8_t> encodePng(const TextureEngine& e, const TexturePlane& 
 
 bool writeTextureFile(const std::filesystem::path& path, const TextureEngine& e,
                       std::string* error) {
-  const bool png = path.extension() == ".png";
+  std::string extension = path.extension().string();
+  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  const bool png = extension == ".png";
   const std::vector<std::uint8_t> bytes =
       png ? encodePng(e, e.texture) : encodeBitmap(e, e.texture);
   if (bytes.empty()) {

@@ -142,8 +142,10 @@ ReadStatus decodeProgram(std::istream& in, ProgramDocument& out) {
   const int seed = get16(header.data() + 14);
   const std::int32_t width = get32(header.data() + kWidthOffset);
   const std::int32_t height = get32(header.data() + kHeightOffset);
-  if (entryCount > kMaxProgramLength || entrySize <= 0 || width < 1 || width > kMaxTextureSide ||
-      height < 1 || height > kMaxTextureSide)
+  // A header too short to hold a record size carries no records either; only
+  // a file announcing records needs a size for them.
+  if (entryCount > kMaxProgramLength || (entryCount > 0 && entrySize <= 0) || entrySize < 0 ||
+      width < 1 || width > kMaxTextureSide || height < 1 || height > kMaxTextureSide)
     return ReadStatus::NotSupported;
 
   ProgramDocument doc;

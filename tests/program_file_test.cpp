@@ -157,6 +157,13 @@ TEST(ProgramFile, ShortAndLongHeadersAndRecordsAreLaidOverDefaults) {
   ASSERT_EQ(decodeBytes(bytes, back), ReadStatus::Ok);
   EXPECT_EQ(back.entries.size(), 3u);
 
+  // A header of just its first eight bytes is an empty 256 x 256 program.
+  bytes = {8, 0, 0, 0, 0, 'M', 'L', 'R'};
+  ASSERT_EQ(decodeBytes(bytes, back), ReadStatus::Ok);
+  EXPECT_TRUE(back.entries.empty());
+  EXPECT_EQ(back.width, 256);
+  EXPECT_EQ(back.height, 256);
+
   // A negative count reads no records.
   bytes = encodeProgram(doc);
   put16(bytes, 10, -2);
@@ -265,6 +272,26 @@ TEST(ProgramFile, AFailedWriteLeavesTheGoodFileAndNoLitter) {
     ++files;
   }
   EXPECT_EQ(files, 1);
+
+  // A file that may not be written is refused like a failed open, not replaced.
+  if (geteuid() != 0) {
+    const fs::path locked = dir.path / "locked.mlr";
+    ASSERT_TRUE(writeProgramFile(locked, sampleDocument()));
+    fs::permissions(locked, fs::perms::owner_read);
+    EXPECT_FALSE(writeProgramFile(locked, other));
+    EXPECT_EQ(fs::file_size(locked), goodSize);
+    fs::remove(locked);
+  }
+
+  // Writing through a link fills the linked file and keeps the link.
+  const fs::path link = dir.path / "link.mlr";
+  fs::create_symlink(file, link);
+  ASSERT_TRUE(writeProgramFile(link, other));
+  EXPECT_TRUE(fs::is_symlink(fs::symlink_status(link)));
+  EXPECT_EQ(fs::file_size(file), 156u);
+  ASSERT_TRUE(writeProgramFile(link, sampleDocument()));
+  EXPECT_EQ(fs::file_size(file), goodSize);
+  fs::remove(link);
 
   // A successful write replaces the file whole.
   ASSERT_TRUE(writeProgramFile(file, other));

@@ -64,6 +64,8 @@ TEST(RenderCli, RendersAProgramIntoABitmapOfItsSize) {
   const Result png = run(dir / "empty.mlr" + " -o " + dir / "out.png --seed 17");
   EXPECT_EQ(png.status, 0) << png.output;
   EXPECT_EQ(readBytes(dir / "out.png").substr(1, 3), "PNG");
+  EXPECT_EQ(run(dir / "empty.mlr" + " -o " + dir / "OUT.PNG").status, 0);
+  EXPECT_EQ(readBytes(dir / "OUT.PNG").substr(1, 3), "PNG");
 }
 
 TEST(RenderCli, ExplainsItsUsage) {

@@ -56,11 +56,13 @@ QString bitmapPathFor(const QString& chosen) {
 }
 
 // Whether a file could be put at path at all: its folder exists and takes
-// files, and the path is not a folder itself.
+// files, the path is not a folder itself, and a file already there may be
+// written.
 bool folderTakesFile(const QString& path) {
   const QFileInfo target(path);
   const QFileInfo folder(target.absolutePath());
-  return folder.isDir() && folder.isWritable() && !target.isDir();
+  return folder.isDir() && folder.isWritable() && !target.isDir() &&
+         (!target.exists() || target.isWritable());
 }
 
 }  // namespace
