@@ -17,8 +17,6 @@ namespace mottler {
 namespace {
 
 using lanes::Bytes;
-// All sixteen bytes widened to 16 bits, for products.
-using WideBytes = std::uint16_t __attribute__((vector_size(32)));
 
 // Wraps an offset into 0..size-1 (negative values too).
 int wrapOffset(std::int32_t offset, int size) {
@@ -56,9 +54,8 @@ struct OrOp {
 };
 struct MultiplyOp {  // (a * b) / 256, rounded down
   static Bytes vec(Bytes a, Bytes b) {
-    const WideBytes p =
-        __builtin_convertvector(a, WideBytes) * __builtin_convertvector(b, WideBytes);
-    return __builtin_convertvector(p >> 8, Bytes);
+    return lanes::joinHalves((lanes::lowHalf(a) * lanes::lowHalf(b)) >> 8,
+                             (lanes::highHalf(a) * lanes::highHalf(b)) >> 8);
   }
   static unsigned one(unsigned a, unsigned b) { return (a * b) >> 8; }
 };
