@@ -19,13 +19,15 @@ struct Illustration {
   const char* after;
 };
 
-// A warm, structured texture for the commands that change a texture.
-constexpr const char* kWarmPlasma = "Plasma: 0 60 127 255 160 60\nBrightness: 200 200 200\n";
+// A warm, structured texture for the commands that change a texture: a
+// rough plasma at twice its heights, which stop at 127.
+#define WARM_PLASMA "Plasma: 0 60 127 255 160 60\nBrightness: 200 200 200\n"
+constexpr const char* kWarmPlasma = WARM_PLASMA;
 constexpr const char* kDeformBase =
-    "Plasma: 0 60 127 255 160 60\nBrightness: 200 200 200\n"
+    WARM_PLASMA
     "Circles: 24 30 5 3 120 200 255 method=Add\n";
 constexpr const char* kFilterBase =
-    "Plasma: 0 60 127 255 160 60\nBrightness: 200 200 200\n"
+    WARM_PLASMA
     "Worms: 60 128 5 2 255 255 255 method=Add\n";
 
 constexpr Illustration kIllustrations[] = {
@@ -56,12 +58,12 @@ constexpr Illustration kIllustrations[] = {
     {kBumpMapping, kWarmPlasma, "", ""},
     {kMaximum, kFilterBase, "Maximum: 2", ""},
     {kMinimum, kFilterBase, "Minimum: 2", ""},
-    {kMedian, "Plasma: 0 60 127 255 160 60\nBrightness: 200 200 200\nPoints: 900 1 255 255 255 method=Add\n", "", ""},
+    {kMedian, WARM_PLASMA "Points: 900 1 255 255 255 method=Add\n", "", ""},
     // Buffer.
     {kMoveToBuffer, kWarmPlasma, "", "Clear Texture:\nWorms: 60 128 5 3\nConnect Buffer: method=Add\n"},
     {kClearTexture, kWarmPlasma, "", "Worms: 60 128 5 3\n"},
     {kConnectBuffer,
-     "Plasma: 0 60 127 255 160 60\nBrightness: 200 200 200\nMove to Buffer:\nClear Texture:\nCircles: 24 30 5 3\n", "Connect Buffer: method=Multiply", ""},
+     WARM_PLASMA "Move to Buffer:\nClear Texture:\nCircles: 24 30 5 3\n", "Connect Buffer: method=Multiply", ""},
     // Adjust Colors.
     {kGammaCorrection, kWarmPlasma, "Gamma Correction: 50", ""},
     {kBrightness, kWarmPlasma, "Brightness: 60 120 180", ""},
@@ -69,6 +71,8 @@ constexpr Illustration kIllustrations[] = {
     {kContrast, kWarmPlasma, "Contrast: 250", ""},
     {kHsv, kWarmPlasma, "HSV: 90 150 100", ""},
 };
+
+#undef WARM_PLASMA
 
 constexpr const char* kCategoryIntro[kCategoryCount] = {
     "Generators draw. Most of them paint a layer of their own and blend it into the texture "

@@ -74,6 +74,20 @@ void copyPlane(TextureEngine& e, TexturePlane& to, const TexturePlane& from) {
   std::memcpy(to.data(), from.data(), static_cast<std::size_t>(e.pixelCount) * 4);
 }
 
+// Rows y - 1, y and y + 1 of a w x h plane, wrapped at the top and bottom.
+template <class Pixel>
+struct WrappedRows {
+  Pixel* up;
+  Pixel* row;
+  Pixel* down;
+};
+template <class Pixel>
+WrappedRows<Pixel> wrappedRows(Pixel* plane, int y, int w, int h) {
+  return {plane + static_cast<std::size_t>(y == 0 ? h - 1 : y - 1) * w,
+          plane + static_cast<std::size_t>(y) * w,
+          plane + static_cast<std::size_t>(y == h - 1 ? 0 : y + 1) * w};
+}
+
 // Four pixels as sixteen bytes, for the filters whose rule works on each
 // byte alone: maximum, minimum and the median of each colour byte.
 using lanes::Bytes;
@@ -127,9 +141,7 @@ void crossPass(TextureEngine& e, Pick pick, PickBytes pickBytes) {
   const std::uint32_t* src = e.workPlane.data();
   std::uint32_t* dst = e.texture.data();
   for (int y = 0; y < h; ++y) {
-    const std::uint32_t* row = src + static_cast<std::size_t>(y) * w;
-    const std::uint32_t* up = src + static_cast<std::size_t>(y == 0 ? h - 1 : y - 1) * w;
-    const std::uint32_t* down = src + static_cast<std::size_t>(y == h - 1 ? 0 : y + 1) * w;
+    const auto [up, row, down] = wrappedRows(src, y, w, h);
     std::uint32_t* out = dst + static_cast<std::size_t>(y) * w;
     const auto one = [&](int x) {
       const int xl = x == 0 ? w - 1 : x - 1;
@@ -211,9 +223,7 @@ void blur(TextureEngine& e, const ProgramEntry& entry) {
   std::uint32_t* t = e.texture.data();
   for (int pass = 0; pass < passes; ++pass) {
     for (int y = 0; y < h; ++y) {
-      std::uint32_t* row = t + static_cast<std::size_t>(y) * w;
-      std::uint32_t* up = t + static_cast<std::size_t>(y == 0 ? h - 1 : y - 1) * w;
-      std::uint32_t* down = t + static_cast<std::size_t>(y == h - 1 ? 0 : y + 1) * w;
+      const auto [up, row, down] = wrappedRows(t, y, w, h);
       // The left neighbour is the value just written (for column 0, column
       // W - 1 as it still is), carried in a register; everything else is
       // read from the plane as it stands.
@@ -384,9 +394,7 @@ void bumpMapping(TextureEngine& e, const ProgramEntry& entry) {
         shadeLanes(reinterpret_cast<ShadeLanes>(t), reinterpret_cast<ShadeLanes>(own)));
   };
   for (int y = 0; y < h; ++y) {
-    const std::uint32_t* row = src + static_cast<std::size_t>(y) * w;
-    const std::uint32_t* up = src + static_cast<std::size_t>(y == 0 ? h - 1 : y - 1) * w;
-    const std::uint32_t* down = src + static_cast<std::size_t>(y == h - 1 ? 0 : y + 1) * w;
+    const auto [up, row, down] = wrappedRows(src, y, w, h);
     std::uint32_t* out = dst + static_cast<std::size_t>(y) * w;
     const auto one = [&](int x) {
       const int xl = x == 0 ? w - 1 : x - 1;
