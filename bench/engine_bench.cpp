@@ -41,6 +41,7 @@ ProgramEntry entryFromText(const std::string& line, int w = 256, int h = 256) {
 // second plasma, as the commands would meet them in a program.
 TextureEngine& preparedEngine(int w = 256, int h = 256) {
   static TextureEngine engine;
+  engine.wideVectors = wideVectorsSupported();
   engine.setSize(w, h);
   engine.clear(engine.texture);
   engine.clear(engine.buffer);
@@ -52,8 +53,10 @@ TextureEngine& preparedEngine(int w = 256, int h = 256) {
   return engine;
 }
 
-void runCommand(benchmark::State& state, const std::string& line, int w, int h) {
+void runCommand(benchmark::State& state, const std::string& line, int w, int h,
+                bool portable = false) {
   TextureEngine& e = preparedEngine(w, h);
+  if (portable) e.wideVectors = false;
   const ProgramEntry entry = entryFromText(line, w, h);
   for (auto _ : state) {
     executeCommand(e, entry);
@@ -126,10 +129,27 @@ void registerCommandBenchmarks() {
         [line = std::string(c.heaviest)](benchmark::State& s) { runCommand(s, line, 256, 256); })
         ->Unit(benchmark::kMillisecond);
   }
+  // The per-pixel colour and buffer work again on the code paths every
+  // x86-64 processor runs (the rows above use the wide ones where this
+  // processor has them).
+  if (!wideVectorsSupported()) return;
+  for (const CommandCase& c : kCases) {
+    const std::string name = c.name;
+    if (name != "ConnectBuffer" && name != "GammaCorrection" && name != "Brightness" &&
+        name != "Contrast" && name != "Inversion" && name != "HSV")
+      continue;
+    benchmark::RegisterBenchmark(("Portable/" + name).c_str(), [line = std::string(c.heaviest)](
+                                                                   benchmark::State& s) {
+      runCommand(s, line, 256, 256, true);
+    })->Unit(benchmark::kMicrosecond);
+  }
 }
 
-void BM_Blend(benchmark::State& state) {
+// The layer blend for each method (state.range(0)); BM_BlendPortable on the
+// code paths every x86-64 processor runs.
+void blendBenchmark(benchmark::State& state, bool portable) {
   TextureEngine& e = preparedEngine();
+  if (portable) e.wideVectors = false;
   ProgramEntry entry;
   entry.method = static_cast<int>(state.range(0));
   entry.offsetX = 17;
@@ -140,7 +160,10 @@ void BM_Blend(benchmark::State& state) {
   }
   state.SetLabel(std::string(CommandCatalogue::blendMethodName(entry.method)));
 }
+void BM_Blend(benchmark::State& state) { blendBenchmark(state, false); }
+void BM_BlendPortable(benchmark::State& state) { blendBenchmark(state, true); }
 BENCHMARK(BM_Blend)->DenseRange(0, 9)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_BlendPortable)->DenseRange(0, 9)->Unit(benchmark::kMicrosecond);
 
 // The preview's zoomed copy of a 256 x 256 texture into the 258 x 258 bitmap.
 void BM_BlitZoomed(benchmark::State& state) {

@@ -63,6 +63,68 @@ void applyTables(TextureEngine& e, const std::uint8_t (&table)[3][256], int from
   }
 }
 
+// The same with byte permutes, sixteen pixels at a time.
+MOTTLER_WIDE void applyTablesWide(TextureEngine& e, const std::uint8_t (&table)[3][256]) {
+  using V = lanes::Vectors<64>::Bytes;
+  using Pixels = lanes::Vectors<64>::Pixels;
+  const lanes::WideByteTable blue = lanes::WideByteTable::from(table[0]);
+  const lanes::WideByteTable green = lanes::WideByteTable::from(table[1]);
+  const lanes::WideByteTable red = lanes::WideByteTable::from(table[2]);
+  const bool oneTable =
+      std::memcmp(table[0], table[1], 256) == 0 && std::memcmp(table[0], table[2], 256) == 0;
+  const V blueBytes = reinterpret_cast<V>(Pixels{} + 0x000000FFu);
+  const V greenBytes = reinterpret_cast<V>(Pixels{} + 0x0000FF00u);
+  const V redBytes = reinterpret_cast<V>(Pixels{} + 0x00FF0000u);
+  std::uint32_t* t = e.texture.data();
+  const int n = e.pixelCount;
+  int i = 0;
+  for (; i + 16 <= n; i += 16) {
+    const V v = lanes::loadVector<V>(t + i);
+    const V colour =
+        oneTable ? blue(v) : (blue(v) & blueBytes) | (green(v) & greenBytes) | (red(v) & redBytes);
+    lanes::storeVector(t + i, lanes::withSpareBytes(v, colour));
+  }
+  applyTables(e, table, i);
+}
+
+// Applies the tables unless they change nothing; true when the caller has
+// nothing left to do (no change, or the wide code did it all).
+bool applyTablesQuickly(TextureEngine& e, const std::uint8_t (&table)[3][256]) {
+  if (identityTables(table)) return true;
+  if (!e.wideVectors) return false;
+  applyTablesWide(e, table);
+  return true;
+}
+
+// "HSV" sixteen pixels at a time: a group of grey pixels goes through the
+// grey table with byte permutes (every colour byte of a grey pixel is its
+// largest channel), any other group pixel by pixel through convertPixels.
+// Returns how many pixels it did.
+template <class ConvertPixels>
+MOTTLER_WIDE int hsvGreyGroupsWide(std::uint32_t* tex, int n, const std::uint8_t (&greyValue)[256],
+                                   const ConvertPixels& convertPixels) {
+  using V = lanes::Vectors<64>::Bytes;
+  using Pixels = lanes::Vectors<64>::Pixels;
+  const lanes::WideByteTable grey = lanes::WideByteTable::from(greyValue);
+  int i = 0;
+  for (; i + 16 <= n; i += 16) {
+    const Pixels p = lanes::loadVector<Pixels>(tex + i);
+    // Zero in every lane where channel 0 equals 1 and 1 equals 2.
+    const Pixels differences = (p ^ (p >> 8)) & 0xFFFFu;
+    std::uint64_t halves[8];
+    std::memcpy(halves, &differences, sizeof halves);
+    std::uint64_t any = 0;
+    for (std::uint64_t h : halves) any |= h;
+    if (any != 0) {
+      convertPixels(i, i + 16);
+      continue;
+    }
+    const V v = reinterpret_cast<V>(p);
+    lanes::storeVector(tex + i, lanes::withSpareBytes(v, grey(v)));
+  }
+  return i;
+}
+
 }  // namespace
 
 // "Move to Buffer": the whole texture is copied into the buffer.
@@ -95,7 +157,7 @@ void gammaCorrection(TextureEngine& e, const ProgramEntry& entry) {
     const std::uint8_t v = limitTruncate(std::pow(static_cast<double>(c), g) / k + 0.5);
     table[0][c] = table[1][c] = table[2][c] = v;
   }
-  if (identityTables(table)) return;
+  if (applyTablesQuickly(e, table)) return;
   applyTables(e, table);
 }
 
@@ -108,7 +170,7 @@ void brightness(TextureEngine& e, const ProgramEntry& entry) {
   std::uint8_t table[3][256];
   for (int ch = 0; ch < 3; ++ch)
     for (int c = 0; c < 256; ++c) table[ch][c] = limitByte(c * percents[ch] / 100);
-  if (identityTables(table)) return;
+  if (applyTablesQuickly(e, table)) return;
 
   bool inRange = true;
   for (std::int64_t p : percents) inRange = inRange && p >= 0 && p <= 1000;
@@ -157,7 +219,7 @@ void contrast(TextureEngine& e, const ProgramEntry& entry) {
   std::uint8_t table[3][256];
   for (int c = 0; c < 256; ++c)
     table[0][c] = table[1][c] = table[2][c] = limitByte((c - 128) * percents / 100 + 128);
-  if (identityTables(table)) return;
+  if (applyTablesQuickly(e, table)) return;
   if (percents < 0 || percents > 500) return applyTables(e, table);
 
   // d x p / 100 truncated toward zero is d x a + d x b / 100 (truncated)
@@ -260,11 +322,8 @@ void hsv(TextureEngine& e, const ProgramEntry& entry) {
   // Grey pixels (all channels mx) have S = 0, so S' = 0 (or -0: Saturation
   // is finite) and H' = 0; p, q and t are V' x 1 = V' exactly and the pixel
   // becomes grey at truncate(V'): one entry per mx.
-  std::uint32_t greyOut[256];
-  for (int mx = 0; mx < 256; ++mx) {
-    const std::uint32_t v = limitTruncate(scaledValue[mx]);
-    greyOut[mx] = rgb(v, v, v);
-  }
+  std::uint8_t greyValue[256];
+  for (int mx = 0; mx < 256; ++mx) greyValue[mx] = limitTruncate(scaledValue[mx]);
 
   // Textures repeat colours a lot: a small direct-mapped cache of colour ->
   // result.  Keys are colours (byte 3 zero), so an all-ones key marks an
@@ -278,20 +337,24 @@ void hsv(TextureEngine& e, const ProgramEntry& entry) {
 
   std::uint32_t* tex = e.texture.data();
   const int n = e.pixelCount;
-  for (int i = 0; i < n; ++i) {
-    const std::uint32_t pixel = tex[i];
-    const std::uint32_t colourIn = pixel & ~kSpareMask;
-    const std::uint32_t c0 = colourIn & 0xFFu;
-    std::uint32_t colourOut;
-    if (colourIn == c0 * 0x010101u) {
-      colourOut = greyOut[c0];
-    } else {
-      Slot& slot = cache[(colourIn * 0x9E3779B1u) >> (32 - kCacheBits)];
-      if (slot.in != colourIn) slot = {colourIn, convert(colourIn)};
-      colourOut = slot.out;
+  const auto convertPixels = [&](int from, int to) {
+    for (int i = from; i < to; ++i) {
+      const std::uint32_t pixel = tex[i];
+      const std::uint32_t colourIn = pixel & ~kSpareMask;
+      const std::uint32_t c0 = colourIn & 0xFFu;
+      std::uint32_t colourOut;
+      if (colourIn == c0 * 0x010101u) {
+        colourOut = greyValue[c0] * 0x010101u;
+      } else {
+        Slot& slot = cache[(colourIn * 0x9E3779B1u) >> (32 - kCacheBits)];
+        if (slot.in != colourIn) slot = {colourIn, convert(colourIn)};
+        colourOut = slot.out;
+      }
+      tex[i] = (pixel & kSpareMask) | colourOut;
     }
-    tex[i] = (pixel & kSpareMask) | colourOut;
-  }
+  };
+  const int done = e.wideVectors ? hsvGreyGroupsWide(tex, n, greyValue, convertPixels) : 0;
+  convertPixels(done, n);
 }
 
 }  // namespace mottler

@@ -6,6 +6,21 @@
 
 namespace mottler {
 
+bool wideVectorsSupported() {
+#if MOTTLER_HAS_WIDE_PATH
+  // The processor's feature bits, which also say whether the operating system
+  // saves the wide registers.
+  static const bool supported = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+           __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi");
+  }();
+  return supported;
+#else
+  return false;
+#endif
+}
+
 TextureEngine::TextureEngine() { setSize(kMaxTextureSide, kMaxTextureSide); }
 
 void TextureEngine::setSize(int w, int h) {

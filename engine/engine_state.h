@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/catalogue.h"
+#include "engine/pixel_lanes.h"
 
 namespace mottler {
 
@@ -76,9 +77,13 @@ struct RandomLeap {
       increment = increment * 214013u + 2531011u;
     }
   }
-  constexpr std::uint32_t operator()(std::uint32_t state) const { return state * multiplier + increment; }
+  constexpr std::uint32_t operator()(std::uint32_t state) const {
+    return state * multiplier + increment;
+  }
   // The number a state gives, as RandomState::next returns it.
-  static constexpr int output(std::uint32_t state) { return static_cast<int>((state >> 16) & 0x7FFFu); }
+  static constexpr int output(std::uint32_t state) {
+    return static_cast<int>((state >> 16) & 0x7FFFu);
+  }
 };
 
 // r mod d for a draw r (0 <= r < 2^16) and any divisor 1 <= d < 2^32,
@@ -143,6 +148,11 @@ class TextureEngine {
 
   RandomState random;
   std::array<ProgramEntry, kProgramSlots> entries{};
+
+  // Run the sixty-four-byte code paths (pixel_lanes.h) where the processor
+  // has them.  The results are the same bits either way; tests and
+  // benchmarks switch this off to compare the portable paths.
+  bool wideVectors = wideVectorsSupported();
 
  private:
   void buildShadeTable();

@@ -391,7 +391,7 @@ void bumpMapping(TextureEngine& e, const ProgramEntry& entry) {
     t = t < 0 ? 0 : t;
     t = t > 255 ? 255 : t;
     return reinterpret_cast<Words>(
-        shadeLanes(reinterpret_cast<ShadeLanes>(t), reinterpret_cast<ShadeLanes>(own)));
+        shadeLanes<16>(reinterpret_cast<lanes::Words>(t), reinterpret_cast<lanes::Words>(own)));
   };
   for (int y = 0; y < h; ++y) {
     const auto [up, row, down] = wrappedRows(src, y, w, h);

@@ -1,31 +1,114 @@
-// Four pixels as sixteen bytes, and two pixels as eight 16-bit lanes: the
-// compiler's portable vector types (plain C++ operators, no target-specific
-// instructions), for the commands whose rule works on each colour byte alone.
+// Pixels as vectors of bytes and 16-bit lanes: the compiler's portable vector
+// types (plain C++ operators), for the commands whose rule works on each
+// colour byte alone.
+//
+// Two widths: sixteen bytes (four pixels), which every x86-64 processor runs
+// with its baseline instructions, and sixty-four bytes (sixteen pixels),
+// which code compiled for the wide instruction set uses (see MOTTLER_WIDE).
+// Every operation here is integer arithmetic, so both widths give the same
+// bits; the choice is only about speed.
 #pragma once
 
 #include <cstdint>
 #include <cstring>
 
-namespace mottler::lanes {
+// Functions marked MOTTLER_WIDE are compiled for x86-64 processors with
+// AVX-512 (byte/word lanes and byte permutes) and may only be called when
+// wideVectorsSupported() says so.  Elsewhere there is no wide path.
+#if defined(__GNUC__) && defined(__x86_64__)
+#define MOTTLER_HAS_WIDE_PATH 1
+#define MOTTLER_WIDE __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi")))
+#else
+#define MOTTLER_HAS_WIDE_PATH 0
+#define MOTTLER_WIDE
+#endif
 
-using Bytes = std::uint8_t __attribute__((vector_size(16)));
-using Words = std::uint16_t __attribute__((vector_size(16)));
-using SignedWords = std::int16_t __attribute__((vector_size(16)));
+// Vector helpers are always inlined into the function that uses them, so
+// they take that function's instruction set.
+#define MOTTLER_LANE_INLINE [[gnu::always_inline]] inline
+
+namespace mottler {
+
+// True when this processor (and its operating system) runs MOTTLER_WIDE code.
+bool wideVectorsSupported();
+
+namespace lanes {
+
+// The vector types of one width, N bytes.
+template <int N>
+struct Vectors;
+template <>
+struct Vectors<16> {
+  typedef std::uint8_t Bytes __attribute__((vector_size(16)));
+  typedef std::uint16_t Words __attribute__((vector_size(16)));
+  typedef std::int16_t SignedWords __attribute__((vector_size(16)));
+  typedef std::uint32_t Pixels __attribute__((vector_size(16)));
+};
+template <>
+struct Vectors<64> {
+  typedef std::uint8_t Bytes __attribute__((vector_size(64)));
+  typedef std::uint16_t Words __attribute__((vector_size(64)));
+  typedef std::int16_t SignedWords __attribute__((vector_size(64)));
+  typedef std::uint32_t Pixels __attribute__((vector_size(64)));
+};
+
+using Bytes = Vectors<16>::Bytes;
+using Words = Vectors<16>::Words;
+using SignedWords = Vectors<16>::SignedWords;
 
 // Bytes 0..2 of each of the four pixels.
 inline constexpr Bytes kColourBytes = {0xFF, 0xFF, 0xFF, 0, 0xFF, 0xFF, 0xFF, 0,
                                        0xFF, 0xFF, 0xFF, 0, 0xFF, 0xFF, 0xFF, 0};
 
-inline Bytes load(const std::uint32_t* p) {
-  Bytes v;
+template <class V>
+MOTTLER_LANE_INLINE V loadVector(const std::uint32_t* p) {
+  V v;
   std::memcpy(&v, p, sizeof v);
   return v;
 }
-inline void store(std::uint32_t* p, Bytes v) { std::memcpy(p, &v, sizeof v); }
+template <class V>
+MOTTLER_LANE_INLINE void storeVector(std::uint32_t* p, V v) {
+  std::memcpy(p, &v, sizeof v);
+}
 
-// The colour bytes of colour, byte 3 of each pixel of keep.
-inline Bytes withSpareBytes(Bytes keep, Bytes colour) {
-  return (colour & kColourBytes) | (keep & ~kColourBytes);
+inline Bytes load(const std::uint32_t* p) { return loadVector<Bytes>(p); }
+inline void store(std::uint32_t* p, Bytes v) { storeVector(p, v); }
+
+// The colour bytes of colour, byte 3 of each pixel of keep (any width).
+template <class V>
+MOTTLER_LANE_INLINE V withSpareBytes(V keep, V colour) {
+  using Pixels = typename Vectors<sizeof(V)>::Pixels;
+  const V colourBytes = reinterpret_cast<V>(Pixels{} + 0x00FFFFFFu);
+  return (colour & colourBytes) | (keep & ~colourBytes);
+}
+
+// The even bytes (0, 2, ...) and the odd bytes (1, 3, ...) of a byte vector,
+// each in its own 16-bit lane: a width-independent way to widen without
+// shuffles.  joinEvenOdd puts results of 0..255 back.
+template <int N>
+MOTTLER_LANE_INLINE typename Vectors<N>::Words evenBytes(typename Vectors<N>::Bytes v) {
+  return reinterpret_cast<typename Vectors<N>::Words>(v) & 0xFF;
+}
+template <int N>
+MOTTLER_LANE_INLINE typename Vectors<N>::Words oddBytes(typename Vectors<N>::Bytes v) {
+  return reinterpret_cast<typename Vectors<N>::Words>(v) >> 8;
+}
+template <int N>
+MOTTLER_LANE_INLINE typename Vectors<N>::Bytes joinEvenOdd(typename Vectors<N>::Words even,
+                                                           typename Vectors<N>::Words odd) {
+  return reinterpret_cast<typename Vectors<N>::Bytes>(even | (odd << 8));
+}
+
+// floor(a * c / 65536) in every signed 16-bit lane: the high half of the
+// product.  Written lane by lane, which the compiler turns into its
+// high-half multiply instruction in MOTTLER_WIDE code (with the baseline
+// instructions it judges the lane moves too dear and leaves it scalar).
+template <class SignedWords>
+MOTTLER_LANE_INLINE SignedWords mulHigh(SignedWords a, std::int16_t c) {
+  SignedWords r;
+  for (unsigned i = 0; i < sizeof(SignedWords) / 2; ++i)
+    r[i] = static_cast<std::int16_t>((a[i] * c) >> 16);
+  return r;
 }
 
 // The first or second two pixels widened to eight 16-bit lanes.
@@ -46,4 +129,25 @@ inline Bytes joinHalves(W lo, W hi) {
                                  6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30);
 }
 
-}  // namespace mottler::lanes
+// A 256-entry byte table held in four 64-byte vectors, looked up for 64
+// bytes at once (for MOTTLER_WIDE code, where the lookup is two byte
+// permutes and a select).
+struct WideByteTable {
+  Vectors<64>::Bytes part[4];
+
+  MOTTLER_LANE_INLINE static WideByteTable from(const std::uint8_t (&table)[256]) {
+    WideByteTable t;
+    std::memcpy(t.part, table, sizeof t.part);
+    return t;
+  }
+  // Each byte i of the result is table[index[i]].  __builtin_shuffle of two
+  // vectors reads its index modulo 128.
+  MOTTLER_LANE_INLINE Vectors<64>::Bytes operator()(Vectors<64>::Bytes index) const {
+    const Vectors<64>::Bytes low = __builtin_shuffle(part[0], part[1], index);
+    const Vectors<64>::Bytes high = __builtin_shuffle(part[2], part[3], index);
+    return index >= 128 ? high : low;
+  }
+};
+
+}  // namespace lanes
+}  // namespace mottler

@@ -4,10 +4,20 @@
 //
 // ShadeTable[s][t] is (s * (1/128)) * t for s <= 128, which is exact:
 // (s * t) >> 7.  For s > 128 it is ((255 - s) * k) * (t - 128) + s with k the
-// single-precision 1/127, truncated; that equals the exact
-// ((255 - s) * (t - 128) + 127 * s) / 127 everywhere except at t = 255 with
-// s < 255, where k being a little below 1/127 gives 254 instead of 255.
-// The tests compare every pair with the table.
+// single-precision 1/127, truncated.  With u = 255 - s and d = t - 128 that
+// is s + floor(u * d * k).  Any constant c with 1/127 - 1/(127 * 16384) <= c
+// < 1/127 gives the same floors for the products that occur
+// (-16128 <= u * d <= 16002): floor(u * d / 127), except where u * d is a
+// positive multiple of 127 (d = 127, u > 0), which comes out one lower.  k is
+// such a constant, and so is 516 / 65536 = 129 / 16384: the high half of
+// the 16-bit product u * d * 516 (u * d fits a signed lane) is that floor.
+// Without a lane-wise high-half multiply the same floor comes from
+// y = u * d + 16384 (0..32767, so no lane overflows):
+//   floor(u * d * 129 / 16384) = floor(129 y / 16384) - 129
+//                              = ((y + (y >> 7)) >> 7) - 129,
+// since adding the fraction (y mod 128) / 128 to a whole number cannot move
+// the floor of its division by 128.  The tests compare every pair with the
+// table, on both paths.
 #pragma once
 
 #include <cstdint>
@@ -16,17 +26,24 @@
 
 namespace mottler {
 
-using ShadeLanes = lanes::Words;
-
-// Lanes of s and t hold 0..255.
-inline ShadeLanes shadeLanes(ShadeLanes s, ShadeLanes t) {
-  const ShadeLanes low = (s * t) >> 7;
-  // In [255, 32385] for s > 128; the 16-bit wrap of the negative product for
-  // t < 128 cancels in the sum.
-  const ShadeLanes x = (255 - s) * (t - 128) + 127 * s;
-  const ShadeLanes high =
-      x / 127 + reinterpret_cast<ShadeLanes>((t == 255) & (s != 255));  // + (-1)
-  return s > 128 ? high : low;
+// Lanes of s and t hold 0..255 (N bytes of lanes).
+template <int N>
+MOTTLER_LANE_INLINE typename lanes::Vectors<N>::Words shadeLanes(
+    typename lanes::Vectors<N>::Words s, typename lanes::Vectors<N>::Words t) {
+  using Words = typename lanes::Vectors<N>::Words;
+  using SignedWords = typename lanes::Vectors<N>::SignedWords;
+  const Words low = (s * t) >> 7;
+  Words high;
+  if constexpr (N == 64) {
+    // The wide instruction set multiplies high halves lane by lane.
+    const SignedWords ud = reinterpret_cast<SignedWords>((255 - s) * (t - 128));
+    high = s + reinterpret_cast<Words>(lanes::mulHigh(ud, 516));
+  } else {
+    const Words y = (255 - s) * (t - 128) + 16384;
+    high = s - 129 + ((y + (y >> 7)) >> 7);
+  }
+  // Lanes hold 0..255, so the signed comparison is the unsigned one.
+  return reinterpret_cast<SignedWords>(s) > 128 ? high : low;
 }
 
 inline unsigned shadeOne(unsigned s, unsigned t) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/executor.h"
+#include "vector_paths.h"
 
 using namespace mottler;
 
@@ -75,8 +76,9 @@ TEST(BlendLayer, OffsetsShiftTheLayerWithWrapping) {
   EXPECT_EQ(e.at(e.texture, 17, 2), e.at(e.workPlane, 17, 2));
 }
 
-// Every pair of layer and texture values, in every colour byte, through the
-// wide and the narrow code paths (a width of 255 leaves a tail of 3 pixels).
+// Every pair of layer and texture values, in every colour byte, on every
+// vector path, through whole vectors and the pixels after them (a width of
+// 255 leaves a tail of 15 pixels; 256 covers the pair 255, 255 too).
 TEST(BlendLayer, EveryValuePairMatchesTheRuleInEveryByte) {
   auto rule = [](int m, int a, int b, const std::uint8_t* shade) -> int {
     switch (m) {
@@ -104,25 +106,30 @@ TEST(BlendLayer, EveryValuePairMatchesTheRuleInEveryByte) {
         return a;
     }
   };
-  TextureEngine e;
-  e.setSize(255, 256);
-  for (int method = 0; method <= 10; ++method) {
-    for (int y = 0; y < 256; ++y)
-      for (int x = 0; x < 255; ++x) {
-        e.at(e.workPlane, x, y) = rgb(x, y, (x * 7 + y) & 255) | 0xAB000000u;
-        e.at(e.texture, x, y) = rgb(y, x, (y * 13 + x) & 255) | static_cast<std::uint32_t>(x) << 24;
+  static TextureEngine e;
+  for (const bool wide : vectorPaths())
+    for (const int width : {255, 256})
+      for (int method = 0; method <= 10; ++method) {
+        SCOPED_TRACE(pathName(wide));
+        e.wideVectors = wide;
+        e.setSize(width, 256);
+        for (int y = 0; y < 256; ++y)
+          for (int x = 0; x < width; ++x) {
+            e.at(e.workPlane, x, y) = rgb(x, y, (x * 7 + y) & 255) | 0xAB000000u;
+            e.at(e.texture, x, y) = rgb(y, x, (y * 13 + x) & 255) | static_cast<std::uint32_t>(x)
+                                                                        << 24;
+          }
+        ProgramEntry entry;
+        entry.method = method;
+        blendLayer(e, e.workPlane, entry);
+        for (int y = 0; y < 256; ++y)
+          for (int x = 0; x < width; ++x) {
+            const std::uint32_t p = e.at(e.texture, x, y);
+            ASSERT_EQ(channel(p, 0), rule(method, x, y, e.shadeTable.data())) << method;
+            ASSERT_EQ(channel(p, 1), rule(method, y, x, e.shadeTable.data())) << method;
+            ASSERT_EQ(channel(p, 2),
+                      rule(method, (x * 7 + y) & 255, (y * 13 + x) & 255, e.shadeTable.data()));
+            ASSERT_EQ(p >> 24, static_cast<std::uint32_t>(x));
+          }
       }
-    ProgramEntry entry;
-    entry.method = method;
-    blendLayer(e, e.workPlane, entry);
-    for (int y = 0; y < 256; ++y)
-      for (int x = 0; x < 255; ++x) {
-        const std::uint32_t p = e.at(e.texture, x, y);
-        ASSERT_EQ(channel(p, 0), rule(method, x, y, e.shadeTable.data())) << method;
-        ASSERT_EQ(channel(p, 1), rule(method, y, x, e.shadeTable.data())) << method;
-        ASSERT_EQ(channel(p, 2),
-                  rule(method, (x * 7 + y) & 255, (y * 13 + x) & 255, e.shadeTable.data()));
-        ASSERT_EQ(p >> 24, static_cast<std::uint32_t>(x));
-      }
-  }
 }

@@ -6,6 +6,7 @@
 
 #include "engine/commands.h"
 #include "engine/executor.h"
+#include "vector_paths.h"
 
 using namespace mottler;
 
@@ -86,12 +87,14 @@ TEST(ColourCommands, BrightnessScalesEachChannelByItsOwnPercentage) {
   // Parameters are red, green, blue; red is byte 2.
   EXPECT_EQ(applyTo(rgb(200, 200, 200), makeEntry(kBrightness, {200, 100, 0})), rgb(0, 200, 255));
   EXPECT_EQ(applyTo(rgb(99, 10, 1), makeEntry(kBrightness, {150, 33, 101})), rgb(99, 3, 1));
-  EXPECT_EQ(applyTo(rgb(1, 2, 3) | 0x7F000000u, makeEntry(kBrightness, {100, 100, 100})), rgb(1, 2, 3) | 0x7F000000u);
+  EXPECT_EQ(applyTo(rgb(1, 2, 3) | 0x7F000000u, makeEntry(kBrightness, {100, 100, 100})),
+            rgb(1, 2, 3) | 0x7F000000u);
 }
 
 TEST(ColourCommands, InversionComplementsTheWholeWord) {
   EXPECT_EQ(applyTo(0x12345678u, makeEntry(kInversion)), 0xEDCBA987u);
-  EXPECT_EQ(applyTo(applyTo(0x00ABCDEFu, makeEntry(kInversion)), makeEntry(kInversion)), 0x00ABCDEFu);
+  EXPECT_EQ(applyTo(applyTo(0x00ABCDEFu, makeEntry(kInversion)), makeEntry(kInversion)),
+            0x00ABCDEFu);
 }
 
 TEST(ColourCommands, ContrastTruncatesTowardZero) {
@@ -149,8 +152,8 @@ TEST(BufferColourCommands, DisabledEntryDoesNothingAndAbsurdValuesAreSafe) {
   for (int i = 0; i < e.pixelCount; ++i) e.buffer.data()[i] = 0x00808080u;
   const auto texture = pixels(e, e.texture);
   const auto buffer = pixels(e, e.buffer);
-  for (CommandCode code : {kMoveToBuffer, kClearTexture, kConnectBuffer, kGammaCorrection, kBrightness, kInversion,
-                           kContrast, kHsv}) {
+  for (CommandCode code : {kMoveToBuffer, kClearTexture, kConnectBuffer, kGammaCorrection,
+                           kBrightness, kInversion, kContrast, kHsv}) {
     ProgramEntry entry = makeEntry(code, {150, 50, 250});
     entry.disabled = 1;
     executeCommand(e, entry);
@@ -193,8 +196,7 @@ std::uint32_t literalBrightness(std::uint32_t p, int red, int green, int blue) {
 std::uint32_t literalContrast(std::uint32_t p, int percents) {
   std::uint32_t out = p & 0xFF000000u;
   for (int c = 0; c < 3; ++c)
-    out |= static_cast<std::uint32_t>(
-               literalLimit((channel(p, c) - 128LL) * percents / 100 + 128))
+    out |= static_cast<std::uint32_t>(literalLimit((channel(p, c) - 128LL) * percents / 100 + 128))
            << (8 * c);
   return out;
 }
@@ -240,27 +242,58 @@ std::uint32_t literalHsv(std::uint32_t p, int hue, int saturation, int value) {
   const double pv = vs * (1 - ss), qv = vs * (1 - ss * f), tv = vs * (1 - ss * (1 - f));
   double c0, c1, c2;
   switch (sector) {
-    case 0: c0 = vs; c1 = tv; c2 = pv; break;
-    case 1: c0 = qv; c1 = vs; c2 = pv; break;
-    case 2: c0 = pv; c1 = vs; c2 = tv; break;
-    case 3: c0 = pv; c1 = qv; c2 = vs; break;
-    case 4: c0 = tv; c1 = pv; c2 = vs; break;
-    default: c0 = vs; c1 = pv; c2 = qv; break;
+    case 0:
+      c0 = vs;
+      c1 = tv;
+      c2 = pv;
+      break;
+    case 1:
+      c0 = qv;
+      c1 = vs;
+      c2 = pv;
+      break;
+    case 2:
+      c0 = pv;
+      c1 = vs;
+      c2 = tv;
+      break;
+    case 3:
+      c0 = pv;
+      c1 = qv;
+      c2 = vs;
+      break;
+    case 4:
+      c0 = tv;
+      c1 = pv;
+      c2 = vs;
+      break;
+    default:
+      c0 = vs;
+      c1 = pv;
+      c2 = qv;
+      break;
   }
-  return (p & 0xFF000000u) | rgb(literalLimitTruncate(c0), literalLimitTruncate(c1),
-                                 literalLimitTruncate(c2));
+  return (p & 0xFF000000u) |
+         rgb(literalLimitTruncate(c0), literalLimitTruncate(c1), literalLimitTruncate(c2));
 }
 
 // Random words (byte 3 too); with few > 0 the colours come from a small
-// palette, so that many pixels repeat, as in real textures.
-void fillRandomWords(TextureEngine& e, std::uint32_t seed, int few = 0) {
+// palette, so that many pixels repeat, as in real textures.  With grey set,
+// most pixels are grey (runs of whole vectors of them, now and then broken
+// by a colour), as on a plasma texture.
+void fillRandomWords(TextureEngine& e, std::uint32_t seed, int few = 0, bool grey = false) {
   RandomState r;
   r.seed(static_cast<std::int32_t>(seed));
   std::uint32_t palette[64];
-  for (auto& c : palette) c = static_cast<std::uint32_t>(r.next()) << 17 ^ static_cast<std::uint32_t>(r.next()) << 2 ^ static_cast<std::uint32_t>(r.next());
+  for (auto& c : palette)
+    c = static_cast<std::uint32_t>(r.next()) << 17 ^ static_cast<std::uint32_t>(r.next()) << 2 ^
+        static_cast<std::uint32_t>(r.next());
   for (int i = 0; i < e.pixelCount; ++i) {
-    std::uint32_t w = static_cast<std::uint32_t>(r.next()) << 17 ^ static_cast<std::uint32_t>(r.next()) << 2 ^ static_cast<std::uint32_t>(r.next());
+    std::uint32_t w = static_cast<std::uint32_t>(r.next()) << 17 ^
+                      static_cast<std::uint32_t>(r.next()) << 2 ^
+                      static_cast<std::uint32_t>(r.next());
     if (few > 0) w = palette[w % static_cast<std::uint32_t>(few)] ^ (w & 0xFF000000u);
+    if (grey && w % 97 != 0) w = (w & 0xFF000000u) | (w & 0xFFu) * 0x010101u;
     e.texture.data()[i] = w;
   }
 }
@@ -269,24 +302,29 @@ template <typename Literal>
 void expectMatchesLiteral(const ProgramEntry& entry, Literal literal) {
   static TextureEngine e;
   const int sizes[][2] = {{1, 1}, {3, 5}, {17, 9}, {64, 64}, {255, 3}, {256, 256}};
-  for (const auto& s : sizes)
-    for (int few : {0, 5, 64}) {
-      e.setSize(s[0], s[1]);
-      fillRandomWords(e, static_cast<std::uint32_t>(s[0] * 977 + s[1] * 13 + few), few);
-      const auto before = pixels(e, e.texture);
-      executeCommand(e, entry);
-      for (int i = 0; i < e.pixelCount; ++i)
-        ASSERT_EQ(e.texture.data()[i], literal(before[static_cast<std::size_t>(i)]))
-            << "code " << entry.code << " params " << entry.param[0] << "," << entry.param[1] << ","
-            << entry.param[2] << " size " << s[0] << "x" << s[1] << " pixel " << i;
-    }
+  for (const bool wide : vectorPaths())
+    for (const auto& s : sizes)
+      for (int few : {0, 5, 64})
+        for (bool grey : {false, true}) {
+          SCOPED_TRACE(pathName(wide));
+          e.wideVectors = wide;
+          e.setSize(s[0], s[1]);
+          fillRandomWords(e, static_cast<std::uint32_t>(s[0] * 977 + s[1] * 13 + few), few, grey);
+          const auto before = pixels(e, e.texture);
+          executeCommand(e, entry);
+          for (int i = 0; i < e.pixelCount; ++i)
+            ASSERT_EQ(e.texture.data()[i], literal(before[static_cast<std::size_t>(i)]))
+                << "code " << entry.code << " params " << entry.param[0] << "," << entry.param[1]
+                << "," << entry.param[2] << " size " << s[0] << "x" << s[1] << " pixel " << i;
+        }
 }
 
 }  // namespace
 
 TEST(ColourCommands, BrightnessMatchesTheLiteralRuleOnRandomTextures) {
-  const int params[][3] = {{100, 100, 100}, {0, 0, 0}, {1000, 1000, 1000}, {37, 555, 999},
-                           {101, 99, 250},  {1, 2, 3}, {-5, 100, 1001},   {2147483647, 50, -2147483647 - 1}};
+  const int params[][3] = {
+      {100, 100, 100}, {0, 0, 0}, {1000, 1000, 1000}, {37, 555, 999},
+      {101, 99, 250},  {1, 2, 3}, {-5, 100, 1001},    {2147483647, 50, -2147483647 - 1}};
   for (const auto& p : params)
     expectMatchesLiteral(makeEntry(kBrightness, {p[0], p[1], p[2]}),
                          [&](std::uint32_t px) { return literalBrightness(px, p[0], p[1], p[2]); });
@@ -294,34 +332,44 @@ TEST(ColourCommands, BrightnessMatchesTheLiteralRuleOnRandomTextures) {
 
 TEST(ColourCommands, BrightnessAndContrastMatchTheLiteralRuleForEveryCatalogueValue) {
   static TextureEngine e;
-  e.setSize(256, 3);
-  for (int i = 0; i < e.pixelCount; ++i)
-    e.texture.data()[i] = rgb(i & 255, (i * 7 + 3) & 255, (i * 13 + 5) & 255) | (static_cast<std::uint32_t>(i) << 24);
-  const auto before = pixels(e, e.texture);
-  for (int percents = 0; percents <= 1000; ++percents) {
-    std::copy(before.begin(), before.end(), e.texture.data());
-    executeCommand(e, makeEntry(kBrightness, {percents, 1000 - percents, (percents * 7) % 1001}));
+  for (const bool wide : vectorPaths()) {
+    SCOPED_TRACE(pathName(wide));
+    e.wideVectors = wide;
+    e.setSize(256, 3);
     for (int i = 0; i < e.pixelCount; ++i)
-      ASSERT_EQ(e.texture.data()[i], literalBrightness(before[static_cast<std::size_t>(i)], percents,
-                                                       1000 - percents, (percents * 7) % 1001))
-          << percents;
-    if (percents > 500) continue;
-    std::copy(before.begin(), before.end(), e.texture.data());
-    executeCommand(e, makeEntry(kContrast, {percents}));
-    for (int i = 0; i < e.pixelCount; ++i)
-      ASSERT_EQ(e.texture.data()[i], literalContrast(before[static_cast<std::size_t>(i)], percents)) << percents;
+      e.texture.data()[i] = rgb(i & 255, (i * 7 + 3) & 255, (i * 13 + 5) & 255) |
+                            (static_cast<std::uint32_t>(i) << 24);
+    const auto before = pixels(e, e.texture);
+    for (int percents = 0; percents <= 1000; ++percents) {
+      std::copy(before.begin(), before.end(), e.texture.data());
+      executeCommand(e, makeEntry(kBrightness, {percents, 1000 - percents, (percents * 7) % 1001}));
+      for (int i = 0; i < e.pixelCount; ++i)
+        ASSERT_EQ(e.texture.data()[i],
+                  literalBrightness(before[static_cast<std::size_t>(i)], percents, 1000 - percents,
+                                    (percents * 7) % 1001))
+            << percents;
+      if (percents > 500) continue;
+      std::copy(before.begin(), before.end(), e.texture.data());
+      executeCommand(e, makeEntry(kContrast, {percents}));
+      for (int i = 0; i < e.pixelCount; ++i)
+        ASSERT_EQ(e.texture.data()[i],
+                  literalContrast(before[static_cast<std::size_t>(i)], percents))
+            << percents;
+    }
   }
 }
 
 TEST(ColourCommands, ContrastAndGammaMatchTheLiteralRuleOnRandomTextures) {
   for (int p : {0, 1, 50, 99, 100, 101, 150, 333, 500, -7, 100000, -2147483647 - 1})
-    expectMatchesLiteral(makeEntry(kContrast, {p}), [&](std::uint32_t px) { return literalContrast(px, p); });
+    expectMatchesLiteral(makeEntry(kContrast, {p}),
+                         [&](std::uint32_t px) { return literalContrast(px, p); });
   for (int p : {1, 37, 100, 150, 250, 300})
-    expectMatchesLiteral(makeEntry(kGammaCorrection, {p}), [&](std::uint32_t px) { return literalGamma(px, p); });
+    expectMatchesLiteral(makeEntry(kGammaCorrection, {p}),
+                         [&](std::uint32_t px) { return literalGamma(px, p); });
 }
 
 TEST(ColourCommands, HsvMatchesTheLiteralRuleOnRandomTextures) {
-  const int params[][3] = {{180, 100, 100}, {0, 0, 0},     {360, 200, 200}, {270, 150, 120},
+  const int params[][3] = {{180, 100, 100}, {0, 0, 0},      {360, 200, 200}, {270, 150, 120},
                            {1, 1, 1},       {359, 199, 37}, {90, 100, 100},  {180, 0, 100}};
   for (const auto& p : params)
     expectMatchesLiteral(makeEntry(kHsv, {p[0], p[1], p[2]}),

@@ -13,6 +13,7 @@
 #include "document/program_file.h"
 #include "document/program_text.h"
 #include "engine/executor.h"
+#include "vector_paths.h"
 
 using namespace mottler;
 namespace fs = std::filesystem;
@@ -66,8 +67,18 @@ TEST(Examples, EachSourceMatchesItsProgramFileAndRendersAPicture) {
 
     ProgramDocument doc;
     ASSERT_EQ(readProgramFile(mlr, doc), ReadStatus::Ok);
-    loadIntoEngine(doc, engine);
-    runProgram(engine, doc.seed, static_cast<int>(doc.entries.size()));
+    // Every vector path gives the same picture; the last one run is checked
+    // below.
+    std::string portablePrint;
+    for (const bool wide : vectorPaths()) {
+      engine.wideVectors = wide;
+      loadIntoEngine(doc, engine);
+      runProgram(engine, doc.seed, static_cast<int>(doc.entries.size()));
+      if (!wide)
+        portablePrint = fingerprint(engine);
+      else
+        EXPECT_EQ(fingerprint(engine), portablePrint) << "the wide path differs";
+    }
     const std::uint32_t first = engine.texture.data()[0] & 0xFFFFFFu;
     bool varied = false;
     for (int i = 1; i < engine.pixelCount && !varied; ++i)
