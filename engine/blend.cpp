@@ -111,26 +111,33 @@ struct ReplaceOp {  // any other method: the layer replaces the texture
   static unsigned one(unsigned a, unsigned) { return a; }
 };
 
-// Blends whole vectors of N bytes from the start of n pixels; returns how
-// many pixels that covered.
+// One vector of layer pixels a blended over texture pixels b.
 template <class Op, int N>
-MOTTLER_LANE_INLINE int blendVectors(const std::uint32_t* src, std::uint32_t* dst, int n) {
+MOTTLER_LANE_INLINE typename lanes::Vectors<N>::Bytes blendVector(const std::uint32_t* a,
+                                                                  const std::uint32_t* b) {
   using V = typename lanes::Vectors<N>::Bytes;
-  constexpr int step = N / 4;
-  int x = 0;
-  for (; x + step <= n; x += step) {
-    const V b = lanes::loadVector<V>(dst + x);
-    lanes::storeVector(dst + x,
-                       lanes::withSpareBytes(b, Op::vec(lanes::loadVector<V>(src + x), b)));
-  }
-  return x;
+  const V under = lanes::loadVector<V>(b);
+  return lanes::withSpareBytes(under, Op::vec(lanes::loadVector<V>(a), under));
 }
 
-// Blends pixels from..n-1 one by one.
+// Blends n >= N / 4 pixels, whole vectors of N bytes at a time.  A span
+// that does not fill whole vectors ends with one more vector over its last
+// pixels; that vector is blended before the loop changes any of them, so
+// the pixels it shares with the loop are given the same values twice.
+template <class Op, int N>
+MOTTLER_LANE_INLINE void blendVectors(const std::uint32_t* src, std::uint32_t* dst, int n) {
+  constexpr int step = N / 4;
+  const int last = n - step;
+  const auto lastVector = blendVector<Op, N>(src + last, dst + last);
+  for (int x = 0; x < last; x += step)
+    lanes::storeVector(dst + x, blendVector<Op, N>(src + x, dst + x));
+  lanes::storeVector(dst + last, lastVector);
+}
+
+// Blends n pixels one by one (spans shorter than one vector).
 template <class Op>
-MOTTLER_LANE_INLINE void blendPixels(const std::uint32_t* src, std::uint32_t* dst, int from,
-                                     int n) {
-  for (int x = from; x < n; ++x) {
+MOTTLER_LANE_INLINE void blendPixels(const std::uint32_t* src, std::uint32_t* dst, int n) {
+  for (int x = 0; x < n; ++x) {
     std::uint32_t out = dst[x] & 0xFF000000u;
     for (int c = 0; c < 24; c += 8)
       out |= Op::one((src[x] >> c) & 0xFFu, (dst[x] >> c) & 0xFFu) << c;
@@ -139,38 +146,53 @@ MOTTLER_LANE_INLINE void blendPixels(const std::uint32_t* src, std::uint32_t* ds
 }
 
 // Blends n pixels of src into dst with one method: four pixels at a time,
-// or sixteen where the processor runs the wide code.
-template <class Op>
-void blendSpan(const std::uint32_t* src, std::uint32_t* dst, int n) {
-  blendPixels<Op>(src, dst, blendVectors<Op, 16>(src, dst, n), n);
-}
-template <class Op>
-MOTTLER_WIDE void blendSpanWide(const std::uint32_t* src, std::uint32_t* dst, int n) {
-  int x = blendVectors<Op, 64>(src, dst, n);
-  x += blendVectors<Op, 16>(src + x, dst + x, n - x);
-  blendPixels<Op>(src, dst, x, n);
+// or sixteen in the wide code.
+template <class Op, bool Wide>
+MOTTLER_LANE_INLINE void blendSpan(const std::uint32_t* src, std::uint32_t* dst, int n) {
+  if (Wide && n >= 16)
+    blendVectors<Op, 64>(src, dst, n);
+  else if (n >= 4)
+    blendVectors<Op, 16>(src, dst, n);
+  else
+    blendPixels<Op>(src, dst, n);
 }
 
 // Texture pixel (x, y) takes layer pixel ((x + ox) mod W, (y + oy) mod H):
-// each row is two spans, before and after the layer wraps.
-template <class Span>
-void blendShifted(TextureEngine& e, const TexturePlane& source, int ox, int oy, Span span) {
+// each row is two spans, before and after the layer wraps.  Without a
+// horizontal offset whole runs of rows line up, and the plane is two spans.
+template <class Op, bool Wide>
+MOTTLER_LANE_INLINE void blendShifted(TextureEngine& e, const TexturePlane& source, int ox,
+                                      int oy) {
   const int w = e.width, h = e.height;
+  if (ox == 0) {
+    blendSpan<Op, Wide>(source.row(oy, w), e.texture.data(), (h - oy) * w);
+    blendSpan<Op, Wide>(source.data(), e.texture.row(h - oy, w), oy * w);
+    return;
+  }
   for (int y = 0; y < h; ++y) {
     const int sy = y + oy < h ? y + oy : y + oy - h;
     const std::uint32_t* src = source.row(sy, w);
     std::uint32_t* dst = e.texture.row(y, w);
-    span(src + ox, dst, w - ox);
-    span(src, dst + (w - ox), ox);
+    blendSpan<Op, Wide>(src + ox, dst, w - ox);
+    blendSpan<Op, Wide>(src, dst + (w - ox), ox);
   }
+}
+
+template <class Op>
+void blendPortable(TextureEngine& e, const TexturePlane& source, int ox, int oy) {
+  blendShifted<Op, false>(e, source, ox, oy);
+}
+template <class Op>
+MOTTLER_WIDE void blendWide(TextureEngine& e, const TexturePlane& source, int ox, int oy) {
+  blendShifted<Op, true>(e, source, ox, oy);
 }
 
 template <class Op>
 void blendWith(TextureEngine& e, const TexturePlane& source, int ox, int oy) {
   if (e.wideVectors)
-    blendShifted(e, source, ox, oy, blendSpanWide<Op>);
+    blendWide<Op>(e, source, ox, oy);
   else
-    blendShifted(e, source, ox, oy, blendSpan<Op>);
+    blendPortable<Op>(e, source, ox, oy);
 }
 
 }  // namespace

@@ -24,7 +24,10 @@
 #endif
 
 // Vector helpers are always inlined into the function that uses them, so
-// they take that function's instruction set.
+// they take that function's instruction set.  Every function (or lambda)
+// that takes or returns a 64-byte vector must be one of them: an out-of-line
+// copy would be compiled for the baseline, which passes such vectors in
+// memory where MOTTLER_WIDE code passes them in registers.
 #define MOTTLER_LANE_INLINE [[gnu::always_inline]] inline
 
 namespace mottler {
@@ -104,10 +107,10 @@ MOTTLER_LANE_INLINE typename Vectors<N>::Bytes joinEvenOdd(typename Vectors<N>::
 // high-half multiply instruction in MOTTLER_WIDE code (with the baseline
 // instructions it judges the lane moves too dear and leaves it scalar).
 template <class SignedWords>
-MOTTLER_LANE_INLINE SignedWords mulHigh(SignedWords a, std::int16_t c) {
+MOTTLER_LANE_INLINE SignedWords mulHigh(SignedWords a, SignedWords c) {
   SignedWords r;
   for (unsigned i = 0; i < sizeof(SignedWords) / 2; ++i)
-    r[i] = static_cast<std::int16_t>((a[i] * c) >> 16);
+    r[i] = static_cast<std::int16_t>((a[i] * c[i]) >> 16);
   return r;
 }
 

@@ -32,18 +32,23 @@ MOTTLER_LANE_INLINE typename lanes::Vectors<N>::Words shadeLanes(
     typename lanes::Vectors<N>::Words s, typename lanes::Vectors<N>::Words t) {
   using Words = typename lanes::Vectors<N>::Words;
   using SignedWords = typename lanes::Vectors<N>::SignedWords;
-  const Words low = (s * t) >> 7;
-  Words high;
   if constexpr (N == 64) {
-    // The wide instruction set multiplies high halves lane by lane.
-    const SignedWords ud = reinterpret_cast<SignedWords>((255 - s) * (t - 128));
-    high = s + reinterpret_cast<Words>(lanes::mulHigh(ud, 516));
+    // The wide instruction set multiplies high halves lane by lane, which
+    // gives both branches from one product m * d, d = t - 128:
+    // (s * t) >> 7 = s + floor(s * d * 512 / 65536) for s <= 128 (|s * d|
+    // <= 16384 fits a signed lane), s + floor(u * d * 516 / 65536) above.
+    const auto upper = reinterpret_cast<SignedWords>(s) > 128;
+    const SignedWords d = reinterpret_cast<SignedWords>(t - 128);
+    const SignedWords m = reinterpret_cast<SignedWords>(upper ? 255 - s : s);
+    const SignedWords c = upper ? SignedWords{} + 516 : SignedWords{} + 512;
+    return s + reinterpret_cast<Words>(lanes::mulHigh(m * d, c));
   } else {
+    const Words low = (s * t) >> 7;
     const Words y = (255 - s) * (t - 128) + 16384;
-    high = s - 129 + ((y + (y >> 7)) >> 7);
+    const Words high = s - 129 + ((y + (y >> 7)) >> 7);
+    // Lanes hold 0..255, so the signed comparison is the unsigned one.
+    return reinterpret_cast<SignedWords>(s) > 128 ? high : low;
   }
-  // Lanes hold 0..255, so the signed comparison is the unsigned one.
-  return reinterpret_cast<SignedWords>(s) > 128 ? high : low;
 }
 
 inline unsigned shadeOne(unsigned s, unsigned t) {

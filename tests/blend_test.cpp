@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "engine/executor.h"
 #include "vector_paths.h"
 
@@ -132,4 +135,44 @@ TEST(BlendLayer, EveryValuePairMatchesTheRuleInEveryByte) {
             ASSERT_EQ(p >> 24, static_cast<std::uint32_t>(x));
           }
       }
+}
+
+// Spans of every length a row can split into, on every vector path: each
+// texture pixel must be blended exactly once with the layer pixel its
+// offsets name, also where a span ends in a vector that overlaps the one
+// before it.
+TEST(BlendLayer, EverySpanLengthBlendsEachPixelOnce) {
+  static TextureEngine e;
+  for (const bool wide : vectorPaths())
+    for (const int width : {1, 3, 4, 5, 16, 17, 20, 31, 33, 64, 100}) {
+      SCOPED_TRACE(pathName(wide));
+      e.wideVectors = wide;
+      e.setSize(width, 2);
+      for (int ox = 0; ox < width; ++ox)
+        for (const int method : {Add, Shade}) {
+          for (int i = 0; i < e.pixelCount; ++i) {
+            e.workPlane.data()[i] = rgb(i * 37 & 255, 200 - i, i * 3 & 255);
+            e.texture.data()[i] = rgb(i * 11 & 255, i + 90, 129 + i % 120) | 0xC3000000u;
+          }
+          const std::vector<std::uint32_t> under(e.texture.data(), e.texture.data() + e.pixelCount);
+          ProgramEntry entry;
+          entry.method = method;
+          entry.offsetX = ox;
+          entry.offsetY = 1;
+          blendLayer(e, e.workPlane, entry);
+          for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < width; ++x) {
+              const std::uint32_t layer = e.at(e.workPlane, (x + ox) % width, (y + 1) % 2);
+              const std::uint32_t was = under[static_cast<std::size_t>(y * width + x)];
+              std::uint32_t want = 0xC3000000u;
+              for (int c = 0; c < 3; ++c) {
+                const int a = channel(layer, c), b = channel(was, c);
+                const int v = method == Add ? std::min(a + b, 255) : e.shadeTable[a * 256 + b];
+                want |= static_cast<std::uint32_t>(v) << (8 * c);
+              }
+              ASSERT_EQ(e.at(e.texture, x, y), want)
+                  << "width " << width << " offset " << ox << " method " << method;
+            }
+        }
+    }
 }
