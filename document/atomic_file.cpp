@@ -49,7 +49,10 @@ bool writeFileAtomically(const std::filesystem::path& requested,
     return fail(error, "cannot write " + target.string());
 
   const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-  std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+  std::string hidden = ".";
+  hidden += target.filename().string();
+  hidden += ".XXXXXX";
+  std::string pattern = (folder / hidden).string();
   const int fd = ::mkstemp(pattern.data());
   if (fd < 0) return fail(error, "cannot create a file in " + folder.string());
 
