@@ -220,6 +220,12 @@ void CMottlerDlg::openDocument() {
   loadDocument(chosen);
 }
 
+bool CMottlerDlg::openStartupDocument(const QString& path) {
+  const QString absolute = QFileInfo(path).absoluteFilePath();
+  openFolder = folderOf(absolute);
+  return loadDocument(absolute);
+}
+
 bool CMottlerDlg::loadDocument(const QString& path) {
   // The file is read and checked completely before anything of the current
   // document changes; a refused file leaves it exactly as it was.

@@ -37,6 +37,11 @@ class CMottlerDlg : public QDialog {
   explicit CMottlerDlg(QWidget* parent = nullptr);
   ~CMottlerDlg() override;
 
+  // Opens a program named when the application was started (a file manager
+  // passes the file it was asked to open this way), as "Open" would; a file
+  // that cannot be read is reported and the window stays empty.
+  bool openStartupDocument(const QString& path);
+
   // --- window state -------------------------------------------------------
   QString title;                // "Mottler", used in the caption
   int currentIndex = 0;         // slot the parameter panel edits

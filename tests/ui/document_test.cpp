@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -449,6 +450,31 @@ TEST_F(OpeningDocuments, ARefusedFileLeavesTheDocumentUntouched) {
   // Save still writes to the document's own path.
   trigger(IdFileSave);
   EXPECT_EQ(bytesOf(path), encodeProgram(sample()));
+  EXPECT_FALSE(dlg.modified);
+}
+
+// A program named on the command line opens as "Open" would; a relative
+// name is taken from the working folder, and a file that cannot be read is
+// reported and leaves the empty window as it was.
+TEST_F(OpeningDocuments, AProgramNamedAtStartOpens) {
+  const QString path = writeSample("start.mlr");
+  writeBytes(at("junk.mlr"), "not a program");
+  const QString previous = QDir::currentPath();
+  ASSERT_TRUE(QDir::setCurrent(dir.path()));
+
+  EXPECT_FALSE(dlg.openStartupDocument("junk.mlr"));
+  ASSERT_EQ(messages().size(), 1u);
+  EXPECT_EQ(messages()[0].text, "File format not supported");
+  EXPECT_EQ(dlg.programLength, 0);
+  EXPECT_FALSE(dlg.hasPath);
+
+  EXPECT_TRUE(dlg.openStartupDocument("start.mlr"));
+  QDir::setCurrent(previous);
+  EXPECT_EQ(messages().size(), 1u);
+  EXPECT_EQ(dlg.documentPath, QFileInfo(path).absoluteFilePath());
+  EXPECT_EQ(dlg.openFolder, dir.path() + "/");
+  EXPECT_EQ(dlg.programLength, 3);
+  EXPECT_EQ(dlg.windowTitle(), "Mottler - start.mlr");
   EXPECT_FALSE(dlg.modified);
 }
 
