@@ -12,10 +12,6 @@
 #include "ui/dialogs/dialog_texts.h"
 #include "ui/dialogs/help_key.h"
 
-#ifndef MOTTLER_VERSION
-#define MOTTLER_VERSION "1.0"
-#endif
-
 using namespace mottler::ui;
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
