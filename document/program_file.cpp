@@ -147,6 +147,7 @@ ReadStatus decodeProgram(std::span<const std::uint8_t> bytes, ProgramDocument& o
 
   const auto kept = static_cast<std::size_t>(std::min(entrySize, kEntrySize));
   std::size_t at = static_cast<std::size_t>(headerSize);
+  if (entryCount > 0) doc.entries.reserve(static_cast<std::size_t>(entryCount));
   for (int i = 0; i < entryCount && at < bytes.size(); ++i) {
     // Fields a cut-off record does not reach stay zero.
     std::array<std::uint8_t, kEntrySize> record{};
@@ -163,11 +164,10 @@ ReadStatus decodeProgram(std::span<const std::uint8_t> bytes, ProgramDocument& o
 
 ReadStatus decodeProgram(std::istream& in, ProgramDocument& out) {
   std::vector<std::uint8_t> bytes;
+  std::array<char, 16 * 1024> chunk;
   while (in && bytes.size() <= kMaxProgramFileBytes) {
-    const std::size_t have = bytes.size();
-    bytes.resize(have + 64 * 1024);
-    in.read(reinterpret_cast<char*>(bytes.data() + have), 64 * 1024);
-    bytes.resize(have + static_cast<std::size_t>(in.gcount()));
+    in.read(chunk.data(), chunk.size());
+    bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + in.gcount());
   }
   return decodeProgram(bytes, out);
 }
