@@ -65,8 +65,9 @@ std::optional<int> parseOptions(int argc, char** argv) {
         std::printf("%s %s\n", kProgramName, mottler::kVersion);
         return 0;
       default:
-        return usageError("unknown option " +
-                          (optopt != 0 ? std::string("-") + static_cast<char>(optopt) : std::string(argv[optind - 1])));
+        return usageError("unknown option " + (optopt != 0
+                                                   ? std::string("-") + static_cast<char>(optopt)
+                                                   : std::string(argv[optind - 1])));
     }
   }
   if (argc - optind != 2) return usageError("give the text and the program file to write");

@@ -99,11 +99,13 @@ std::optional<int> parseOptions(int argc, char** argv, Settings& settings) {
         break;
       case 'f':
         settings.format = parseFormat(optarg);
-        if (!settings.format) return usageError("unknown picture type '" + std::string(optarg) + "': use bmp or png");
+        if (!settings.format)
+          return usageError("unknown picture type '" + std::string(optarg) + "': use bmp or png");
         break;
       case kSeedOption:
         if (!parseSeed(optarg, settings.seed))
-          return usageError("the seed must be a whole number from 0 to 32767, not '" + std::string(optarg) + "'");
+          return usageError("the seed must be a whole number from 0 to 32767, not '" +
+                            std::string(optarg) + "'");
         break;
       case 'h':
         std::fputs(kUsage, stdout);
@@ -114,8 +116,9 @@ std::optional<int> parseOptions(int argc, char** argv, Settings& settings) {
       case ':':
         return usageError("option " + optionName(optopt) + " needs a value");
       default:
-        return usageError("unknown option " +
-                          (optopt != 0 ? std::string("-") + static_cast<char>(optopt) : std::string(argv[optind - 1])));
+        return usageError("unknown option " + (optopt != 0
+                                                   ? std::string("-") + static_cast<char>(optopt)
+                                                   : std::string(argv[optind - 1])));
     }
   }
   if (optind >= argc) return usageError("no program file given");
@@ -142,8 +145,9 @@ int main(int argc, char** argv) {
   const std::string inputName = fromInput ? "standard input" : settings.input;
   mottler::ProgramDocument doc;
   std::string why;
-  const mottler::ReadStatus status = fromInput ? mottler::readProgram(STDIN_FILENO, doc, &why)
-                                               : mottler::readProgramFile(settings.input, doc, &why);
+  const mottler::ReadStatus status = fromInput
+                                         ? mottler::readProgram(STDIN_FILENO, doc, &why)
+                                         : mottler::readProgramFile(settings.input, doc, &why);
   if (status != mottler::ReadStatus::Ok) {
     std::string message = std::string(mottler::readStatusMessage(status)) + ": " + inputName;
     if (status == mottler::ReadStatus::CannotOpen && !why.empty()) message += " (" + why + ")";
@@ -157,9 +161,9 @@ int main(int argc, char** argv) {
 
   const std::vector<std::uint8_t> picture = mottler::encodePicture(engine, *settings.format);
   const bool toOutput = settings.output == "-";
-  const bool written = !picture.empty() &&
-                       (toOutput ? mottler::writeToDescriptor(STDOUT_FILENO, picture, &why)
-                                 : mottler::writeFileAtomically(settings.output, picture, &why));
+  const bool written =
+      !picture.empty() && (toOutput ? mottler::writeToDescriptor(STDOUT_FILENO, picture, &why)
+                                    : mottler::writeFileAtomically(settings.output, picture, &why));
   if (!written) {
     printError(std::string(mottler::kSaveFailedMessage) + ": " +
                (toOutput ? std::string("standard output") : settings.output) + " (" +

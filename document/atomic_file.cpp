@@ -49,7 +49,8 @@ bool sameFile(const struct stat& a, const struct stat& b) {
 bool resolveFinalLinks(fs::path& path, std::string* error) {
   for (int hop = 0; hop < kMaxLinkHops; ++hop) {
     struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0) return errno == ENOENT || fail(error, "cannot write " + path.string());
+    if (::lstat(path.c_str(), &st) != 0)
+      return errno == ENOENT || fail(error, "cannot write " + path.string());
     if (!S_ISLNK(st.st_mode)) return true;
     std::string to(PATH_MAX, '\0');
     const ssize_t n = ::readlink(path.c_str(), to.data(), to.size());
@@ -146,7 +147,8 @@ bool replaceAtomically(const fs::path& target, std::span<const std::uint8_t> byt
                        const struct stat* old, std::string* error) {
   // A file the user may not write to is refused, as opening it for writing
   // would be; the rename below would otherwise replace it.
-  if (old && ::access(target.c_str(), W_OK) != 0) return fail(error, "cannot write " + target.string());
+  if (old && ::access(target.c_str(), W_OK) != 0)
+    return fail(error, "cannot write " + target.string());
 
   const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
   std::string temporary =
@@ -241,8 +243,8 @@ ReadAllStatus readAll(int fd, std::size_t limit, std::vector<std::uint8_t>& byte
   }
 }
 
-ReadAllStatus readWholeFile(const fs::path& path, std::size_t limit, std::vector<std::uint8_t>& bytes,
-                            std::string* error) {
+ReadAllStatus readWholeFile(const fs::path& path, std::size_t limit,
+                            std::vector<std::uint8_t>& bytes, std::string* error) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) {
     if (error) *error = std::strerror(errno);

@@ -48,9 +48,11 @@ void checkInRange(const ProgramDocument& doc) {
 void capCost(ProgramDocument& doc) {
   if (doc.entries.size() > static_cast<std::size_t>(kRunEntries)) doc.entries.resize(kRunEntries);
   for (ProgramEntry& e : doc.entries) {
-    const CommandInfo info = commandInfoForSize(*catalogueIndexOfCode(e.code), doc.width, doc.height);
+    const CommandInfo info =
+        commandInfoForSize(*catalogueIndexOfCode(e.code), doc.width, doc.height);
     for (int k = 0; k < kParamCount; ++k)
-      if (info.paramLabel[k] == "Amount") e.param[k] = std::min(e.param[k], std::max(kRunAmount, info.minValue[k]));
+      if (info.paramLabel[k] == "Amount")
+        e.param[k] = std::min(e.param[k], std::max(kRunAmount, info.minValue[k]));
   }
 }
 

@@ -30,8 +30,8 @@ std::vector<std::uint8_t> contentOf(const fs::path& path) {
 
 // Writes into a FIFO while another thread reads it, as another program
 // would; returns what the reader got.
-std::vector<std::uint8_t> writeIntoFifo(const fs::path& fifo, const std::vector<std::uint8_t>& bytes,
-                                        bool& written) {
+std::vector<std::uint8_t> writeIntoFifo(const fs::path& fifo,
+                                        const std::vector<std::uint8_t>& bytes, bool& written) {
   std::vector<std::uint8_t> got;
   std::thread reader([&] {
     const int fd = ::open(fifo.c_str(), O_RDONLY);

@@ -64,7 +64,8 @@ TEST(Bitmap, RowsRunBottomUpInBlueGreenRedOrder) {
 // Any PNG reader gets back exactly the texture's pixels, at every size.
 TEST(Bitmap, PngCarriesThePictureExactly) {
   TextureEngine e;
-  for (const auto& [w, h] : {std::pair{256, 256}, std::pair{3, 2}, std::pair{1, 17}, std::pair{255, 1}}) {
+  for (const auto& [w, h] :
+       {std::pair{256, 256}, std::pair{3, 2}, std::pair{1, 17}, std::pair{255, 1}}) {
     e.setSize(w, h);
     std::uint32_t seed = 99;
     for (int i = 0; i < e.pixelCount; ++i) {
@@ -82,7 +83,8 @@ TEST(Bitmap, PngCarriesThePictureExactly) {
     std::vector<std::uint32_t> pixels(static_cast<std::size_t>(w * h));
     ASSERT_TRUE(png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) << image.message;
     for (int i = 0; i < e.pixelCount; ++i)
-      ASSERT_EQ(pixels[static_cast<std::size_t>(i)], e.texture.data()[i] | 0xFF000000u) << w << "x" << h << " pixel " << i;
+      ASSERT_EQ(pixels[static_cast<std::size_t>(i)], e.texture.data()[i] | 0xFF000000u)
+          << w << "x" << h << " pixel " << i;
   }
 }
 

@@ -346,7 +346,8 @@ TEST(ProgramFile, ReadsWholeFromPipesAndFifosAndRefusesHugeInput) {
     std::thread writer([&] {
       // Short pieces, as a slow writer delivers them.
       for (std::size_t at = 0; at < data.size(); at += 100)
-        writeToDescriptor(ends[1], std::span(data).subspan(at, std::min<std::size_t>(100, data.size() - at)));
+        writeToDescriptor(
+            ends[1], std::span(data).subspan(at, std::min<std::size_t>(100, data.size() - at)));
       ::close(ends[1]);
     });
     const ReadStatus status = readProgram(ends[0], out);

@@ -38,8 +38,9 @@ void writeBytes(const std::string& path, const std::string& bytes) {
 Result sh(const TempDir& dir, const std::string& script) {
   Result r;
   const std::string errors = dir / ".stderr";
-  const std::string command = "cd '" + dir.path.string() + "' && R='" MOTTLER_RENDER "' C='" MOTTLER_COMPOSE
-                              "' && { " + script + " ; } 2>'" + errors + "'";
+  const std::string command = "cd '" + dir.path.string() +
+                              "' && R='" MOTTLER_RENDER "' C='" MOTTLER_COMPOSE "' && { " + script +
+                              " ; } 2>'" + errors + "'";
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return r;
   char chunk[4096];
@@ -110,17 +111,19 @@ TEST(RenderCli, TakesTheUsualOptionForms) {
   for (const char* tool : {"$R", "$C"}) {
     Result r = sh(dir, std::string(tool) + " --version");
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, std::string(tool[1] == 'R' ? "mottler-render " : "mottler-compose ") + kVersion + "\n");
+    EXPECT_EQ(r.out, std::string(tool[1] == 'R' ? "mottler-render " : "mottler-compose ") +
+                         kVersion + "\n");
     r = sh(dir, std::string(tool) + " --help");
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.out.find("Exit status"), std::string::npos);
   }
-  EXPECT_NE(sh(dir, "$R -h").out.find("mottler-render [OPTION]... PROGRAM.mlr -o OUT.bmp"), std::string::npos);
+  EXPECT_NE(sh(dir, "$R -h").out.find("mottler-render [OPTION]... PROGRAM.mlr -o OUT.bmp"),
+            std::string::npos);
 
   // Wrong usage: status 2 and one line that begins with the program's name.
   for (const char* args : {"", "p.mlr", "p.mlr -o x.bmp --seed 40000", "p.mlr -o x.bmp --seed=-1",
-                           "p.mlr -o x.bmp --bogus", "p.mlr -o x.bmp -q", "p.mlr -o", "p.mlr --seed",
-                           "p.mlr p.mlr -o x.bmp", "-dash.mlr -o x.bmp"}) {
+                           "p.mlr -o x.bmp --bogus", "p.mlr -o x.bmp -q", "p.mlr -o",
+                           "p.mlr --seed", "p.mlr p.mlr -o x.bmp", "-dash.mlr -o x.bmp"}) {
     const Result r = sh(dir, std::string("$R ") + args);
     EXPECT_EQ(r.status, 2) << args;
     EXPECT_TRUE(startsWith(r.err, "mottler-render: ")) << args << ": " << r.err;
@@ -148,13 +151,15 @@ TEST(RenderCli, FailuresSayWhatAndWhereAndLeaveNoOutput) {
   writeProgram(dir, "ok.mlr");
   r = sh(dir, "$R ok.mlr -o no-folder/out.bmp");
   EXPECT_EQ(r.status, 1);
-  EXPECT_TRUE(startsWith(r.err, "mottler-render: File could not be saved: no-folder/out.bmp")) << r.err;
+  EXPECT_TRUE(startsWith(r.err, "mottler-render: File could not be saved: no-folder/out.bmp"))
+      << r.err;
   r = sh(dir, "$R ok.mlr -o /dev/full");
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(startsWith(r.err, "mottler-render: File could not be saved: /dev/full")) << r.err;
   r = sh(dir, "$R ok.mlr -o - >/dev/full");
   EXPECT_EQ(r.status, 1);
-  EXPECT_TRUE(startsWith(r.err, "mottler-render: File could not be saved: standard output")) << r.err;
+  EXPECT_TRUE(startsWith(r.err, "mottler-render: File could not be saved: standard output"))
+      << r.err;
   EXPECT_EQ(dir.count(), 3);
 }
 

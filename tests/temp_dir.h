@@ -21,8 +21,10 @@ struct TempDir {
     namespace fs = std::filesystem;
     std::error_code ec;
     fs::permissions(path, fs::perms::owner_all, ec);
-    for (auto it = fs::recursive_directory_iterator(path, ec); !ec && it != fs::end(it); it.increment(ec))
-      if (it->is_directory(ec) && !it->is_symlink(ec)) fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+    for (auto it = fs::recursive_directory_iterator(path, ec); !ec && it != fs::end(it);
+         it.increment(ec))
+      if (it->is_directory(ec) && !it->is_symlink(ec))
+        fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
     fs::remove_all(path, ec);
   }
   TempDir(const TempDir&) = delete;
