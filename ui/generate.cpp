@@ -57,14 +57,18 @@ void CMottlerDlg::generate() {
   redrawOnly = false;
 }
 
+// The one place where the window runs the program: the model lays out the
+// slots (the committed entries and the pending one), the engine runs them
+// with the document's seed.
 void CMottlerDlg::runCurrentProgram() {
   setStatusText(QString());
-  progress_->setRange(0, programLength + 1);
+  const int last = model_.layOutRun(*engine_);
+  progress_->setRange(0, last + 1);
   const bool showClock = showClockBox_->isChecked();
   if (showClock) QApplication::setOverrideCursor(Qt::WaitCursor);
   ProgressObserver observer(progress_);
   running_ = true;
-  runProgram(*engine_, seedBar_->value(), programLength, &observer);
+  runProgram(*engine_, model_.seed(), last, &observer);
   running_ = false;
   if (showClock) QApplication::restoreOverrideCursor();
   if (closeAfterRun_) {
@@ -74,9 +78,11 @@ void CMottlerDlg::runCurrentProgram() {
 }
 
 void CMottlerDlg::copyPlaneToPreview() {
-  const preview::Placement place = preview::placeZoomed(zoom, documentWidth, documentHeight);
+  const int width = model_.width();
+  const int height = model_.height();
+  const preview::Placement place = preview::placeZoomed(zoom, width, height);
   const TexturePlane& source = lookBufferBox_->isChecked() ? engine_->buffer : engine_->texture;
-  preview::blitZoomed(place.x0, place.y0, documentWidth, documentHeight, place.zoomedWidth,
+  preview::blitZoomed(place.x0, place.y0, width, height, place.zoomedWidth,
                       place.zoomedHeight, source.data(), previewBits.data());
 }
 
