@@ -172,6 +172,33 @@ TEST_F(DocumentCommands, AFailedSaveKeepsTheGoodFileAndTheModifiedFlag) {
   EXPECT_FALSE(QDir(at("missing")).exists());
 }
 
+TEST_F(DocumentCommands, ARemarkComesBackAsTypedAndUnknownBytesSurvive) {
+  const QString typed = QString::fromUtf8("Gr\u00fc\u00dfe \u20ac \u00e9 \u2018q\u2019");
+  QInputMethodEvent typing;
+  typing.setCommitString(typed);
+  QApplication::sendEvent(dlg.control<QLineEdit>(IdRemark), &typing);
+  compose({"Plasma"});
+  saveAs(at("remark.mlr"));
+  EXPECT_EQ(dlg.model().remark(), "Gr\xFC\xDF" "e \x80 \xE9 \x91q\x92");
+
+  seam.answerNewTexture(ScriptedDialogSeam::typeAndOk("other", "256", "256"));
+  trigger(IdFileNew);
+  EXPECT_EQ(dlg.control<QLineEdit>(IdRemark)->text(), "");
+  seam.answerFile(at("remark.mlr"));
+  trigger(IdFileOpen);
+  EXPECT_EQ(dlg.control<QLineEdit>(IdRemark)->text(), typed);
+
+  // A byte the code page leaves unassigned is kept as it was.
+  ProgramDocument odd = document({}, 0, "a\x81z");
+  ASSERT_TRUE(writeProgramFile(std::filesystem::path(at("odd.mlr").toStdString()), odd));
+  seam.answerFile(at("odd.mlr"));
+  trigger(IdFileOpen);
+  QFile::remove(at("odd.mlr"));
+  trigger(IdFileSave);
+  EXPECT_EQ(bytesOf(at("odd.mlr")), encodeProgram(odd));
+  EXPECT_TRUE(messages().empty());
+}
+
 // --- the modified flag ------------------------------------------------------------
 
 TEST_F(DocumentCommands, ModifiedFollowsTheEditsThatChangeTheDocument) {

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QTest>
 
 #include "ui_test_support.h"
 
@@ -255,4 +256,69 @@ TEST(ProgramEditor, AFullProgramCanShowButNotAddAnotherCommand) {
   EXPECT_EQ(codeAt(dlg, kMaxProgramLength), 0u);
   EXPECT_EQ(dlg.engine().entries[kMaxProgramLength].code, 0u);
   EXPECT_EQ(list(dlg)->count(), kMaxProgramLength);
+}
+
+namespace {
+
+// A click on a list item, as the user makes it.
+void clickItem(CMottlerDlg& dlg, int row) {
+  QListWidget* l = list(dlg);
+  const QPoint at = l->visualItemRect(l->item(row)).center();
+  QTest::mouseClick(l->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+}
+
+QList<int> highlighted(CMottlerDlg& dlg) {
+  QList<int> rows;
+  for (QListWidgetItem* item : list(dlg)->selectedItems()) rows << list(dlg)->row(item);
+  return rows;
+}
+
+}  // namespace
+
+// The highlight in the list always shows the entry the panel edits, or
+// none, so that clicking any item selects it.
+TEST(ProgramEditor, AfterStateOrRemoveEveryItemCanBeClickedAgain) {
+  CMottlerDlg dlg;
+  dlg.show();
+  QApplication::processEvents();
+  compose(dlg, {"Plasma", "Worms", "Blur"});
+
+  clickItem(dlg, 1);
+  EXPECT_EQ(highlighted(dlg), QList<int>{1});
+  EXPECT_TRUE(button(dlg, IdState)->isEnabled());
+  press(dlg, IdState);
+  EXPECT_TRUE(highlighted(dlg).isEmpty());
+  EXPECT_EQ(dlg.model().currentIndex(), 1) << "the panel still edits the entry";
+  clickItem(dlg, 1);
+  EXPECT_EQ(highlighted(dlg), QList<int>{1});
+  EXPECT_TRUE(button(dlg, IdState)->isEnabled());
+  EXPECT_TRUE(button(dlg, IdRemove)->isEnabled());
+  EXPECT_EQ(dlg.control<QLabel>(kParamLabelIds[0])->text(), "Amount");
+
+  press(dlg, IdRemove);
+  EXPECT_TRUE(highlighted(dlg).isEmpty());
+  EXPECT_EQ(listTexts(dlg), (QStringList{"Plasma", "Blur"}));
+  clickItem(dlg, 1);
+  EXPECT_EQ(highlighted(dlg), QList<int>{1});
+  EXPECT_TRUE(button(dlg, IdRemove)->isEnabled());
+  EXPECT_EQ(dlg.model().currentIndex(), 1);
+
+  // A category chosen meanwhile leaves the entry edited but not highlighted.
+  choose(dlg, "Deform");
+  EXPECT_TRUE(highlighted(dlg).isEmpty());
+  EXPECT_FALSE(button(dlg, IdState)->isEnabled());
+  clickItem(dlg, 1);
+  EXPECT_TRUE(button(dlg, IdState)->isEnabled());
+}
+
+// A value text always shows the value that is stored: on a texture under 16
+// pixels the cells of "Perlin Noise" cannot be a quarter of the width.
+TEST(ProgramEditor, ValueTextsShowTheStoredValueOnTinyTextures) {
+  CMottlerDlg dlg;
+  openProgram(dlg, emptyProgram(8, 8));
+  choose(dlg, "Perlin Noise");
+  EXPECT_EQ(entryAt(dlg, 0).param[1], 4);
+  EXPECT_EQ(bar(dlg, kParamBarIds[1])->value(), 4);
+  EXPECT_EQ(dlg.control<QLabel>(kParamValueIds[1])->text(), "4");
+  EXPECT_EQ(dlg.control<QLabel>(kParamValueIds[2])->text(), "4");
 }
