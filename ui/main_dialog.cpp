@@ -17,6 +17,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTreeWidget>
@@ -189,6 +190,10 @@ void CMottlerDlg::createControls() {
       tree->setHeaderHidden(true);
       tree->setRootIsDecorated(true);
       tree->setSelectionMode(QAbstractItemView::SingleSelection);
+      // Items, not rows: an item selected through the accessibility
+      // interface is then the item meant (row numbers of nested items are
+      // not the rows a tree shows).
+      tree->setSelectionBehavior(QAbstractItemView::SelectItems);
       tree->setIconSize(QSize(kStripImageSize, kStripImageSize));
       w = tree;
     } else if (c.kind == QLatin1String("list")) {
@@ -302,8 +307,12 @@ void CMottlerDlg::createStatusBar() {
 }
 
 void CMottlerDlg::connectHandlers() {
-  connect(tree_, &QTreeWidget::currentItemChanged, this,
-          [this](QTreeWidgetItem* current, QTreeWidgetItem*) { onCommandChosen(current); });
+  // The tree's selection, however it changes (a click, the keys, or a
+  // screen reader selecting an item), chooses.
+  connect(tree_, &QTreeWidget::itemSelectionChanged, this, [this] {
+    const QList<QTreeWidgetItem*> selected = tree_->selectedItems();
+    if (!selected.isEmpty()) onCommandChosen(selected.first());
+  });
   connect(list_, &QListWidget::itemSelectionChanged, this, &CMottlerDlg::onEntrySelected);
   connect(addButton_, &QPushButton::clicked, this, &CMottlerDlg::onAdd);
   connect(cancelButton_, &QPushButton::clicked, this, &CMottlerDlg::onCancelPending);
@@ -314,8 +323,14 @@ void CMottlerDlg::connectHandlers() {
 
   for (QScrollBar* bar : client_->findChildren<QScrollBar*>(QString(), Qt::FindDirectChildrenOnly)) {
     connect(bar, &QScrollBar::actionTriggered, this, [this, bar](int action) { onHorizontalScroll(bar, action); });
+    // A position set from outside (a screen reader setting the value)
+    // counts as the thumb moved there.
+    connect(bar, &QScrollBar::valueChanged, this, [this, bar](int value) {
+      if (!showing_) moveBar(bar, value);
+    });
   }
-  connect(methodBox_, &QComboBox::activated, this, &CMottlerDlg::onMethodChanged);
+  connect(methodBox_, &QComboBox::currentIndexChanged, this, &CMottlerDlg::onMethodChanged);
+  connect(methodBox_, &QComboBox::activated, this, &CMottlerDlg::onMethodChosen);
   connect(fixedColorsBox_, &QCheckBox::clicked, this, &CMottlerDlg::onFixedColorsClicked);
 
   connect(generateButton_, &QPushButton::clicked, this, &CMottlerDlg::onGenerateClicked);
@@ -323,7 +338,11 @@ void CMottlerDlg::connectHandlers() {
   connect(lookBufferBox_, &QCheckBox::clicked, this, &CMottlerDlg::onLookBufferClicked);
   connect(control<QPushButton>(IdAutoZoom), &QPushButton::clicked, this, &CMottlerDlg::autoZoom);
 
-  connect(remarkEdit_, &QLineEdit::textEdited, this, &CMottlerDlg::onRemarkEdited);
+  // Typing, pasting, the box's own undo or a screen reader writing the
+  // text: every change that the window itself did not make is an edit.
+  connect(remarkEdit_, &QLineEdit::textChanged, this, [this](const QString& text) {
+    if (!showing_) onRemarkEdited(text);
+  });
   remarkEdit_->installEventFilter(this);
 
   connect(preview_, &PreviewControl::pictureNeeded, this, &CMottlerDlg::paintPreview);
@@ -438,6 +457,8 @@ void CMottlerDlg::setStatusText(const QString& text) {
 // --- the view of the model ---------------------------------------------------
 
 void CMottlerDlg::showModel() {
+  // What the window puts into its controls is no edit of the user's.
+  const QScopedValueRollback<bool> quiet(showing_, true);
   showProgramList();
   showEditorButtons();
   showPanel();

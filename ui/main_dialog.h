@@ -110,6 +110,7 @@ class CMottlerDlg : public QDialog {
   // Parameter panel.
   void onHorizontalScroll(QScrollBar* bar, int action);
   void onMethodChanged(int index);
+  void onMethodChosen(int index);
   void onFixedColorsClicked(bool checked);
 
   // Generation and view options.
@@ -169,6 +170,7 @@ class CMottlerDlg : public QDialog {
   // Parameter panel (parameter_panel.cpp).
   void showPanel();
   void showValueTexts();
+  void moveBar(QScrollBar* bar, int position);
   void setZoom(int value);
   void startGesture();
 
@@ -210,5 +212,7 @@ class CMottlerDlg : public QDialog {
   bool running_ = false;   // a program run is in progress
   bool inPaint_ = false;   // generate was called by the preview's paint
   bool ending_ = false;    // closeDocument decided to end the window
+  bool showing_ = false;   // the controls are being set from the model
+  bool methodChanged_ = false;  // the Method box's choice changed the method
   bool closeAfterRun_ = false;  // a close request arrived during a run
 };

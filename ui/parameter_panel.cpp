@@ -7,9 +7,11 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 
 #include <algorithm>
+#include <utility>
 
 #include "ui/control_ids.h"
 #include "ui/main_dialog.h"
@@ -112,14 +114,22 @@ void CMottlerDlg::showValueTexts() {
 void CMottlerDlg::onHorizontalScroll(QScrollBar* bar, int action) {
   // While an action is being handled the scroll bar's value is still the
   // old position; its slider position already shows where a drag went.
-  const int old = bar->value();
-  const int position = scrolledPosition(bar, action, old);
-  bar->setValue(position);
+  const int position = scrolledPosition(bar, action, bar->value());
+  {
+    const QScopedValueRollback<bool> quiet(showing_, true);
+    bar->setValue(position);
+  }
+  moveBar(bar, position);
+}
 
+// A scroll bar is at a new position (or stays where it was): the zoom
+// redraws the preview, every other bar edits the model.
+void CMottlerDlg::moveBar(QScrollBar* bar, int position) {
   if (bar == zoomBar_) {
+    const bool moved = position != zoom;
     setZoom(position);
     showModel();
-    if (position != old) generate();
+    if (moved) generate();
     // Nothing moved: no redraw, and no request left pending.
     forceRedraw = false;
     redrawOnly = false;
@@ -147,7 +157,18 @@ void CMottlerDlg::setZoom(int value) {
   redrawOnly = true;
 }
 
-void CMottlerDlg::onMethodChanged(int index) { apply(model_.setMethod(index)); }
+// A new method in the box (chosen, stepped with the keys, or set by a screen
+// reader) edits the entry; choosing the method it already has runs the
+// program again.
+void CMottlerDlg::onMethodChanged(int index) {
+  if (showing_) return;
+  methodChanged_ = true;
+  apply(model_.setMethod(index));
+}
+
+void CMottlerDlg::onMethodChosen(int index) {
+  if (!std::exchange(methodChanged_, false)) apply(model_.setMethod(index));
+}
 
 void CMottlerDlg::onFixedColorsClicked(bool checked) { apply(model_.setFixedColors(checked)); }
 

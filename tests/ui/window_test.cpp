@@ -10,6 +10,7 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QToolTip>
+#include <QUndoStack>
 
 #include "ui_test_support.h"
 
@@ -228,4 +229,62 @@ TEST(MainWindow, AcceleratorsWorkWhereverTheFocusIsUnlessGreyed) {
   // Alt+X ends the window (through closeDocument).
   QTest::keyClick(tree(dlg), Qt::Key_X, Qt::AltModifier);
   EXPECT_FALSE(dlg.isVisible());
+}
+
+namespace {
+
+QAccessibleInterface* accessibleChild(QWidget* w, const QString& name) {
+  QAccessibleInterface* parent = QAccessible::queryAccessibleInterface(w);
+  for (int i = 0; parent != nullptr && i < parent->childCount(); ++i)
+    if (parent->child(i)->text(QAccessible::Name) == name) return parent->child(i);
+  return nullptr;
+}
+
+void toggle(QAccessibleInterface* cell) {
+  ASSERT_NE(cell, nullptr);
+  ASSERT_NE(cell->actionInterface(), nullptr);
+  cell->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+}
+
+}  // namespace
+
+// What a screen reader does through the accessibility interfaces (select an
+// item, set a scroll bar's value, write the remark) edits the program just
+// as the mouse and keys do.
+TEST(MainWindow, AScreenReaderEditsThroughTheAccessibleControls) {
+  CMottlerDlg dlg;
+  toggle(accessibleChild(tree(dlg), "Worms"));
+  EXPECT_EQ(listTexts(dlg), QStringList{"Worms"});
+  ASSERT_TRUE(button(dlg, IdAdd)->isEnabled());
+
+  QAccessibleInterface* amount = QAccessible::queryAccessibleInterface(bar(dlg, kParamBarIds[0]));
+  ASSERT_NE(amount->valueInterface(), nullptr);
+  amount->valueInterface()->setCurrentValue(321);
+  EXPECT_EQ(entryAt(dlg, 0).param[0], 321);
+  EXPECT_EQ(dlg.control<QLabel>(kParamValueIds[0])->text(), "321");
+  EXPECT_EQ(dlg.undoStack().undoText(), "Change Amount");
+  QAccessible::queryAccessibleInterface(bar(dlg, IdSeedBar))->valueInterface()->setCurrentValue(77);
+  EXPECT_EQ(dlg.model().seed(), 77);
+
+  QAccessible::queryAccessibleInterface(button(dlg, IdAdd))->actionInterface()->doAction(
+      QAccessibleActionInterface::pressAction());
+  // The press is shown as an animated click that ends a moment later.
+  for (int i = 0; i < 100 && dlg.model().programLength() == 0; ++i) QTest::qWait(10);
+  EXPECT_EQ(dlg.model().programLength(), 1);
+
+  toggle(accessibleChild(list(dlg), "Worms"));
+  EXPECT_TRUE(button(dlg, IdState)->isEnabled());
+  EXPECT_EQ(dlg.model().currentIndex(), 0);
+  QComboBox* method = dlg.control<QComboBox>(IdMethod);
+  method->setCurrentIndex(mottler::Darken);  // as selecting in its list does
+  EXPECT_EQ(entryAt(dlg, 0).method, mottler::Darken);
+
+  QAccessibleInterface* remark = QAccessible::queryAccessibleInterface(dlg.control(IdRemark));
+  ASSERT_NE(remark->editableTextInterface(), nullptr);
+  remark->editableTextInterface()->insertText(0, QStringLiteral("stone"));
+  EXPECT_EQ(dlg.model().remark(), "stone");
+  // A character the file cannot hold is refused here too.
+  remark->setText(QAccessible::Value, QString::fromUtf8("\u2603"));
+  EXPECT_EQ(dlg.model().remark(), "stone");
+  EXPECT_EQ(dlg.control<QLineEdit>(IdRemark)->text(), "stone");
 }
