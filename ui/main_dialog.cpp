@@ -262,7 +262,9 @@ void CMottlerDlg::createMenu() {
     // Added to the window as well, so the key works wherever the focus is.
     addAction(action);
     menu->addAction(action);
-    connect(action, &QAction::triggered, this, slot);
+    // The command runs once the trigger has returned: a screen reader that
+    // chose the item gets its answer before a dialog waits for the user.
+    connect(action, &QAction::triggered, this, [this, slot] { command(slot); }, Qt::QueuedConnection);
     return action;
   };
   QMenu* file = menuBar_->addMenu(QStringLiteral("&File"));
@@ -494,11 +496,7 @@ void CMottlerDlg::closeEvent(QCloseEvent* event) {
   // The close box goes the same way as Escape and Exit; a request that
   // arrives while a run keeps the window painted waits until the run ends.
   event->ignore();
-  if (running_) {
-    closeAfterRun_ = true;
-    return;
-  }
-  closeDocument();
+  command(&CMottlerDlg::closeDocument);
 }
 
 void CMottlerDlg::keyPressEvent(QKeyEvent* event) {

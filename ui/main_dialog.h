@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "document/editor_model.h"
 #include "document/preview.h"
@@ -146,6 +147,7 @@ class CMottlerDlg : public QDialog {
   void endDialog();
 
   // Generation (generate.cpp).
+  void command(void (CMottlerDlg::*slot)());
   void runCurrentProgram();
   void copyPlaneToPreview();
   void showPreviewBitmap();
@@ -210,9 +212,12 @@ class CMottlerDlg : public QDialog {
   QPushButton* generateButton_ = nullptr;
 
   bool running_ = false;   // a program run is in progress
+  bool drawing_ = false;   // generate is making the picture
   bool inPaint_ = false;   // generate was called by the preview's paint
   bool ending_ = false;    // closeDocument decided to end the window
   bool showing_ = false;   // the controls are being set from the model
   bool methodChanged_ = false;  // the Method box's choice changed the method
-  bool closeAfterRun_ = false;  // a close request arrived during a run
+  bool runAgain_ = false;  // an edit during a run asks for another run
+  using Command = void (CMottlerDlg::*)();
+  std::vector<Command> afterRun_;  // menu commands that arrived during a run
 };

@@ -60,7 +60,7 @@ class DocumentCommands : public ::testing::Test {
   }
 
   QString at(const QString& name) const { return dir.filePath(name); }
-  void trigger(int id) { dlg.menuCommand(id)->trigger(); }
+  void trigger(int id) { mottler::ui::testing::trigger(dlg, id); }
 
   void compose(const QStringList& names) {
     for (const QString& name : names) {
@@ -523,6 +523,7 @@ TEST_F(OpeningDocuments, CancellingTheNewDialogChangesNothing) {
   trigger(IdFileNew);
   seam.answerNewTexture(ScriptedDialogSeam::pressCancel());
   QTest::keyClick(tree(dlg), Qt::Key_N, Qt::ControlModifier);
+  settle();
   EXPECT_EQ(seam.callsOf(Kind::NewTexture).size(), 2u);
   EXPECT_EQ(dlg.windowTitle(), "Mottler - stay.mlr");
   EXPECT_EQ(documentPath(dlg), path);
@@ -549,6 +550,7 @@ TEST_F(DocumentCommands, ExportRunsTheProgramAndWritesTheTextureNotTheBuffer) {
 
   seam.answerFile(at("tex.txt"));
   QTest::keyClick(tree(dlg), Qt::Key_E, Qt::ControlModifier);
+  settle();
   ASSERT_EQ(seam.callsOf(Kind::SaveFile).size(), 1u);
   EXPECT_EQ(seam.callsOf(Kind::SaveFile)[0].text, previousPath);
   EXPECT_EQ(seam.callsOf(Kind::SaveFile)[0].filter, "Windows Bitmap Files (*.bmp)");
@@ -597,6 +599,7 @@ TEST_F(DocumentCommands, HelpWebPageAndAbout) {
   ASSERT_TRUE(QFile::exists(helpIndexPath()));
   trigger(IdHelpContents);
   QTest::keyClick(dlg.control(IdRemark), Qt::Key_F1);
+  settle();
   const auto urls = seam.callsOf(Kind::Url);
   ASSERT_EQ(urls.size(), 3u);
   EXPECT_TRUE(urls[1].text.endsWith("/help/index.html")) << urls[1].text.toStdString();

@@ -4,9 +4,11 @@
 #include <QLabel>
 #include <QElapsedTimer>
 #include <QTest>
+#include <QTimer>
 
 #include <algorithm>
 
+#include "ui/dialogs/scripted_dialog_seam.h"
 #include "ui_test_support.h"
 
 using namespace mottler;
@@ -231,11 +233,30 @@ TEST(Generate, ALongRunKeepsTheProgressBarAndWindowPainted) {
   dlg.control<QCheckBox>(IdAutoGenerate)->setChecked(true);
 
   PaintsDuringRun progressPaints(dlg, dlg.control(IdProgress));
+  // Events handled while the window is repainted during the run: an edit
+  // (as a screen reader makes it) and a menu command.
+  ScriptedDialogSeam seam;
+  seam.answerMessage(QMessageBox::No);
+  seam.answerNewTexture(ScriptedDialogSeam::typeAndOk("after", "64", "64"));
+  bool editedDuringRun = false;
+  QTimer::singleShot(0, &dlg, [&] {
+    editedDuringRun = dlg.isRunning();
+    bar(dlg, IdSeedBar)->setValue(4321);
+    dlg.menuCommand(IdFileNew)->trigger();
+  });
   QElapsedTimer timer;
   timer.start();
   press(dlg, IdGenerate);
-  if (timer.elapsed() < 300) GTEST_SKIP() << "run too short to need repainting";
+  if (timer.elapsed() < 300 || !editedDuringRun) GTEST_SKIP() << "run too short to need repainting";
   EXPECT_GE(progressPaints.count, 1);
   EXPECT_EQ(dlg.control<QProgressBar>(IdProgress)->value(), 9);
   EXPECT_FALSE(dlg.isRunning());
+  // The program ran again with the seed set during the run.
+  EXPECT_EQ(dlg.model().seed(), 4321);
+  EXPECT_EQ(dlg.engine().random.state, 4321);
+  // New waited for the run to end.
+  EXPECT_EQ(dlg.engine().width, 256);
+  settle();
+  EXPECT_EQ(dlg.model().width(), 64);
+  EXPECT_EQ(dlg.engine().width, 64);
 }

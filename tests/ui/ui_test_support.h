@@ -4,6 +4,7 @@
 
 #include <QAbstractSlider>
 #include <QAction>
+#include <QCoreApplication>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
@@ -60,6 +61,13 @@ inline void drag(CMottlerDlg& dlg, int id, int position) {
   bar(dlg, id)->setSliderDown(true);
   bar(dlg, id)->setSliderPosition(position);
   bar(dlg, id)->setSliderDown(false);
+}
+
+// Menu commands run once their trigger has returned: this lets them run.
+inline void settle() { QCoreApplication::sendPostedEvents(); }
+inline void trigger(CMottlerDlg& dlg, int id) {
+  dlg.menuCommand(id)->trigger();
+  settle();
 }
 
 inline bool saveEnabled(CMottlerDlg& dlg) { return dlg.menuCommand(IdFileSave)->isEnabled(); }

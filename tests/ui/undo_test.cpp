@@ -172,7 +172,7 @@ TEST(Undo, UndoBackToTheSavedStateClearsModifiedAndSaveMakesTheStateClean) {
   CMottlerDlg dlg;
   compose(dlg, {"Plasma"});
   seam.answerFile(dir.filePath("saved.mlr"));
-  dlg.menuCommand(IdFileSaveAs)->trigger();
+  trigger(dlg, IdFileSaveAs);
   ASSERT_FALSE(dlg.model().modified());
 
   drag(dlg, IdSeedBar, 300);
@@ -184,7 +184,7 @@ TEST(Undo, UndoBackToTheSavedStateClearsModifiedAndSaveMakesTheStateClean) {
   EXPECT_TRUE(dlg.model().modified());
 
   // Saving here makes this the clean state; undoing from it leaves changes.
-  dlg.menuCommand(IdFileSave)->trigger();
+  trigger(dlg, IdFileSave);
   EXPECT_FALSE(dlg.model().modified());
   undo(dlg);
   EXPECT_TRUE(dlg.model().modified());
@@ -207,11 +207,11 @@ TEST(Undo, NewAndOpenStartAFreshHistory) {
   CMottlerDlg dlg;
   compose(dlg, {"Plasma"});
   seam.answerFile(dir.filePath("one.mlr"));
-  dlg.menuCommand(IdFileSaveAs)->trigger();
+  trigger(dlg, IdFileSaveAs);
   compose(dlg, {"Blur"});
 
   seam.answerFile(dir.filePath("one.mlr"));
-  dlg.menuCommand(IdFileOpen)->trigger();
+  trigger(dlg, IdFileOpen);
   EXPECT_EQ(listTexts(dlg), QStringList{"Plasma"});
   EXPECT_FALSE(undoAction(dlg)->isEnabled());
   EXPECT_EQ(undoAction(dlg)->text(), "&Undo");
@@ -219,7 +219,7 @@ TEST(Undo, NewAndOpenStartAFreshHistory) {
   compose(dlg, {"Blur"});
   seam.answerMessage(QMessageBox::No);
   seam.answerNewTexture(ScriptedDialogSeam::typeAndOk("fresh", "64", "64"));
-  dlg.menuCommand(IdFileNew)->trigger();
+  trigger(dlg, IdFileNew);
   EXPECT_EQ(dlg.model().width(), 64);
   EXPECT_FALSE(undoAction(dlg)->isEnabled());
   EXPECT_FALSE(redoAction(dlg)->isEnabled());

@@ -228,6 +228,7 @@ TEST(MainWindow, AcceleratorsWorkWhereverTheFocusIsUnlessGreyed) {
 
   // Alt+X ends the window (through closeDocument).
   QTest::keyClick(tree(dlg), Qt::Key_X, Qt::AltModifier);
+  settle();
   EXPECT_FALSE(dlg.isVisible());
 }
 
