@@ -434,6 +434,18 @@ void CMottlerDlg::setUpAccessibleNames() {
   name(IdTree, QStringLiteral("Commands:"));
   name(IdList, QStringLiteral("Program:"));
   name(IdProgress, QStringLiteral("Process:"));
+  // The captions beside these controls label them for a screen reader too
+  // (the Method box, whose name is the method it shows, above all).
+  const std::pair<QString, int> captions[] = {
+      {QStringLiteral("Zoom:"), IdZoomBar},    {QStringLiteral("Author's Remark:"), IdRemark},
+      {QStringLiteral("Random Seed:"), IdSeedBar}, {QStringLiteral("Method:"), IdMethod},
+      {QStringLiteral("Commands:"), IdTree},   {QStringLiteral("Program:"), IdList},
+      {QStringLiteral("Process:"), IdProgress}};
+  for (QLabel* label : client_->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly)) {
+    if (!label->objectName().isEmpty()) continue;  // value texts have identifiers
+    for (const auto& [caption, id] : captions)
+      if (label->text() == caption) label->setBuddy(control(id));
+  }
   // The value texts and the parameter rows are named with their values as
   // they are shown (showValueTexts).
   showValueTexts();
