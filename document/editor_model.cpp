@@ -19,9 +19,11 @@ std::optional<int> recordOf(const ProgramEntry& entry) {
   return catalogueIndexOfCode(entry.code & 0xFFu);
 }
 
-// The edits that continue while the user drags, holds a key or types.
+// The edits that continue while the user drags, holds a key or types (or
+// walks through the command tree, each command replacing the last).
 bool continuous(EditStep::Kind kind) {
   switch (kind) {
+    case EditStep::Kind::Choose:
     case EditStep::Kind::Parameter:
     case EditStep::Kind::Method:
     case EditStep::Kind::OffsetX:
@@ -48,6 +50,7 @@ bool EditStep::absorb(const EditStep& later) {
       later.gesture != gesture || !(later.before == after))
     return false;
   after = later.after;
+  text = later.text;  // a walk through the tree is named by where it ended
   return true;
 }
 

@@ -325,6 +325,15 @@ TEST(EditorModel, StepsOfOneDragOrTypingMerge) {
   EXPECT_FALSE(typing.absorb(seed));
   EXPECT_FALSE(typing.absorb(*m.setRemark("abc").step)) << "the seed changed in between";
 
+  // Walking through the tree replaces the pending command: one step, named
+  // by the last command.
+  m.startGesture();
+  EditStep walk = *m.chooseCommand(indexOf("Lines")).step;
+  EXPECT_TRUE(walk.absorb(*m.chooseCommand(indexOf("Circles")).step));
+  EXPECT_EQ(walk.text, "Choose Circles");
+  EXPECT_EQ(walk.before.mode, EditorMode::Selected);
+  m.cancel();
+
   // Single actions never merge, not even with themselves.
   m.selectEntry(0);
   EditStep on = *m.toggleState().step;

@@ -16,7 +16,9 @@ class StepCommand : public QUndoCommand {
   int id() const override { return kStepId; }
 
   bool mergeWith(const QUndoCommand* other) override {
-    return other->id() == kStepId && step_.absorb(static_cast<const StepCommand*>(other)->step_);
+    if (other->id() != kStepId || !step_.absorb(static_cast<const StepCommand*>(other)->step_)) return false;
+    setText(QString::fromStdString(step_.text));
+    return true;
   }
 
   void undo() override { history_.put(step_.before, step_.kind); }

@@ -149,6 +149,18 @@ TEST(Undo, AKeyRunOnOneControlIsOneStepUntilTheFocusMoves) {
   EXPECT_EQ(dlg.undoStack().count(), steps + 1);
 }
 
+TEST(Undo, WalkingThroughTheTreeWithTheKeysIsOneStep) {
+  CMottlerDlg dlg;
+  showActive(dlg);
+  tree(dlg)->setFocus();
+  for (int i = 0; i < 4; ++i) QTest::keyClick(tree(dlg), Qt::Key_Down);
+  EXPECT_EQ(listTexts(dlg), QStringList{"Blobs"});
+  EXPECT_EQ(dlg.undoStack().count(), 1);
+  EXPECT_EQ(undoAction(dlg)->text(), "&Undo Choose Blobs");
+  undo(dlg);
+  EXPECT_EQ(list(dlg)->count(), 0);
+}
+
 TEST(Undo, TypingIsOneStepAndCtrlZInTheRemarkUsesTheOneHistory) {
   CMottlerDlg dlg;
   showActive(dlg);
