@@ -18,7 +18,6 @@
 #include "document/atomic_file.h"
 #include "document/bitmap_export.h"
 #include "document/program_file.h"
-#include "ui/artwork.h"
 #include "ui/control_ids.h"
 #include "ui/dialogs/dialog_seam.h"
 #include "ui/dialogs/dialog_texts.h"

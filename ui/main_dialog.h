@@ -89,7 +89,7 @@ class CMottlerDlg : public QDialog {
   void paintPreview();
 
  public slots:
-  void accept() override;  // Enter: copy the controls into the members only
+  void accept() override;  // Enter: the window stays open
   void reject() override;  // Escape: close through closeDocument
 
  protected:
