@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "document/version.h"
+#include "ui/artwork.h"
 #include "ui/mottler_app.h"
 
 namespace {
@@ -97,6 +98,8 @@ int main(int argc, char** argv) {
   // Ties the window to the installed desktop entry and its icon.
   QGuiApplication::setDesktopFileName(QStringLiteral(MOTTLER_APP_ID));
   QCoreApplication::setApplicationVersion(QString::fromLatin1(mottler::kVersion));
+  // Every window of the application, the small dialogs too, shows the icon.
+  QApplication::setWindowIcon(mottler::ui::applicationIcon());
   app.initInstance(request.programPath);
   return 0;
 }
