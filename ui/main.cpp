@@ -25,10 +25,10 @@ struct StartRequest {
 // of the arguments); known here so that "-style fusion" or "-platform
 // offscreen" are not refused before the application can see them.
 void addWindowSystemOptions(QCommandLineParser& parser) {
-  const char* const withValue[] = {"platform", "platformpluginpath", "platformtheme", "plugin",
-                                   "qwindowgeometry", "qwindowicon", "qwindowtitle", "session",
-                                   "style", "stylesheet", "display", "geometry", "title",
-                                   "qmljsdebugger"};
+  const char* const withValue[] = {
+      "platform",    "platformpluginpath", "platformtheme", "plugin",       "qwindowgeometry",
+      "qwindowicon", "qwindowtitle",       "session",       "style",        "stylesheet",
+      "display",     "geometry",           "title",         "qmljsdebugger"};
   const char* const flags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
   for (const char* name : withValue) {
     QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
@@ -56,9 +56,9 @@ std::optional<int> readCommandLine(int argc, char** argv, StartRequest& request)
   QCoreApplication::setApplicationVersion(QString::fromLatin1(mottler::kVersion));
 
   QCommandLineParser parser;
-  parser.setApplicationDescription(QStringLiteral(
-      "Makes seamless procedural textures: compose a program of commands, tune it\n"
-      "in the preview, save it as a program file and export the texture."));
+  parser.setApplicationDescription(
+      QStringLiteral("Makes seamless procedural textures: compose a program of commands, tune it\n"
+                     "in the preview, save it as a program file and export the texture."));
   parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
   const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                 QStringLiteral("Displays this help."));

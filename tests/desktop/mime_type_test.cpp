@@ -2,10 +2,11 @@
 // runs with XDG_DATA_DIRS pointing at the installed tree): program files are
 // recognised by their extension and, named otherwise, by the bytes
 // 00 'M' 'L' 'R' at offset 4 of their header.
+#include <gtest/gtest.h>
+
 #include <QMimeDatabase>
 #include <QTemporaryDir>
 #include <fstream>
-#include <gtest/gtest.h>
 
 #include "document/program_file.h"
 

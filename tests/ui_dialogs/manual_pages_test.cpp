@@ -37,8 +37,8 @@ std::pair<int, int> pngSize(const fs::path& path) {
   return {word(16), word(20)};
 }
 
-const char* const kPages[] = {"index.html",         "getting-started.html", "window.html",
-                              "commands.html",      "blend-methods.html",   "program-files.html",
+const char* const kPages[] = {"index.html",       "getting-started.html", "window.html",
+                              "commands.html",    "blend-methods.html",   "program-files.html",
                               "command-line.html"};
 
 }  // namespace
@@ -87,9 +87,9 @@ TEST(ManualPages, FirstProgramOnThePageIsTheSampleFile) {
 
 TEST(ManualPages, TextFormIsDocumentedAsTheComposerReadsIt) {
   const std::string page = readFile(kHelp / "command-line.html");
-  for (const char* word : {"size <var>", "seed <var>", "remark <var>", "method=<var>",
-                           "offset=<var>", "<code>fixed</code>", "<code>off</code>",
-                           "mottler-render", "mottler-compose", "--version"})
+  for (const char* word :
+       {"size <var>", "seed <var>", "remark <var>", "method=<var>", "offset=<var>",
+        "<code>fixed</code>", "<code>off</code>", "mottler-render", "mottler-compose", "--version"})
     EXPECT_NE(page.find(word), std::string::npos) << word;
 
   // Every blend method is named, and each name is one the composer takes.

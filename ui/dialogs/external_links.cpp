@@ -10,7 +10,8 @@
 #include "ui/dialogs/dialog_texts.h"
 
 #ifndef MOTTLER_HELP_FROM_BIN
-#error "MOTTLER_HELP_FROM_BIN (the installed manual's folder, relative to bin/) comes from the build"
+#error \
+    "MOTTLER_HELP_FROM_BIN (the installed manual's folder, relative to bin/) comes from the build"
 #endif
 
 namespace mottler::ui {
@@ -27,8 +28,8 @@ QStringList helpIndexCandidates() {
   const QDir programFolder(QCoreApplication::applicationDirPath());
   QStringList candidates;
   candidates << programFolder.filePath(QStringLiteral("help/") + kIndexName);
-  candidates << QDir::cleanPath(programFolder.filePath(QStringLiteral(MOTTLER_HELP_FROM_BIN "/") +
-                                                       kIndexName));
+  candidates << QDir::cleanPath(
+      programFolder.filePath(QStringLiteral(MOTTLER_HELP_FROM_BIN "/") + kIndexName));
   for (const QString& data : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
     candidates << QDir(data).filePath(QStringLiteral("mottler/help/") + kIndexName);
   candidates.removeDuplicates();
