@@ -156,7 +156,8 @@ ProgramDocument EditorModel::committedDocument() const {
 
 int EditorModel::layOutRun(TextureEngine& engine) const {
   std::copy(state_.programSlots.begin(), state_.programSlots.end(), engine.entries.begin());
-  if (listCount() < kProgramSlots) engine.entries[static_cast<std::size_t>(listCount())] = ProgramEntry{};
+  if (listCount() < kProgramSlots)
+    engine.entries[static_cast<std::size_t>(listCount())] = ProgramEntry{};
   return state_.programLength;
 }
 
@@ -202,8 +203,10 @@ void EditorModel::showEntryOptions(const CommandInfo& info, const ProgramEntry* 
   state_.offsetX.enabled = blended;
   state_.offsetY.enabled = blended;
   if (!blended) return;
-  state_.offsetX.position = clampToBar(entry != nullptr ? entry->offsetX : 0, 0, state_.offsetX.maximum);
-  state_.offsetY.position = clampToBar(entry != nullptr ? entry->offsetY : 0, 0, state_.offsetY.maximum);
+  state_.offsetX.position =
+      clampToBar(entry != nullptr ? entry->offsetX : 0, 0, state_.offsetX.maximum);
+  state_.offsetY.position =
+      clampToBar(entry != nullptr ? entry->offsetY : 0, 0, state_.offsetY.maximum);
 }
 
 // --- verbs ---------------------------------------------------------------------------
@@ -282,7 +285,8 @@ EditResult EditorModel::add() {
   state_.saveEnabled = true;
   resetPanel();
   // The added entry already took part in the last run: nothing runs.
-  return finish(EditStep::Kind::Add, joined("Add", name), before.currentIndex, std::move(before), false);
+  return finish(EditStep::Kind::Add, joined("Add", name), before.currentIndex, std::move(before),
+                false);
 }
 
 EditResult EditorModel::cancel() {
@@ -294,7 +298,8 @@ EditResult EditorModel::cancel() {
   state_.mode = EditorMode::Idle;
   state_.saveEnabled = true;
   resetPanel();
-  return finish(EditStep::Kind::Cancel, joined("Cancel", name), before.currentIndex, std::move(before), true);
+  return finish(EditStep::Kind::Cancel, joined("Cancel", name), before.currentIndex,
+                std::move(before), true);
 }
 
 EditResult EditorModel::remove() {
@@ -319,15 +324,16 @@ EditResult EditorModel::toggleState() {
   // The panel keeps editing the entry; "State" waits for a new selection.
   state_.mode = EditorMode::Holding;
   const char* verb = entry.disabled != 0 ? "Switch Off" : "Switch On";
-  return finish(EditStep::Kind::State, joined(verb, commandName(state_.currentIndex)), state_.currentIndex,
-                std::move(before), true);
+  return finish(EditStep::Kind::State, joined(verb, commandName(state_.currentIndex)),
+                state_.currentIndex, std::move(before), true);
 }
 
 EditResult EditorModel::moveUp() {
   if (!canMove() || state_.currentIndex == 0) return {};
   EditorState before = state_;
   const int from = state_.currentIndex;
-  std::swap(state_.programSlots[static_cast<std::size_t>(from - 1)], state_.programSlots[static_cast<std::size_t>(from)]);
+  std::swap(state_.programSlots[static_cast<std::size_t>(from - 1)],
+            state_.programSlots[static_cast<std::size_t>(from)]);
   state_.currentIndex = from - 1;
   std::string text = joined("Move", commandName(state_.currentIndex)) + " Up";
   return finish(EditStep::Kind::Up, std::move(text), from, std::move(before), true);
@@ -337,7 +343,8 @@ EditResult EditorModel::moveDown() {
   if (!canMove() || state_.currentIndex >= listCount() - 1) return {};
   EditorState before = state_;
   const int from = state_.currentIndex;
-  std::swap(state_.programSlots[static_cast<std::size_t>(from)], state_.programSlots[static_cast<std::size_t>(from + 1)]);
+  std::swap(state_.programSlots[static_cast<std::size_t>(from)],
+            state_.programSlots[static_cast<std::size_t>(from + 1)]);
   state_.currentIndex = from + 1;
   std::string text = joined("Move", commandName(state_.currentIndex)) + " Down";
   return finish(EditStep::Kind::Down, std::move(text), from, std::move(before), true);
@@ -365,7 +372,8 @@ EditResult EditorModel::setMethod(int method) {
   if (entry->method == method) return unchanged;
   EditorState before = state_;
   entry->method = method;
-  return finish(EditStep::Kind::Method, "Change Method", state_.currentIndex, std::move(before), true);
+  return finish(EditStep::Kind::Method, "Change Method", state_.currentIndex, std::move(before),
+                true);
 }
 
 EditResult EditorModel::setFixedColors(bool on) {
@@ -389,7 +397,8 @@ EditResult EditorModel::setOffsetX(int position) {
   EditorState before = state_;
   state_.offsetX.position = position;
   entry->offsetX = position;
-  return finish(EditStep::Kind::OffsetX, "Change X Offset", state_.currentIndex, std::move(before), true);
+  return finish(EditStep::Kind::OffsetX, "Change X Offset", state_.currentIndex, std::move(before),
+                true);
 }
 
 EditResult EditorModel::setOffsetY(int position) {
@@ -400,7 +409,8 @@ EditResult EditorModel::setOffsetY(int position) {
   EditorState before = state_;
   state_.offsetY.position = position;
   entry->offsetY = position;
-  return finish(EditStep::Kind::OffsetY, "Change Y Offset", state_.currentIndex, std::move(before), true);
+  return finish(EditStep::Kind::OffsetY, "Change Y Offset", state_.currentIndex, std::move(before),
+                true);
 }
 
 EditResult EditorModel::setSeed(int seed) {
@@ -424,8 +434,10 @@ EditResult EditorModel::setRemark(std::string remark) {
 // --- whole documents -------------------------------------------------------------
 
 void EditorModel::resetTo(const ProgramDocument& doc) {
-  const std::size_t count = std::min(doc.entries.size(), static_cast<std::size_t>(kMaxProgramLength));
-  state_.programSlots.assign(doc.entries.begin(), doc.entries.begin() + static_cast<std::ptrdiff_t>(count));
+  const std::size_t count =
+      std::min(doc.entries.size(), static_cast<std::size_t>(kMaxProgramLength));
+  state_.programSlots.assign(doc.entries.begin(),
+                             doc.entries.begin() + static_cast<std::ptrdiff_t>(count));
   state_.programLength = static_cast<int>(count);
   state_.currentIndex = state_.programLength;
   state_.mode = EditorMode::Idle;
@@ -438,7 +450,8 @@ void EditorModel::resetTo(const ProgramDocument& doc) {
   startGesture();
 }
 
-void EditorModel::newDocument(int width, int height, const std::string& name, const std::string& path) {
+void EditorModel::newDocument(int width, int height, const std::string& name,
+                              const std::string& path) {
   ProgramDocument empty;
   empty.width = width;
   empty.height = height;

@@ -80,13 +80,25 @@ struct EditorState {
 struct EditStep {
   // What was edited; consecutive changes of one continuous value merge.
   enum class Kind {
-    Choose, Add, Cancel, Remove, State, Up, Down,
-    Parameter, Method, FixedColors, OffsetX, OffsetY, Seed, Remark,
+    Choose,
+    Add,
+    Cancel,
+    Remove,
+    State,
+    Up,
+    Down,
+    Parameter,
+    Method,
+    FixedColors,
+    OffsetX,
+    OffsetY,
+    Seed,
+    Remark,
   };
 
   Kind kind = Kind::Add;
-  std::string text;    // names the step: "Add Plasma", "Change Radius"
-  int target = 0;      // the slot and row edited (for merging)
+  std::string text;           // names the step: "Add Plasma", "Change Radius"
+  int target = 0;             // the slot and row edited (for merging)
   std::uint64_t gesture = 0;  // the drag, key run or typing it belongs to
   EditorState before;
   EditorState after;

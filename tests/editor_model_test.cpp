@@ -1,12 +1,13 @@
 // The editor model without a window: its verbs, what the panel and the list
 // show, the steps the verbs return (undoing and redoing each of them, and
 // merging the steps of one drag or typing), and the document state.
+#include "document/editor_model.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
 
-#include "document/editor_model.h"
 #include "document/windows1252.h"
 
 using namespace mottler;
@@ -416,10 +417,11 @@ TEST(Windows1252, EveryByteReadsAndWritesBackAndOtherCharactersAreRefused) {
   for (int b = 1; b < 256; ++b) all.push_back(static_cast<char>(b));
   EXPECT_EQ(encodeWindows1252(decodeWindows1252(all)), all);
 
-  EXPECT_EQ(encodeWindows1252(U"caf\u00e9 \u20ac \u00df \u201cq\u201d"), "caf\xE9 \x80 \xDF \x93q\x94");
+  EXPECT_EQ(encodeWindows1252(U"caf\u00e9 \u20ac \u00df \u201cq\u201d"),
+            "caf\xE9 \x80 \xDF \x93q\x94");
   EXPECT_EQ(decodeWindows1252("\x80\x9F"), U"\u20ac\u0178");
-  EXPECT_FALSE(encodeWindows1252(U"\u0436"));   // Cyrillic
-  EXPECT_FALSE(encodeWindows1252(U"\u6f22"));   // a Han character
+  EXPECT_FALSE(encodeWindows1252(U"\u0436"));  // Cyrillic
+  EXPECT_FALSE(encodeWindows1252(U"\u6f22"));  // a Han character
   EXPECT_FALSE(encodeWindows1252(U"\U0001F600"));
   EXPECT_FALSE(encodeWindows1252(std::u32string(1, U'\0'))) << "a zero would end the remark";
   EXPECT_FALSE(fitsWindows1252(U"\u0080")) << "0x80 holds the euro sign";

@@ -1,7 +1,6 @@
 #include "ui/edit_history.h"
 
 #include <QUndoCommand>
-
 #include <utility>
 
 namespace mottler::ui {
@@ -11,12 +10,15 @@ namespace mottler::ui {
 class StepCommand : public QUndoCommand {
  public:
   StepCommand(EditHistory& history, EditStep step)
-      : QUndoCommand(QString::fromStdString(step.text)), history_(history), step_(std::move(step)) {}
+      : QUndoCommand(QString::fromStdString(step.text)),
+        history_(history),
+        step_(std::move(step)) {}
 
   int id() const override { return kStepId; }
 
   bool mergeWith(const QUndoCommand* other) override {
-    if (other->id() != kStepId || !step_.absorb(static_cast<const StepCommand*>(other)->step_)) return false;
+    if (other->id() != kStepId || !step_.absorb(static_cast<const StepCommand*>(other)->step_))
+      return false;
     setText(QString::fromStdString(step_.text));
     return true;
   }

@@ -7,7 +7,6 @@
 
 #include <QObject>
 #include <QUndoStack>
-
 #include <optional>
 
 #include "document/editor_model.h"

@@ -16,7 +16,9 @@ std::u32string characters(const QString& text) {
 
 }  // namespace
 
-std::optional<std::string> remarkBytes(const QString& text) { return encodeWindows1252(characters(text)); }
+std::optional<std::string> remarkBytes(const QString& text) {
+  return encodeWindows1252(characters(text));
+}
 
 QString remarkText(const std::string& bytes) {
   const std::u32string text = decodeWindows1252(bytes);

@@ -6,7 +6,6 @@
 
 #include <QString>
 #include <QValidator>
-
 #include <optional>
 #include <string>
 

@@ -10,7 +10,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUndoStack>
-
 #include <vector>
 
 #include "document/bitmap_export.h"
@@ -63,7 +62,8 @@ TEST(Undo, TheEditMenuSitsBetweenFileAndHelpAndNamesTheStep) {
   EXPECT_FALSE(undoAction(dlg)->isEnabled());
   EXPECT_FALSE(redoAction(dlg)->isEnabled());
   EXPECT_EQ(undoAction(dlg)->shortcut(), QKeySequence("Ctrl+Z"));
-  EXPECT_EQ(redoAction(dlg)->shortcuts(), (QList<QKeySequence>{QKeySequence("Ctrl+Shift+Z"), QKeySequence("Ctrl+Y")}));
+  EXPECT_EQ(redoAction(dlg)->shortcuts(),
+            (QList<QKeySequence>{QKeySequence("Ctrl+Shift+Z"), QKeySequence("Ctrl+Y")}));
 
   compose(dlg, {"Plasma"});
   EXPECT_EQ(undoAction(dlg)->text(), "&Undo Add Plasma");
@@ -274,8 +274,9 @@ class Edits {
   }
 
   void one() {
-    static const char* kCommands[] = {"Plasma", "Worms", "Blobs", "Twirl", "Blur", "Points",
-                                      "Move to Buffer", "Connect Buffer", "HSV", "Perlin Noise"};
+    static const char* kCommands[] = {"Plasma", "Worms",       "Blobs",          "Twirl",
+                                      "Blur",   "Points",      "Move to Buffer", "Connect Buffer",
+                                      "HSV",    "Perlin Noise"};
     switch (next(13)) {
       case 0:
       case 1:
@@ -292,7 +293,8 @@ class Edits {
       }
       case 5:
       case 6:
-        if (list(dlg_)->isEnabled() && list(dlg_)->count() > 0) selectEntry(dlg_, next(list(dlg_)->count()));
+        if (list(dlg_)->isEnabled() && list(dlg_)->count() > 0)
+          selectEntry(dlg_, next(list(dlg_)->count()));
         if (button(dlg_, IdState)->isEnabled() && next(2)) press(dlg_, IdState);
         break;
       case 7:
@@ -302,11 +304,13 @@ class Edits {
         const int k = next(kParamCount);
         QScrollBar* b = bar(dlg_, kParamBarIds[static_cast<std::size_t>(k)]);
         if (b->isEnabled())
-          drag(dlg_, kParamBarIds[static_cast<std::size_t>(k)], b->minimum() + next(b->maximum() - b->minimum() + 1));
+          drag(dlg_, kParamBarIds[static_cast<std::size_t>(k)],
+               b->minimum() + next(b->maximum() - b->minimum() + 1));
         break;
       }
       case 9:
-        if (bar(dlg_, IdOffsetXBar)->isEnabled()) drag(dlg_, next(2) ? IdOffsetXBar : IdOffsetYBar, next(256));
+        if (bar(dlg_, IdOffsetXBar)->isEnabled())
+          drag(dlg_, next(2) ? IdOffsetXBar : IdOffsetYBar, next(256));
         break;
       case 10: {
         QComboBox* method = dlg_.control<QComboBox>(IdMethod);
@@ -370,7 +374,8 @@ TEST(EditHistory, PutsStatesBackAndKnowsTheSavedOne) {
   EditorModel model;
   EditHistory history(model);
   std::vector<EditStep::Kind> restored;
-  QObject::connect(&history, &EditHistory::restored, [&](EditStep::Kind kind) { restored.push_back(kind); });
+  QObject::connect(&history, &EditHistory::restored,
+                   [&](EditStep::Kind kind) { restored.push_back(kind); });
 
   const int plasma = *CommandCatalogue().indexOfName("Plasma");
   history.record(*model.chooseCommand(plasma).step);
@@ -390,8 +395,9 @@ TEST(EditHistory, PutsStatesBackAndKnowsTheSavedOne) {
   history.stack().redo();
   EXPECT_EQ(model.programLength(), 1);
   EXPECT_FALSE(model.modified());
-  EXPECT_EQ(restored, (std::vector<EditStep::Kind>{EditStep::Kind::Add, EditStep::Kind::Parameter,
-                                                    EditStep::Kind::Parameter, EditStep::Kind::Add}));
+  EXPECT_EQ(restored,
+            (std::vector<EditStep::Kind>{EditStep::Kind::Add, EditStep::Kind::Parameter,
+                                         EditStep::Kind::Parameter, EditStep::Kind::Add}));
 
   history.clear();
   EXPECT_FALSE(history.stack().canUndo());
