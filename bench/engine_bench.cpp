@@ -18,7 +18,7 @@
 #include "document/program_text.h"
 #include "engine/commands.h"
 #include "engine/executor.h"
-#include "ui/preview.h"
+#include "document/preview.h"
 
 using namespace mottler;
 namespace fs = std::filesystem;

@@ -125,7 +125,8 @@ std::string pageStart(const std::string& title) {
          "<a href=\"window.html\">The window</a> "
          "<a href=\"commands.html\">Commands</a> "
          "<a href=\"blend-methods.html\">Blend methods</a> "
-         "<a href=\"program-files.html\">Program files</a></nav>\n<main>\n";
+         "<a href=\"program-files.html\">Program files</a> "
+         "<a href=\"command-line.html\">Command-line tools</a></nav>\n<main>\n";
 }
 
 constexpr const char* kPageEnd = "</main>\n</body>\n</html>\n";

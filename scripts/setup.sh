@@ -8,10 +8,11 @@ BUILD="$ROOT/build"
 
 PACKAGES=(
   build-essential cmake pkg-config
-  qt6-base-dev libgl-dev
+  qt6-base-dev qt6-svg-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libpng-dev
   xvfb xauth fonts-dejavu-core
+  desktop-file-utils appstream shared-mime-info groff-base file
 )
 
 missing=()

@@ -1,62 +1,22 @@
 #include "ui/artwork.h"
 
-#include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
-#include <QRadialGradient>
+#include <QSvgRenderer>
+
+// The artwork is compiled into the static library's resources, which must be
+// registered before the first use (also by tools that open no window).
+static void registerArtwork() {
+  static const bool registered = [] {
+    Q_INIT_RESOURCE(mottler);
+    return true;
+  }();
+  (void)registered;
+}
 
 namespace mottler::ui {
 
 namespace {
-
-// The application icon: a rounded tile of soft, overlapping colour blots that
-// continue across the tile's edges, the way a seamless texture does.
-QPixmap drawApplicationIcon(int size) {
-  QPixmap pixmap(size, size);
-  pixmap.fill(Qt::transparent);
-  QPainter p(&pixmap);
-  p.setRenderHint(QPainter::Antialiasing);
-  const qreal s = size;
-  const QRectF tile(0.5, 0.5, s - 1.0, s - 1.0);
-  QPainterPath clip;
-  clip.addRoundedRect(tile, s * 0.18, s * 0.18);
-  p.setClipPath(clip);
-
-  QLinearGradient ground(0, 0, s, s);
-  ground.setColorAt(0.0, QColor(0x1d, 0x4e, 0x6b));
-  ground.setColorAt(1.0, QColor(0x3b, 0x2a, 0x5c));
-  p.fillRect(tile, ground);
-
-  struct Blot { qreal x, y, r; QColor colour; };
-  const Blot blots[] = {
-      {0.25, 0.30, 0.30, QColor(0xf2, 0xa5, 0x41, 200)},
-      {0.75, 0.70, 0.34, QColor(0x4f, 0xc3, 0xa1, 190)},
-      {0.80, 0.20, 0.22, QColor(0xe8, 0x5d, 0x75, 180)},
-      {0.20, 0.85, 0.20, QColor(0x9d, 0x8c, 0xf2, 180)},
-  };
-  for (const Blot& blot : blots) {
-    // Each blot is also drawn shifted by one tile, so what leaves an edge
-    // comes back on the opposite one.
-    for (int dx = -1; dx <= 1; ++dx) {
-      for (int dy = -1; dy <= 1; ++dy) {
-        const QPointF centre((blot.x + dx) * s, (blot.y + dy) * s);
-        QRadialGradient g(centre, blot.r * s);
-        g.setColorAt(0.0, blot.colour);
-        QColor edge = blot.colour;
-        edge.setAlpha(0);
-        g.setColorAt(1.0, edge);
-        p.setBrush(g);
-        p.setPen(Qt::NoPen);
-        p.drawEllipse(centre, blot.r * s, blot.r * s);
-      }
-    }
-  }
-  p.setClipping(false);
-  p.setBrush(Qt::NoBrush);
-  p.setPen(QPen(QColor(255, 255, 255, 140), s / 32.0));
-  p.drawRoundedRect(tile.adjusted(s / 32, s / 32, -s / 32, -s / 32), s * 0.16, s * 0.16);
-  return pixmap;
-}
 
 QPixmap drawArrow(bool up) {
   QPixmap pixmap(16, 16);
@@ -154,9 +114,24 @@ QPixmap drawStrip() {
 
 }  // namespace
 
+QImage renderApplicationIcon(int size) {
+  // The artwork is the SVG file that is also installed for the desktop; the
+  // installed PNGs are made by this same function at build time.
+  registerArtwork();
+  static QSvgRenderer renderer(QStringLiteral(":/mottler/icons/mottler.svg"));
+  QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  renderer.render(&p, QRectF(0, 0, size, size));
+  return image;
+}
+
 QIcon applicationIcon() {
+  // Every size the desktop asks for, up to twice the largest one, so the
+  // icon stays crisp at 200 %.
   QIcon icon;
-  for (int size : {16, 32, 48, 64}) icon.addPixmap(drawApplicationIcon(size));
+  for (int size : kApplicationIconSizes) icon.addPixmap(QPixmap::fromImage(renderApplicationIcon(size)));
   return icon;
 }
 

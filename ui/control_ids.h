@@ -49,6 +49,8 @@ enum MenuCommandId : int {
   IdFileSaveAs = 32774,
   IdFileExport = 32778,
   IdFileExit = 32775,
+  IdEditUndo = 57643,
+  IdEditRedo = 57644,
   IdHelpContents = 32776,
   IdHelpWebSite = 32785,
   IdHelpAbout = 32777,

@@ -9,9 +9,6 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QFileInfo>
-#include <QListWidget>
-#include <QScrollBar>
-#include <QSignalBlocker>
 #include <QTreeWidget>
 
 #include <filesystem>
@@ -21,12 +18,13 @@
 #include "document/atomic_file.h"
 #include "document/bitmap_export.h"
 #include "document/program_file.h"
-#include "ui/artwork.h"
 #include "ui/control_ids.h"
 #include "ui/dialogs/dialog_seam.h"
 #include "ui/dialogs/dialog_texts.h"
 #include "ui/dialogs/new_texture_dialog.h"
+#include "ui/edit_history.h"
 #include "ui/main_dialog.h"
+#include "ui/remark_box.h"
 
 using namespace mottler;
 using namespace mottler::ui;
@@ -42,8 +40,6 @@ QString fileNameOf(const QString& path) { return path.mid(path.lastIndexOf(QLati
 
 // The part of a path up to and including its last separator.
 QString folderOf(const QString& path) { return path.left(path.lastIndexOf(QLatin1Char('/')) + 1); }
-
-QString text(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<int>(s.size())); }
 
 // The bitmap's path: a chosen path with no ".bmp" anywhere keeps its folder
 // and its name up to the name's last "." and gets ".bmp" instead.
@@ -69,70 +65,58 @@ bool folderTakesFile(const QString& path) {
 
 // --- document state ---------------------------------------------------------
 
-void CMottlerDlg::markModified() { modified = true; }
-
 void CMottlerDlg::onRemarkEdited(const QString& text) {
-  remark = text;
-  markModified();
-}
-
-bool CMottlerDlg::hasPendingEntry() const {
-  // The list shows the committed entries and, while one waits, the pending one.
-  return list_->count() > programLength;
-}
-
-ProgramDocument CMottlerDlg::committedDocument() const {
-  ProgramDocument doc;
-  doc.width = documentWidth;
-  doc.height = documentHeight;
-  doc.seed = seedBar_->value();
-  // Single-byte characters; what Latin-1 cannot show becomes '?'.
-  const QByteArray bytes = remark.toLatin1().left(kMaxRemarkLength);
-  doc.remark.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-
-  // Without a pending entry the committed ones are slots 0..programLength-1;
-  // with one, they are slots 0..programLength without the pending slot.
-  const bool pending = hasPendingEntry();
-  const int slotCount = pending ? programLength + 1 : programLength;
-  doc.entries.reserve(static_cast<std::size_t>(programLength));
-  for (int i = 0; i < slotCount && i < kProgramSlots; ++i) {
-    if (pending && i == currentIndex) continue;
-    doc.entries.push_back(engine_->entries[static_cast<std::size_t>(i)]);
+  // The box takes only characters a program file can hold.
+  const std::optional<std::string> bytes = remarkBytes(text);
+  if (!bytes) {
+    showModel();
+    return;
   }
-  return doc;
+  apply(model_.setRemark(*bytes));
 }
 
 void CMottlerDlg::showDocumentCaption(const QString& fileName) {
   setWindowTitle(title + QStringLiteral(" - ") + fileName);
 }
 
+// What New and Open share once the model holds the new document: the engine
+// takes its size, the zoom goes back to 100 %, the undo history starts
+// afresh, the tree shows "Generate", and every control shows the document.
+void CMottlerDlg::showFreshDocument() {
+  engine_->setSize(model_.width(), model_.height());
+  zoom = 100;
+  history_->clear();
+  selectFirstTreeItem();
+  tree_->scrollToItem(tree_->topLevelItem(0));
+  showModel();
+}
+
 // --- saving -------------------------------------------------------------------
 
 bool CMottlerDlg::writeDocument(const QString& path) {
   std::string error;
-  if (!writeProgramFile(fsPath(path), committedDocument(), &error)) {
+  if (!writeProgramFile(fsPath(path), model_.committedDocument(), &error)) {
     showFileError(this, kCouldNotSaveText);
     return false;
   }
   showDocumentCaption(fileNameOf(path));
   setStatusText(QStringLiteral(" ") + path + QStringLiteral(" saved"));
-  modified = false;
+  model_.documentSaved(path.toStdString());
+  history_->markClean();
   return true;
 }
 
 bool CMottlerDlg::saveToDocumentPath() {
-  if (!hasPath) return saveUnderChosenName();
-  return writeDocument(documentPath);
+  if (!model_.hasPath()) return saveUnderChosenName();
+  return writeDocument(QString::fromStdString(model_.documentPath()));
 }
 
 bool CMottlerDlg::saveUnderChosenName() {
-  QString chosen = askSaveProgram(this, documentPath);
+  QString chosen = askSaveProgram(this, QString::fromStdString(model_.documentPath()));
   if (chosen.isEmpty()) return false;
   if (!chosen.contains(QLatin1Char('.'))) chosen += kProgramExtension;
-  documentPath = chosen;
-  if (!writeDocument(chosen)) return false;
-  hasPath = true;
-  return true;
+  model_.setDocumentPath(chosen.toStdString());
+  return writeDocument(chosen);
 }
 
 void CMottlerDlg::saveDocument() {
@@ -148,8 +132,8 @@ void CMottlerDlg::saveDocumentAs() {
 
 bool CMottlerDlg::saveChangesPrompt() {
   // An empty program is never saved by the prompt, whatever changed.
-  if (!modified || programLength == 0) return true;
-  switch (askSaveChanges(this, documentPath)) {
+  if (!model_.modified() || model_.programLength() == 0) return true;
+  switch (askSaveChanges(this, QString::fromStdString(model_.documentPath()))) {
     case QMessageBox::No:
       return true;
     case QMessageBox::Yes:
@@ -168,47 +152,17 @@ void CMottlerDlg::newDocument() {
 
   CNewTextureDlg dialog(openFolder, this);
   if (!dialogSeam().runNewTextureDialog(dialog)) return;
-  documentWidth = dialog.documentWidth();
-  documentHeight = dialog.documentHeight();
-  documentPath = dialog.documentPath();
-  documentName = dialog.documentName();
-
-  engine_->setSize(documentWidth, documentHeight);
-
-  programLength = 0;
-  currentIndex = 0;
-  newSlotOnChoice = false;
-  engine_->entries.fill(ProgramEntry{});
-
-  modified = false;
-  seedBar_->setValue(0);
-  seedText = QStringLiteral("0");
-  zoom = 100;
-  zoomText = QStringLiteral("100 %");
-  remark.clear();
+  model_.newDocument(dialog.documentWidth(), dialog.documentHeight(), dialog.documentName().toStdString(),
+                     dialog.documentPath().toStdString());
   autoGenerateBox_->setChecked(true);
-  widthText = QString::number(documentWidth);
-  heightText = QString::number(documentHeight);
+  showFreshDocument();
 
-  resetParameterPanel();
-
+  // The empty texture shows even with "Auto Generate" off.
   forceRedraw = true;
   generate();
 
-  selectFirstTreeItem();
-  tree_->scrollToItem(tree_->topLevelItem(0));
-
-  hasPath = false;
   setStatusText(QStringLiteral("Ready"));
-  setSaveCommandsEnabled(false);
-  list_->setEnabled(true);
-  {
-    const QSignalBlocker quiet(list_);
-    list_->clear();
-  }
-
-  showDocumentCaption(documentName);
-  updateControls();
+  showDocumentCaption(dialog.documentName());
 }
 
 // --- open -----------------------------------------------------------------------
@@ -235,57 +189,18 @@ bool CMottlerDlg::loadDocument(const QString& path) {
     showFileError(this, QString::fromLatin1(readStatusMessage(status)));
     return false;
   }
-
-  engine_->entries.fill(ProgramEntry{});
-  const int count = static_cast<int>(doc.entries.size());
-  for (int i = 0; i < count; ++i) engine_->entries[static_cast<std::size_t>(i)] = doc.entries[static_cast<std::size_t>(i)];
+  model_.openDocument(doc, path.toStdString());
   showDocumentCaption(fileNameOf(path));
-
-  programLength = count;
-  currentIndex = programLength;
-  newSlotOnChoice = false;
-  documentWidth = doc.width;
-  documentHeight = doc.height;
-  resetParameterPanel();
-  engine_->setSize(documentWidth, documentHeight);
-  selectFirstTreeItem();
-  tree_->scrollToItem(tree_->topLevelItem(0));
-  widthText = QString::number(documentWidth);
-  heightText = QString::number(documentHeight);
-  seedBar_->setValue(doc.seed);
-  seedText = QString::number(doc.seed);
-  zoom = 100;
-  zoomText = QStringLiteral("100 %");
-  remark = QString::fromLatin1(doc.remark.data(), static_cast<qsizetype>(doc.remark.size()));
-  setSaveCommandsEnabled(true);
-  list_->setEnabled(true);
-  updateControls();
+  showFreshDocument();
   generate();
-
-  {
-    const QSignalBlocker quiet(list_);
-    list_->clear();
-  }
-  for (int i = 0; i < count; ++i) {
-    const ProgramEntry& entry = engine_->entries[static_cast<std::size_t>(i)];
-    const std::optional<int> record = catalogue_.indexOfCode(entry.code & 0xFFu);
-    const CommandInfo* info = record ? &catalogue_.info(*record) : nullptr;
-    const QString name = info != nullptr ? text(info->name) : QString();
-    const int image = entry.disabled != 0 ? kDisabledEntryImage : (info != nullptr ? info->category : 0);
-    insertListItem(i, name, image);
-  }
-
   setStatusText(QStringLiteral(" ") + path + QStringLiteral(" loaded"));
-  documentPath = path;
-  modified = false;
-  hasPath = true;
   return true;
 }
 
 // --- export ---------------------------------------------------------------------
 
 void CMottlerDlg::exportBitmap() {
-  const QString chosen = askExportBitmap(this, documentPath);
+  const QString chosen = askExportBitmap(this, QString::fromStdString(model_.documentPath()));
   if (chosen.isEmpty()) return;
   const QString path = bitmapPathFor(chosen);
   if (!folderTakesFile(path)) {

@@ -5,7 +5,10 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QProgressBar>
+#include <QScopedValueRollback>
 #include <QScrollBar>
+
+#include <utility>
 
 #include "engine/executor.h"
 #include "ui/main_dialog.h"
@@ -41,42 +44,63 @@ class ProgressObserver : public RunObserver {
 
 void CMottlerDlg::generate() {
   if (running_) {
-    // Reached again from an event handled during a run: the run in progress
-    // will redraw when it finishes.
+    // Reached from an event handled during a run (an edit made through the
+    // accessibility bus, a timer): the program runs again once this run has
+    // finished, so the picture follows the edit.
+    if (!redrawOnly && (autoGenerateBox_->isChecked() || forceRedraw)) runAgain_ = true;
     forceRedraw = redrawOnly = false;
     return;
   }
-  if (autoGenerateBox_->isChecked() || forceRedraw) {
-    preview::clearBitmap(previewBits.data());
-    if (!redrawOnly) runCurrentProgram();
-    copyPlaneToPreview();
-  }
-  preview::drawFrame(previewBits.data());
-  showPreviewBitmap();
-  forceRedraw = false;
-  redrawOnly = false;
+  const QScopedValueRollback<bool> busy(drawing_, true);
+  do {
+    if (std::exchange(runAgain_, false)) forceRedraw = true;
+    if (autoGenerateBox_->isChecked() || forceRedraw) {
+      preview::clearBitmap(previewBits.data());
+      if (!redrawOnly) runCurrentProgram();
+      copyPlaneToPreview();
+    }
+    preview::drawFrame(previewBits.data());
+    showPreviewBitmap();
+    forceRedraw = false;
+    redrawOnly = false;
+  } while (runAgain_);
+  // Commands that arrived during the run, in order.
+  for (Command command : std::exchange(afterRun_, {}))
+    QMetaObject::invokeMethod(this, command, Qt::QueuedConnection);
 }
 
+// Runs a command of the menus, or keeps it until the run in progress ends:
+// New, Open and Exit must not change the document under a run.
+void CMottlerDlg::command(Command slot) {
+  if (running_) {
+    afterRun_.push_back(slot);
+    return;
+  }
+  (this->*slot)();
+}
+
+// The one place where the window runs the program: the model lays out the
+// slots (the committed entries and the pending one), the engine runs them
+// with the document's seed.
 void CMottlerDlg::runCurrentProgram() {
   setStatusText(QString());
-  progress_->setRange(0, programLength + 1);
+  const int last = model_.layOutRun(*engine_);
+  progress_->setRange(0, last + 1);
   const bool showClock = showClockBox_->isChecked();
   if (showClock) QApplication::setOverrideCursor(Qt::WaitCursor);
   ProgressObserver observer(progress_);
   running_ = true;
-  runProgram(*engine_, seedBar_->value(), programLength, &observer);
+  runProgram(*engine_, model_.seed(), last, &observer);
   running_ = false;
   if (showClock) QApplication::restoreOverrideCursor();
-  if (closeAfterRun_) {
-    closeAfterRun_ = false;
-    QMetaObject::invokeMethod(this, &CMottlerDlg::closeDocument, Qt::QueuedConnection);
-  }
 }
 
 void CMottlerDlg::copyPlaneToPreview() {
-  const preview::Placement place = preview::placeZoomed(zoom, documentWidth, documentHeight);
+  const int width = model_.width();
+  const int height = model_.height();
+  const preview::Placement place = preview::placeZoomed(zoom, width, height);
   const TexturePlane& source = lookBufferBox_->isChecked() ? engine_->buffer : engine_->texture;
-  preview::blitZoomed(place.x0, place.y0, documentWidth, documentHeight, place.zoomedWidth,
+  preview::blitZoomed(place.x0, place.y0, width, height, place.zoomedWidth,
                       place.zoomedHeight, source.data(), previewBits.data());
 }
 
@@ -87,7 +111,8 @@ void CMottlerDlg::showPreviewBitmap() {
 }
 
 void CMottlerDlg::paintPreview() {
-  if (running_ || inPaint_) return;
+  // While a picture is being made the preview shows the last one as it is.
+  if (drawing_ || inPaint_) return;
   inPaint_ = true;
   forceRedraw = true;
   redrawOnly = true;

@@ -5,8 +5,9 @@
 #include "ui/main_dialog.h"
 
 void CMottlerDlg::showHelp() {
-  // From the menu or F1: the manual's front page either way.
-  mottler::ui::showHelp(nullptr);
+  // From the menu or F1: the manual's front page either way.  A missing
+  // manual is reported over this window.
+  mottler::ui::showHelp(this);
 }
 
 void CMottlerDlg::openWebPage() { mottler::ui::openWebPage(); }

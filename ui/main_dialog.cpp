@@ -17,17 +17,21 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTreeWidget>
+#include <QUndoStack>
 #include <QVBoxLayout>
 
 #include "ui/artwork.h"
 #include "ui/control_ids.h"
 #include "ui/dialog_template.h"
 #include "ui/dialogs/exit_info_dialog.h"
+#include "ui/edit_history.h"
 #include "ui/horizontal_scroll_bar.h"
 #include "ui/preview_control.h"
+#include "ui/remark_box.h"
 
 // The compiled-in resources live in a static library and must be registered
 // once before the first use.
@@ -67,6 +71,7 @@ QRect fitHeight(QRect r, int wanted) {
 CMottlerDlg::CMottlerDlg(QWidget* parent)
     : QDialog(parent), engine_(std::make_unique<TextureEngine>()) {
   registerResources();
+  history_ = new EditHistory(model_, this);
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint);
@@ -148,7 +153,7 @@ void CMottlerDlg::createControls() {
       r = fitHeight(r, label->fontMetrics().height() + (label->frameWidth() * 2));
       w = label;
     } else if (c.kind == QLatin1String("preview")) {
-      preview_ = new PreviewControl(this, client_);
+      preview_ = new PreviewControl(client_);
       r = previewRect;
       w = preview_;
     } else if (c.kind == QLatin1String("hscroll")) {
@@ -185,6 +190,10 @@ void CMottlerDlg::createControls() {
       tree->setHeaderHidden(true);
       tree->setRootIsDecorated(true);
       tree->setSelectionMode(QAbstractItemView::SingleSelection);
+      // Items, not rows: an item selected through the accessibility
+      // interface is then the item meant (row numbers of nested items are
+      // not the rows a tree shows).
+      tree->setSelectionBehavior(QAbstractItemView::SelectItems);
       tree->setIconSize(QSize(kStripImageSize, kStripImageSize));
       w = tree;
     } else if (c.kind == QLatin1String("list")) {
@@ -238,11 +247,13 @@ void CMottlerDlg::createControls() {
   stateButton_ = control<QPushButton>(IdState);
   removeButton_ = control<QPushButton>(IdRemove);
   generateButton_ = control<QPushButton>(IdGenerate);
-  remarkEdit_->setMaxLength(127);
+  makeRemarkBox(remarkEdit_);
 }
 
 void CMottlerDlg::createMenu() {
   menuBar_ = new QMenuBar(this);
+  // The menu shows each command's keys beside its text, from the action's
+  // shortcut, so that the text itself is the plain name.
   auto add = [this](QMenu* menu, int id, const char* text, const QKeySequence& keys,
                     void (CMottlerDlg::*slot)()) {
     auto* action = new QAction(QString::fromUtf8(text), this);
@@ -251,22 +262,39 @@ void CMottlerDlg::createMenu() {
     // Added to the window as well, so the key works wherever the focus is.
     addAction(action);
     menu->addAction(action);
-    connect(action, &QAction::triggered, this, slot);
+    // The command runs once the trigger has returned: a screen reader that
+    // chose the item gets its answer before a dialog waits for the user.
+    connect(action, &QAction::triggered, this, [this, slot] { command(slot); }, Qt::QueuedConnection);
     return action;
   };
   QMenu* file = menuBar_->addMenu(QStringLiteral("&File"));
-  add(file, IdFileNew, "&New...\t      Ctrl+N", QKeySequence(Qt::CTRL | Qt::Key_N), &CMottlerDlg::newDocument);
-  add(file, IdFileOpen, "&Open\t      Ctrl+O", QKeySequence(Qt::CTRL | Qt::Key_O), &CMottlerDlg::openDocument);
-  add(file, IdFileSave, "&Save...\t      Ctrl+S", QKeySequence(Qt::CTRL | Qt::Key_S), &CMottlerDlg::saveDocument)
+  add(file, IdFileNew, "&New...", QKeySequence(Qt::CTRL | Qt::Key_N), &CMottlerDlg::newDocument);
+  add(file, IdFileOpen, "&Open", QKeySequence(Qt::CTRL | Qt::Key_O), &CMottlerDlg::openDocument);
+  add(file, IdFileSave, "&Save...", QKeySequence(Qt::CTRL | Qt::Key_S), &CMottlerDlg::saveDocument)
       ->setEnabled(false);
   add(file, IdFileSaveAs, "Save &As...", QKeySequence(), &CMottlerDlg::saveDocumentAs)->setEnabled(false);
   file->addSeparator();
-  add(file, IdFileExport, "&Export\t      Ctrl+E", QKeySequence(Qt::CTRL | Qt::Key_E), &CMottlerDlg::exportBitmap);
+  add(file, IdFileExport, "&Export", QKeySequence(Qt::CTRL | Qt::Key_E), &CMottlerDlg::exportBitmap);
   file->addSeparator();
-  add(file, IdFileExit, "E&xit\t      Alt+X", QKeySequence(Qt::ALT | Qt::Key_X), &CMottlerDlg::closeDocument);
+  add(file, IdFileExit, "E&xit", QKeySequence(Qt::ALT | Qt::Key_X), &CMottlerDlg::closeDocument);
+
+  // Undo and redo name the step they take back or do again ("Undo Add
+  // Plasma") and are greyed when there is none.
+  QMenu* edit = menuBar_->addMenu(QStringLiteral("&Edit"));
+  QAction* undo = history_->stack().createUndoAction(this, QStringLiteral("&Undo"));
+  undo->setObjectName(idName(IdEditUndo));
+  undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+  QAction* redo = history_->stack().createRedoAction(this, QStringLiteral("&Redo"));
+  redo->setObjectName(idName(IdEditRedo));
+  redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+  for (QAction* action : {undo, redo}) {
+    addAction(action);
+    edit->addAction(action);
+  }
+  connect(history_, &EditHistory::restored, this, &CMottlerDlg::onStepRestored);
 
   QMenu* help = menuBar_->addMenu(QStringLiteral("&Help"));
-  add(help, IdHelpContents, "&Contents\t    F1", QKeySequence(Qt::Key_F1), &CMottlerDlg::showHelp);
+  add(help, IdHelpContents, "&Contents", QKeySequence(Qt::Key_F1), &CMottlerDlg::showHelp);
   add(help, IdHelpWebSite, "&Web Site", QKeySequence(), &CMottlerDlg::openWebPage);
   help->addSeparator();
   add(help, IdHelpAbout, "&About...", QKeySequence(), &CMottlerDlg::showAbout);
@@ -275,14 +303,18 @@ void CMottlerDlg::createMenu() {
 void CMottlerDlg::createStatusBar() {
   statusBar_ = new QStatusBar(this);
   statusBar_->setSizeGripEnabled(false);
+  // The part is read by its text ("Ready", "... saved").
   statusPart_ = new QLabel(statusBar_);
-  statusPart_->setAccessibleName(QStringLiteral("Status"));
   statusBar_->addWidget(statusPart_, 1);
 }
 
 void CMottlerDlg::connectHandlers() {
-  connect(tree_, &QTreeWidget::currentItemChanged, this,
-          [this](QTreeWidgetItem* current, QTreeWidgetItem*) { onCommandChosen(current); });
+  // The tree's selection, however it changes (a click, the keys, or a
+  // screen reader selecting an item), chooses.
+  connect(tree_, &QTreeWidget::itemSelectionChanged, this, [this] {
+    const QList<QTreeWidgetItem*> selected = tree_->selectedItems();
+    if (!selected.isEmpty()) onCommandChosen(selected.first());
+  });
   connect(list_, &QListWidget::itemSelectionChanged, this, &CMottlerDlg::onEntrySelected);
   connect(addButton_, &QPushButton::clicked, this, &CMottlerDlg::onAdd);
   connect(cancelButton_, &QPushButton::clicked, this, &CMottlerDlg::onCancelPending);
@@ -293,8 +325,14 @@ void CMottlerDlg::connectHandlers() {
 
   for (QScrollBar* bar : client_->findChildren<QScrollBar*>(QString(), Qt::FindDirectChildrenOnly)) {
     connect(bar, &QScrollBar::actionTriggered, this, [this, bar](int action) { onHorizontalScroll(bar, action); });
+    // A position set from outside (a screen reader setting the value)
+    // counts as the thumb moved there.
+    connect(bar, &QScrollBar::valueChanged, this, [this, bar](int value) {
+      if (!showing_) moveBar(bar, value);
+    });
   }
-  connect(methodBox_, &QComboBox::activated, this, &CMottlerDlg::onMethodChanged);
+  connect(methodBox_, &QComboBox::currentIndexChanged, this, &CMottlerDlg::onMethodChanged);
+  connect(methodBox_, &QComboBox::activated, this, &CMottlerDlg::onMethodChosen);
   connect(fixedColorsBox_, &QCheckBox::clicked, this, &CMottlerDlg::onFixedColorsClicked);
 
   connect(generateButton_, &QPushButton::clicked, this, &CMottlerDlg::onGenerateClicked);
@@ -302,35 +340,42 @@ void CMottlerDlg::connectHandlers() {
   connect(lookBufferBox_, &QCheckBox::clicked, this, &CMottlerDlg::onLookBufferClicked);
   connect(control<QPushButton>(IdAutoZoom), &QPushButton::clicked, this, &CMottlerDlg::autoZoom);
 
-  connect(remarkEdit_, &QLineEdit::textEdited, this, &CMottlerDlg::onRemarkEdited);
+  // Typing, pasting, the box's own undo or a screen reader writing the
+  // text: every change that the window itself did not make is an edit.
+  connect(remarkEdit_, &QLineEdit::textChanged, this, [this](const QString& text) {
+    if (!showing_) onRemarkEdited(text);
+  });
   remarkEdit_->installEventFilter(this);
+
+  connect(preview_, &PreviewControl::pictureNeeded, this, &CMottlerDlg::paintPreview);
+
+  // A drag of one scroll bar, or a run of keys or typing in one control, is
+  // one step of the undo history: a new one starts when a thumb is pressed
+  // or released and when the focus moves.
+  for (QScrollBar* bar : client_->findChildren<QScrollBar*>(QString(), Qt::FindDirectChildrenOnly)) {
+    connect(bar, &QScrollBar::sliderPressed, this, &CMottlerDlg::startGesture);
+    connect(bar, &QScrollBar::sliderReleased, this, &CMottlerDlg::startGesture);
+  }
+  connect(qApp, &QApplication::focusChanged, this, &CMottlerDlg::startGesture);
 }
 
 // --- set-up ------------------------------------------------------------------
 
 void CMottlerDlg::setUp() {
   preview::clearBitmap(previewBits.data());
-  currentIndex = 0;
-  programLength = 0;
 
   catalogue_.build();
   fillCommandTree();
 
   seedBar_->setRange(0, 32767);
-  seedBar_->setValue(0);
-  seedText = QStringLiteral("0");
-
   offsetXBar_->setRange(0, 255);
   offsetYBar_->setRange(0, 255);
-
   zoomBar_->setRange(preview::kMinZoom, preview::kMaxZoom);
-  zoomText = QStringLiteral("100 %");
   zoom = 100;
 
   for (int m = 0; m < kBlendMethodCount; ++m)
     methodBox_->addItem(QString::fromUtf8(CommandCatalogue::blendMethodName(m).data(),
                                           static_cast<int>(CommandCatalogue::blendMethodName(m).size())));
-  methodBox_->setCurrentIndex(Add);
 
   autoGenerateBox_->setChecked(true);
   showClockBox_->setChecked(true);
@@ -339,18 +384,11 @@ void CMottlerDlg::setUp() {
   openFolder = programFolder;
 
   title = QStringLiteral("Mottler");
-  documentPath = QStringLiteral("Untitled.mlr");
-  setWindowTitle(title + QStringLiteral(" - ") + documentPath);
-  documentPath = programFolder + QStringLiteral("Untitled.mlr");
+  setWindowTitle(title + QStringLiteral(" - ") + QStringLiteral("Untitled.mlr"));
+  model_.setDocumentPath((programFolder + QStringLiteral("Untitled.mlr")).toStdString());
 
-  documentWidth = documentHeight = 256;
-  redrawOnly = forceRedraw = modified = removingPending = hasPath = false;
-  widthText = QString::number(documentWidth);
-  heightText = QString::number(documentHeight);
-
-  engine_->setSize(256, 256);
-  resetParameterPanel();
-  updateControls();
+  engine_->setSize(model_.width(), model_.height());
+  showModel();
 }
 
 void CMottlerDlg::fillCommandTree() {
@@ -388,21 +426,29 @@ void CMottlerDlg::setUpAccessibleNames() {
   auto name = [this](int id, const QString& text) { control(id)->setAccessibleName(text); };
   name(IdPreview, QStringLiteral("Texture Image:"));
   name(IdZoomBar, QStringLiteral("Zoom:"));
-  name(IdZoomText, QStringLiteral("Zoom:"));
-  name(IdWidthText, QStringLiteral("Width:"));
-  name(IdHeightText, QStringLiteral("Height:"));
   name(IdRemark, QStringLiteral("Author's Remark:"));
   name(IdSeedBar, QStringLiteral("Random Seed"));
-  name(IdSeedText, QStringLiteral("Random Seed"));
   name(IdMethod, QStringLiteral("Method:"));
   name(IdOffsetXBar, QStringLiteral("X Offset"));
-  name(IdOffsetXText, QStringLiteral("X Offset"));
   name(IdOffsetYBar, QStringLiteral("Y Offset"));
-  name(IdOffsetYText, QStringLiteral("Y Offset"));
   name(IdTree, QStringLiteral("Commands:"));
   name(IdList, QStringLiteral("Program:"));
   name(IdProgress, QStringLiteral("Process:"));
-  // Parameter rows take their label's text in updateControls().
+  // The captions beside these controls label them for a screen reader too
+  // (the Method box, whose name is the method it shows, above all).
+  const std::pair<QString, int> captions[] = {
+      {QStringLiteral("Zoom:"), IdZoomBar},    {QStringLiteral("Author's Remark:"), IdRemark},
+      {QStringLiteral("Random Seed:"), IdSeedBar}, {QStringLiteral("Method:"), IdMethod},
+      {QStringLiteral("Commands:"), IdTree},   {QStringLiteral("Program:"), IdList},
+      {QStringLiteral("Process:"), IdProgress}};
+  for (QLabel* label : client_->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly)) {
+    if (!label->objectName().isEmpty()) continue;  // value texts have identifiers
+    for (const auto& [caption, id] : captions)
+      if (label->text() == caption) label->setBuddy(control(id));
+  }
+  // The value texts and the parameter rows are named with their values as
+  // they are shown (showValueTexts).
+  showValueTexts();
 }
 
 // --- lookup --------------------------------------------------------------------
@@ -413,39 +459,37 @@ QWidget* CMottlerDlg::control(int id) const {
 
 QAction* CMottlerDlg::menuCommand(int id) const { return findChild<QAction*>(idName(id)); }
 
+QUndoStack& CMottlerDlg::undoStack() { return history_->stack(); }
+
 QString CMottlerDlg::statusText() const { return statusPart_->text(); }
-void CMottlerDlg::setStatusText(const QString& text) { statusPart_->setText(text); }
 
-// --- data exchange -----------------------------------------------------------
+void CMottlerDlg::setStatusText(const QString& text) {
+  statusPart_->setText(text);
+  statusBar_->setAccessibleName(text);
+}
 
-void CMottlerDlg::updateControls() {
-  for (int k = 0; k < kParamCount; ++k) {
-    paramLabels_[k]->setText(paramLabelText[k]);
-    paramValues_[k]->setText(paramValueText[k]);
-    paramBars_[k]->setAccessibleName(paramLabelText[k]);
-    paramValues_[k]->setAccessibleName(paramLabelText[k]);
-  }
-  control<QLabel>(IdSeedText)->setText(seedText);
-  control<QLabel>(IdWidthText)->setText(widthText);
-  control<QLabel>(IdHeightText)->setText(heightText);
-  control<QLabel>(IdZoomText)->setText(zoomText);
-  control<QLabel>(IdOffsetXText)->setText(offsetXText);
-  control<QLabel>(IdOffsetYText)->setText(offsetYText);
+// --- the view of the model ---------------------------------------------------
+
+void CMottlerDlg::showModel() {
+  // What the window puts into its controls is no edit of the user's.
+  const QScopedValueRollback<bool> quiet(showing_, true);
+  showProgramList();
+  showEditorButtons();
+  showPanel();
+  const QString remark = remarkText(model_.remark());
   if (remarkEdit_->text() != remark) {
     remarkEdit_->setText(remark);
     remarkEdit_->setCursorPosition(0);  // a loaded remark reads from its start
   }
-  zoomBar_->setValue(zoom);
-}
-
-void CMottlerDlg::updateMembers() {
-  remark = remarkEdit_->text();
-  zoom = zoomBar_->value();
+  if (zoomBar_->value() != zoom) zoomBar_->setValue(zoom);
+  showValueTexts();
 }
 
 // --- keys and ending -----------------------------------------------------------
 
-void CMottlerDlg::accept() { updateMembers(); }
+// Every control writes into the model as it changes, so Enter has nothing
+// left to copy; the window stays open.
+void CMottlerDlg::accept() {}
 
 void CMottlerDlg::reject() { closeDocument(); }
 
@@ -464,11 +508,7 @@ void CMottlerDlg::closeEvent(QCloseEvent* event) {
   // The close box goes the same way as Escape and Exit; a request that
   // arrives while a run keeps the window painted waits until the run ends.
   event->ignore();
-  if (running_) {
-    closeAfterRun_ = true;
-    return;
-  }
-  closeDocument();
+  command(&CMottlerDlg::closeDocument);
 }
 
 void CMottlerDlg::keyPressEvent(QKeyEvent* event) {
@@ -486,13 +526,14 @@ void CMottlerDlg::keyPressEvent(QKeyEvent* event) {
 }
 
 bool CMottlerDlg::eventFilter(QObject* watched, QEvent* event) {
-  // The remark box would keep keys such as Ctrl+E (end of line) for itself;
-  // the window's accelerators take precedence there.
+  // The remark box would keep keys such as Ctrl+E (end of line) or Ctrl+Z
+  // (its own undo) for itself; the window's accelerators and the editor's
+  // one undo history take precedence there.
   if (watched == remarkEdit_ && event->type() == QEvent::ShortcutOverride) {
     const auto* key = static_cast<QKeyEvent*>(event);
     const QKeySequence pressed(key->keyCombination());
     for (QAction* action : actions()) {
-      if (!action->shortcut().isEmpty() && action->shortcut() == pressed) return true;
+      if (action->shortcuts().contains(pressed)) return true;
     }
   }
   return QDialog::eventFilter(watched, event);

@@ -1,5 +1,6 @@
-// The main window: every control of the user interface, the editor and
-// document state, the preview bitmap and the generation cycle.
+// The main window: every control of the user interface, the preview bitmap
+// and the generation cycle.  It is a view of the editor model: user actions
+// go to the model's verbs, and the controls are redrawn from the model.
 #pragma once
 
 #include <QDialog>
@@ -8,11 +9,12 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
+#include "document/editor_model.h"
+#include "document/preview.h"
 #include "engine/catalogue.h"
-#include "document/program_file.h"
 #include "engine/engine_state.h"
-#include "ui/preview.h"
 
 class QAction;
 class QCheckBox;
@@ -28,7 +30,12 @@ class QScrollBar;
 class QStatusBar;
 class QTreeWidget;
 class QTreeWidgetItem;
+class QUndoStack;
 class PreviewControl;
+
+namespace mottler::ui {
+class EditHistory;
+}
 
 class CMottlerDlg : public QDialog {
   Q_OBJECT
@@ -42,39 +49,21 @@ class CMottlerDlg : public QDialog {
   // that cannot be read is reported and the window stays empty.
   bool openStartupDocument(const QString& path);
 
-  // --- window state -------------------------------------------------------
+  // --- the window's own state (the document and the editor are the model's)
   QString title;                // "Mottler", used in the caption
-  int currentIndex = 0;         // slot the parameter panel edits
-  int programLength = 0;        // number of committed entries
   bool redrawOnly = false;      // next generate: redraw from the planes, do not run
   bool forceRedraw = false;     // next generate: redraw even without "Auto Generate"
-  bool modified = false;        // the program differs from its file
-  bool removingPending = false; // "&Cancel" is removing the pending entry
-  bool hasPath = false;         // the document has a file path
-  std::uint8_t pendingCommand = 0;  // catalogue index last chosen in the tree
-  bool newSlotOnChoice = false; // a list selection: the next choice starts a new entry
-
-  // Texts of the value fields, pushed into the controls by updateControls().
-  std::array<QString, mottler::kParamCount> paramLabelText;
-  std::array<QString, mottler::kParamCount> paramValueText;
-  QString seedText, widthText, heightText, zoomText, offsetXText, offsetYText;
-  QString remark;               // author's remark, at most 127 characters
   int zoom = 100;               // preview zoom in percent, 100..1000
-
-  // Name and icon of the entry last selected in the list, kept for "&State".
-  QString selectedName;
-  int selectedIcon = 0;
-
-  // --- document state -----------------------------------------------------
-  QString documentPath;
-  QString documentName;
-  QString programFolder;
-  QString openFolder;
-  int documentWidth = 256;      // size shown in "Width:" / "Height:"
-  int documentHeight = 256;
+  QString programFolder;        // folder of the program, ending in "/"
+  QString openFolder;           // where Open starts and New places its document
 
   // The preview bitmap, 258 x 258 pixels 0x00RRGGBB.
   std::array<std::uint32_t, mottler::preview::kPixels> previewBits{};
+
+  // What the user edits, and its undo history.
+  mottler::EditorModel& model() { return model_; }
+  const mottler::EditorModel& model() const { return model_; }
+  QUndoStack& undoStack();
 
   mottler::TextureEngine& engine() { return *engine_; }
   mottler::CommandCatalogue& catalogue() { return catalogue_; }
@@ -88,33 +77,19 @@ class CMottlerDlg : public QDialog {
   QString statusText() const;
   void setStatusText(const QString& text);
 
-  void markModified();
-
-  // The document as a program file carries it: the committed entries in
-  // program order (never the pending entry, wherever "Up" and "Down" have
-  // put it), the size, the seed and the remark.
-  mottler::ProgramDocument committedDocument() const;
-  // A command chosen in the tree waits to be added (or cancelled).
-  bool hasPendingEntry() const;
-
   // The generation cycle: runs the program (unless redrawOnly) and redraws
   // the preview when "Auto Generate" is ticked or forceRedraw is set.
   void generate();
   bool isRunning() const { return running_; }
 
-  // Parameter panel.
-  void showParameters(int index, bool fromDefaults);
-  void resetParameterPanel();
+  // Redraws every control from the model.
+  void showModel();
 
-  // Members to controls, and back (the dialog's data exchange).
-  void updateControls();
-  void updateMembers();
-
-  // Called by the preview control when it paints: redraw from the planes.
+  // The preview needs its picture: redraw it from the planes.
   void paintPreview();
 
  public slots:
-  void accept() override;  // Enter: copy the controls into the members only
+  void accept() override;  // Enter: the window stays open
   void reject() override;  // Escape: close through closeDocument
 
  protected:
@@ -136,6 +111,7 @@ class CMottlerDlg : public QDialog {
   // Parameter panel.
   void onHorizontalScroll(QScrollBar* bar, int action);
   void onMethodChanged(int index);
+  void onMethodChosen(int index);
   void onFixedColorsClicked(bool checked);
 
   // Generation and view options.
@@ -171,16 +147,18 @@ class CMottlerDlg : public QDialog {
   void endDialog();
 
   // Generation (generate.cpp).
+  void command(void (CMottlerDlg::*slot)());
   void runCurrentProgram();
   void copyPlaneToPreview();
   void showPreviewBitmap();
 
-  // Editor helpers (program_editor.cpp).
-  void insertListItem(int index, const QString& name, int image);
-  void deleteListItem(int index);
-  void setEntryOptions(const mottler::CommandInfo& info, const mottler::ProgramEntry* entry);
+  // Editor (program_editor.cpp).
+  void apply(mottler::EditResult result);
+  void onStepRestored(mottler::EditStep::Kind kind);
+  void showProgramList();
+  void showEditorButtons();
+  void showTreeChoice();
   void selectFirstTreeItem();
-  void setSaveCommandsEnabled(bool enabled);
 
   // Document helpers (file_commands.cpp).
   bool saveChangesPrompt();  // true: go on; false: the asking command stops
@@ -188,13 +166,20 @@ class CMottlerDlg : public QDialog {
   bool saveUnderChosenName();  // Save As; true when the file was written
   bool writeDocument(const QString& path);
   bool loadDocument(const QString& path);
+  void showFreshDocument();
   void showDocumentCaption(const QString& fileName);
 
-  // Parameter panel helpers (parameter_panel.cpp).
+  // Parameter panel (parameter_panel.cpp).
+  void showPanel();
+  void showValueTexts();
+  void moveBar(QScrollBar* bar, int position);
   void setZoom(int value);
+  void startGesture();
 
   std::unique_ptr<mottler::TextureEngine> engine_;
   mottler::CommandCatalogue catalogue_;
+  mottler::EditorModel model_;
+  mottler::ui::EditHistory* history_ = nullptr;
 
   QMenuBar* menuBar_ = nullptr;
   QStatusBar* statusBar_ = nullptr;
@@ -227,7 +212,12 @@ class CMottlerDlg : public QDialog {
   QPushButton* generateButton_ = nullptr;
 
   bool running_ = false;   // a program run is in progress
+  bool drawing_ = false;   // generate is making the picture
   bool inPaint_ = false;   // generate was called by the preview's paint
   bool ending_ = false;    // closeDocument decided to end the window
-  bool closeAfterRun_ = false;  // a close request arrived during a run
+  bool showing_ = false;   // the controls are being set from the model
+  bool methodChanged_ = false;  // the Method box's choice changed the method
+  bool runAgain_ = false;  // an edit during a run asks for another run
+  using Command = void (CMottlerDlg::*)();
+  std::vector<Command> afterRun_;  // menu commands that arrived during a run
 };

@@ -1,6 +1,5 @@
 #include "ui/mottler_app.h"
 
-#include <QStringList>
 #include <QTimer>
 
 #include "ui/main_dialog.h"
@@ -9,13 +8,12 @@ CMottlerApp::CMottlerApp(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName(QStringLiteral("Mottler"));
 }
 
-bool CMottlerApp::initInstance() {
+bool CMottlerApp::initInstance(const QString& programPath) {
   CMottlerDlg dialog;
   // "mottler PROGRAM.mlr" opens the program once the window is up.
-  const QStringList args = arguments();
-  if (args.size() > 1) {
-    const QString path = args.at(1);
-    QTimer::singleShot(0, &dialog, [&dialog, path] { dialog.openStartupDocument(path); });
+  if (!programPath.isEmpty()) {
+    QTimer::singleShot(0, &dialog,
+                       [&dialog, programPath] { dialog.openStartupDocument(programPath); });
   }
   dialog.exec();
   return false;

@@ -9,7 +9,7 @@ class CMottlerApp : public QApplication {
  public:
   CMottlerApp(int& argc, char** argv);
 
-  // Runs the main window modally; returns false, as the application ends
-  // with the window.
-  bool initInstance();
+  // Runs the main window modally, opening programPath (when not empty) once
+  // it is up; returns false, as the application ends with the window.
+  bool initInstance(const QString& programPath = QString());
 };

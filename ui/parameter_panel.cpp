@@ -1,18 +1,23 @@
 // The parameter panel: seven parameter rows, the Method box, "Fixed Colors",
 // the X/Y offsets, and the one horizontal-scroll handler that also serves the
-// "Random Seed" and zoom scroll bars.
+// "Random Seed" and zoom scroll bars; and the value texts with the names a
+// screen reader gives them.
 #include <QAbstractSlider>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 
 #include <algorithm>
+#include <utility>
 
+#include "ui/control_ids.h"
 #include "ui/main_dialog.h"
 
 using namespace mottler;
+using namespace mottler::ui;
 
 namespace {
 
@@ -39,107 +44,132 @@ int scrolledPosition(const QScrollBar* bar, int action, int old) {
 
 QString text(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<int>(s.size())); }
 
-}  // namespace
+QString number(std::optional<int> value) { return value ? QString::number(*value) : QString(); }
 
-void CMottlerDlg::showParameters(int index, bool fromDefaults) {
-  catalogue_.adjustForSize(index, engine_->width, engine_->height);
-  const CommandInfo& info = catalogue_.info(index);
-  const ProgramEntry& entry = engine_->entries[static_cast<std::size_t>(currentIndex)];
-  for (int k = 0; k < kParamCount; ++k) {
-    QScrollBar* bar = paramBars_[k];
-    if (info.maxValue[k] != 0) {
-      bar->setEnabled(true);
-      bar->setRange(info.minValue[k], info.maxValue[k]);
-      paramLabelText[k] = text(info.paramLabel[k]);
-      // A stored value outside the range is shown as it is; the scroll bar
-      // itself stops at its range.
-      const int value = fromDefaults ? info.defaultValue[k] : entry.param[k];
-      bar->setValue(value);
-      paramValueText[k] = QString::number(value);
-    } else {
-      bar->setEnabled(false);
-      paramLabelText[k] = QStringLiteral("None");
-      paramValueText[k].clear();
-    }
-  }
+// A scroll bar as the model has it: on or off, its range and position (a bar
+// that is off keeps what it showed last).
+void showBar(QScrollBar* bar, bool enabled, int minimum, int maximum, int position) {
+  bar->setEnabled(enabled);
+  if (bar->minimum() != minimum || bar->maximum() != maximum) bar->setRange(minimum, maximum);
+  if (bar->value() != position) bar->setValue(position);
 }
 
-void CMottlerDlg::resetParameterPanel() {
-  for (QWidget* w : {static_cast<QWidget*>(addButton_), static_cast<QWidget*>(cancelButton_),
-                     static_cast<QWidget*>(upButton_), static_cast<QWidget*>(downButton_),
-                     static_cast<QWidget*>(methodBox_), static_cast<QWidget*>(fixedColorsBox_),
-                     static_cast<QWidget*>(removeButton_), static_cast<QWidget*>(stateButton_)})
-    w->setEnabled(false);
-  methodBox_->setCurrentIndex(Add);
-  fixedColorsBox_->setChecked(false);
+void setText(QLabel* label, const QString& value) {
+  if (label->text() != value) label->setText(value);
+}
 
-  offsetXBar_->setRange(0, documentWidth - 1);
-  offsetYBar_->setRange(0, documentHeight - 1);
-  offsetXBar_->setEnabled(false);
-  offsetYBar_->setEnabled(false);
-  offsetXText.clear();
-  offsetYText.clear();
+// A value text is read as its caption and its value ("Width: 256").
+void nameValue(QWidget* w, QString caption, const QString& value) {
+  if (caption.endsWith(QLatin1Char(':'))) caption.chop(1);
+  const QString name = value.isEmpty() ? caption : caption + QStringLiteral(": ") + value;
+  if (w->accessibleName() != name) w->setAccessibleName(name);
+}
 
+}  // namespace
+
+void CMottlerDlg::showPanel() {
   for (int k = 0; k < kParamCount; ++k) {
-    paramBars_[k]->setEnabled(false);
-    paramLabelText[k] = QStringLiteral("None");
-    paramValueText[k].clear();
+    const ParameterRow& row = model_.parameterRow(k);
+    showBar(paramBars_[k], row.enabled, row.minimum, row.maximum, row.position);
+    setText(paramLabels_[k], text(row.label));
+    // The text shows the value stored in the entry, even one outside the
+    // scroll bar's range.
+    setText(paramValues_[k], number(model_.parameterValue(k)));
   }
-  updateControls();
+  const OffsetBar& x = model_.offsetXBar();
+  const OffsetBar& y = model_.offsetYBar();
+  showBar(offsetXBar_, x.enabled, 0, x.maximum, x.position);
+  showBar(offsetYBar_, y.enabled, 0, y.maximum, y.position);
+  setText(control<QLabel>(IdOffsetXText), number(model_.offsetXValue()));
+  setText(control<QLabel>(IdOffsetYText), number(model_.offsetYValue()));
+
+  methodBox_->setEnabled(model_.methodEnabled());
+  const int method = model_.methodShown();
+  methodBox_->setCurrentIndex(method >= 0 && method < methodBox_->count() ? method : -1);
+  fixedColorsBox_->setEnabled(model_.fixedColorsEnabled());
+  fixedColorsBox_->setChecked(model_.fixedColorsChecked());
+
+  if (seedBar_->value() != model_.seed()) seedBar_->setValue(model_.seed());
+  setText(control<QLabel>(IdSeedText), QString::number(model_.seed()));
+  setText(control<QLabel>(IdWidthText), QString::number(model_.width()));
+  setText(control<QLabel>(IdHeightText), QString::number(model_.height()));
+  setText(control<QLabel>(IdZoomText), QStringLiteral("%1 %").arg(zoom));
+}
+
+void CMottlerDlg::showValueTexts() {
+  auto valueOf = [this](int id) { return control<QLabel>(id)->text(); };
+  nameValue(control(IdWidthText), QStringLiteral("Width:"), valueOf(IdWidthText));
+  nameValue(control(IdHeightText), QStringLiteral("Height:"), valueOf(IdHeightText));
+  nameValue(control(IdZoomText), QStringLiteral("Zoom:"), valueOf(IdZoomText));
+  nameValue(control(IdSeedText), QStringLiteral("Random Seed"), valueOf(IdSeedText));
+  nameValue(control(IdOffsetXText), QStringLiteral("X Offset"), valueOf(IdOffsetXText));
+  nameValue(control(IdOffsetYText), QStringLiteral("Y Offset"), valueOf(IdOffsetYText));
+  for (int k = 0; k < kParamCount; ++k) {
+    const QString caption = paramLabels_[k]->text();
+    paramBars_[k]->setAccessibleName(caption);
+    nameValue(paramValues_[k], caption, paramValues_[k]->text());
+  }
 }
 
 void CMottlerDlg::onHorizontalScroll(QScrollBar* bar, int action) {
   // While an action is being handled the scroll bar's value is still the
   // old position; its slider position already shows where a drag went.
-  const int old = bar->value();
-  const int position = scrolledPosition(bar, action, old);
-  bar->setValue(position);
-
-  ProgramEntry& entry = engine_->entries[static_cast<std::size_t>(currentIndex)];
-  const QString number = QString::number(position);
-  if (bar == offsetXBar_) {
-    offsetXText = number;
-    entry.offsetX = position;
-  } else if (bar == offsetYBar_) {
-    offsetYText = number;
-    entry.offsetY = position;
-  } else if (bar == seedBar_) {
-    seedText = number;
-  } else if (bar == zoomBar_) {
-    setZoom(position);
-  } else {
-    for (int k = 0; k < kParamCount; ++k) {
-      if (bar != paramBars_[k]) continue;
-      paramValueText[k] = number;
-      entry.param[k] = position;
-    }
+  const int position = scrolledPosition(bar, action, bar->value());
+  {
+    const QScopedValueRollback<bool> quiet(showing_, true);
+    bar->setValue(position);
   }
-  updateControls();
+  moveBar(bar, position);
+}
 
-  if (position == old) {
-    // Nothing moved: no redraw, no run, and no request left pending.
+// A scroll bar is at a new position (or stays where it was): the zoom
+// redraws the preview, every other bar edits the model.
+void CMottlerDlg::moveBar(QScrollBar* bar, int position) {
+  if (bar == zoomBar_) {
+    const bool moved = position != zoom;
+    setZoom(position);
+    showModel();
+    if (moved) generate();
+    // Nothing moved: no redraw, and no request left pending.
     forceRedraw = false;
     redrawOnly = false;
     return;
   }
-  if (bar != zoomBar_) markModified();
-  generate();
+
+  EditResult result;
+  if (bar == offsetXBar_) {
+    result = model_.setOffsetX(position);
+  } else if (bar == offsetYBar_) {
+    result = model_.setOffsetY(position);
+  } else if (bar == seedBar_) {
+    result = model_.setSeed(position);
+  } else {
+    for (int k = 0; k < kParamCount; ++k)
+      if (bar == paramBars_[k]) result = model_.setParameter(k, position);
+  }
+  apply(std::move(result));
 }
 
 void CMottlerDlg::setZoom(int value) {
-  zoomText = QStringLiteral("%1 %").arg(value);
   zoom = value;
   // The planes are shown again at the new zoom; the program does not run.
   forceRedraw = true;
   redrawOnly = true;
 }
 
+// A new method in the box (chosen, stepped with the keys, or set by a screen
+// reader) edits the entry; choosing the method it already has runs the
+// program again.
 void CMottlerDlg::onMethodChanged(int index) {
-  engine_->entries[static_cast<std::size_t>(currentIndex)].method = index;
-  generate();
+  if (showing_) return;
+  methodChanged_ = true;
+  apply(model_.setMethod(index));
 }
 
-void CMottlerDlg::onFixedColorsClicked(bool checked) {
-  engine_->entries[static_cast<std::size_t>(currentIndex)].fixedColors = checked ? 1 : 0;
-  generate();
+void CMottlerDlg::onMethodChosen(int index) {
+  if (!std::exchange(methodChanged_, false)) apply(model_.setMethod(index));
 }
+
+void CMottlerDlg::onFixedColorsClicked(bool checked) { apply(model_.setFixedColors(checked)); }
+
+void CMottlerDlg::startGesture() { model_.startGesture(); }

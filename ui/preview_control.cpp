@@ -2,13 +2,10 @@
 
 #include <QPainter>
 
-#include "ui/main_dialog.h"
-#include "ui/preview.h"
+#include "document/preview.h"
 
-PreviewControl::PreviewControl(CMottlerDlg* owner, QWidget* parent)
-    : QWidget(parent),
-      owner_(owner),
-      image_(mottler::preview::kSide, mottler::preview::kSide, QImage::Format_RGB32) {
+PreviewControl::PreviewControl(QWidget* parent)
+    : QWidget(parent), image_(mottler::preview::kSide, mottler::preview::kSide, QImage::Format_RGB32) {
   image_.fill(Qt::black);
   setAttribute(Qt::WA_OpaquePaintEvent);
 }
@@ -25,7 +22,7 @@ void PreviewControl::setBitmap(const std::uint32_t* bits) {
 void PreviewControl::paintEvent(QPaintEvent*) {
   // Painting redraws the preview from the planes as they are (never runs the
   // program); during a run the last finished picture is shown as it is.
-  if (owner_ != nullptr) owner_->paintPreview();
+  emit pictureNeeded();
   QPainter painter(this);
   painter.drawImage(0, 0, image_);
 }

@@ -1,4 +1,6 @@
 // The preview surface (control 1011): shows the preview bitmap at (0, 0).
+// Before it paints it asks for a fresh picture (pictureNeeded); whoever
+// draws the preview answers with setBitmap.
 #pragma once
 
 #include <QImage>
@@ -6,22 +8,23 @@
 
 #include <cstdint>
 
-class CMottlerDlg;
-
 class PreviewControl : public QWidget {
   Q_OBJECT
 
  public:
-  PreviewControl(CMottlerDlg* owner, QWidget* parent);
+  explicit PreviewControl(QWidget* parent);
 
   // Copies a 258 x 258 preview bitmap into the picture shown.
   void setBitmap(const std::uint32_t* bits);
   const QImage& image() const { return image_; }
 
+ signals:
+  // Emitted as the control paints, before it draws its picture.
+  void pictureNeeded();
+
  protected:
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  CMottlerDlg* owner_;
   QImage image_;
 };

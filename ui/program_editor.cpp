@@ -1,18 +1,17 @@
 // The program editor: choosing a command in the tree (the pending entry),
-// selecting an entry in the program list, and the six program buttons.
+// selecting an entry in the program list, the six program buttons, and undo
+// and redo.  Each handler hands the action to the model, keeps the step it
+// returns in the undo history, runs the program when the step asks for it and
+// shows the model again.
 #include <QAction>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QListWidget>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTreeWidget>
 
-#include <utility>
-
 #include "ui/artwork.h"
 #include "ui/control_ids.h"
+#include "ui/edit_history.h"
 #include "ui/main_dialog.h"
 
 using namespace mottler;
@@ -22,223 +21,138 @@ namespace {
 
 QString text(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<int>(s.size())); }
 
+// What a screen reader says for a list item: a switched-off entry is told
+// apart by words as well as by its icon.
+QString spokenName(const ListRow& row) {
+  const QString name = text(row.name);
+  return row.switchedOff ? name + QStringLiteral(", switched off") : name;
+}
+
+constexpr int kImageRole = Qt::UserRole;
+
 }  // namespace
 
-// --- list and menu helpers ---------------------------------------------------
+void CMottlerDlg::apply(EditResult result) {
+  if (result.step) history_->record(std::move(*result.step));
+  showModel();
+  if (result.regenerate) generate();
+}
 
-void CMottlerDlg::insertListItem(int index, const QString& name, int image) {
+void CMottlerDlg::onStepRestored(EditStep::Kind kind) {
+  showTreeChoice();
+  showModel();
+  // The program runs again, so the picture is that of the state put back;
+  // the remark is no part of a run.
+  if (kind != EditStep::Kind::Remark) generate();
+}
+
+// --- showing the model ---------------------------------------------------------
+
+// The list's items follow the model's rows; only items that differ change,
+// so the list keeps its scroll position.  The highlight is always the entry
+// the panel edits, or none.
+void CMottlerDlg::showProgramList() {
   const QSignalBlocker quiet(list_);
-  auto* item = new QListWidgetItem(stripImage(image), name);
-  list_->insertItem(index, item);
+  const int count = model_.listCount();
+  while (list_->count() > count) delete list_->takeItem(list_->count() - 1);
+  for (int i = 0; i < count; ++i) {
+    const ListRow row = model_.listRow(i);
+    QListWidgetItem* item = list_->item(i);
+    if (item == nullptr) {
+      item = new QListWidgetItem;
+      list_->addItem(item);
+    }
+    const QString name = text(row.name);
+    if (item->text() != name) item->setText(name);
+    if (item->data(kImageRole) != row.image) {
+      item->setData(kImageRole, row.image);
+      item->setIcon(stripImage(row.image));
+    }
+    const QString spoken = spokenName(row);
+    if (item->data(Qt::AccessibleTextRole).toString() != spoken) item->setData(Qt::AccessibleTextRole, spoken);
+  }
+  list_->setEnabled(model_.listEnabled());
+
+  const std::optional<int> highlighted = model_.highlightedRow();
+  if (highlighted) {
+    list_->setCurrentRow(*highlighted, QItemSelectionModel::ClearAndSelect);
+  } else {
+    list_->clearSelection();
+  }
 }
 
-void CMottlerDlg::deleteListItem(int index) {
-  if (index < 0 || index >= list_->count()) return;
-  const QSignalBlocker quiet(list_);
-  delete list_->takeItem(index);
+void CMottlerDlg::showEditorButtons() {
+  addButton_->setEnabled(model_.canAdd());
+  cancelButton_->setEnabled(model_.canCancel());
+  upButton_->setEnabled(model_.canMove());
+  downButton_->setEnabled(model_.canMove());
+  removeButton_->setEnabled(model_.canRemove());
+  stateButton_->setEnabled(model_.canToggleState());
+  menuCommand(IdFileSave)->setEnabled(model_.saveEnabled());
+  menuCommand(IdFileSaveAs)->setEnabled(model_.saveEnabled());
 }
 
-void CMottlerDlg::selectFirstTreeItem() { tree_->setCurrentItem(tree_->topLevelItem(0)); }
-
-void CMottlerDlg::setSaveCommandsEnabled(bool enabled) {
-  menuCommand(IdFileSave)->setEnabled(enabled);
-  menuCommand(IdFileSaveAs)->setEnabled(enabled);
+void CMottlerDlg::selectFirstTreeItem() {
+  const QSignalBlocker quiet(tree_);
+  tree_->setCurrentItem(tree_->topLevelItem(0));
 }
 
-// The offsets, Method and "Fixed Colors" of an entry, by the command's layer
-// flags: a fresh choice (entry == nullptr) shows method "Add", offsets 0.
-void CMottlerDlg::setEntryOptions(const CommandInfo& info, const ProgramEntry* entry) {
-  if (info.layerFlags == 0) {
-    offsetXBar_->setEnabled(false);
-    offsetYBar_->setEnabled(false);
-    offsetXText.clear();
-    offsetYText.clear();
-    fixedColorsBox_->setEnabled(false);
-    methodBox_->setEnabled(false);
-    methodBox_->setCurrentIndex(Add);
-    fixedColorsBox_->setChecked(false);
+// After undo or redo: the tree shows the pending command while one waits,
+// else its first item ("Generate"), without its highlight while an entry of
+// the list is edited.  Choosing any command afterwards raises an event.
+void CMottlerDlg::showTreeChoice() {
+  const QSignalBlocker quiet(tree_);
+  if (model_.hasPendingEntry()) {
+    const QString name = text(catalogue_.info(model_.pendingCommand()).name);
+    const QList<QTreeWidgetItem*> found = tree_->findItems(name, Qt::MatchExactly | Qt::MatchRecursive);
+    if (!found.isEmpty()) tree_->setCurrentItem(found.first());
     return;
   }
-  const int x = entry != nullptr ? entry->offsetX : 0;
-  const int y = entry != nullptr ? entry->offsetY : 0;
-  offsetXBar_->setEnabled(true);
-  offsetYBar_->setEnabled(true);
-  offsetXBar_->setValue(x);
-  offsetYBar_->setValue(y);
-  offsetXText = QString::number(x);
-  offsetYText = QString::number(y);
-  methodBox_->setEnabled(true);
-  methodBox_->setCurrentIndex(entry != nullptr ? entry->method : static_cast<int>(Add));
-  const bool fixedColorsApply = (info.layerFlags & LayerFixedColors) != 0;
-  fixedColorsBox_->setEnabled(fixedColorsApply);
-  fixedColorsBox_->setChecked(fixedColorsApply && entry != nullptr && entry->fixedColors != 0);
+  tree_->setCurrentItem(tree_->topLevelItem(0));
+  if (model_.mode() != EditorMode::Idle) tree_->selectionModel()->clearSelection();
 }
 
 // --- handlers ------------------------------------------------------------------
 
 void CMottlerDlg::onCommandChosen(QTreeWidgetItem* item) {
-  removeButton_->setEnabled(false);
-  stateButton_->setEnabled(false);
-  updateControls();
   if (item == nullptr) return;
-
   const std::optional<int> found = catalogue_.indexOfName(item->text(0).toStdString());
-  if (!found) return;  // a category item chooses nothing
-
-  {
-    const QSignalBlocker quiet(list_);
-    list_->clearSelection();
+  if (!found) {
+    // A category item chooses nothing.
+    model_.chooseCategory();
+    showModel();
+    return;
   }
-  list_->setEnabled(false);
-
-  if (newSlotOnChoice) {
-    currentIndex = programLength;
-    newSlotOnChoice = false;
-  }
-  pendingCommand = static_cast<std::uint8_t>(*found);
-  markModified();
-
-  // The table keeps one slot for the pending entry: a full program can show
-  // a chosen command but not add it.
-  addButton_->setEnabled(programLength < kMaxProgramLength);
-  cancelButton_->setEnabled(true);
-  upButton_->setEnabled(true);
-  downButton_->setEnabled(true);
-  setSaveCommandsEnabled(false);
-
-  methodBox_->setCurrentIndex(Add);
-  fixedColorsBox_->setChecked(false);
-  ProgramEntry& entry = engine_->entries[static_cast<std::size_t>(currentIndex)];
-  entry.disabled = 0;
-  entry.fixedColors = 0;
-  entry.offsetX = 0;
-  entry.offsetY = 0;
-  entry.method = Add;
-
-  const CommandInfo& info = catalogue_.info(*found);
-  setEntryOptions(info, nullptr);
-  showParameters(*found, true);
-
-  entry.code = info.code;
-  entry.reserved = {};
-  for (int k = 0; k < kParamCount; ++k) entry.param[k] = paramBars_[k]->value();
-
-  updateControls();
-  generate();
-
-  deleteListItem(currentIndex);
-  insertListItem(currentIndex, text(info.name), info.category);
+  apply(model_.chooseCommand(*found));
 }
 
 void CMottlerDlg::onEntrySelected() {
   const QList<QListWidgetItem*> selected = list_->selectedItems();
-  if (selected.isEmpty()) return;
-  const int index = list_->row(selected.first());
-
-  removeButton_->setEnabled(true);
-  stateButton_->setEnabled(true);
-  // The tree loses its highlight but keeps its current item.
-  tree_->selectionModel()->clearSelection();
-
-  currentIndex = index;
-  newSlotOnChoice = true;
-  markModified();
-
-  const ProgramEntry& entry = engine_->entries[static_cast<std::size_t>(currentIndex)];
-  const std::optional<int> record = catalogue_.indexOfCode(entry.code & 0xFFu);
-  if (!record) {
-    // An entry of no known command: it can be removed or switched, not edited.
-    selectedName = selected.first()->text();
-    selectedIcon = 0;
-    return;
+  if (!selected.isEmpty() && model_.selectEntry(list_->row(selected.first()))) {
+    // The tree loses its highlight but keeps its current item.
+    tree_->selectionModel()->clearSelection();
   }
-  const CommandInfo& info = catalogue_.info(*record);
-  selectedName = text(info.name);
-  selectedIcon = info.category;
-
-  setEntryOptions(info, &entry);
-  showParameters(*record, false);
-  updateControls();
+  // A selection the model did not take (or an item unselected with the
+  // keyboard) gives way to what the model edits.
+  showModel();
 }
 
 void CMottlerDlg::onAdd() {
-  if (programLength >= kMaxProgramLength) return;
-  programLength += 1;
-  currentIndex = programLength;
-  setSaveCommandsEnabled(true);
+  apply(model_.add());
   selectFirstTreeItem();
   tree_->setFocus();
-  list_->setEnabled(true);
-  resetParameterPanel();
 }
 
 void CMottlerDlg::onCancelPending() {
-  programLength += 1;
-  removingPending = true;
-  onRemove();
-  removingPending = false;
+  apply(model_.cancel());
   selectFirstTreeItem();
   tree_->setFocus();
-  list_->setEnabled(true);
-  setSaveCommandsEnabled(true);
 }
 
-void CMottlerDlg::onRemove() {
-  removeButton_->setEnabled(false);
-  stateButton_->setEnabled(false);
-  int index = currentIndex;
-  if (!removingPending) {
-    const QList<QListWidgetItem*> selected = list_->selectedItems();
-    if (selected.isEmpty()) return;
-    index = list_->row(selected.first());
-  }
+void CMottlerDlg::onRemove() { apply(model_.remove()); }
 
-  auto& entries = engine_->entries;
-  if (list_->count() <= 1) {
-    entries[0] = ProgramEntry{};
-    setSaveCommandsEnabled(false);
-  } else {
-    for (int i = index; i < programLength; ++i) {
-      // The last slot of the table has no successor: it becomes empty.
-      entries[static_cast<std::size_t>(i)] =
-          i + 1 < kProgramSlots ? entries[static_cast<std::size_t>(i + 1)] : ProgramEntry{};
-    }
-  }
-  if (programLength > 0) programLength -= 1;
-  currentIndex = programLength;
-  resetParameterPanel();
-  generate();
-  deleteListItem(index);
-}
+void CMottlerDlg::onMoveUp() { apply(model_.moveUp()); }
 
-void CMottlerDlg::onMoveUp() {
-  if (currentIndex == 0) return;
-  const CommandInfo& info = catalogue_.info(pendingCommand);
-  deleteListItem(currentIndex);
-  currentIndex -= 1;
-  insertListItem(currentIndex, text(info.name), info.category);
-  std::swap(engine_->entries[static_cast<std::size_t>(currentIndex)],
-            engine_->entries[static_cast<std::size_t>(currentIndex + 1)]);
-  generate();
-}
+void CMottlerDlg::onMoveDown() { apply(model_.moveDown()); }
 
-void CMottlerDlg::onMoveDown() {
-  if (currentIndex >= list_->count() - 1) return;
-  const CommandInfo& info = catalogue_.info(pendingCommand);
-  deleteListItem(currentIndex);
-  currentIndex += 1;
-  insertListItem(currentIndex, text(info.name), info.category);
-  std::swap(engine_->entries[static_cast<std::size_t>(currentIndex - 1)],
-            engine_->entries[static_cast<std::size_t>(currentIndex)]);
-  generate();
-}
-
-void CMottlerDlg::onToggleState() {
-  ProgramEntry& entry = engine_->entries[static_cast<std::size_t>(currentIndex)];
-  entry.disabled = entry.disabled == 0 ? 1 : 0;
-  removeButton_->setEnabled(false);
-  stateButton_->setEnabled(false);
-  generate();
-  deleteListItem(currentIndex);
-  insertListItem(currentIndex, selectedName, entry.disabled != 0 ? kDisabledEntryImage : selectedIcon);
-}
+void CMottlerDlg::onToggleState() { apply(model_.toggleState()); }

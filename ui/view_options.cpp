@@ -10,12 +10,10 @@ using namespace mottler;
 
 void CMottlerDlg::autoZoom() {
   zoom = preview::autoZoomFor(engine_->width, engine_->height);
-  zoomBar_->setValue(zoom);
-  zoomText = QStringLiteral("%1 %").arg(zoom);
   redrawOnly = true;
   forceRedraw = true;
   generate();
-  updateControls();
+  showModel();
 }
 
 void CMottlerDlg::onLookBufferClicked() { generate(); }

@@ -1,9 +1,12 @@
 # Writes the whole help manual into OUT_DIR (run with cmake -P):
 #   1. a fresh folder with the hand-written pages and the style sheet;
 #   2. the generated command reference and example programs (mottler-helpgen);
-#   3. each example program composed into a program file (mottler-compose)
-#      and rendered into images/<name>.png (mottler-render).
-foreach(var HELPGEN COMPOSE RENDER PAGES_DIR OUT_DIR STAMP)
+#   3. the pages' own example programs (samples/*.txt of this folder);
+#   4. each example program composed into a program file (mottler-compose)
+#      and rendered into images/<name>.png (mottler-render);
+#   5. the pictures of the window (mottler-window-pictures, on Qt's
+#      offscreen platform, so no display is needed).
+foreach(var HELPGEN COMPOSE RENDER PICTURES PAGES_DIR OUT_DIR STAMP)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "build_help.cmake: ${var} is not set")
   endif()
@@ -18,6 +21,9 @@ execute_process(COMMAND "${HELPGEN}" "${OUT_DIR}" RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "mottler-helpgen failed (${rc})")
 endif()
+
+file(GLOB page_samples "${PAGES_DIR}/samples/*.txt")
+file(COPY ${page_samples} DESTINATION "${OUT_DIR}/samples")
 
 file(GLOB samples "${OUT_DIR}/samples/*.txt")
 set(failed "")
@@ -37,6 +43,13 @@ endforeach()
 if(failed)
   # A command that cannot run yet leaves its picture out; the pages still build.
   message(WARNING "help: no picture for ${failed}")
+endif()
+
+execute_process(COMMAND "${CMAKE_COMMAND}" -E env QT_QPA_PLATFORM=offscreen
+                        "${PICTURES}" "${OUT_DIR}"
+                RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "mottler-window-pictures failed (${rc})")
 endif()
 
 file(TOUCH "${STAMP}")

@@ -60,7 +60,7 @@ class DocumentCommands : public ::testing::Test {
   }
 
   QString at(const QString& name) const { return dir.filePath(name); }
-  void trigger(int id) { dlg.menuCommand(id)->trigger(); }
+  void trigger(int id) { mottler::ui::testing::trigger(dlg, id); }
 
   void compose(const QStringList& names) {
     for (const QString& name : names) {
@@ -69,9 +69,10 @@ class DocumentCommands : public ::testing::Test {
     }
   }
 
-  // The committed entries as they stand in the program table.
+  // The first committed entries of the program.
   std::vector<ProgramEntry> entries(int count) {
-    return {dlg.engine().entries.begin(), dlg.engine().entries.begin() + count};
+    const std::vector<ProgramEntry> all = dlg.model().committedDocument().entries;
+    return {all.begin(), all.begin() + std::min<std::size_t>(all.size(), count)};
   }
 
   ProgramDocument document(std::vector<ProgramEntry> list, int seed = 0, std::string remark = {},
@@ -105,17 +106,24 @@ TEST_F(DocumentCommands, SaveAsWritesTheDocumentByteForByteThenSaveWritesBackWit
   selectEntry(dlg, 1);
   press(dlg, IdState);  // Worms switched off
   drag(dlg, IdSeedBar, 1234);
-  // The remark is stored as single bytes: what Latin-1 cannot show becomes '?'.
+  // The remark is stored in Windows-1252: "é", "€" and "ß" are one byte each;
+  // a character that code page cannot hold is refused, never replaced.
+  QLineEdit* remark = dlg.control<QLineEdit>(IdRemark);
   QInputMethodEvent typed;
-  typed.setCommitString(QString::fromUtf8("caf\u00e9 \u2603"));
-  QApplication::sendEvent(dlg.control<QLineEdit>(IdRemark), &typed);
-  ASSERT_TRUE(dlg.modified);
-  const QString untitled = dlg.documentPath;
+  typed.setCommitString(QString::fromUtf8("caf\u00e9 \u20ac\u00df"));
+  QApplication::sendEvent(remark, &typed);
+  QInputMethodEvent refused;
+  refused.setCommitString(QString::fromUtf8(" \u2603"));
+  QApplication::sendEvent(remark, &refused);
+  EXPECT_EQ(remark->text(), QString::fromUtf8("caf\u00e9 \u20ac\u00df"));
+  const std::string stored = "caf\xE9 \x80\xDF";
+  ASSERT_TRUE(dlg.model().modified());
+  const QString untitled = documentPath(dlg);
 
   // A name typed without a dot gets ".mlr".
   saveAs(at("cave"));
   const QString path = at("cave.mlr");
-  const auto expected = encodeProgram(document(entries(2), 1234, "caf\xE9 ?"));
+  const auto expected = encodeProgram(document(entries(2), 1234, stored));
   EXPECT_EQ(bytesOf(path), expected);
   ASSERT_EQ(expected.size(), 156u + 2 * 48u);
   EXPECT_EQ(expected[156 + 48 + 36], 1);  // the switched-off entry
@@ -124,17 +132,17 @@ TEST_F(DocumentCommands, SaveAsWritesTheDocumentByteForByteThenSaveWritesBackWit
   EXPECT_EQ(seam.callsOf(Kind::SaveFile)[0].filter, "Mottler Files (*.mlr)");
   EXPECT_EQ(dlg.windowTitle(), "Mottler - cave.mlr");
   EXPECT_EQ(dlg.statusText(), " " + path + " saved");
-  EXPECT_EQ(dlg.documentPath, path);
-  EXPECT_TRUE(dlg.hasPath);
-  EXPECT_FALSE(dlg.modified);
+  EXPECT_EQ(documentPath(dlg), path);
+  EXPECT_TRUE(dlg.model().hasPath());
+  EXPECT_FALSE(dlg.model().modified());
 
   // Save writes to the same path without a dialog.
   step(dlg, IdSeedBar, QAbstractSlider::SliderSingleStepAdd);
-  EXPECT_TRUE(dlg.modified);
+  EXPECT_TRUE(dlg.model().modified());
   trigger(IdFileSave);
   EXPECT_EQ(seam.callsOf(Kind::SaveFile).size(), 1u);
-  EXPECT_EQ(bytesOf(path), encodeProgram(document(entries(2), 1235, "caf\xE9 ?")));
-  EXPECT_FALSE(dlg.modified);
+  EXPECT_EQ(bytesOf(path), encodeProgram(document(entries(2), 1235, stored)));
+  EXPECT_FALSE(dlg.model().modified());
 
   // A name with a dot keeps it.
   saveAs(at("name.txt"));
@@ -157,45 +165,72 @@ TEST_F(DocumentCommands, AFailedSaveKeepsTheGoodFileAndTheModifiedFlag) {
   EXPECT_EQ(messages()[0].caption, "Error");
   EXPECT_EQ(messages()[0].text, "File could not be saved");
   EXPECT_EQ(messages()[0].icon, QMessageBox::Warning);
-  EXPECT_TRUE(dlg.modified);
+  EXPECT_TRUE(dlg.model().modified());
   EXPECT_EQ(dlg.windowTitle(), "Mottler - good.mlr");
   EXPECT_NE(dlg.statusText(), " " + at("missing/bad.mlr") + " saved");
   EXPECT_EQ(bytesOf(at("good.mlr")), good);
   EXPECT_FALSE(QDir(at("missing")).exists());
 }
 
+TEST_F(DocumentCommands, ARemarkComesBackAsTypedAndUnknownBytesSurvive) {
+  const QString typed = QString::fromUtf8("Gr\u00fc\u00dfe \u20ac \u00e9 \u2018q\u2019");
+  QInputMethodEvent typing;
+  typing.setCommitString(typed);
+  QApplication::sendEvent(dlg.control<QLineEdit>(IdRemark), &typing);
+  compose({"Plasma"});
+  saveAs(at("remark.mlr"));
+  EXPECT_EQ(dlg.model().remark(), "Gr\xFC\xDF" "e \x80 \xE9 \x91q\x92");
+
+  seam.answerNewTexture(ScriptedDialogSeam::typeAndOk("other", "256", "256"));
+  trigger(IdFileNew);
+  EXPECT_EQ(dlg.control<QLineEdit>(IdRemark)->text(), "");
+  seam.answerFile(at("remark.mlr"));
+  trigger(IdFileOpen);
+  EXPECT_EQ(dlg.control<QLineEdit>(IdRemark)->text(), typed);
+
+  // A byte the code page leaves unassigned is kept as it was.
+  ProgramDocument odd = document({}, 0, "a\x81z");
+  ASSERT_TRUE(writeProgramFile(std::filesystem::path(at("odd.mlr").toStdString()), odd));
+  seam.answerFile(at("odd.mlr"));
+  trigger(IdFileOpen);
+  QFile::remove(at("odd.mlr"));
+  trigger(IdFileSave);
+  EXPECT_EQ(bytesOf(at("odd.mlr")), encodeProgram(odd));
+  EXPECT_TRUE(messages().empty());
+}
+
 // --- the modified flag ------------------------------------------------------------
 
 TEST_F(DocumentCommands, ModifiedFollowsTheEditsThatChangeTheDocument) {
-  EXPECT_FALSE(dlg.modified);
+  EXPECT_FALSE(dlg.model().modified());
   step(dlg, IdZoomBar, QAbstractSlider::SliderSingleStepAdd);
-  EXPECT_FALSE(dlg.modified) << "zoom is no part of the document";
+  EXPECT_FALSE(dlg.model().modified()) << "zoom is no part of the document";
   choose(dlg, "Generate");
-  EXPECT_FALSE(dlg.modified) << "a category chooses nothing";
+  EXPECT_FALSE(dlg.model().modified()) << "a category chooses nothing";
 
   choose(dlg, "Plasma");
-  EXPECT_TRUE(dlg.modified);
+  EXPECT_TRUE(dlg.model().modified());
   press(dlg, IdAdd);
   saveAs(at("m.mlr"));
-  EXPECT_FALSE(dlg.modified);
+  EXPECT_FALSE(dlg.model().modified());
 
   selectEntry(dlg, 0);
-  EXPECT_TRUE(dlg.modified) << "a list selection counts, even without a change";
+  EXPECT_TRUE(dlg.model().modified()) << "a list selection counts, even without a change";
   trigger(IdFileSave);
-  EXPECT_FALSE(dlg.modified);
+  EXPECT_FALSE(dlg.model().modified());
 
   step(dlg, IdSeedBar, QAbstractSlider::SliderSingleStepAdd);
-  EXPECT_TRUE(dlg.modified);
+  EXPECT_TRUE(dlg.model().modified());
   trigger(IdFileSave);
   QTest::keyClicks(dlg.control<QLineEdit>(IdRemark), "r");
-  EXPECT_TRUE(dlg.modified);
+  EXPECT_TRUE(dlg.model().modified());
   trigger(IdFileSave);
 
   // Loading puts a remark into the box: that is no edit.
   seam.answerFile(at("m.mlr"));
   trigger(IdFileOpen);
   EXPECT_EQ(dlg.control<QLineEdit>(IdRemark)->text(), "r");
-  EXPECT_FALSE(dlg.modified);
+  EXPECT_FALSE(dlg.model().modified());
 }
 
 // --- the save prompt ------------------------------------------------------------
@@ -203,27 +238,27 @@ TEST_F(DocumentCommands, ModifiedFollowsTheEditsThatChangeTheDocument) {
 TEST_F(DocumentCommands, PromptCancelAbandonsNewAndExitAndAnEmptyProgramIsNotAsked) {
   QTest::keyClicks(dlg.control<QLineEdit>(IdRemark), "only a remark");
   choose(dlg, "Plasma");  // pending: nothing committed yet
-  ASSERT_TRUE(dlg.modified);
+  ASSERT_TRUE(dlg.model().modified());
   trigger(IdFileNew);     // the unscripted "New" dialog is cancelled
   EXPECT_TRUE(messages().empty());
   EXPECT_EQ(seam.callsOf(Kind::NewTexture).size(), 1u);
 
   press(dlg, IdAdd);
-  ASSERT_TRUE(dlg.modified);
+  ASSERT_TRUE(dlg.model().modified());
   seam.answerMessage(QMessageBox::Cancel);
   trigger(IdFileNew);
   ASSERT_EQ(messages().size(), 1u);
   EXPECT_EQ(messages()[0].caption, "Mottler");
-  EXPECT_EQ(messages()[0].text, "Save changes to " + dlg.documentPath + "?");
+  EXPECT_EQ(messages()[0].text, "Save changes to " + documentPath(dlg) + "?");
   EXPECT_EQ(messages()[0].buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
   EXPECT_EQ(seam.callsOf(Kind::NewTexture).size(), 1u);
-  EXPECT_EQ(dlg.programLength, 1);
+  EXPECT_EQ(dlg.model().programLength(), 1);
 
   seam.answerMessage(QMessageBox::Cancel);
   trigger(IdFileExit);
   EXPECT_TRUE(dlg.isVisible());
   EXPECT_TRUE(seam.callsOf(Kind::Modal).empty());
-  EXPECT_TRUE(dlg.modified);
+  EXPECT_TRUE(dlg.model().modified());
 }
 
 TEST_F(DocumentCommands, PromptNoGoesOnWithoutWriting) {
@@ -233,16 +268,16 @@ TEST_F(DocumentCommands, PromptNoGoesOnWithoutWriting) {
   trigger(IdFileNew);
   EXPECT_TRUE(seam.callsOf(Kind::SaveFile).empty());
   EXPECT_EQ(dlg.windowTitle(), "Mottler - cave.mlr");
-  EXPECT_EQ(dlg.documentPath, dlg.openFolder + "cave.mlr");
-  EXPECT_EQ(dlg.documentName, "cave.mlr");
+  EXPECT_EQ(documentPath(dlg), dlg.openFolder + "cave.mlr");
+  EXPECT_EQ(dlg.model().documentName(), "cave.mlr");
   EXPECT_EQ(dlg.engine().width, 64);
   EXPECT_EQ(label(dlg, IdWidthText), "64");
-  EXPECT_EQ(dlg.programLength, 0);
+  EXPECT_EQ(dlg.model().programLength(), 0);
   EXPECT_EQ(list(dlg)->count(), 0);
   EXPECT_EQ(dlg.statusText(), "Ready");
   EXPECT_FALSE(saveEnabled(dlg));
-  EXPECT_FALSE(dlg.modified);
-  EXPECT_FALSE(dlg.hasPath);
+  EXPECT_FALSE(dlg.model().modified());
+  EXPECT_FALSE(dlg.model().hasPath());
 
   // After New, Save asks for a name starting at the new document's path.
   compose({"Blobs"});
@@ -278,7 +313,7 @@ TEST_F(DocumentCommands, PromptYesSavesThenGoesOn) {
 
 TEST_F(DocumentCommands, PromptYesThatDoesNotSaveKeepsTheWindowAsItWas) {
   compose({"Plasma"});
-  const QString untitled = dlg.documentPath;
+  const QString untitled = documentPath(dlg);
 
   // Untitled: Yes asks for a name; cancelling it abandons the New.
   seam.answerMessage(QMessageBox::Yes);
@@ -286,9 +321,9 @@ TEST_F(DocumentCommands, PromptYesThatDoesNotSaveKeepsTheWindowAsItWas) {
   trigger(IdFileNew);
   EXPECT_EQ(seam.callsOf(Kind::SaveFile).size(), 1u);
   EXPECT_TRUE(seam.callsOf(Kind::NewTexture).empty());
-  EXPECT_EQ(dlg.programLength, 1);
-  EXPECT_TRUE(dlg.modified);
-  EXPECT_EQ(dlg.documentPath, untitled);
+  EXPECT_EQ(dlg.model().programLength(), 1);
+  EXPECT_TRUE(dlg.model().modified());
+  EXPECT_EQ(documentPath(dlg), untitled);
 
   // ... and the close.
   seam.answerMessage(QMessageBox::Yes);
@@ -305,8 +340,8 @@ TEST_F(DocumentCommands, PromptYesThatDoesNotSaveKeepsTheWindowAsItWas) {
   seam.answerFile(at("missing/x.mlr"));
   trigger(IdFileExit);
   EXPECT_TRUE(dlg.isVisible());
-  EXPECT_TRUE(dlg.modified);
-  EXPECT_EQ(dlg.programLength, 1);
+  EXPECT_TRUE(dlg.model().modified());
+  EXPECT_EQ(dlg.model().programLength(), 1);
   EXPECT_TRUE(seam.callsOf(Kind::Modal).empty());
   int errors = 0;
   for (const auto& m : messages()) errors += m.text == "File could not be saved" ? 1 : 0;
@@ -373,12 +408,12 @@ TEST_F(OpeningDocuments, OpenRestoresTheWindowAndSaveWritesTheSameBytesBack) {
 
   EXPECT_EQ(dlg.windowTitle(), "Mottler - cave.mlr");
   EXPECT_EQ(dlg.statusText(), " " + path + " loaded");
-  EXPECT_EQ(dlg.documentPath, path);
+  EXPECT_EQ(documentPath(dlg), path);
   EXPECT_EQ(dlg.openFolder, dir.path() + "/");
-  EXPECT_TRUE(dlg.hasPath);
-  EXPECT_FALSE(dlg.modified);
-  EXPECT_EQ(dlg.programLength, 3);
-  EXPECT_EQ(dlg.currentIndex, 3);
+  EXPECT_TRUE(dlg.model().hasPath());
+  EXPECT_FALSE(dlg.model().modified());
+  EXPECT_EQ(dlg.model().programLength(), 3);
+  EXPECT_EQ(dlg.model().currentIndex(), 3);
   EXPECT_EQ(codeAt(dlg, 3), 0) << "the pending slot is cleared";
   EXPECT_EQ(dlg.engine().width, 64);
   EXPECT_EQ(label(dlg, IdWidthText), "64");
@@ -408,7 +443,7 @@ TEST_F(OpeningDocuments, AReadOnlyProgramFileOpens) {
   seam.answerFile(path);
   trigger(IdFileOpen);
   EXPECT_TRUE(messages().empty());
-  EXPECT_EQ(dlg.programLength, 3);
+  EXPECT_EQ(dlg.model().programLength(), 3);
   EXPECT_EQ(dlg.windowTitle(), "Mottler - locked.mlr");
 }
 
@@ -417,8 +452,8 @@ TEST_F(OpeningDocuments, ARefusedFileLeavesTheDocumentUntouched) {
   seam.answerFile(path);
   trigger(IdFileOpen);
   selectEntry(dlg, 0);
-  ASSERT_TRUE(dlg.modified);
-  const auto before = entries(kProgramSlots);
+  ASSERT_TRUE(dlg.model().modified());
+  const EditorState before = dlg.model().state();
   const QStringList listBefore = listTexts(dlg);
 
   writeBytes(at("x.mlr"), "this is a text file, not a program\n");
@@ -439,18 +474,18 @@ TEST_F(OpeningDocuments, ARefusedFileLeavesTheDocumentUntouched) {
     EXPECT_EQ(messages()[0].text, c.message);
     EXPECT_EQ(messages()[0].caption, "Error");
     EXPECT_EQ(dlg.windowTitle(), "Mottler - first.mlr");
-    EXPECT_EQ(dlg.documentPath, path);
-    EXPECT_EQ(dlg.programLength, 3);
-    EXPECT_EQ(entries(kProgramSlots), before);
+    EXPECT_EQ(documentPath(dlg), path);
+    EXPECT_EQ(dlg.model().programLength(), 3);
+    EXPECT_EQ(dlg.model().state(), before);
     EXPECT_EQ(listTexts(dlg), listBefore);
     EXPECT_EQ(dlg.engine().width, 64);
-    EXPECT_TRUE(dlg.modified);
+    EXPECT_TRUE(dlg.model().modified());
   }
 
   // Save still writes to the document's own path.
   trigger(IdFileSave);
   EXPECT_EQ(bytesOf(path), encodeProgram(sample()));
-  EXPECT_FALSE(dlg.modified);
+  EXPECT_FALSE(dlg.model().modified());
 }
 
 // A program named on the command line opens as "Open" would; a relative
@@ -465,35 +500,36 @@ TEST_F(OpeningDocuments, AProgramNamedAtStartOpens) {
   EXPECT_FALSE(dlg.openStartupDocument("junk.mlr"));
   ASSERT_EQ(messages().size(), 1u);
   EXPECT_EQ(messages()[0].text, "File format not supported");
-  EXPECT_EQ(dlg.programLength, 0);
-  EXPECT_FALSE(dlg.hasPath);
+  EXPECT_EQ(dlg.model().programLength(), 0);
+  EXPECT_FALSE(dlg.model().hasPath());
 
   EXPECT_TRUE(dlg.openStartupDocument("start.mlr"));
   QDir::setCurrent(previous);
   EXPECT_EQ(messages().size(), 1u);
-  EXPECT_EQ(dlg.documentPath, QFileInfo(path).absoluteFilePath());
+  EXPECT_EQ(documentPath(dlg), QFileInfo(path).absoluteFilePath());
   EXPECT_EQ(dlg.openFolder, dir.path() + "/");
-  EXPECT_EQ(dlg.programLength, 3);
+  EXPECT_EQ(dlg.model().programLength(), 3);
   EXPECT_EQ(dlg.windowTitle(), "Mottler - start.mlr");
-  EXPECT_FALSE(dlg.modified);
+  EXPECT_FALSE(dlg.model().modified());
 }
 
 TEST_F(OpeningDocuments, CancellingTheNewDialogChangesNothing) {
   const QString path = writeSample("stay.mlr");
   seam.answerFile(path);
   trigger(IdFileOpen);
-  const auto before = entries(kProgramSlots);
+  const EditorState before = dlg.model().state();
 
   seam.answerNewTexture(ScriptedDialogSeam::typeAndOk("other", "300", "8"));  // refused, then Cancel
   trigger(IdFileNew);
   seam.answerNewTexture(ScriptedDialogSeam::pressCancel());
   QTest::keyClick(tree(dlg), Qt::Key_N, Qt::ControlModifier);
+  settle();
   EXPECT_EQ(seam.callsOf(Kind::NewTexture).size(), 2u);
   EXPECT_EQ(dlg.windowTitle(), "Mottler - stay.mlr");
-  EXPECT_EQ(dlg.documentPath, path);
+  EXPECT_EQ(documentPath(dlg), path);
   EXPECT_EQ(dlg.statusText(), " " + path + " loaded");
-  EXPECT_TRUE(dlg.hasPath);
-  EXPECT_EQ(entries(kProgramSlots), before);
+  EXPECT_TRUE(dlg.model().hasPath());
+  EXPECT_EQ(dlg.model().state(), before);
   EXPECT_EQ(list(dlg)->count(), 3);
   EXPECT_EQ(dlg.engine().width, 64);
   EXPECT_EQ(label(dlg, IdWidthText), "64");
@@ -510,12 +546,13 @@ TEST_F(DocumentCommands, ExportRunsTheProgramAndWritesTheTextureNotTheBuffer) {
   drag(dlg, kParamBarIds[0], bar(dlg, kParamBarIds[0])->value() + 3);
   markTexture(dlg);
   const QString caption = dlg.windowTitle();
-  const QString documentPath = dlg.documentPath;
+  const QString previousPath = documentPath(dlg);
 
   seam.answerFile(at("tex.txt"));
   QTest::keyClick(tree(dlg), Qt::Key_E, Qt::ControlModifier);
+  settle();
   ASSERT_EQ(seam.callsOf(Kind::SaveFile).size(), 1u);
-  EXPECT_EQ(seam.callsOf(Kind::SaveFile)[0].text, documentPath);
+  EXPECT_EQ(seam.callsOf(Kind::SaveFile)[0].text, previousPath);
   EXPECT_EQ(seam.callsOf(Kind::SaveFile)[0].filter, "Windows Bitmap Files (*.bmp)");
   EXPECT_TRUE(programRanSinceMark(dlg));
   EXPECT_FALSE(QFile::exists(at("tex.txt")));
@@ -525,9 +562,9 @@ TEST_F(DocumentCommands, ExportRunsTheProgramAndWritesTheTextureNotTheBuffer) {
   EXPECT_EQ(written.size(), 54u + 768u * 256u);
   EXPECT_EQ(dlg.statusText(), " " + at("tex.bmp") + " saved");
   EXPECT_EQ(dlg.windowTitle(), caption);
-  EXPECT_EQ(dlg.documentPath, documentPath);
-  EXPECT_TRUE(dlg.modified);
-  EXPECT_FALSE(dlg.hasPath);
+  EXPECT_EQ(documentPath(dlg), previousPath);
+  EXPECT_TRUE(dlg.model().modified());
+  EXPECT_FALSE(dlg.model().hasPath());
 
   // A name with ".bmp" is kept as it is; one without a dot gets it.
   seam.answerFile(at("tex.bmp.old"));
@@ -562,6 +599,7 @@ TEST_F(DocumentCommands, HelpWebPageAndAbout) {
   ASSERT_TRUE(QFile::exists(helpIndexPath()));
   trigger(IdHelpContents);
   QTest::keyClick(dlg.control(IdRemark), Qt::Key_F1);
+  settle();
   const auto urls = seam.callsOf(Kind::Url);
   ASSERT_EQ(urls.size(), 3u);
   EXPECT_TRUE(urls[1].text.endsWith("/help/index.html")) << urls[1].text.toStdString();

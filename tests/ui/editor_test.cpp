@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QTest>
 
 #include "ui_test_support.h"
 
@@ -31,8 +32,8 @@ TEST(ProgramEditor, ChoosingACommandMakesAPendingEntryThatAddCommits) {
   choose(dlg, "Plasma");
   EXPECT_EQ(listTexts(dlg), QStringList{"Plasma"});
   EXPECT_EQ(codeAt(dlg, 0), kPlasma);
-  EXPECT_EQ(dlg.programLength, 0);
-  EXPECT_TRUE(dlg.modified);
+  EXPECT_EQ(dlg.model().programLength(), 0);
+  EXPECT_TRUE(dlg.model().modified());
   EXPECT_FALSE(saveEnabled(dlg));
   EXPECT_FALSE(list(dlg)->isEnabled());
   for (int id : {IdUp, IdDown, IdAdd, IdCancel}) EXPECT_TRUE(button(dlg, id)->isEnabled()) << id;
@@ -42,8 +43,8 @@ TEST(ProgramEditor, ChoosingACommandMakesAPendingEntryThatAddCommits) {
   EXPECT_EQ(dlg.statusText(), "");
 
   press(dlg, IdAdd);
-  EXPECT_EQ(dlg.programLength, 1);
-  EXPECT_EQ(dlg.currentIndex, 1);
+  EXPECT_EQ(dlg.model().programLength(), 1);
+  EXPECT_EQ(dlg.model().currentIndex(), 1);
   EXPECT_TRUE(saveEnabled(dlg));
   EXPECT_TRUE(saveAsEnabled(dlg));
   EXPECT_TRUE(list(dlg)->isEnabled());
@@ -55,7 +56,7 @@ TEST(ProgramEditor, ChoosingACommandMakesAPendingEntryThatAddCommits) {
 TEST(ProgramEditor, PendingEntryTakesDefaultsAndEntryOptions) {
   CMottlerDlg dlg;
   choose(dlg, "Perlin Noise");  // layer flags 3: Method, offsets and Fixed Colors
-  const ProgramEntry& e = dlg.engine().entries[0];
+  const ProgramEntry e = entryAt(dlg, 0);
   EXPECT_EQ(e.method, Add);
   EXPECT_EQ(e.param[1], 64);  // a quarter of the width
   EXPECT_EQ(e.param[3], 255);
@@ -88,11 +89,11 @@ TEST(ProgramEditor, UpMovesThePendingEntryToTheTopAndStopsThere) {
   choose(dlg, "Twirl");
   press(dlg, IdUp);
   press(dlg, IdUp);
-  EXPECT_EQ(dlg.currentIndex, 0);
+  EXPECT_EQ(dlg.model().currentIndex(), 0);
   press(dlg, IdUp);  // already first: nothing
   EXPECT_EQ(listTexts(dlg), (QStringList{"Twirl", "Plasma", "Blobs"}));
   press(dlg, IdAdd);
-  EXPECT_EQ(dlg.programLength, 3);
+  EXPECT_EQ(dlg.model().programLength(), 3);
   EXPECT_EQ(codeAt(dlg, 0), kTwirl);
   EXPECT_EQ(codeAt(dlg, 1), kPlasma);
   EXPECT_EQ(codeAt(dlg, 2), kBlobs);
@@ -105,12 +106,12 @@ TEST(ProgramEditor, DownStopsAtTheEndAndParametersFollowTheMovedEntry) {
   choose(dlg, "Twirl");
   press(dlg, IdUp);
   drag(dlg, kParamBarIds[0], -45);
-  EXPECT_EQ(dlg.engine().entries[0].param[0], -45);
-  EXPECT_EQ(dlg.engine().entries[1].code, kPlasma);
+  EXPECT_EQ(entryAt(dlg, 0).param[0], -45);
+  EXPECT_EQ(entryAt(dlg, 1).code, kPlasma);
   press(dlg, IdDown);
   press(dlg, IdDown);  // already last: nothing
   EXPECT_EQ(listTexts(dlg), (QStringList{"Plasma", "Twirl"}));
-  EXPECT_EQ(dlg.engine().entries[1].param[0], -45);
+  EXPECT_EQ(entryAt(dlg, 1).param[0], -45);
 }
 
 TEST(ProgramEditor, CancelRestoresTheProgram) {
@@ -119,7 +120,7 @@ TEST(ProgramEditor, CancelRestoresTheProgram) {
   choose(dlg, "Worms");
   press(dlg, IdUp);
   press(dlg, IdCancel);
-  EXPECT_EQ(dlg.programLength, 1);
+  EXPECT_EQ(dlg.model().programLength(), 1);
   EXPECT_EQ(listTexts(dlg), QStringList{"Plasma"});
   EXPECT_EQ(codeAt(dlg, 0), kPlasma);
   EXPECT_EQ(codeAt(dlg, 1), 0u);
@@ -132,7 +133,7 @@ TEST(ProgramEditor, CancelOnAnEmptyProgramStillEnablesSave) {
   CMottlerDlg dlg;
   choose(dlg, "Circles");
   press(dlg, IdCancel);
-  EXPECT_EQ(dlg.programLength, 0);
+  EXPECT_EQ(dlg.model().programLength(), 0);
   EXPECT_EQ(list(dlg)->count(), 0);
   EXPECT_EQ(codeAt(dlg, 0), 0u);
   EXPECT_TRUE(saveEnabled(dlg));
@@ -141,15 +142,19 @@ TEST(ProgramEditor, CancelOnAnEmptyProgramStillEnablesSave) {
 
 TEST(ProgramEditor, SelectingAnEntryShowsItsValuesWithoutRunning) {
   CMottlerDlg dlg;
-  compose(dlg, {"Plasma", "Twirl"});
-  dlg.engine().entries[0].method = Multiply;
-  dlg.engine().entries[0].offsetX = 7;
-  dlg.modified = false;
+  choose(dlg, "Plasma");
+  QComboBox* method = dlg.control<QComboBox>(IdMethod);
+  method->setCurrentIndex(Multiply);
+  emit method->activated(Multiply);
+  drag(dlg, IdOffsetXBar, 7);
+  press(dlg, IdAdd);
+  compose(dlg, {"Twirl"});
+  dlg.model().setModified(false);
   markTexture(dlg);
   selectEntry(dlg, 0);
   EXPECT_FALSE(programRanSinceMark(dlg));
-  EXPECT_TRUE(dlg.modified);
-  EXPECT_EQ(dlg.currentIndex, 0);
+  EXPECT_TRUE(dlg.model().modified());
+  EXPECT_EQ(dlg.model().currentIndex(), 0);
   EXPECT_EQ(dlg.control<QComboBox>(IdMethod)->currentIndex(), Multiply);
   EXPECT_EQ(dlg.control<QLabel>(IdOffsetXText)->text(), "7");
   EXPECT_EQ(bar(dlg, IdOffsetXBar)->value(), 7);
@@ -158,10 +163,11 @@ TEST(ProgramEditor, SelectingAnEntryShowsItsValuesWithoutRunning) {
   EXPECT_TRUE(button(dlg, IdState)->isEnabled());
   EXPECT_FALSE(button(dlg, IdAdd)->isEnabled());
   EXPECT_TRUE(tree(dlg)->selectedItems().isEmpty());
+  EXPECT_TRUE(list(dlg)->item(0)->isSelected());
 
   // Editing the selected entry writes into it.
   step(dlg, kParamBarIds[1], QAbstractSlider::SliderSingleStepAdd);
-  EXPECT_EQ(dlg.engine().entries[0].param[1], 21);
+  EXPECT_EQ(entryAt(dlg, 0).param[1], 21);
 }
 
 TEST(ProgramEditor, RemoveDropsTheSelectedEntry) {
@@ -170,11 +176,11 @@ TEST(ProgramEditor, RemoveDropsTheSelectedEntry) {
   selectEntry(dlg, 1);
   press(dlg, IdRemove);
   EXPECT_EQ(listTexts(dlg), (QStringList{"Plasma", "Twirl"}));
-  EXPECT_EQ(dlg.programLength, 2);
+  EXPECT_EQ(dlg.model().programLength(), 2);
   EXPECT_EQ(codeAt(dlg, 0), kPlasma);
   EXPECT_EQ(codeAt(dlg, 1), kTwirl);
   EXPECT_EQ(codeAt(dlg, 2), 0u);
-  EXPECT_EQ(dlg.currentIndex, 2);
+  EXPECT_EQ(dlg.model().currentIndex(), 2);
   expectIdleButtons(dlg);
   EXPECT_TRUE(saveEnabled(dlg));
 }
@@ -184,7 +190,7 @@ TEST(ProgramEditor, RemovingTheOnlyEntryGreysSave) {
   compose(dlg, {"Plasma"});
   selectEntry(dlg, 0);
   press(dlg, IdRemove);
-  EXPECT_EQ(dlg.programLength, 0);
+  EXPECT_EQ(dlg.model().programLength(), 0);
   EXPECT_EQ(list(dlg)->count(), 0);
   EXPECT_EQ(codeAt(dlg, 0), 0u);
   EXPECT_FALSE(saveEnabled(dlg));
@@ -199,7 +205,7 @@ TEST(ProgramEditor, StateSwitchesTheEntryAndShowsTheRedCross) {
   markTexture(dlg);
   press(dlg, IdState);
   EXPECT_TRUE(programRanSinceMark(dlg));
-  EXPECT_EQ(dlg.engine().entries[1].disabled, 1);
+  EXPECT_EQ(entryAt(dlg, 1).disabled, 1);
   EXPECT_FALSE(button(dlg, IdState)->isEnabled());
   EXPECT_FALSE(button(dlg, IdRemove)->isEnabled());
   EXPECT_EQ(list(dlg)->item(1)->text(), "Twirl");
@@ -213,11 +219,11 @@ TEST(ProgramEditor, StateSwitchesTheEntryAndShowsTheRedCross) {
 
   // The panel still edits this entry; "State" needs a new selection.
   step(dlg, kParamBarIds[0], QAbstractSlider::SliderSingleStepSub);
-  EXPECT_EQ(dlg.engine().entries[1].param[0], 89);
+  EXPECT_EQ(entryAt(dlg, 1).param[0], 89);
   selectEntry(dlg, 0);
   selectEntry(dlg, 1);
   press(dlg, IdState);
-  EXPECT_EQ(dlg.engine().entries[1].disabled, 0);
+  EXPECT_EQ(entryAt(dlg, 1).disabled, 0);
 }
 
 TEST(ProgramEditor, ChoosingAfterASelectionStartsANewEntryAtTheEnd) {
@@ -226,7 +232,7 @@ TEST(ProgramEditor, ChoosingAfterASelectionStartsANewEntryAtTheEnd) {
   selectEntry(dlg, 0);
   choose(dlg, "Lines");
   EXPECT_EQ(listTexts(dlg), (QStringList{"Plasma", "Blobs", "Lines"}));
-  EXPECT_EQ(dlg.currentIndex, 2);
+  EXPECT_EQ(dlg.model().currentIndex(), 2);
   EXPECT_EQ(codeAt(dlg, 0), kPlasma);
   EXPECT_FALSE(list(dlg)->isEnabled());
   EXPECT_TRUE(list(dlg)->selectedItems().isEmpty());
@@ -235,21 +241,84 @@ TEST(ProgramEditor, ChoosingAfterASelectionStartsANewEntryAtTheEnd) {
 
 TEST(ProgramEditor, AFullProgramCanShowButNotAddAnotherCommand) {
   CMottlerDlg dlg;
-  compose(dlg, {"Plasma"});
-  // Fill the table as a long program file would.
-  for (int i = 1; i < kMaxProgramLength; ++i) {
-    dlg.engine().entries[static_cast<std::size_t>(i)] = dlg.engine().entries[0];
-    list(dlg)->addItem("Plasma");
-  }
-  dlg.programLength = kMaxProgramLength;
-  dlg.currentIndex = kMaxProgramLength;
+  ProgramDocument full = emptyProgram();
+  full.entries.assign(kMaxProgramLength, defaultEntry("Plasma"));
+  openProgram(dlg, full);
+  ASSERT_EQ(dlg.model().programLength(), kMaxProgramLength);
   choose(dlg, "Blur");
   EXPECT_FALSE(button(dlg, IdAdd)->isEnabled());
   EXPECT_EQ(codeAt(dlg, kMaxProgramLength), kBlur);
   EXPECT_EQ(dlg.control<QProgressBar>(IdProgress)->maximum(), kProgramSlots);
+  EXPECT_EQ(dlg.engine().entries[kMaxProgramLength].code, kBlur);
   // Cancel still works and leaves the table's last slot empty.
   press(dlg, IdCancel);
-  EXPECT_EQ(dlg.programLength, kMaxProgramLength);
+  EXPECT_EQ(dlg.model().programLength(), kMaxProgramLength);
   EXPECT_EQ(codeAt(dlg, kMaxProgramLength), 0u);
+  EXPECT_EQ(dlg.engine().entries[kMaxProgramLength].code, 0u);
   EXPECT_EQ(list(dlg)->count(), kMaxProgramLength);
+}
+
+namespace {
+
+// A click on a list item, as the user makes it.
+void clickItem(CMottlerDlg& dlg, int row) {
+  QListWidget* l = list(dlg);
+  const QPoint at = l->visualItemRect(l->item(row)).center();
+  QTest::mouseClick(l->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+}
+
+QList<int> highlighted(CMottlerDlg& dlg) {
+  QList<int> rows;
+  for (QListWidgetItem* item : list(dlg)->selectedItems()) rows << list(dlg)->row(item);
+  return rows;
+}
+
+}  // namespace
+
+// The highlight in the list always shows the entry the panel edits, or
+// none, so that clicking any item selects it.
+TEST(ProgramEditor, AfterStateOrRemoveEveryItemCanBeClickedAgain) {
+  CMottlerDlg dlg;
+  dlg.show();
+  QApplication::processEvents();
+  compose(dlg, {"Plasma", "Worms", "Blur"});
+
+  clickItem(dlg, 1);
+  EXPECT_EQ(highlighted(dlg), QList<int>{1});
+  EXPECT_TRUE(button(dlg, IdState)->isEnabled());
+  press(dlg, IdState);
+  EXPECT_TRUE(highlighted(dlg).isEmpty());
+  EXPECT_EQ(dlg.model().currentIndex(), 1) << "the panel still edits the entry";
+  clickItem(dlg, 1);
+  EXPECT_EQ(highlighted(dlg), QList<int>{1});
+  EXPECT_TRUE(button(dlg, IdState)->isEnabled());
+  EXPECT_TRUE(button(dlg, IdRemove)->isEnabled());
+  EXPECT_EQ(dlg.control<QLabel>(kParamLabelIds[0])->text(), "Amount");
+
+  press(dlg, IdRemove);
+  EXPECT_TRUE(highlighted(dlg).isEmpty());
+  EXPECT_EQ(listTexts(dlg), (QStringList{"Plasma", "Blur"}));
+  clickItem(dlg, 1);
+  EXPECT_EQ(highlighted(dlg), QList<int>{1});
+  EXPECT_TRUE(button(dlg, IdRemove)->isEnabled());
+  EXPECT_EQ(dlg.model().currentIndex(), 1);
+
+  // A category chosen meanwhile leaves the entry edited but not highlighted.
+  choose(dlg, "Deform");
+  EXPECT_TRUE(highlighted(dlg).isEmpty());
+  EXPECT_FALSE(button(dlg, IdState)->isEnabled());
+  clickItem(dlg, 1);
+  EXPECT_TRUE(button(dlg, IdState)->isEnabled());
+}
+
+// A value text always shows the value that is stored: on a texture under 16
+// pixels the cells of "Perlin Noise" cannot be a quarter of the width.
+TEST(ProgramEditor, ValueTextsShowTheStoredValueOnTinyTextures) {
+  CMottlerDlg dlg;
+  openProgram(dlg, emptyProgram(8, 8));
+  choose(dlg, "Perlin Noise");
+  EXPECT_EQ(entryAt(dlg, 0).param[1], 4);
+  EXPECT_EQ(bar(dlg, kParamBarIds[1])->value(), 4);
+  EXPECT_EQ(dlg.control<QLabel>(kParamValueIds[1])->text(), "4");
+  EXPECT_EQ(dlg.control<QLabel>(kParamValueIds[2])->text(), "4");
 }

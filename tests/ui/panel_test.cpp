@@ -4,9 +4,11 @@
 #include <QLabel>
 #include <QElapsedTimer>
 #include <QTest>
+#include <QTimer>
 
 #include <algorithm>
 
+#include "ui/dialogs/scripted_dialog_seam.h"
 #include "ui_test_support.h"
 
 using namespace mottler;
@@ -36,7 +38,7 @@ TEST(ParameterPanel, TwirlShowsOneRowAndADragWritesEveryStep) {
   for (int position : {60, 10, -45}) {
     markTexture(dlg);
     angle->setSliderPosition(position);
-    EXPECT_EQ(dlg.engine().entries[0].param[0], position);
+    EXPECT_EQ(entryAt(dlg, 0).param[0], position);
     EXPECT_TRUE(programRanSinceMark(dlg)) << position;  // regenerates at every step
   }
   angle->setSliderDown(false);
@@ -51,26 +53,26 @@ TEST(ParameterPanel, StepsStopAtTheRangeAndAnUnchangedPositionDoesNothing) {
   drag(dlg, kParamBarIds[0], 250);
   step(dlg, kParamBarIds[0], QAbstractSlider::SliderPageStepAdd);
   EXPECT_EQ(radius->value(), 256);
-  EXPECT_EQ(dlg.engine().entries[0].param[0], 256);
+  EXPECT_EQ(entryAt(dlg, 0).param[0], 256);
 
-  dlg.modified = false;
+  dlg.model().setModified(false);
   markTexture(dlg);
   step(dlg, kParamBarIds[0], QAbstractSlider::SliderSingleStepAdd);  // at the maximum
   EXPECT_EQ(radius->value(), 256);
-  EXPECT_FALSE(dlg.modified);
+  EXPECT_FALSE(dlg.model().modified());
   EXPECT_FALSE(programRanSinceMark(dlg));
   EXPECT_FALSE(dlg.forceRedraw);
   EXPECT_FALSE(dlg.redrawOnly);
 
   step(dlg, kParamBarIds[0], QAbstractSlider::SliderPageStepSub);
-  EXPECT_EQ(dlg.engine().entries[0].param[0], 246);
+  EXPECT_EQ(entryAt(dlg, 0).param[0], 246);
   step(dlg, kParamBarIds[0], QAbstractSlider::SliderSingleStepSub);
-  EXPECT_EQ(dlg.engine().entries[0].param[0], 245);
-  EXPECT_TRUE(dlg.modified);
+  EXPECT_EQ(entryAt(dlg, 0).param[0], 245);
+  EXPECT_TRUE(dlg.model().modified());
   // Jumps to an end are not steps of this panel.
   step(dlg, kParamBarIds[0], QAbstractSlider::SliderToMinimum);
   EXPECT_EQ(radius->value(), 245);
-  EXPECT_EQ(dlg.engine().entries[0].param[0], 245);
+  EXPECT_EQ(entryAt(dlg, 0).param[0], 245);
 }
 
 TEST(ParameterPanel, OffsetsAndMethodWriteTheEntry) {
@@ -78,41 +80,40 @@ TEST(ParameterPanel, OffsetsAndMethodWriteTheEntry) {
   choose(dlg, "Perlin Noise");
   drag(dlg, IdOffsetXBar, 200);
   step(dlg, IdOffsetYBar, QAbstractSlider::SliderPageStepAdd);
-  EXPECT_EQ(dlg.engine().entries[0].offsetX, 200);
-  EXPECT_EQ(dlg.engine().entries[0].offsetY, 10);
+  EXPECT_EQ(entryAt(dlg, 0).offsetX, 200);
+  EXPECT_EQ(entryAt(dlg, 0).offsetY, 10);
   EXPECT_EQ(label(dlg, IdOffsetXText), "200");
   EXPECT_EQ(bar(dlg, IdOffsetXBar)->maximum(), 255);
 
-  dlg.modified = false;
+  dlg.model().setModified(false);
   markTexture(dlg);
   QComboBox* method = dlg.control<QComboBox>(IdMethod);
   method->setCurrentIndex(Darken);
   emit method->activated(Darken);
-  EXPECT_EQ(dlg.engine().entries[0].method, Darken);
+  EXPECT_EQ(entryAt(dlg, 0).method, Darken);
   EXPECT_TRUE(programRanSinceMark(dlg));
   dlg.control<QCheckBox>(IdFixedColors)->click();
-  EXPECT_EQ(dlg.engine().entries[0].fixedColors, 1);
-  EXPECT_FALSE(dlg.modified);  // the choice that enabled them already marked it
+  EXPECT_EQ(entryAt(dlg, 0).fixedColors, 1);
+  // Like every other change of the program, they leave the document
+  // modified (after a save, closing then asks before they are lost).
+  EXPECT_TRUE(dlg.model().modified());
 }
 
 TEST(ParameterPanel, SmallTexturesNarrowOffsetsAndSizeDependentLimits) {
   CMottlerDlg dlg;
-  dlg.engine().setSize(100, 60);
-  dlg.documentWidth = 100;
-  dlg.documentHeight = 60;
-  dlg.resetParameterPanel();
+  openProgram(dlg, emptyProgram(100, 60));
   EXPECT_EQ(bar(dlg, IdOffsetXBar)->maximum(), 99);
   EXPECT_EQ(bar(dlg, IdOffsetYBar)->maximum(), 59);
   choose(dlg, "Enviroument Map");
   EXPECT_EQ(bar(dlg, kParamBarIds[0])->maximum(), 100);
-  EXPECT_EQ(dlg.engine().entries[0].param[0], 50);
+  EXPECT_EQ(entryAt(dlg, 0).param[0], 50);
 }
 
 TEST(ParameterPanel, SeedMarksModifiedEvenWithAnEmptyProgram) {
   CMottlerDlg dlg;
   step(dlg, IdSeedBar, QAbstractSlider::SliderSingleStepAdd);
   EXPECT_EQ(label(dlg, IdSeedText), "1");
-  EXPECT_TRUE(dlg.modified);
+  EXPECT_TRUE(dlg.model().modified());
 }
 
 TEST(ParameterPanel, TheRunSeedIsTheSeedScrollBar) {
@@ -129,7 +130,7 @@ TEST(ParameterPanel, ZoomRedrawsWithoutRunningOrMarkingModified) {
   step(dlg, IdZoomBar, QAbstractSlider::SliderPageStepAdd);
   EXPECT_EQ(dlg.zoom, 110);
   EXPECT_EQ(label(dlg, IdZoomText), "110 %");
-  EXPECT_FALSE(dlg.modified);
+  EXPECT_FALSE(dlg.model().modified());
   EXPECT_FALSE(programRanSinceMark(dlg));
   // The planes are drawn again at the new zoom.
   EXPECT_EQ(dlg.previewBits[1 * 258 + 1], kMarker);
@@ -148,7 +149,7 @@ TEST(Generate, WithoutAutoGenerateAParameterChangesTheEntryButNotThePicture) {
   markTexture(dlg);
   const auto before = dlg.previewBits;
   step(dlg, kParamBarIds[0], QAbstractSlider::SliderSingleStepAdd);
-  EXPECT_EQ(dlg.engine().entries[0].param[0], 91);
+  EXPECT_EQ(entryAt(dlg, 0).param[0], 91);
   EXPECT_EQ(label(dlg, kParamValueIds[0]), "91");
   EXPECT_FALSE(programRanSinceMark(dlg));
   EXPECT_EQ(dlg.previewBits, before);
@@ -222,19 +223,40 @@ TEST(Generate, ALongRunKeepsTheProgressBarAndWindowPainted) {
   QApplication::processEvents();
   // Eight heavy blurs take well over the 100 ms between repaints.
   const int blur = *dlg.catalogue().indexOfCode(kBlur);
-  ProgramEntry entry;
-  entry.code = kBlur;
+  ProgramEntry entry = defaultEntry("Blur");
   entry.param[0] = dlg.catalogue().info(blur).maxValue[0];
-  for (int i = 0; i < 8; ++i) dlg.engine().entries[static_cast<std::size_t>(i)] = entry;
-  dlg.programLength = 8;
-  dlg.currentIndex = 8;
+  ProgramDocument doc = emptyProgram();
+  doc.entries.assign(8, entry);
+  // Opened without a run; "Generate" runs it.
+  dlg.control<QCheckBox>(IdAutoGenerate)->setChecked(false);
+  openProgram(dlg, doc);
+  dlg.control<QCheckBox>(IdAutoGenerate)->setChecked(true);
 
   PaintsDuringRun progressPaints(dlg, dlg.control(IdProgress));
+  // Events handled while the window is repainted during the run: an edit
+  // (as a screen reader makes it) and a menu command.
+  ScriptedDialogSeam seam;
+  seam.answerMessage(QMessageBox::No);
+  seam.answerNewTexture(ScriptedDialogSeam::typeAndOk("after", "64", "64"));
+  bool editedDuringRun = false;
+  QTimer::singleShot(0, &dlg, [&] {
+    editedDuringRun = dlg.isRunning();
+    bar(dlg, IdSeedBar)->setValue(4321);
+    dlg.menuCommand(IdFileNew)->trigger();
+  });
   QElapsedTimer timer;
   timer.start();
   press(dlg, IdGenerate);
-  if (timer.elapsed() < 300) GTEST_SKIP() << "run too short to need repainting";
+  if (timer.elapsed() < 300 || !editedDuringRun) GTEST_SKIP() << "run too short to need repainting";
   EXPECT_GE(progressPaints.count, 1);
   EXPECT_EQ(dlg.control<QProgressBar>(IdProgress)->value(), 9);
   EXPECT_FALSE(dlg.isRunning());
+  // The program ran again with the seed set during the run.
+  EXPECT_EQ(dlg.model().seed(), 4321);
+  EXPECT_EQ(dlg.engine().random.state, 4321);
+  // New waited for the run to end.
+  EXPECT_EQ(dlg.engine().width, 256);
+  settle();
+  EXPECT_EQ(dlg.model().width(), 64);
+  EXPECT_EQ(dlg.engine().width, 64);
 }

@@ -4,15 +4,18 @@
 
 #include <QAbstractSlider>
 #include <QAction>
+#include <QCoreApplication>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
+#include "document/program_file.h"
 #include "ui/control_ids.h"
 #include "ui/main_dialog.h"
 
@@ -60,12 +63,48 @@ inline void drag(CMottlerDlg& dlg, int id, int position) {
   bar(dlg, id)->setSliderDown(false);
 }
 
+// Menu commands run once their trigger has returned: this lets them run.
+inline void settle() { QCoreApplication::sendPostedEvents(); }
+inline void trigger(CMottlerDlg& dlg, int id) {
+  dlg.menuCommand(id)->trigger();
+  settle();
+}
+
 inline bool saveEnabled(CMottlerDlg& dlg) { return dlg.menuCommand(IdFileSave)->isEnabled(); }
 inline bool saveAsEnabled(CMottlerDlg& dlg) { return dlg.menuCommand(IdFileSaveAs)->isEnabled(); }
 
-// The command code in a program slot.
-inline CommandCode codeAt(CMottlerDlg& dlg, int slot) {
-  return dlg.engine().entries[static_cast<std::size_t>(slot)].code;
+// The entry in a program slot (the committed entries, and the pending one
+// where it sits), and its command code.
+inline ProgramEntry entryAt(CMottlerDlg& dlg, int slot) { return dlg.model().slot(slot); }
+inline CommandCode codeAt(CMottlerDlg& dlg, int slot) { return entryAt(dlg, slot).code; }
+
+inline QString documentPath(CMottlerDlg& dlg) { return QString::fromStdString(dlg.model().documentPath()); }
+
+// An entry of a command with its defaults for a texture size.
+inline ProgramEntry defaultEntry(const char* name, int width = 256, int height = 256) {
+  const int index = *CommandCatalogue().indexOfName(name);
+  const CommandInfo info = commandInfoForSize(index, width, height);
+  ProgramEntry e;
+  e.code = info.code;
+  for (int k = 0; k < kParamCount; ++k) e.param[k] = info.defaultValue[k];
+  e.method = Add;
+  return e;
+}
+
+// Opens a program as if it had been named at start.
+inline void openProgram(CMottlerDlg& dlg, const ProgramDocument& doc) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString path = dir.filePath(QStringLiteral("program.mlr"));
+  ASSERT_TRUE(writeProgramFile(path.toStdString(), doc));
+  ASSERT_TRUE(dlg.openStartupDocument(path));
+}
+
+inline ProgramDocument emptyProgram(int width = 256, int height = 256) {
+  ProgramDocument doc;
+  doc.width = width;
+  doc.height = height;
+  return doc;
 }
 
 // A pixel placed in the texture survives only if the program does not run

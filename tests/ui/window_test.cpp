@@ -7,8 +7,10 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTest>
 #include <QToolTip>
+#include <QUndoStack>
 
 #include "ui_test_support.h"
 
@@ -30,7 +32,7 @@ void showActive(CMottlerDlg& dlg) {
 TEST(MainWindow, StartsUntitledAndIdle) {
   CMottlerDlg dlg;
   EXPECT_EQ(dlg.windowTitle(), "Mottler - Untitled.mlr");
-  EXPECT_TRUE(dlg.documentPath.endsWith("/Untitled.mlr"));
+  EXPECT_TRUE(documentPath(dlg).endsWith("/Untitled.mlr"));
   EXPECT_EQ(dlg.statusText(), "Ready");
   EXPECT_EQ(label(dlg, IdWidthText), "256");
   EXPECT_EQ(label(dlg, IdHeightText), "256");
@@ -47,12 +49,16 @@ TEST(MainWindow, StartsUntitledAndIdle) {
   EXPECT_FALSE(saveAsEnabled(dlg));
   for (int id : {IdFileNew, IdFileOpen, IdFileExport, IdFileExit, IdHelpContents, IdHelpWebSite, IdHelpAbout})
     EXPECT_TRUE(dlg.menuCommand(id)->isEnabled()) << id;
-  EXPECT_EQ(dlg.menuCommand(IdFileNew)->text(), "&New...\t      Ctrl+N");
-  EXPECT_EQ(dlg.menuCommand(IdFileExit)->text(), "E&xit\t      Alt+X");
+  // The keys show beside the plain text, from the shortcut.
+  EXPECT_EQ(dlg.menuCommand(IdFileNew)->text(), "&New...");
+  EXPECT_EQ(dlg.menuCommand(IdFileNew)->shortcut(), QKeySequence("Ctrl+N"));
+  EXPECT_EQ(dlg.menuCommand(IdFileExit)->text(), "E&xit");
+  EXPECT_EQ(dlg.menuCommand(IdFileExit)->shortcut(), QKeySequence("Alt+X"));
+  EXPECT_EQ(dlg.menuCommand(IdHelpContents)->shortcut(), QKeySequence("F1"));
   for (int id : {IdUp, IdDown, IdAdd, IdCancel, IdState, IdRemove}) EXPECT_FALSE(button(dlg, id)->isEnabled()) << id;
   for (int id : kParamLabelIds) EXPECT_EQ(label(dlg, id), "None");
-  EXPECT_EQ(dlg.programLength, 0);
-  EXPECT_FALSE(dlg.modified);
+  EXPECT_EQ(dlg.model().programLength(), 0);
+  EXPECT_FALSE(dlg.model().modified());
   EXPECT_EQ(dlg.engine().width, 256);
 }
 
@@ -95,21 +101,46 @@ TEST(MainWindow, ToolTipsAndAccessibleNames) {
     QAccessibleInterface* a = QAccessible::queryAccessibleInterface(dlg.control(id));
     return a != nullptr ? a->text(QAccessible::Name) : QString();
   };
+  // Value texts are read with their values.
   EXPECT_EQ(spoken(IdSeedBar), "Random Seed");
-  EXPECT_EQ(spoken(IdSeedText), "Random Seed");
+  EXPECT_EQ(spoken(IdSeedText), "Random Seed: 0");
+  EXPECT_EQ(spoken(IdWidthText), "Width: 256");
+  EXPECT_EQ(spoken(IdHeightText), "Height: 256");
+  EXPECT_EQ(spoken(IdZoomText), "Zoom: 100 %");
+  // The status bar is read by its text.
+  QStatusBar* status = dlg.findChild<QStatusBar*>();
+  ASSERT_NE(status, nullptr);
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(status)->text(QAccessible::Name), "Ready");
   EXPECT_EQ(spoken(IdZoomBar), "Zoom:");
   EXPECT_EQ(spoken(IdTree), "Commands:");
   EXPECT_EQ(spoken(IdList), "Program:");
   EXPECT_EQ(spoken(IdPreview), "Texture Image:");
   EXPECT_EQ(spoken(IdOffsetXBar), "X Offset");
-  EXPECT_EQ(spoken(IdOffsetYText), "Y Offset");
+  EXPECT_EQ(spoken(IdOffsetYText), "Y Offset");  // empty while nothing is edited
   EXPECT_EQ(spoken(IdUp), "Up");
   EXPECT_EQ(spoken(IdAdd), "Add");
   EXPECT_EQ(spoken(IdLookBuffer), "Look Buffer");
   EXPECT_EQ(spoken(kParamBarIds[0]), "None");
   choose(dlg, "Twirl");
   EXPECT_EQ(spoken(kParamBarIds[0]), "Angle");
-  EXPECT_EQ(spoken(kParamValueIds[0]), "Angle");
+  EXPECT_EQ(spoken(kParamValueIds[0]), "Angle: 90");
+  choose(dlg, "Plasma");
+  drag(dlg, IdOffsetXBar, 12);
+  drag(dlg, IdSeedBar, 77);
+  EXPECT_EQ(spoken(IdOffsetXText), "X Offset: 12");
+  EXPECT_EQ(spoken(IdSeedText), "Random Seed: 77");
+  EXPECT_EQ(spoken(kParamValueIds[1]), "Roughness: 20");
+
+  // A switched-off entry is told apart in words, not only by its icon.
+  press(dlg, IdAdd);
+  selectEntry(dlg, 0);
+  press(dlg, IdState);
+  QAccessibleInterface* program = QAccessible::queryAccessibleInterface(list(dlg));
+  ASSERT_NE(program, nullptr);
+  QStringList items;
+  for (int i = 0; i < program->childCount(); ++i) items << program->child(i)->text(QAccessible::Name);
+  EXPECT_TRUE(items.contains("Plasma, switched off")) << items.join("|").toStdString();
+  EXPECT_EQ(list(dlg)->item(0)->text(), "Plasma");
 
   // Every control that takes input can be reached with the keyboard and is named.
   for (QWidget* w : dlg.findChildren<QWidget*>()) {
@@ -159,8 +190,8 @@ TEST(MainWindow, EnterKeepsTheWindowOpenAndEscapeClosesIt) {
   QTest::keyClicks(dlg.control(IdRemark), "stone");
   QTest::keyClick(dlg.control(IdRemark), Qt::Key_Return);
   EXPECT_TRUE(dlg.isVisible());
-  EXPECT_EQ(dlg.remark, "stone");
-  EXPECT_TRUE(dlg.modified);
+  EXPECT_EQ(dlg.model().remark(), "stone");
+  EXPECT_TRUE(dlg.model().modified());
   tree(dlg)->setFocus();
   QTest::keyClick(tree(dlg), Qt::Key_Enter);
   EXPECT_TRUE(dlg.isVisible());
@@ -197,5 +228,64 @@ TEST(MainWindow, AcceleratorsWorkWhereverTheFocusIsUnlessGreyed) {
 
   // Alt+X ends the window (through closeDocument).
   QTest::keyClick(tree(dlg), Qt::Key_X, Qt::AltModifier);
+  settle();
   EXPECT_FALSE(dlg.isVisible());
+}
+
+namespace {
+
+QAccessibleInterface* accessibleChild(QWidget* w, const QString& name) {
+  QAccessibleInterface* parent = QAccessible::queryAccessibleInterface(w);
+  for (int i = 0; parent != nullptr && i < parent->childCount(); ++i)
+    if (parent->child(i)->text(QAccessible::Name) == name) return parent->child(i);
+  return nullptr;
+}
+
+void toggle(QAccessibleInterface* cell) {
+  ASSERT_NE(cell, nullptr);
+  ASSERT_NE(cell->actionInterface(), nullptr);
+  cell->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+}
+
+}  // namespace
+
+// What a screen reader does through the accessibility interfaces (select an
+// item, set a scroll bar's value, write the remark) edits the program just
+// as the mouse and keys do.
+TEST(MainWindow, AScreenReaderEditsThroughTheAccessibleControls) {
+  CMottlerDlg dlg;
+  toggle(accessibleChild(tree(dlg), "Worms"));
+  EXPECT_EQ(listTexts(dlg), QStringList{"Worms"});
+  ASSERT_TRUE(button(dlg, IdAdd)->isEnabled());
+
+  QAccessibleInterface* amount = QAccessible::queryAccessibleInterface(bar(dlg, kParamBarIds[0]));
+  ASSERT_NE(amount->valueInterface(), nullptr);
+  amount->valueInterface()->setCurrentValue(321);
+  EXPECT_EQ(entryAt(dlg, 0).param[0], 321);
+  EXPECT_EQ(dlg.control<QLabel>(kParamValueIds[0])->text(), "321");
+  EXPECT_EQ(dlg.undoStack().undoText(), "Change Amount");
+  QAccessible::queryAccessibleInterface(bar(dlg, IdSeedBar))->valueInterface()->setCurrentValue(77);
+  EXPECT_EQ(dlg.model().seed(), 77);
+
+  QAccessible::queryAccessibleInterface(button(dlg, IdAdd))->actionInterface()->doAction(
+      QAccessibleActionInterface::pressAction());
+  // The press is shown as an animated click that ends a moment later.
+  for (int i = 0; i < 100 && dlg.model().programLength() == 0; ++i) QTest::qWait(10);
+  EXPECT_EQ(dlg.model().programLength(), 1);
+
+  toggle(accessibleChild(list(dlg), "Worms"));
+  EXPECT_TRUE(button(dlg, IdState)->isEnabled());
+  EXPECT_EQ(dlg.model().currentIndex(), 0);
+  QComboBox* method = dlg.control<QComboBox>(IdMethod);
+  method->setCurrentIndex(mottler::Darken);  // as selecting in its list does
+  EXPECT_EQ(entryAt(dlg, 0).method, mottler::Darken);
+
+  QAccessibleInterface* remark = QAccessible::queryAccessibleInterface(dlg.control(IdRemark));
+  ASSERT_NE(remark->editableTextInterface(), nullptr);
+  remark->editableTextInterface()->insertText(0, QStringLiteral("stone"));
+  EXPECT_EQ(dlg.model().remark(), "stone");
+  // A character the file cannot hold is refused here too.
+  remark->setText(QAccessible::Value, QString::fromUtf8("\u2603"));
+  EXPECT_EQ(dlg.model().remark(), "stone");
+  EXPECT_EQ(dlg.control<QLineEdit>(IdRemark)->text(), "stone");
 }

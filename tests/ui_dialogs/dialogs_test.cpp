@@ -100,23 +100,59 @@ TEST(WebPageAndHelp, WebPageOpensTheMakersHomePageWhateverTheResult) {
 
 TEST(WebPageAndHelp, HelpOpensTheManualBesideTheProgram) {
   ScriptedDialogSeam seam;
-  EXPECT_EQ(helpIndexPath(), QCoreApplication::applicationDirPath() + "/help/index.html");
+  const QString beside = QCoreApplication::applicationDirPath() + "/help/index.html";
+  ASSERT_FALSE(helpIndexCandidates().isEmpty());
+  EXPECT_EQ(helpIndexCandidates().first(), beside);
   // The tests are built beside the programs, so the manual is there.
-  ASSERT_TRUE(QFileInfo(helpIndexPath()).isFile()) << helpIndexPath().toStdString();
+  ASSERT_TRUE(QFileInfo(beside).isFile()) << beside.toStdString();
+  EXPECT_EQ(helpIndexPath(), beside);
   EXPECT_TRUE(showHelp());
   ASSERT_EQ(seam.calls().size(), 1u);
   EXPECT_EQ(seam.calls()[0].kind, Kind::Url);
-  EXPECT_EQ(QUrl(seam.calls()[0].text), QUrl::fromLocalFile(helpIndexPath()));
+  EXPECT_EQ(QUrl(seam.calls()[0].text), QUrl::fromLocalFile(beside));
 
-  // The browser's answer is handed back.
+  // No browser: the user is told which file to open.
   seam.urlResult = false;
   EXPECT_FALSE(showHelp());
+  const auto messages = seam.callsOf(Kind::Message);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].caption, "Mottler");
+  EXPECT_EQ(messages[0].icon, QMessageBox::Warning);
+  EXPECT_EQ(messages[0].buttons, QMessageBox::Ok);
+  EXPECT_EQ(messages[0].text, helpNotShownText(beside));
+  EXPECT_TRUE(messages[0].text.contains(beside));
 }
 
-TEST(WebPageAndHelp, MissingManualIsSilent) {
+TEST(WebPageAndHelp, HelpLooksWhereAnInstallationPutsTheManual) {
+  const QByteArray saved = qgetenv("XDG_DATA_DIRS");
+  qputenv("XDG_DATA_DIRS", "/opt/elsewhere/share");
+  const QStringList candidates = helpIndexCandidates();
+  // Installed: <prefix>/bin/mottler finds <prefix>/share/mottler/help.
+  const QString installed =
+      QDir::cleanPath(QCoreApplication::applicationDirPath() + "/../share/mottler/help/index.html");
+  ASSERT_GE(candidates.size(), 3);
+  EXPECT_EQ(candidates[1], installed);
+  EXPECT_TRUE(candidates.contains("/opt/elsewhere/share/mottler/help/index.html"));
+  QStringList unique = candidates;
+  EXPECT_EQ(unique.removeDuplicates(), 0);
+  qputenv("XDG_DATA_DIRS", saved);
+}
+
+TEST(WebPageAndHelp, MissingManualSaysWhereItWasLookedFor) {
   ScriptedDialogSeam seam;
-  EXPECT_FALSE(showHelpAt(QDir::temp().filePath("no-such-manual/index.html")));
-  EXPECT_TRUE(seam.calls().empty());  // no browser, no message
+  const QString missing = QDir::temp().filePath("no-such-manual/index.html");
+  EXPECT_FALSE(showHelpAt(nullptr, missing));
+  EXPECT_TRUE(seam.callsOf(Kind::Url).empty());  // no browser for a missing file
+  const auto messages = seam.callsOf(Kind::Message);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].caption, "Mottler");
+  EXPECT_EQ(messages[0].icon, QMessageBox::Warning);
+  EXPECT_TRUE(messages[0].text.startsWith("The manual could not be found."));
+  EXPECT_TRUE(messages[0].text.contains(QDir::temp().filePath("no-such-manual")));
+
+  // Every folder looked in is named.
+  const QString text = helpMissingText({"/a/help/index.html", "/b/mottler/help/index.html"});
+  EXPECT_TRUE(text.contains("/a/help\n/b/mottler/help"));
 }
 
 TEST(DialogSeam, FileCommandsQuestions) {

@@ -1,5 +1,6 @@
 // The "New" dialog: its controls, presets, focus, the checks on OK and what
 // it hands over.
+#include <QAccessible>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -60,6 +61,12 @@ TEST(NewTextureDialog, OpensWithTheTemplatesControlsAndValues) {
   EXPECT_TRUE(labels.contains("Width:"));
   EXPECT_TRUE(labels.contains("Height:"));
   EXPECT_EQ(labels.count("Pixels"), 2);
+
+  // A screen reader tells the two size boxes apart.
+  auto spoken = [](QWidget* w) { return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name); };
+  EXPECT_EQ(spoken(dlg.widthBox()), "Width");
+  EXPECT_EQ(spoken(dlg.heightBox()), "Height");
+  EXPECT_EQ(spoken(dlg.nameBox()), "Name:");
 }
 
 TEST(NewTextureDialog, ShowingPutsTheFocusOnTheWholeName) {

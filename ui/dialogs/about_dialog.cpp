@@ -8,6 +8,7 @@
 #include <QRadialGradient>
 #include <QVBoxLayout>
 
+#include "document/version.h"
 #include "ui/dialogs/dialog_seam.h"
 #include "ui/dialogs/dialog_texts.h"
 #include "ui/dialogs/help_key.h"
@@ -28,7 +29,8 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
   big.setPointSizeF(big.pointSizeF() * 1.6);
   big.setBold(true);
   name->setFont(big);
-  auto* version = new QLabel(QStringLiteral("Version %1").arg(QStringLiteral(MOTTLER_VERSION)), this);
+  auto* version =
+      new QLabel(QStringLiteral("Version %1").arg(QString::fromLatin1(mottler::kVersion)), this);
   version->setObjectName(QStringLiteral("version"));
   auto* what = new QLabel(
       QStringLiteral("Makes seamless procedural textures from a program of commands."), this);

@@ -64,10 +64,17 @@ CNewTextureDlg::CNewTextureDlg(const QString& openFolder, QWidget* parent)
 
   auto* sizeGroup = new QGroupBox(QStringLiteral("Texture Size: "), this);
   auto* grid = new QGridLayout(sizeGroup);
-  grid->addWidget(new QLabel(QStringLiteral("Width:"), sizeGroup), 0, 0);
+  auto* widthLabel = new QLabel(QStringLiteral("Width:"), sizeGroup);
+  auto* heightLabel = new QLabel(QStringLiteral("Height:"), sizeGroup);
+  widthLabel->setBuddy(widthBox_);
+  heightLabel->setBuddy(heightBox_);
+  // Each box is read by its own label, not by the group around both.
+  widthBox_->setAccessibleName(QStringLiteral("Width"));
+  heightBox_->setAccessibleName(QStringLiteral("Height"));
+  grid->addWidget(widthLabel, 0, 0);
   grid->addWidget(widthBox_, 0, 1);
   grid->addWidget(new QLabel(QStringLiteral("Pixels"), sizeGroup), 0, 2);
-  grid->addWidget(new QLabel(QStringLiteral("Height:"), sizeGroup), 1, 0);
+  grid->addWidget(heightLabel, 1, 0);
   grid->addWidget(heightBox_, 1, 1);
   grid->addWidget(new QLabel(QStringLiteral("Pixels"), sizeGroup), 1, 2);
   grid->addWidget(presetBox_, 2, 0, 1, 3);

@@ -1,4 +1,4 @@
-#include "ui/preview.h"
+#include "document/preview.h"
 
 #include <algorithm>
 

@@ -1,17 +1,11 @@
-// The preview bitmap: zoomed copy with clipping, the frame, Auto Zoom and
-// "Look Buffer".
-#include <QCheckBox>
-#include <QLabel>
+// The preview bitmap: zoomed copy with clipping, the frame and Auto Zoom.
+#include <gtest/gtest.h>
 
 #include <vector>
 
-#include "ui/preview.h"
-#include "ui_test_support.h"
+#include "document/preview.h"
 
-using namespace mottler;
 using namespace mottler::preview;
-using namespace mottler::ui;
-using namespace mottler::ui::testing;
 
 namespace {
 
@@ -118,47 +112,4 @@ TEST(PreviewBitmap, AutoZoomFitsTheLongerSide) {
   EXPECT_EQ(autoZoomFor(32, 32), 800);
   EXPECT_EQ(autoZoomFor(16, 16), 1000);
   EXPECT_EQ(autoZoomFor(8, 8), 1000);
-}
-
-TEST(PreviewWindow, AutoZoomButtonRedrawsAtTheFittingZoom) {
-  CMottlerDlg dlg;
-  dlg.engine().setSize(200, 100);
-  dlg.documentWidth = 200;
-  dlg.documentHeight = 100;
-  markTexture(dlg);
-  press(dlg, IdAutoZoom);
-  EXPECT_EQ(dlg.zoom, 128);
-  EXPECT_EQ(bar(dlg, IdZoomBar)->value(), 128);
-  EXPECT_EQ(dlg.control<QLabel>(IdZoomText)->text(), "128 %");
-  EXPECT_FALSE(dlg.modified);
-  EXPECT_FALSE(programRanSinceMark(dlg));
-  // 200 x 100 at 128 %: 256 x 128 at (1, 65).
-  EXPECT_EQ(dlg.previewBits[65 * 258 + 1], kMarker);
-  EXPECT_EQ(dlg.previewBits[64 * 258 + 1], 0u);
-}
-
-TEST(PreviewWindow, LookBufferShowsTheBuffer) {
-  CMottlerDlg dlg;
-  dlg.control<QCheckBox>(IdAutoGenerate)->click();  // off, so nothing clears the planes
-  dlg.engine().buffer.data()[0] = 0x00ABCDEF;
-  dlg.engine().texture.data()[0] = kMarker;
-  dlg.control<QCheckBox>(IdLookBuffer)->click();
-  EXPECT_EQ(dlg.previewBits[1 * 258 + 1], 0u);  // not redrawn yet: the old picture
-  press(dlg, IdAutoZoom);                       // a forced redraw shows the buffer
-  EXPECT_EQ(dlg.previewBits[1 * 258 + 1], 0x00ABCDEFu);
-  dlg.control<QCheckBox>(IdLookBuffer)->click();
-  press(dlg, IdAutoZoom);
-  EXPECT_EQ(dlg.previewBits[1 * 258 + 1], kMarker);
-}
-
-TEST(PreviewWindow, ZoomScrollBarFollowsADrag) {
-  CMottlerDlg dlg;
-  std::fill(dlg.engine().texture.data(), dlg.engine().texture.data() + 256 * 256, 0u);
-  for (int y = 0; y < 256; ++y)
-    for (int x = 0; x < 256; ++x) dlg.engine().texture.data()[y * 256 + x] = static_cast<std::uint32_t>(y << 8 | x);
-  dlg.control<QCheckBox>(IdAutoGenerate)->click();
-  drag(dlg, IdZoomBar, 150);
-  EXPECT_EQ(dlg.control<QLabel>(IdZoomText)->text(), "150 %");
-  EXPECT_EQ(dlg.previewBits[1 * 258 + 1] & 0xFFu, 41u + 1u);  // column 1 of the bitmap
-  EXPECT_EQ(dlg.previewBits[0], 0u);
 }

@@ -1,0 +1,479 @@
+#include "document/editor_model.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace mottler {
+
+namespace {
+
+constexpr int kMaxSeed = 32767;
+
+// Where a scroll bar puts a value: inside its range; a range whose maximum
+// lies below its minimum holds only the minimum.
+int clampToBar(int value, int minimum, int maximum) {
+  return std::max(minimum, std::min(value, std::max(minimum, maximum)));
+}
+
+std::optional<int> recordOf(const ProgramEntry& entry) {
+  return catalogueIndexOfCode(entry.code & 0xFFu);
+}
+
+// The edits that continue while the user drags, holds a key or types (or
+// walks through the command tree, each command replacing the last).
+bool continuous(EditStep::Kind kind) {
+  switch (kind) {
+    case EditStep::Kind::Choose:
+    case EditStep::Kind::Parameter:
+    case EditStep::Kind::Method:
+    case EditStep::Kind::OffsetX:
+    case EditStep::Kind::OffsetY:
+    case EditStep::Kind::Seed:
+    case EditStep::Kind::Remark:
+      return true;
+    default:
+      return false;
+  }
+}
+
+std::string joined(std::string_view verb, std::string_view what) {
+  std::string text(verb);
+  text += ' ';
+  text += what;
+  return text;
+}
+
+}  // namespace
+
+bool EditStep::absorb(const EditStep& later) {
+  if (!continuous(kind) || later.kind != kind || later.target != target ||
+      later.gesture != gesture || !(later.before == after))
+    return false;
+  after = later.after;
+  text = later.text;  // a walk through the tree is named by where it ended
+  return true;
+}
+
+EditorModel::EditorModel() { resetPanel(); }
+
+// --- reading -------------------------------------------------------------------
+
+ProgramEntry EditorModel::slot(int index) const {
+  if (index < 0 || index >= listCount()) return ProgramEntry{};
+  return state_.programSlots[static_cast<std::size_t>(index)];
+}
+
+const ProgramEntry* EditorModel::editedEntry() const {
+  if (state_.mode == EditorMode::Idle || state_.currentIndex >= listCount()) return nullptr;
+  return &state_.programSlots[static_cast<std::size_t>(state_.currentIndex)];
+}
+
+ProgramEntry* EditorModel::edited() { return const_cast<ProgramEntry*>(editedEntry()); }
+
+std::string_view EditorModel::commandName(int slotIndex) const {
+  const std::optional<int> record = recordOf(slot(slotIndex));
+  return record ? kCommandTable[static_cast<std::size_t>(*record)].name : std::string_view();
+}
+
+ListRow EditorModel::listRow(int index) const {
+  const ProgramEntry entry = slot(index);
+  const std::optional<int> record = recordOf(entry);
+  ListRow row;
+  row.switchedOff = entry.disabled != 0;
+  if (record) {
+    const CommandDecl& decl = kCommandTable[static_cast<std::size_t>(*record)];
+    row.name = decl.name;
+    row.image = decl.category;
+  }
+  if (row.switchedOff) row.image = kSwitchedOffImage;
+  return row;
+}
+
+std::optional<int> EditorModel::highlightedRow() const {
+  if (state_.mode == EditorMode::Selected) return state_.currentIndex;
+  return std::nullopt;
+}
+
+std::optional<int> EditorModel::parameterValue(int k) const {
+  const ProgramEntry* entry = editedEntry();
+  if (entry == nullptr || !parameterRow(k).enabled) return std::nullopt;
+  return entry->param[static_cast<std::size_t>(k)];
+}
+
+std::optional<int> EditorModel::offsetXValue() const {
+  const ProgramEntry* entry = editedEntry();
+  if (entry == nullptr || !state_.offsetX.enabled) return std::nullopt;
+  return entry->offsetX;
+}
+
+std::optional<int> EditorModel::offsetYValue() const {
+  const ProgramEntry* entry = editedEntry();
+  if (entry == nullptr || !state_.offsetY.enabled) return std::nullopt;
+  return entry->offsetY;
+}
+
+namespace {
+std::uint8_t layerFlagsOf(const ProgramEntry* entry) {
+  if (entry == nullptr) return 0;
+  const std::optional<int> record = recordOf(*entry);
+  return record ? kCommandTable[static_cast<std::size_t>(*record)].layerFlags : 0;
+}
+}  // namespace
+
+bool EditorModel::methodEnabled() const { return layerFlagsOf(editedEntry()) != 0; }
+
+int EditorModel::methodShown() const {
+  return methodEnabled() ? editedEntry()->method : static_cast<int>(Add);
+}
+
+bool EditorModel::fixedColorsEnabled() const {
+  return (layerFlagsOf(editedEntry()) & LayerFixedColors) != 0;
+}
+
+bool EditorModel::fixedColorsChecked() const {
+  return fixedColorsEnabled() && editedEntry()->fixedColors != 0;
+}
+
+bool EditorModel::canAdd() const {
+  // The table keeps one slot for the pending entry: a full program can show
+  // a chosen command but not add it.
+  return hasPendingEntry() && state_.programLength < kMaxProgramLength;
+}
+
+ProgramDocument EditorModel::committedDocument() const {
+  ProgramDocument doc;
+  doc.width = state_.width;
+  doc.height = state_.height;
+  doc.seed = state_.seed;
+  doc.remark = state_.remark;
+  doc.entries.reserve(static_cast<std::size_t>(state_.programLength));
+  for (int i = 0; i < listCount(); ++i) {
+    if (hasPendingEntry() && i == state_.currentIndex) continue;
+    doc.entries.push_back(state_.programSlots[static_cast<std::size_t>(i)]);
+  }
+  return doc;
+}
+
+int EditorModel::layOutRun(TextureEngine& engine) const {
+  std::copy(state_.programSlots.begin(), state_.programSlots.end(), engine.entries.begin());
+  if (listCount() < kProgramSlots)
+    engine.entries[static_cast<std::size_t>(listCount())] = ProgramEntry{};
+  return state_.programLength;
+}
+
+// --- the panel -------------------------------------------------------------------
+
+void EditorModel::resetPanel() {
+  for (ParameterRow& row : state_.rows) {
+    row.enabled = false;
+    row.label = "None";
+  }
+  for (OffsetBar* bar : {&state_.offsetX, &state_.offsetY}) bar->enabled = false;
+  state_.offsetX.maximum = state_.width - 1;
+  state_.offsetY.maximum = state_.height - 1;
+  state_.offsetX.position = clampToBar(state_.offsetX.position, 0, state_.offsetX.maximum);
+  state_.offsetY.position = clampToBar(state_.offsetY.position, 0, state_.offsetY.maximum);
+}
+
+// The seven rows for a command: from its defaults (entry == nullptr) or from
+// an entry.  A row the command does not use goes off and keeps its range
+// and position.
+void EditorModel::showParameters(int index, const ProgramEntry* entry) {
+  const CommandInfo info = commandInfoForSize(index, state_.width, state_.height);
+  for (std::size_t k = 0; k < kParamCount; ++k) {
+    ParameterRow& row = state_.rows[k];
+    if (info.maxValue[k] == 0) {
+      row.enabled = false;
+      row.label = "None";
+      continue;
+    }
+    row.enabled = true;
+    row.label = info.paramLabel[k];
+    row.minimum = info.minValue[k];
+    row.maximum = std::max(info.minValue[k], info.maxValue[k]);
+    const int value = entry != nullptr ? entry->param[k] : info.defaultValue[k];
+    row.position = clampToBar(value, row.minimum, row.maximum);
+  }
+}
+
+// The offsets by the command's layer flags: on and at the entry's offsets
+// (0 for a fresh choice) when the command blends a layer, else off.
+void EditorModel::showEntryOptions(const CommandInfo& info, const ProgramEntry* entry) {
+  const bool blended = info.layerFlags != 0;
+  state_.offsetX.enabled = blended;
+  state_.offsetY.enabled = blended;
+  if (!blended) return;
+  state_.offsetX.position =
+      clampToBar(entry != nullptr ? entry->offsetX : 0, 0, state_.offsetX.maximum);
+  state_.offsetY.position =
+      clampToBar(entry != nullptr ? entry->offsetY : 0, 0, state_.offsetY.maximum);
+}
+
+// --- verbs ---------------------------------------------------------------------------
+
+EditResult EditorModel::finish(EditStep::Kind kind, std::string text, int target,
+                               EditorState before, bool regenerate) {
+  EditResult result;
+  result.regenerate = regenerate;
+  result.step = EditStep{kind, std::move(text), target, gesture_, std::move(before), state_};
+  // Whatever changes the document leaves it modified, so that closing asks
+  // before the change is lost.
+  modified_ = true;
+  if (!continuous(kind)) startGesture();
+  return result;
+}
+
+EditResult EditorModel::chooseCommand(int index) {
+  if (index < 0 || index >= kCommandCount) return {};
+  EditorState before = state_;
+  if (state_.mode != EditorMode::Pending) {
+    // A fresh pending entry, in the slot after the committed entries.
+    state_.currentIndex = state_.programLength;
+    state_.programSlots.insert(state_.programSlots.begin() + state_.currentIndex, ProgramEntry{});
+  }
+  state_.mode = EditorMode::Pending;
+  state_.pendingCommand = index;
+  state_.saveEnabled = false;
+
+  const CommandInfo info = commandInfoForSize(index, state_.width, state_.height);
+  showEntryOptions(info, nullptr);
+  showParameters(index, nullptr);
+  ProgramEntry& entry = state_.programSlots[static_cast<std::size_t>(state_.currentIndex)];
+  entry = ProgramEntry{};
+  entry.code = info.code;
+  entry.method = Add;
+  // Every slot takes its scroll bar's position: the defaults for the rows
+  // the command uses, whatever a row that is off last showed for the rest.
+  for (std::size_t k = 0; k < kParamCount; ++k) entry.param[k] = state_.rows[k].position;
+
+  return finish(EditStep::Kind::Choose, joined("Choose", info.name), state_.currentIndex,
+                std::move(before), true);
+}
+
+void EditorModel::chooseCategory() {
+  if (state_.mode == EditorMode::Selected) state_.mode = EditorMode::Holding;
+  startGesture();
+}
+
+bool EditorModel::selectEntry(int row) {
+  if (!listEnabled() || row < 0 || row >= state_.programLength) return false;
+  state_.mode = EditorMode::Selected;
+  state_.currentIndex = row;
+  // Selecting counts as a change even when nothing is then edited.
+  modified_ = true;
+  startGesture();
+
+  const ProgramEntry& entry = state_.programSlots[static_cast<std::size_t>(row)];
+  const std::optional<int> record = recordOf(entry);
+  if (!record) {
+    // An entry of no known command can be removed or switched, not edited.
+    resetPanel();
+    return true;
+  }
+  showEntryOptions(commandInfoForSize(*record, state_.width, state_.height), &entry);
+  showParameters(*record, &entry);
+  return true;
+}
+
+EditResult EditorModel::add() {
+  if (!canAdd()) return {};
+  EditorState before = state_;
+  const std::string_view name = commandName(state_.currentIndex);
+  state_.programLength += 1;
+  state_.currentIndex = state_.programLength;
+  state_.mode = EditorMode::Idle;
+  state_.saveEnabled = true;
+  resetPanel();
+  // The added entry already took part in the last run: nothing runs.
+  return finish(EditStep::Kind::Add, joined("Add", name), before.currentIndex, std::move(before),
+                false);
+}
+
+EditResult EditorModel::cancel() {
+  if (!hasPendingEntry()) return {};
+  EditorState before = state_;
+  const std::string_view name = commandName(state_.currentIndex);
+  state_.programSlots.erase(state_.programSlots.begin() + state_.currentIndex);
+  state_.currentIndex = state_.programLength;
+  state_.mode = EditorMode::Idle;
+  state_.saveEnabled = true;
+  resetPanel();
+  return finish(EditStep::Kind::Cancel, joined("Cancel", name), before.currentIndex,
+                std::move(before), true);
+}
+
+EditResult EditorModel::remove() {
+  if (!canRemove()) return {};
+  EditorState before = state_;
+  const int index = state_.currentIndex;
+  const std::string_view name = commandName(index);
+  if (state_.programLength <= 1) state_.saveEnabled = false;  // the program becomes empty
+  state_.programSlots.erase(state_.programSlots.begin() + index);
+  state_.programLength -= 1;
+  state_.currentIndex = state_.programLength;
+  state_.mode = EditorMode::Idle;
+  resetPanel();
+  return finish(EditStep::Kind::Remove, joined("Remove", name), index, std::move(before), true);
+}
+
+EditResult EditorModel::toggleState() {
+  if (!canToggleState()) return {};
+  EditorState before = state_;
+  ProgramEntry& entry = *edited();
+  entry.disabled = entry.disabled == 0 ? 1 : 0;
+  // The panel keeps editing the entry; "State" waits for a new selection.
+  state_.mode = EditorMode::Holding;
+  const char* verb = entry.disabled != 0 ? "Switch Off" : "Switch On";
+  return finish(EditStep::Kind::State, joined(verb, commandName(state_.currentIndex)),
+                state_.currentIndex, std::move(before), true);
+}
+
+EditResult EditorModel::moveUp() {
+  if (!canMove() || state_.currentIndex == 0) return {};
+  EditorState before = state_;
+  const int from = state_.currentIndex;
+  std::swap(state_.programSlots[static_cast<std::size_t>(from - 1)],
+            state_.programSlots[static_cast<std::size_t>(from)]);
+  state_.currentIndex = from - 1;
+  std::string text = joined("Move", commandName(state_.currentIndex)) + " Up";
+  return finish(EditStep::Kind::Up, std::move(text), from, std::move(before), true);
+}
+
+EditResult EditorModel::moveDown() {
+  if (!canMove() || state_.currentIndex >= listCount() - 1) return {};
+  EditorState before = state_;
+  const int from = state_.currentIndex;
+  std::swap(state_.programSlots[static_cast<std::size_t>(from)],
+            state_.programSlots[static_cast<std::size_t>(from + 1)]);
+  state_.currentIndex = from + 1;
+  std::string text = joined("Move", commandName(state_.currentIndex)) + " Down";
+  return finish(EditStep::Kind::Down, std::move(text), from, std::move(before), true);
+}
+
+EditResult EditorModel::setParameter(int k, int position) {
+  if (k < 0 || k >= kParamCount) return {};
+  ParameterRow& row = state_.rows[static_cast<std::size_t>(k)];
+  ProgramEntry* entry = edited();
+  if (entry == nullptr || !row.enabled) return {};
+  position = clampToBar(position, row.minimum, row.maximum);
+  if (position == row.position) return {};  // nothing moved: no run, no change
+  EditorState before = state_;
+  row.position = position;
+  entry->param[static_cast<std::size_t>(k)] = position;
+  return finish(EditStep::Kind::Parameter, joined("Change", row.label),
+                state_.currentIndex * kParamCount + k, std::move(before), true);
+}
+
+EditResult EditorModel::setMethod(int method) {
+  ProgramEntry* entry = edited();
+  if (entry == nullptr || !methodEnabled() || method < 0 || method >= kBlendMethodCount) return {};
+  EditResult unchanged;
+  unchanged.regenerate = true;  // choosing the same method runs the program again
+  if (entry->method == method) return unchanged;
+  EditorState before = state_;
+  entry->method = method;
+  return finish(EditStep::Kind::Method, "Change Method", state_.currentIndex, std::move(before),
+                true);
+}
+
+EditResult EditorModel::setFixedColors(bool on) {
+  ProgramEntry* entry = edited();
+  if (entry == nullptr || !fixedColorsEnabled()) return {};
+  const std::uint8_t value = on ? 1 : 0;
+  EditResult unchanged;
+  unchanged.regenerate = true;
+  if (entry->fixedColors == value) return unchanged;
+  EditorState before = state_;
+  entry->fixedColors = value;
+  return finish(EditStep::Kind::FixedColors, "Change Fixed Colors", state_.currentIndex,
+                std::move(before), true);
+}
+
+EditResult EditorModel::setOffsetX(int position) {
+  ProgramEntry* entry = edited();
+  if (entry == nullptr || !state_.offsetX.enabled) return {};
+  position = clampToBar(position, 0, state_.offsetX.maximum);
+  if (position == state_.offsetX.position) return {};
+  EditorState before = state_;
+  state_.offsetX.position = position;
+  entry->offsetX = position;
+  return finish(EditStep::Kind::OffsetX, "Change X Offset", state_.currentIndex, std::move(before),
+                true);
+}
+
+EditResult EditorModel::setOffsetY(int position) {
+  ProgramEntry* entry = edited();
+  if (entry == nullptr || !state_.offsetY.enabled) return {};
+  position = clampToBar(position, 0, state_.offsetY.maximum);
+  if (position == state_.offsetY.position) return {};
+  EditorState before = state_;
+  state_.offsetY.position = position;
+  entry->offsetY = position;
+  return finish(EditStep::Kind::OffsetY, "Change Y Offset", state_.currentIndex, std::move(before),
+                true);
+}
+
+EditResult EditorModel::setSeed(int seed) {
+  seed = clampToBar(seed, 0, kMaxSeed);
+  if (seed == state_.seed) return {};
+  EditorState before = state_;
+  state_.seed = seed;
+  return finish(EditStep::Kind::Seed, "Change Random Seed", 0, std::move(before), true);
+}
+
+EditResult EditorModel::setRemark(std::string remark) {
+  // A file ends the remark at its first zero byte and holds 127 characters.
+  remark.resize(std::min({remark.size(), remark.find('\0'), std::size_t{kMaxRemarkLength}}));
+  if (remark == state_.remark) return {};
+  EditorState before = state_;
+  state_.remark = std::move(remark);
+  // The remark is no part of a run.
+  return finish(EditStep::Kind::Remark, "Change Author's Remark", 0, std::move(before), false);
+}
+
+// --- whole documents -------------------------------------------------------------
+
+void EditorModel::resetTo(const ProgramDocument& doc) {
+  const std::size_t count =
+      std::min(doc.entries.size(), static_cast<std::size_t>(kMaxProgramLength));
+  state_.programSlots.assign(doc.entries.begin(),
+                             doc.entries.begin() + static_cast<std::ptrdiff_t>(count));
+  state_.programLength = static_cast<int>(count);
+  state_.currentIndex = state_.programLength;
+  state_.mode = EditorMode::Idle;
+  state_.seed = clampToBar(doc.seed, 0, kMaxSeed);
+  state_.remark = doc.remark.substr(0, std::min(doc.remark.size(), std::size_t{kMaxRemarkLength}));
+  state_.width = doc.width;
+  state_.height = doc.height;
+  resetPanel();
+  modified_ = false;
+  startGesture();
+}
+
+void EditorModel::newDocument(int width, int height, const std::string& name,
+                              const std::string& path) {
+  ProgramDocument empty;
+  empty.width = width;
+  empty.height = height;
+  resetTo(empty);
+  state_.saveEnabled = false;
+  documentName_ = name;
+  documentPath_ = path;
+  hasPath_ = false;
+}
+
+void EditorModel::openDocument(const ProgramDocument& doc, const std::string& path) {
+  resetTo(doc);
+  state_.saveEnabled = true;
+  documentPath_ = path;
+  hasPath_ = true;
+}
+
+void EditorModel::documentSaved(const std::string& path) {
+  documentPath_ = path;
+  hasPath_ = true;
+  modified_ = false;
+  startGesture();
+}
+
+}  // namespace mottler
