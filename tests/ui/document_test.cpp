@@ -129,7 +129,7 @@ TEST_F(DocumentCommands, SaveAsWritesTheDocumentByteForByteThenSaveWritesBackWit
   EXPECT_EQ(expected[156 + 48 + 36], 1);  // the switched-off entry
   ASSERT_EQ(seam.callsOf(Kind::SaveFile).size(), 1u);
   EXPECT_EQ(seam.callsOf(Kind::SaveFile)[0].text, untitled);
-  EXPECT_EQ(seam.callsOf(Kind::SaveFile)[0].filter, "Mottler Files (*.mlr)");
+  EXPECT_EQ(seam.callsOf(Kind::SaveFile)[0].filter, kProgramFilters);
   EXPECT_EQ(dlg.windowTitle(), "Mottler - cave.mlr");
   EXPECT_EQ(dlg.statusText(), " " + path + " saved");
   EXPECT_EQ(documentPath(dlg), path);
@@ -399,11 +399,16 @@ TEST_F(OpeningDocuments, OpenRestoresTheWindowAndSaveWritesTheSameBytesBack) {
   compose({"Twirl"});
   choose(dlg, "Noise");  // a pending entry is dropped by the load
 
+  // Before any document has a folder, Open starts in the working folder
+  // (this one is writable), afterwards in the document's folder.
+  EXPECT_EQ(dlg.openFolder, QDir::currentPath() + "/");
+  const QString startFolder = dlg.openFolder;
   seam.answerFile(path);
   trigger(IdFileOpen);
   ASSERT_EQ(seam.callsOf(Kind::OpenFile).size(), 1u);
-  EXPECT_EQ(seam.callsOf(Kind::OpenFile)[0].text, dlg.programFolder + "*.mlr");
-  EXPECT_EQ(seam.callsOf(Kind::OpenFile)[0].filter, "Mottler Files (*.mlr)");
+  EXPECT_EQ(seam.callsOf(Kind::OpenFile)[0].text, startFolder + "*.mlr");
+  EXPECT_EQ(dlg.openFolder, dir.path() + "/");
+  EXPECT_EQ(seam.callsOf(Kind::OpenFile)[0].filter, kProgramFilters);
   EXPECT_TRUE(messages().empty());
 
   EXPECT_EQ(dlg.windowTitle(), "Mottler - cave.mlr");
@@ -553,7 +558,7 @@ TEST_F(DocumentCommands, ExportRunsTheProgramAndWritesTheTextureNotTheBuffer) {
   settle();
   ASSERT_EQ(seam.callsOf(Kind::SaveFile).size(), 1u);
   EXPECT_EQ(seam.callsOf(Kind::SaveFile)[0].text, previousPath);
-  EXPECT_EQ(seam.callsOf(Kind::SaveFile)[0].filter, "Windows Bitmap Files (*.bmp)");
+  EXPECT_EQ(seam.callsOf(Kind::SaveFile)[0].filter, kExportFilters);
   EXPECT_TRUE(programRanSinceMark(dlg));
   EXPECT_FALSE(QFile::exists(at("tex.txt")));
   const auto written = bytesOf(at("tex.bmp"));
@@ -569,9 +574,11 @@ TEST_F(DocumentCommands, ExportRunsTheProgramAndWritesTheTextureNotTheBuffer) {
   // A name with ".bmp" is kept as it is; one without a dot gets it.
   seam.answerFile(at("tex.bmp.old"));
   trigger(IdFileExport);
+  dlg.waitUntilIdle();
   EXPECT_TRUE(QFile::exists(at("tex.bmp.old")));
   seam.answerFile(at("plain"));
   trigger(IdFileExport);
+  dlg.waitUntilIdle();
   EXPECT_TRUE(QFile::exists(at("plain.bmp")));
   EXPECT_TRUE(messages().empty());
 
