@@ -11,7 +11,9 @@
 #include <QFileInfo>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -238,11 +240,12 @@ void CMottlerDlg::exportBitmap() {
 }
 
 void CMottlerDlg::writeExport(const RunOutcome& outcome, const QString& path, ExportType type) {
-  TextureEngine picture;
-  picture.setSize(outcome.width, outcome.height);
-  std::copy(outcome.texture.begin(), outcome.texture.end(), picture.texture.data());
-  const std::vector<std::uint8_t> bytes = type == ExportType::Png ? encodePng(picture, picture.texture)
-                                                                  : encodeBitmap(picture, picture.texture);
+  // The picture of that run, in an engine of its size for the encoders.
+  const auto picture = std::make_unique<TextureEngine>();
+  picture->setSize(outcome.width, outcome.height);
+  std::copy(outcome.texture.begin(), outcome.texture.end(), picture->texture.data());
+  const std::vector<std::uint8_t> bytes = type == ExportType::Png ? encodePng(*picture, picture->texture)
+                                                                  : encodeBitmap(*picture, picture->texture);
   std::string error;
   if (bytes.empty() || !writeFileAtomically(fsPath(path), bytes, &error)) {
     showFileError(this, kCouldNotSaveText);
