@@ -127,7 +127,11 @@ CMottlerDlg::CMottlerDlg(QWidget* parent)
   connectHandlers();
 }
 
-CMottlerDlg::~CMottlerDlg() = default;
+CMottlerDlg::~CMottlerDlg() {
+  // The worker stops (its run is cancelled) before anything it reports to
+  // goes away.
+  delete worker_;
+}
 
 // --- construction ------------------------------------------------------------
 
