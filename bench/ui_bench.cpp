@@ -19,6 +19,8 @@
 //                      preview zoomed.
 //   CloseDuringLongRun the time from Exit during that long run until the
 //                      window is gone and its worker stopped (close_ms).
+#include <benchmark/benchmark.h>
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -26,9 +28,6 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTimer>
-
-#include <benchmark/benchmark.h>
-
 #include <algorithm>
 #include <memory>
 #include <string>
@@ -227,7 +226,8 @@ void LongRun(benchmark::State& state) {
     // While it runs: seed steps (each supersedes the run) and zoom steps.
     for (int i = 0; i < 20; ++i) {
       seed->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-      zoom->triggerAction(i < 10 ? QAbstractSlider::SliderSingleStepAdd : QAbstractSlider::SliderSingleStepSub);
+      zoom->triggerAction(i < 10 ? QAbstractSlider::SliderSingleStepAdd
+                                 : QAbstractSlider::SliderSingleStepSub);
       runEventsFor(25);
     }
     runEventsFor(500);

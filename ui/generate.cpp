@@ -12,7 +12,6 @@
 #include <QEventLoop>
 #include <QProgressBar>
 #include <QTimer>
-
 #include <algorithm>
 #include <utility>
 
@@ -137,7 +136,8 @@ void CMottlerDlg::leaveDocument() {
 
 void CMottlerDlg::waitUntilIdle() {
   // Every outstanding run ends with an event that wakes this loop.
-  while (isRunning()) QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+  while (isRunning())
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }
 
 // The last finished picture (the texture, or the buffer with "Look
@@ -156,8 +156,8 @@ void CMottlerDlg::copyPlaneToPreview() {
     return;
   }
   const preview::Placement place = preview::placeZoomed(zoom, width, height);
-  preview::blitZoomed(place.x0, place.y0, width, height, place.zoomedWidth,
-                      place.zoomedHeight, source.data(), previewBits.data());
+  preview::blitZoomed(place.x0, place.y0, width, height, place.zoomedWidth, place.zoomedHeight,
+                      source.data(), previewBits.data());
 }
 
 void CMottlerDlg::showPreviewBitmap() {

@@ -1,7 +1,6 @@
 #include "ui/render_worker.h"
 
 #include <QMetaObject>
-
 #include <algorithm>
 #include <utility>
 
@@ -15,7 +14,9 @@ namespace {
 class ProgressCounter : public RunObserver {
  public:
   explicit ProgressCounter(std::atomic<int>& position) : position_(position) {}
-  void entryStarting(int position) override { position_.store(position, std::memory_order_relaxed); }
+  void entryStarting(int position) override {
+    position_.store(position, std::memory_order_relaxed);
+  }
 
  private:
   std::atomic<int>& position_;
@@ -61,9 +62,9 @@ void RenderWorker::cancelAll() {
 }
 
 void RenderWorker::dropLocked(bool evenMustFinish) {
-  const auto dropped = std::stable_partition(waiting_.begin(), waiting_.end(), [&](const RunRequest& r) {
-    return r.mustFinish && !evenMustFinish;
-  });
+  const auto dropped =
+      std::stable_partition(waiting_.begin(), waiting_.end(),
+                            [&](const RunRequest& r) { return r.mustFinish && !evenMustFinish; });
   for (auto r = dropped; r != waiting_.end(); ++r) {
     auto outcome = std::make_shared<RunOutcome>();
     outcome->id = r->id;
@@ -75,7 +76,8 @@ void RenderWorker::dropLocked(bool evenMustFinish) {
 
 void RenderWorker::announce(std::shared_ptr<const RunOutcome> outcome) {
   // Delivered on the worker object's thread; dropped if the object is gone.
-  QMetaObject::invokeMethod(this, [this, outcome] { emit runEnded(outcome); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      this, [this, outcome] { emit runEnded(outcome); }, Qt::QueuedConnection);
 }
 
 void RenderWorker::serve() {

@@ -11,7 +11,6 @@
 #pragma once
 
 #include <QObject>
-
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -28,7 +27,7 @@ namespace mottler::ui {
 
 // What one run reads, copied when it is asked for.
 struct RunRequest {
-  std::uint64_t id = 0;                // given by submit
+  std::uint64_t id = 0;               // given by submit
   std::vector<ProgramEntry> program;  // the slots run, in order
   int seed = 0;
   int width = 256;

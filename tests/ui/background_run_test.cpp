@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-
 #include <algorithm>
 #include <vector>
 
