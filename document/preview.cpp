@@ -28,9 +28,11 @@ void blitRepeated(int x0, int y0, int pictureWidth, int pictureHeight, int targe
   int dh = targetHeight;
   // Source step per target pixel, 16.16 fixed point.
   const std::uint32_t xs =
-      dw != 0 ? static_cast<std::uint32_t>(pictureWidth) * 65536u / static_cast<std::uint32_t>(dw) : 0u;
+      dw != 0 ? static_cast<std::uint32_t>(pictureWidth) * 65536u / static_cast<std::uint32_t>(dw)
+              : 0u;
   const std::uint32_t ys =
-      dh != 0 ? static_cast<std::uint32_t>(pictureHeight) * 65536u / static_cast<std::uint32_t>(dh) : 0u;
+      dh != 0 ? static_cast<std::uint32_t>(pictureHeight) * 65536u / static_cast<std::uint32_t>(dh)
+              : 0u;
 
   // Right and bottom edge.
   if (x0 + dw > kSide - 1) dw = kSide - x0;

@@ -10,7 +10,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTreeWidget>
-
 #include <algorithm>
 #include <filesystem>
 #include <memory>
@@ -244,8 +243,9 @@ void CMottlerDlg::writeExport(const RunOutcome& outcome, const QString& path, Ex
   const auto picture = std::make_unique<TextureEngine>();
   picture->setSize(outcome.width, outcome.height);
   std::copy(outcome.texture.begin(), outcome.texture.end(), picture->texture.data());
-  const std::vector<std::uint8_t> bytes = type == ExportType::Png ? encodePng(*picture, picture->texture)
-                                                                  : encodeBitmap(*picture, picture->texture);
+  const std::vector<std::uint8_t> bytes = type == ExportType::Png
+                                              ? encodePng(*picture, picture->texture)
+                                              : encodeBitmap(*picture, picture->texture);
   std::string error;
   if (bytes.empty() || !writeFileAtomically(fsPath(path), bytes, &error)) {
     showFileError(this, kCouldNotSaveText);

@@ -11,7 +11,6 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
-#include <QMimeData>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -20,6 +19,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScopedValueRollback>
@@ -76,7 +76,8 @@ QString droppedProgram(const QMimeData* data) {
 // program's own folder, which an installed system does not let users write).
 QString startFolder() {
   const QFileInfo working(QDir::currentPath());
-  const QString folder = working.isDir() && working.isWritable() ? working.absoluteFilePath() : QDir::homePath();
+  const QString folder =
+      working.isDir() && working.isWritable() ? working.absoluteFilePath() : QDir::homePath();
   return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
 }
 
@@ -562,7 +563,8 @@ void CMottlerDlg::dropEvent(QDropEvent* event) {
   const QString path = droppedProgram(event->mimeData());
   if (path.isEmpty()) return;
   event->acceptProposedAction();
-  QMetaObject::invokeMethod(this, [this, path] { openDroppedDocument(path); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      this, [this, path] { openDroppedDocument(path); }, Qt::QueuedConnection);
 }
 
 void CMottlerDlg::keyPressEvent(QKeyEvent* event) {

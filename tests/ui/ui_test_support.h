@@ -118,6 +118,8 @@ inline TextureEngine& finished(CMottlerDlg& dlg) {
 // after it (every run starts by clearing the planes).
 constexpr std::uint32_t kMarker = 0x00123456;
 inline void markTexture(CMottlerDlg& dlg) { finished(dlg).texture.data()[0] = kMarker; }
-inline bool programRanSinceMark(CMottlerDlg& dlg) { return finished(dlg).texture.data()[0] != kMarker; }
+inline bool programRanSinceMark(CMottlerDlg& dlg) {
+  return finished(dlg).texture.data()[0] != kMarker;
+}
 
 }  // namespace mottler::ui::testing

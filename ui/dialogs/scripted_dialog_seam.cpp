@@ -79,12 +79,18 @@ QString ScriptedDialogSeam::getOpenFileName(QWidget*, const QString& caption,
 QString ScriptedDialogSeam::getSaveFileName(QWidget*, const QString& caption,
                                             const QString& initialPath, const QString& filter,
                                             QString* selectedFilter) {
-  calls_.push_back({Kind::SaveFile, caption, initialPath, filter, QMessageBox::NoIcon, {},
+  calls_.push_back({Kind::SaveFile,
+                    caption,
+                    initialPath,
+                    filter,
+                    QMessageBox::NoIcon,
+                    {},
                     selectedFilter != nullptr ? *selectedFilter : QString()});
   if (fileAnswers_.empty()) return {};
   const FileAnswer answer = fileAnswers_.front();
   fileAnswers_.pop_front();
-  if (selectedFilter != nullptr && !answer.chosenType.isEmpty()) *selectedFilter = answer.chosenType;
+  if (selectedFilter != nullptr && !answer.chosenType.isEmpty())
+    *selectedFilter = answer.chosenType;
   return answer.path;
 }
 
