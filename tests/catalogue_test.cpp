@@ -52,8 +52,8 @@ TEST(Catalogue, ParameterSlotsAreLeadingAndEmptySlotsAreZero) {
     const CommandInfo& r = cat.info(i);
     bool seenEmpty = false;
     for (int k = 0; k < kParamCount; ++k) {
-      const bool used = r.maxValue[k] != 0;
-      EXPECT_EQ(used, r.paramLabel[k] != "None") << r.name << " " << k;
+      const bool used = r.used(k);
+      EXPECT_EQ(used, r.maxValue[k] != 0) << r.name << " " << k;
       if (!used) {
         seenEmpty = true;
         EXPECT_EQ(r.minValue[k], 0);
