@@ -36,7 +36,6 @@ constexpr bool declarationsAreSound() {
     // Categories form runs in tree order.
     if (d.category < category || d.category >= kCategoryCount) return false;
     category = d.category;
-    if (d.run == nullptr || d.reference == nullptr) return false;
     if (d.layerFlags != 0 && d.layerFlags != LayerBlended &&
         d.layerFlags != (LayerBlended | LayerFixedColors))
       return false;

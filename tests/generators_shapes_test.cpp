@@ -290,7 +290,7 @@ TEST(ShapeGenerators, BlobsAddUpAndSaturate) {
 // of the ranges, and values far outside them, make exactly the draws of the
 // range's ends.
 TEST(ShapeGenerators, ExtremeValuesMakeTheDrawsOfTheRangeEnds) {
-  auto e = makeEngine(256, 256);
+  auto e = makeEngine(16, 16);
   const std::int32_t big = 1000000000;
   for (CommandCode code : kShapeCodes) {
     const CommandDecl& d = kCommandTable[static_cast<std::size_t>(*catalogueIndexOfCode(code))];

@@ -33,9 +33,13 @@ std::uint32_t shapeColour(TextureEngine& e, const ProgramEntry& entry, int red, 
 // The brush: rows y..y + size - 1 and columns x..x + size - 1, wrapped,
 // each set to the whole pixel word colour.
 void stampSquare(TextureEngine& e, int x, int y, std::uint32_t colour, int size) {
-  for (int row = y; row < y + size; ++row)
-    for (int column = x; column < x + size; ++column)
-      reference::pixel(e, e.workPlane, column, row) = colour;
+  for (int row = y; row < y + size; ++row) {
+    std::uint32_t* line = e.workPlane.row(wrap(row, e.height), e.width);
+    for (int column = 0, wrapped = wrap(x, e.width); column < size; ++column) {
+      line[wrapped] = colour;
+      if (++wrapped == e.width) wrapped = 0;
+    }
+  }
 }
 
 // A segment in 16.16 fixed point: n = |xb - xa| + |yb - ya| stamps from
@@ -79,16 +83,20 @@ void Blobs::reference(TextureEngine& e, const ProgramEntry& entry) {
     const std::uint32_t colour = shapeColour(e, entry, p[RedMask], p[GreenMask], p[BlueMask]);
     if (!paint) return;
     const int step = 16777216 / side;
-    for (int j = 0; j < side; ++j)
-      for (int i = 0; i < side; ++i) {
+    for (int j = 0; j < side; ++j) {
+      std::uint32_t* line = e.workPlane.row(wrap(y + j, e.height), e.width);
+      for (int i = 0, column = wrap(x, e.width); i < side; ++i) {
         const int t = e.blobProfile[static_cast<std::size_t>(((j * step) >> 16) * 256 +
                                                              ((i * step) >> 16))];
+        std::uint32_t out = line[column] & 0xFF000000u;
         for (int c = 0; c < 3; ++c) {
           const int gain = std::max(0, t + channel(colour, c) - 255);
-          reference::set(e, e.workPlane, x + i, y + j, c,
-                         std::min(255, reference::get(e, e.workPlane, x + i, y + j, c) + gain));
+          out |= static_cast<std::uint32_t>(std::min(255, channel(line[column], c) + gain)) << (8 * c);
         }
+        line[column] = out;
+        if (++column == e.width) column = 0;
       }
+    }
   });
 }
 
