@@ -10,13 +10,26 @@
 
 namespace mottler {
 
+namespace {
+
+template <class Op>
+struct PortableWalk {
+  static void run(TextureEngine& e, const TexturePlane& source, int ox, int oy) {
+    blending::blendShifted<Op, 16>(e, source, ox, oy);
+  }
+};
+
+constexpr auto kPortable = blending::methodTable<PortableWalk>();
+
+}  // namespace
+
 void blendLayer(TextureEngine& e, const TexturePlane& source, const ProgramEntry& entry) {
   const int ox = wrap(entry.offsetX, e.width);
   const int oy = wrap(entry.offsetY, e.height);
   if (e.wideVectors)
     blendWide(e, source, entry.method, ox, oy);
   else
-    blending::blendMethod<16>(e, source, entry.method, ox, oy);
+    kPortable[static_cast<std::size_t>(blending::methodIndex(entry.method))](e, source, ox, oy);
 }
 
 }  // namespace mottler

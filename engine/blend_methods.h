@@ -8,6 +8,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 
 #include "engine/catalogue.h"
@@ -117,11 +118,12 @@ struct ReplaceOp {  // any other method: the layer replaces the texture
 template <class Op, int N>
 MOTTLER_LANE_INLINE void blendVector(typename lanes::Vectors<N>::Bytes& out,
                                      const std::uint32_t* src, const std::uint32_t* dst) {
-  typename lanes::Vectors<N>::Bytes under;
-  lanes::loadVector(out, src);
+  typename lanes::Vectors<N>::Bytes under, layer;
   lanes::loadVector(under, dst);
-  Op::vec(out, under);
-  lanes::keepSpareBytes(out, under);
+  lanes::loadVector(layer, src);
+  Op::vec(layer, under);
+  lanes::keepSpareBytes(layer, under);
+  out = layer;
 }
 
 // Blends n >= N / 4 pixels, whole vectors of N bytes at a time.  A span
@@ -185,25 +187,24 @@ MOTTLER_LANE_INLINE void blendShifted(TextureEngine& e, const TexturePlane& sour
   }
 }
 
-// Blends the source into the texture under the method (its low byte),
-// texture pixel (x, y) taking source pixel ((x + ox) mod W, (y + oy) mod H),
-// 0 <= ox < W, 0 <= oy < H.
-template <int N>
-MOTTLER_LANE_INLINE void blendMethod(TextureEngine& e, const TexturePlane& source, int method,
-                                     int ox, int oy) {
-  switch (method & 0xFF) {
-    case Middle: return blendShifted<MiddleOp, N>(e, source, ox, oy);
-    case Add: return blendShifted<AddOp, N>(e, source, ox, oy);
-    case Subtract: return blendShifted<SubtractOp, N>(e, source, ox, oy);
-    case Xor: return blendShifted<XorOp, N>(e, source, ox, oy);
-    case And: return blendShifted<AndOp, N>(e, source, ox, oy);
-    case Or: return blendShifted<OrOp, N>(e, source, ox, oy);
-    case Multiply: return blendShifted<MultiplyOp, N>(e, source, ox, oy);
-    case Shade: return blendShifted<ShadeOp, N>(e, source, ox, oy);
-    case Lighten: return blendShifted<LightenOp, N>(e, source, ox, oy);
-    case Darken: return blendShifted<DarkenOp, N>(e, source, ox, oy);
-    default: return blendShifted<ReplaceOp, N>(e, source, ox, oy);
-  }
+// One function per method and vector width, each with the walk inlined:
+// Walk<Op>::run blends the source into the texture, texture pixel (x, y)
+// taking source pixel ((x + ox) mod W, (y + oy) mod H), 0 <= ox < W,
+// 0 <= oy < H.
+using Blend = void (*)(TextureEngine& e, const TexturePlane& source, int ox, int oy);
+
+// The function of each method: index 0..9 the methods, 10 any other value
+// of the low byte (the layer replaces the texture).
+template <template <class> class Walk>
+constexpr std::array<Blend, kBlendMethodCount + 1> methodTable() {
+  return {Walk<MiddleOp>::run,   Walk<AddOp>::run,      Walk<SubtractOp>::run, Walk<XorOp>::run,
+          Walk<AndOp>::run,      Walk<OrOp>::run,       Walk<MultiplyOp>::run, Walk<ShadeOp>::run,
+          Walk<LightenOp>::run,  Walk<DarkenOp>::run,   Walk<ReplaceOp>::run};
+}
+
+constexpr int methodIndex(int method) {
+  const int m = method & 0xFF;
+  return m < kBlendMethodCount ? m : kBlendMethodCount;
 }
 
 }  // namespace blending

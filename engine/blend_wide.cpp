@@ -5,9 +5,22 @@
 
 namespace mottler {
 
+namespace {
+
+template <class Op>
+struct WideWalk {
+  MOTTLER_WIDE static void run(TextureEngine& e, const TexturePlane& source, int ox, int oy) {
+    blending::blendShifted<Op, 64>(e, source, ox, oy);
+  }
+};
+
+constexpr auto kWide = blending::methodTable<WideWalk>();
+
+}  // namespace
+
 MOTTLER_WIDE void blendWide(TextureEngine& e, const TexturePlane& source, int method, int ox,
                             int oy) {
-  blending::blendMethod<64>(e, source, method, ox, oy);
+  kWide[static_cast<std::size_t>(blending::methodIndex(method))](e, source, ox, oy);
 }
 
 }  // namespace mottler

@@ -104,16 +104,9 @@ inline Words highHalf(Bytes v) { return lanes::highHalf<Words>(v); }
 
 // One pixel in the first four bytes of a vector, and back: a pixel whose
 // neighbours wrap goes through the same vector code as four inner ones.
-inline Bytes pixelBytes(std::uint32_t p) {
-  Bytes v{};
-  std::memcpy(&v, &p, sizeof p);
-  return v;
-}
-inline std::uint32_t firstPixel(Bytes v) {
-  std::uint32_t p;
-  std::memcpy(&p, &v, sizeof p);
-  return p;
-}
+using Pixels = lanes::Vectors<16>::Pixels;
+inline Bytes pixelBytes(std::uint32_t p) { return reinterpret_cast<Bytes>(Pixels{p}); }
+inline std::uint32_t firstPixel(Bytes v) { return reinterpret_cast<Pixels>(v)[0]; }
 
 // Writes four vector pixels to out, keeping byte 3 of out.
 inline void storeColours(std::uint32_t* out, Bytes v) {
