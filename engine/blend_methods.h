@@ -148,7 +148,8 @@ template <class Op>
 MOTTLER_LANE_INLINE void blendPixels(const std::uint32_t* src, std::uint32_t* dst, int n) {
   for (int x = 0; x < n; ++x) {
     std::uint32_t out = dst[x] & 0xFF000000u;
-    for (int c = 0; c < 24; c += 8) out |= Op::one((src[x] >> c) & 0xFFu, (dst[x] >> c) & 0xFFu) << c;
+    for (int c = 0; c < 24; c += 8)
+      out |= Op::one((src[x] >> c) & 0xFFu, (dst[x] >> c) & 0xFFu) << c;
     dst[x] = out;
   }
 }
@@ -197,9 +198,9 @@ using Blend = void (*)(TextureEngine& e, const TexturePlane& source, int ox, int
 // of the low byte (the layer replaces the texture).
 template <template <class> class Walk>
 constexpr std::array<Blend, kBlendMethodCount + 1> methodTable() {
-  return {Walk<MiddleOp>::run,   Walk<AddOp>::run,      Walk<SubtractOp>::run, Walk<XorOp>::run,
-          Walk<AndOp>::run,      Walk<OrOp>::run,       Walk<MultiplyOp>::run, Walk<ShadeOp>::run,
-          Walk<LightenOp>::run,  Walk<DarkenOp>::run,   Walk<ReplaceOp>::run};
+  return {Walk<MiddleOp>::run,  Walk<AddOp>::run,    Walk<SubtractOp>::run, Walk<XorOp>::run,
+          Walk<AndOp>::run,     Walk<OrOp>::run,     Walk<MultiplyOp>::run, Walk<ShadeOp>::run,
+          Walk<LightenOp>::run, Walk<DarkenOp>::run, Walk<ReplaceOp>::run};
 }
 
 constexpr int methodIndex(int method) {

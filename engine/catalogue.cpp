@@ -6,17 +6,38 @@ namespace mottler {
 
 // Catalogue index order is tree order: categories in order, commands within them.
 constexpr std::array<CommandDecl, kCommandCount> kCommandTable = {
-    Plasma::declaration,          SinePlasma::declaration,      PerlinNoise::declaration,
-    Blobs::declaration,           Points::declaration,          Lines::declaration,
-    Circles::declaration,         Rectangles::declaration,      Worms::declaration,
-    Splines::declaration,         EnvironmentMap::declaration,  Noise::declaration,
-    Twirl::declaration,           SineDistortion::declaration,  DistortionByBuffer::declaration,
-    Divider::declaration,         Carpet::declaration,          Glass::declaration,
-    Blur::declaration,            UnsharpMask::declaration,     BumpMapping::declaration,
-    Maximum::declaration,         Minimum::declaration,         Median::declaration,
-    MoveToBuffer::declaration,    ClearTexture::declaration,    ConnectBuffer::declaration,
-    GammaCorrection::declaration, Brightness::declaration,      Inversion::declaration,
-    Contrast::declaration,        Hsv::declaration,
+    Plasma::declaration,
+    SinePlasma::declaration,
+    PerlinNoise::declaration,
+    Blobs::declaration,
+    Points::declaration,
+    Lines::declaration,
+    Circles::declaration,
+    Rectangles::declaration,
+    Worms::declaration,
+    Splines::declaration,
+    EnvironmentMap::declaration,
+    Noise::declaration,
+    Twirl::declaration,
+    SineDistortion::declaration,
+    DistortionByBuffer::declaration,
+    Divider::declaration,
+    Carpet::declaration,
+    Glass::declaration,
+    Blur::declaration,
+    UnsharpMask::declaration,
+    BumpMapping::declaration,
+    Maximum::declaration,
+    Minimum::declaration,
+    Median::declaration,
+    MoveToBuffer::declaration,
+    ClearTexture::declaration,
+    ConnectBuffer::declaration,
+    GammaCorrection::declaration,
+    Brightness::declaration,
+    Inversion::declaration,
+    Contrast::declaration,
+    Hsv::declaration,
 };
 
 namespace {
@@ -99,17 +120,28 @@ const CommandDecl& declarationAt(int index) {
 
 std::string_view unitName(Unit unit) {
   switch (unit) {
-    case Unit::None: return "";
-    case Unit::Pixels: return "pixels";
-    case Unit::Count: return "count";
-    case Unit::CountPerArea: return "count per area";
-    case Unit::Angle: return "angle";
-    case Unit::Percent: return "percent";
-    case Unit::ColourLevel: return "colour level";
-    case Unit::Period: return "periods";
-    case Unit::Passes: return "passes";
-    case Unit::Pattern: return "random pattern";
-    case Unit::Factor: return "factor";
+    case Unit::None:
+      return "";
+    case Unit::Pixels:
+      return "pixels";
+    case Unit::Count:
+      return "count";
+    case Unit::CountPerArea:
+      return "count per area";
+    case Unit::Angle:
+      return "angle";
+    case Unit::Percent:
+      return "percent";
+    case Unit::ColourLevel:
+      return "colour level";
+    case Unit::Period:
+      return "periods";
+    case Unit::Passes:
+      return "passes";
+    case Unit::Pattern:
+      return "random pattern";
+    case Unit::Factor:
+      return "factor";
   }
   return "";
 }

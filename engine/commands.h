@@ -22,16 +22,22 @@ struct Plasma {
   static void run(TextureEngine& e, const ProgramEntry& entry);
   static void reference(TextureEngine& e, const ProgramEntry& entry);
   static constexpr CommandDecl declaration{
-      kPlasma,
-      kGenerate,
-      "Plasma",
-      LayerBlended,
-      {param("Variant", Unit::Pattern, 0, 32767, 0), param("Roughness", Unit::Factor, 0, 255, 20),
-       param("Maximum Height", Unit::ColourLevel, 1, 127, 127), mask("Red Mask", 0),
-       mask("Green Mask", 0), mask("Blue Mask", 0)},
-      run,
-      reference,
-      "Cloudy fractal heights made by midpoint subdivision, tinted by the three masks."};
+      .code = kPlasma,
+      .category = kGenerate,
+      .name = "Plasma",
+      .layerFlags = LayerBlended,
+      .params =
+          {
+              param("Variant", Unit::Pattern, 0, 32767, 0),
+              param("Roughness", Unit::Factor, 0, 255, 20),
+              param("Maximum Height", Unit::ColourLevel, 1, 127, 127),
+              mask("Red Mask", 0),
+              mask("Green Mask", 0),
+              mask("Blue Mask", 0),
+          },
+      .run = run,
+      .reference = reference,
+      .summary = "Cloudy fractal heights made by midpoint subdivision, tinted by the three masks."};
 };
 
 struct SinePlasma {
@@ -39,18 +45,23 @@ struct SinePlasma {
   static void run(TextureEngine& e, const ProgramEntry& entry);
   static void reference(TextureEngine& e, const ProgramEntry& entry);
   static constexpr CommandDecl declaration{
-      kSinePlasma,
-      kGenerate,
-      "Sine Plasma",
-      LayerBlended,
-      {param("Period of X Sine", Unit::Period, 1, 32, 1),
-       param("Period of Y Sine", Unit::Period, 1, 32, 1),
-       param("X Sine Coefficient", Unit::ColourLevel, 0, 255, 128),
-       param("Y Sine Coefficient", Unit::ColourLevel, 0, 255, 128), mask("Red Mask", 0),
-       mask("Green Mask", 0), mask("Blue Mask", 0)},
-      run,
-      reference,
-      "Smooth waves: a horizontal sine plus a vertical cosine."};
+      .code = kSinePlasma,
+      .category = kGenerate,
+      .name = "Sine Plasma",
+      .layerFlags = LayerBlended,
+      .params =
+          {
+              param("Period of X Sine", Unit::Period, 1, 32, 1),
+              param("Period of Y Sine", Unit::Period, 1, 32, 1),
+              param("X Sine Coefficient", Unit::ColourLevel, 0, 255, 128),
+              param("Y Sine Coefficient", Unit::ColourLevel, 0, 255, 128),
+              mask("Red Mask", 0),
+              mask("Green Mask", 0),
+              mask("Blue Mask", 0),
+          },
+      .run = run,
+      .reference = reference,
+      .summary = "Smooth waves: a horizontal sine plus a vertical cosine."};
 };
 
 struct PerlinNoise {
@@ -58,20 +69,25 @@ struct PerlinNoise {
   static void run(TextureEngine& e, const ProgramEntry& entry);
   static void reference(TextureEngine& e, const ProgramEntry& entry);
   static constexpr CommandDecl declaration{
-      kPerlinNoise,
-      kGenerate,
-      "Perlin Noise",
-      LayerBlended | LayerFixedColors,
-      {param("Variant", Unit::Pattern, 0, 32767, 0),
-       // At least two cells across and down.
-       param("Width", Unit::Pixels, 4, 128, 128)
-           .followingSize({.side = Side::Width, .maxDivisor = 2, .defaultDivisor = 4}),
-       param("Height", Unit::Pixels, 4, 128, 128)
-           .followingSize({.side = Side::Height, .maxDivisor = 2, .defaultDivisor = 4}),
-       mask("Red Mask", 1), mask("Green Mask", 1), mask("Blue Mask", 1)},
-      run,
-      reference,
-      "Soft random colour blotches interpolated over a lattice of cells."};
+      .code = kPerlinNoise,
+      .category = kGenerate,
+      .name = "Perlin Noise",
+      .layerFlags = LayerBlended | LayerFixedColors,
+      .params =
+          {
+              param("Variant", Unit::Pattern, 0, 32767, 0),
+              // At least two cells across and down.
+              param("Width", Unit::Pixels, 4, 128, 128)
+                  .followingSize({.side = Side::Width, .maxDivisor = 2, .defaultDivisor = 4}),
+              param("Height", Unit::Pixels, 4, 128, 128)
+                  .followingSize({.side = Side::Height, .maxDivisor = 2, .defaultDivisor = 4}),
+              mask("Red Mask", 1),
+              mask("Green Mask", 1),
+              mask("Blue Mask", 1),
+          },
+      .run = run,
+      .reference = reference,
+      .summary = "Soft random colour blotches interpolated over a lattice of cells."};
 };
 
 struct Noise {
@@ -79,16 +95,22 @@ struct Noise {
   static void run(TextureEngine& e, const ProgramEntry& entry);
   static void reference(TextureEngine& e, const ProgramEntry& entry);
   static constexpr CommandDecl declaration{
-      kNoise,
-      kGenerate,
-      "Noise",
-      LayerBlended | LayerFixedColors,
-      {param("Width", Unit::Pixels, 1, 255, 1), param("Height", Unit::Pixels, 1, 255, 1),
-       mask("Red Mask", 1), mask("Green Mask", 1), mask("Blue Mask", 1),
-       param("Brightness Level", Unit::ColourLevel, 1, 255, 128)},
-      run,
-      reference,
-      "Blocks of random colour."};
+      .code = kNoise,
+      .category = kGenerate,
+      .name = "Noise",
+      .layerFlags = LayerBlended | LayerFixedColors,
+      .params =
+          {
+              param("Width", Unit::Pixels, 1, 255, 1),
+              param("Height", Unit::Pixels, 1, 255, 1),
+              mask("Red Mask", 1),
+              mask("Green Mask", 1),
+              mask("Blue Mask", 1),
+              param("Brightness Level", Unit::ColourLevel, 1, 255, 128),
+          },
+      .run = run,
+      .reference = reference,
+      .summary = "Blocks of random colour."};
 };
 
 struct EnvironmentMap {
@@ -96,17 +118,18 @@ struct EnvironmentMap {
   static void run(TextureEngine& e, const ProgramEntry& entry);
   static void reference(TextureEngine& e, const ProgramEntry& entry);
   static constexpr CommandDecl declaration{
-      kEnvironmentMap,
-      kGenerate,
-      "Enviroument Map",
-      0,
-      {// Up to the width, half of it by default.
-       param("Radius", Unit::Pixels, 1, 255, 128)
-           .followingSize({.side = Side::Width, .maxDivisor = 1, .defaultDivisor = 2}),
-       mask("Red Mask", 0), mask("Green Mask", 0), mask("Blue Mask", 0)},
-      run,
-      reference,
-      "Darkens the texture away from its centre, like a spot light."};
+      .code = kEnvironmentMap,
+      .category = kGenerate,
+      .name = "Enviroument Map",
+      .layerFlags = 0,
+      .params =
+          {// Up to the width, half of it by default.
+           param("Radius", Unit::Pixels, 1, 255, 128)
+               .followingSize({.side = Side::Width, .maxDivisor = 1, .defaultDivisor = 2}),
+           mask("Red Mask", 0), mask("Green Mask", 0), mask("Blue Mask", 0)},
+      .run = run,
+      .reference = reference,
+      .summary = "Darkens the texture away from its centre, like a spot light."};
 };
 
 // ------------------------------------------------ generators_shapes.cpp ---
@@ -116,17 +139,22 @@ struct Blobs {
   static void run(TextureEngine& e, const ProgramEntry& entry);
   static void reference(TextureEngine& e, const ProgramEntry& entry);
   static constexpr CommandDecl declaration{
-      kBlobs,
-      kGenerate,
-      "Blobs",
-      LayerBlended | LayerFixedColors,
-      {param("Amount", Unit::CountPerArea, 1, 1024, 30),
-       param("Maximum Radius", Unit::Pixels, 1, 512, 30),
-       param("Additional Value to Radius", Unit::Pixels, 0, 512, 10), mask("Red Mask", 1),
-       mask("Green Mask", 1), mask("Blue Mask", 1)},
-      run,
-      reference,
-      "Soft glowing spots that add up where they overlap."};
+      .code = kBlobs,
+      .category = kGenerate,
+      .name = "Blobs",
+      .layerFlags = LayerBlended | LayerFixedColors,
+      .params =
+          {
+              param("Amount", Unit::CountPerArea, 1, 1024, 30),
+              param("Maximum Radius", Unit::Pixels, 1, 512, 30),
+              param("Additional Value to Radius", Unit::Pixels, 0, 512, 10),
+              mask("Red Mask", 1),
+              mask("Green Mask", 1),
+              mask("Blue Mask", 1),
+          },
+      .run = run,
+      .reference = reference,
+      .summary = "Soft glowing spots that add up where they overlap."};
 };
 
 struct Points {
@@ -134,16 +162,21 @@ struct Points {
   static void run(TextureEngine& e, const ProgramEntry& entry);
   static void reference(TextureEngine& e, const ProgramEntry& entry);
   static constexpr CommandDecl declaration{
-      kPoints,
-      kGenerate,
-      "Points",
-      LayerBlended | LayerFixedColors,
-      {param("Amount", Unit::CountPerArea, 1, 32767, 50),
-       param("Thickness", Unit::Pixels, 1, 255, 1), mask("Red Mask", 1), mask("Green Mask", 1),
-       mask("Blue Mask", 1)},
-      run,
-      reference,
-      "Randomly placed square dots."};
+      .code = kPoints,
+      .category = kGenerate,
+      .name = "Points",
+      .layerFlags = LayerBlended | LayerFixedColors,
+      .params =
+          {
+              param("Amount", Unit::CountPerArea, 1, 32767, 50),
+              param("Thickness", Unit::Pixels, 1, 255, 1),
+              mask("Red Mask", 1),
+              mask("Green Mask", 1),
+              mask("Blue Mask", 1),
+          },
+      .run = run,
+      .reference = reference,
+      .summary = "Randomly placed square dots."};
 };
 
 struct Lines {
@@ -151,17 +184,23 @@ struct Lines {
   static void run(TextureEngine& e, const ProgramEntry& entry);
   static void reference(TextureEngine& e, const ProgramEntry& entry);
   static constexpr CommandDecl declaration{
-      kLines,
-      kGenerate,
-      "Lines",
-      LayerBlended | LayerFixedColors,
-      {param("Amount", Unit::CountPerArea, 1, 1024, 50), param("Angle", Unit::Angle, 0, 360, 50),
-       param("Maximum Length", Unit::Pixels, 1, 512, 40),
-       param("Thickness", Unit::Pixels, 1, 64, 1), mask("Red Mask", 1), mask("Green Mask", 1),
-       mask("Blue Mask", 1)},
-      run,
-      reference,
-      "Parallel straight strokes of one length at random places."};
+      .code = kLines,
+      .category = kGenerate,
+      .name = "Lines",
+      .layerFlags = LayerBlended | LayerFixedColors,
+      .params =
+          {
+              param("Amount", Unit::CountPerArea, 1, 1024, 50),
+              param("Angle", Unit::Angle, 0, 360, 50),
+              param("Maximum Length", Unit::Pixels, 1, 512, 40),
+              param("Thickness", Unit::Pixels, 1, 64, 1),
+              mask("Red Mask", 1),
+              mask("Green Mask", 1),
+              mask("Blue Mask", 1),
+          },
+      .run = run,
+      .reference = reference,
+      .summary = "Parallel straight strokes of one length at random places."};
 };
 
 struct Circles {
@@ -169,18 +208,23 @@ struct Circles {
   static void run(TextureEngine& e, const ProgramEntry& entry);
   static void reference(TextureEngine& e, const ProgramEntry& entry);
   static constexpr CommandDecl declaration{
-      kCircles,
-      kGenerate,
-      "Circles",
-      LayerBlended | LayerFixedColors,
-      {param("Amount", Unit::CountPerArea, 1, 1024, 20),
-       param("Maximum Radius", Unit::Pixels, 1, 512, 50),
-       param("Additional Value to Radius", Unit::Pixels, 0, 512, 5),
-       param("Thickness", Unit::Pixels, 1, 64, 1), mask("Red Mask", 1), mask("Green Mask", 1),
-       mask("Blue Mask", 1)},
-      run,
-      reference,
-      "Circle outlines of random radius."};
+      .code = kCircles,
+      .category = kGenerate,
+      .name = "Circles",
+      .layerFlags = LayerBlended | LayerFixedColors,
+      .params =
+          {
+              param("Amount", Unit::CountPerArea, 1, 1024, 20),
+              param("Maximum Radius", Unit::Pixels, 1, 512, 50),
+              param("Additional Value to Radius", Unit::Pixels, 0, 512, 5),
+              param("Thickness", Unit::Pixels, 1, 64, 1),
+              mask("Red Mask", 1),
+              mask("Green Mask", 1),
+              mask("Blue Mask", 1),
+          },
+      .run = run,
+      .reference = reference,
+      .summary = "Circle outlines of random radius."};
 };
 
 struct Rectangles {
@@ -188,16 +232,23 @@ struct Rectangles {
   static void run(TextureEngine& e, const ProgramEntry& entry);
   static void reference(TextureEngine& e, const ProgramEntry& entry);
   static constexpr CommandDecl declaration{
-      kRectangles,
-      kGenerate,
-      "Rectangles",
-      LayerBlended | LayerFixedColors,
-      {param("Amount", Unit::CountPerArea, 1, 1024, 40), param("Width", Unit::Pixels, 1, 255, 50),
-       param("Height", Unit::Pixels, 1, 255, 50), param("Thickness", Unit::Pixels, 1, 64, 1),
-       mask("Red Mask", 1), mask("Green Mask", 1), mask("Blue Mask", 1)},
-      run,
-      reference,
-      "Rectangle outlines of one size at random places."};
+      .code = kRectangles,
+      .category = kGenerate,
+      .name = "Rectangles",
+      .layerFlags = LayerBlended | LayerFixedColors,
+      .params =
+          {
+              param("Amount", Unit::CountPerArea, 1, 1024, 40),
+              param("Width", Unit::Pixels, 1, 255, 50),
+              param("Height", Unit::Pixels, 1, 255, 50),
+              param("Thickness", Unit::Pixels, 1, 64, 1),
+              mask("Red Mask", 1),
+              mask("Green Mask", 1),
+              mask("Blue Mask", 1),
+          },
+      .run = run,
+      .reference = reference,
+      .summary = "Rectangle outlines of one size at random places."};
 };
 
 struct Worms {
@@ -205,17 +256,23 @@ struct Worms {
   static void run(TextureEngine& e, const ProgramEntry& entry);
   static void reference(TextureEngine& e, const ProgramEntry& entry);
   static constexpr CommandDecl declaration{
-      kWorms,
-      kGenerate,
-      "Worms",
-      LayerBlended | LayerFixedColors,
-      {param("Amount", Unit::CountPerArea, 1, 4096, 100),
-       param("Maximum Length", Unit::Pixels, 1, 255, 128), param("Twirl", Unit::Factor, 1, 128, 5),
-       param("Thickness", Unit::Pixels, 1, 64, 1), mask("Red Mask", 1), mask("Green Mask", 1),
-       mask("Blue Mask", 1)},
-      run,
-      reference,
-      "Random walks that wander diagonally across the texture."};
+      .code = kWorms,
+      .category = kGenerate,
+      .name = "Worms",
+      .layerFlags = LayerBlended | LayerFixedColors,
+      .params =
+          {
+              param("Amount", Unit::CountPerArea, 1, 4096, 100),
+              param("Maximum Length", Unit::Pixels, 1, 255, 128),
+              param("Twirl", Unit::Factor, 1, 128, 5),
+              param("Thickness", Unit::Pixels, 1, 64, 1),
+              mask("Red Mask", 1),
+              mask("Green Mask", 1),
+              mask("Blue Mask", 1),
+          },
+      .run = run,
+      .reference = reference,
+      .summary = "Random walks that wander diagonally across the texture."};
 };
 
 struct Splines {
@@ -223,19 +280,24 @@ struct Splines {
   static void run(TextureEngine& e, const ProgramEntry& entry);
   static void reference(TextureEngine& e, const ProgramEntry& entry);
   static constexpr CommandDecl declaration{
-      kSplines,
-      kGenerate,
-      "Splines",
-      LayerBlended | LayerFixedColors,
-      {param("Amount", Unit::CountPerArea, 1, 4096, 50),
-       // Turns both angles by Variant - 128 degrees.
-       param("Variant", Unit::Angle, 0, 255, 128),
-       param("Maximum Length", Unit::Pixels, 1, 255, 64),
-       param("Thickness", Unit::Pixels, 1, 64, 1), mask("Red Mask", 1), mask("Green Mask", 1),
-       mask("Blue Mask", 1)},
-      run,
-      reference,
-      "S-shaped curves that ease from one height to another."};
+      .code = kSplines,
+      .category = kGenerate,
+      .name = "Splines",
+      .layerFlags = LayerBlended | LayerFixedColors,
+      .params =
+          {
+              param("Amount", Unit::CountPerArea, 1, 4096, 50),
+              // Turns both angles by Variant - 128 degrees.
+              param("Variant", Unit::Angle, 0, 255, 128),
+              param("Maximum Length", Unit::Pixels, 1, 255, 64),
+              param("Thickness", Unit::Pixels, 1, 64, 1),
+              mask("Red Mask", 1),
+              mask("Green Mask", 1),
+              mask("Blue Mask", 1),
+          },
+      .run = run,
+      .reference = reference,
+      .summary = "S-shaped curves that ease from one height to another."};
 };
 
 // ------------------------------------------------------ deformations.cpp ---
@@ -245,14 +307,17 @@ struct Twirl {
   static void run(TextureEngine& e, const ProgramEntry& entry);
   static void reference(TextureEngine& e, const ProgramEntry& entry);
   static constexpr CommandDecl declaration{
-      kTwirl,
-      kDeform,
-      "Twirl",
-      0,
-      {param("Angle", Unit::Angle, -180, 180, 90)},
-      run,
-      reference,
-      "A vortex that turns the middle of the texture."};
+      .code = kTwirl,
+      .category = kDeform,
+      .name = "Twirl",
+      .layerFlags = 0,
+      .params =
+          {
+              param("Angle", Unit::Angle, -180, 180, 90),
+          },
+      .run = run,
+      .reference = reference,
+      .summary = "A vortex that turns the middle of the texture."};
 };
 
 struct SineDistortion {
@@ -260,17 +325,22 @@ struct SineDistortion {
   static void run(TextureEngine& e, const ProgramEntry& entry);
   static void reference(TextureEngine& e, const ProgramEntry& entry);
   static constexpr CommandDecl declaration{
-      kSineDistortion,
-      kDeform,
-      "Sine Distortion",
-      0,
-      {param("X Amplitude", Unit::Pixels, 1, 255, 32), param("Y Amplitude", Unit::Pixels, 1, 255, 32),
-       param("Period of X Sine", Unit::Period, 1, 32, 1),
-       param("Period of Y Sine", Unit::Period, 1, 32, 1), param("X Phase", Unit::Pixels, 1, 255, 1),
-       param("Y Phase", Unit::Pixels, 1, 255, 1)},
-      run,
-      reference,
-      "Shifts rows and columns along sine waves."};
+      .code = kSineDistortion,
+      .category = kDeform,
+      .name = "Sine Distortion",
+      .layerFlags = 0,
+      .params =
+          {
+              param("X Amplitude", Unit::Pixels, 1, 255, 32),
+              param("Y Amplitude", Unit::Pixels, 1, 255, 32),
+              param("Period of X Sine", Unit::Period, 1, 32, 1),
+              param("Period of Y Sine", Unit::Period, 1, 32, 1),
+              param("X Phase", Unit::Pixels, 1, 255, 1),
+              param("Y Phase", Unit::Pixels, 1, 255, 1),
+          },
+      .run = run,
+      .reference = reference,
+      .summary = "Shifts rows and columns along sine waves."};
 };
 
 struct DistortionByBuffer {
@@ -278,30 +348,37 @@ struct DistortionByBuffer {
   static void run(TextureEngine& e, const ProgramEntry& entry);
   static void reference(TextureEngine& e, const ProgramEntry& entry);
   static constexpr CommandDecl declaration{
-      kDistortionByBuffer,
-      kDeform,
-      "Distortion by Buffer",
-      0,
-      {param("X Amplitude", Unit::Pixels, 0, 255, 32), param("X Turbulence", Unit::Factor, 0, 255, 32),
-       param("Y Amplitude", Unit::Pixels, 0, 255, 32),
-       param("Y Turbulence", Unit::Factor, 0, 255, 32)},
-      run,
-      reference,
-      "Shifts every pixel by an amount picked by the buffer's brightness."};
+      .code = kDistortionByBuffer,
+      .category = kDeform,
+      .name = "Distortion by Buffer",
+      .layerFlags = 0,
+      .params =
+          {
+              param("X Amplitude", Unit::Pixels, 0, 255, 32),
+              param("X Turbulence", Unit::Factor, 0, 255, 32),
+              param("Y Amplitude", Unit::Pixels, 0, 255, 32),
+              param("Y Turbulence", Unit::Factor, 0, 255, 32),
+          },
+      .run = run,
+      .reference = reference,
+      .summary = "Shifts every pixel by an amount picked by the buffer's brightness."};
 };
 
 struct Divider {
   enum Param { Amount };
   static void run(TextureEngine& e, const ProgramEntry& entry);
   static void reference(TextureEngine& e, const ProgramEntry& entry);
-  static constexpr CommandDecl declaration{kDivider,
-                                           kDeform,
-                                           "Divider",
-                                           0,
-                                           {param("Amount", Unit::Count, 1, 32, 1)},
-                                           run,
-                                           reference,
-                                           "Shrinks the texture and repeats it."};
+  static constexpr CommandDecl declaration{.code = kDivider,
+                                           .category = kDeform,
+                                           .name = "Divider",
+                                           .layerFlags = 0,
+                                           .params =
+                                               {
+                                                   param("Amount", Unit::Count, 1, 32, 1),
+                                               },
+                                           .run = run,
+                                           .reference = reference,
+                                           .summary = "Shrinks the texture and repeats it."};
 };
 
 struct Carpet {
@@ -309,18 +386,19 @@ struct Carpet {
   static void run(TextureEngine& e, const ProgramEntry& entry);
   static void reference(TextureEngine& e, const ProgramEntry& entry);
   static constexpr CommandDecl declaration{
-      kCarpet,
-      kDeform,
-      "Carpet",
-      0,
-      {// The mirrored block must lie inside the texture.
-       param("X Offset", Unit::Pixels, 0, 127, 0)
-           .followingSize({.side = Side::Width, .maxDivisor = 2, .maxLess = 1}),
-       param("Y Offset", Unit::Pixels, 0, 127, 0)
-           .followingSize({.side = Side::Height, .maxDivisor = 2, .maxLess = 1})},
-      run,
-      reference,
-      "Mirrors one quarter of the texture into all four."};
+      .code = kCarpet,
+      .category = kDeform,
+      .name = "Carpet",
+      .layerFlags = 0,
+      .params =
+          {// The mirrored block must lie inside the texture.
+           param("X Offset", Unit::Pixels, 0, 127, 0)
+               .followingSize({.side = Side::Width, .maxDivisor = 2, .maxLess = 1}),
+           param("Y Offset", Unit::Pixels, 0, 127, 0)
+               .followingSize({.side = Side::Height, .maxDivisor = 2, .maxLess = 1})},
+      .run = run,
+      .reference = reference,
+      .summary = "Mirrors one quarter of the texture into all four."};
 };
 
 struct Glass {
@@ -328,14 +406,18 @@ struct Glass {
   static void run(TextureEngine& e, const ProgramEntry& entry);
   static void reference(TextureEngine& e, const ProgramEntry& entry);
   static constexpr CommandDecl declaration{
-      kGlass,
-      kDeform,
-      "Glass",
-      0,
-      {param("Distortion", Unit::Pixels, 1, 255, 64), param("Smoothness", Unit::Passes, 0, 16, 2)},
-      run,
-      reference,
-      "Random smoothed displacement, as seen through rippled glass."};
+      .code = kGlass,
+      .category = kDeform,
+      .name = "Glass",
+      .layerFlags = 0,
+      .params =
+          {
+              param("Distortion", Unit::Pixels, 1, 255, 64),
+              param("Smoothness", Unit::Passes, 0, 16, 2),
+          },
+      .run = run,
+      .reference = reference,
+      .summary = "Random smoothed displacement, as seen through rippled glass."};
 };
 
 // ----------------------------------------------------------- filters.cpp ---
@@ -344,14 +426,18 @@ struct Blur {
   enum Param { Amount };
   static void run(TextureEngine& e, const ProgramEntry& entry);
   static void reference(TextureEngine& e, const ProgramEntry& entry);
-  static constexpr CommandDecl declaration{kBlur,
-                                           kFilters,
-                                           "Blur",
-                                           0,
-                                           {param("Amount", Unit::Passes, 1, 255, 1)},
-                                           run,
-                                           reference,
-                                           "Softens the texture by repeated neighbour averaging."};
+  static constexpr CommandDecl declaration{
+      .code = kBlur,
+      .category = kFilters,
+      .name = "Blur",
+      .layerFlags = 0,
+      .params =
+          {
+              param("Amount", Unit::Passes, 1, 255, 1),
+          },
+      .run = run,
+      .reference = reference,
+      .summary = "Softens the texture by repeated neighbour averaging."};
 };
 
 struct UnsharpMask {
@@ -359,15 +445,19 @@ struct UnsharpMask {
   static void run(TextureEngine& e, const ProgramEntry& entry);
   static void reference(TextureEngine& e, const ProgramEntry& entry);
   static constexpr CommandDecl declaration{
-      kUnsharpMask,
-      kFilters,
-      "Unsharp Mask",
-      0,
-      {param("Amount", Unit::Percent, 1, 1000, 1), param("Radius", Unit::Passes, 1, 50, 1),
-       param("Threshold", Unit::ColourLevel, 0, 255, 0)},
-      run,
-      reference,
-      "Brightens pixels that stand out above a blurred copy."};
+      .code = kUnsharpMask,
+      .category = kFilters,
+      .name = "Unsharp Mask",
+      .layerFlags = 0,
+      .params =
+          {
+              param("Amount", Unit::Percent, 1, 1000, 1),
+              param("Radius", Unit::Passes, 1, 50, 1),
+              param("Threshold", Unit::ColourLevel, 0, 255, 0),
+          },
+      .run = run,
+      .reference = reference,
+      .summary = "Brightens pixels that stand out above a blurred copy."};
 };
 
 struct BumpMapping {
@@ -375,49 +465,65 @@ struct BumpMapping {
   static void run(TextureEngine& e, const ProgramEntry& entry);
   static void reference(TextureEngine& e, const ProgramEntry& entry);
   static constexpr CommandDecl declaration{
-      kBumpMapping,
-      kFilters,
-      "Bump Mapping",
-      0,
-      {param("Brightness", Unit::ColourLevel, 1, 255, 128), param("Contrast", Unit::Factor, 1, 32, 1)},
-      run,
-      reference,
-      "Lights the texture from the upper left as if its colours were heights."};
+      .code = kBumpMapping,
+      .category = kFilters,
+      .name = "Bump Mapping",
+      .layerFlags = 0,
+      .params =
+          {
+              param("Brightness", Unit::ColourLevel, 1, 255, 128),
+              param("Contrast", Unit::Factor, 1, 32, 1),
+          },
+      .run = run,
+      .reference = reference,
+      .summary = "Lights the texture from the upper left as if its colours were heights."};
 };
 
 struct Maximum {
   enum Param { Amount };
   static void run(TextureEngine& e, const ProgramEntry& entry);
   static void reference(TextureEngine& e, const ProgramEntry& entry);
-  static constexpr CommandDecl declaration{kMaximum,
-                                           kFilters,
-                                           "Maximum",
-                                           0,
-                                           {param("Amount", Unit::Passes, 1, 24, 1)},
-                                           run,
-                                           reference,
-                                           "Grows bright areas."};
+  static constexpr CommandDecl declaration{.code = kMaximum,
+                                           .category = kFilters,
+                                           .name = "Maximum",
+                                           .layerFlags = 0,
+                                           .params =
+                                               {
+                                                   param("Amount", Unit::Passes, 1, 24, 1),
+                                               },
+                                           .run = run,
+                                           .reference = reference,
+                                           .summary = "Grows bright areas."};
 };
 
 struct Minimum {
   enum Param { Amount };
   static void run(TextureEngine& e, const ProgramEntry& entry);
   static void reference(TextureEngine& e, const ProgramEntry& entry);
-  static constexpr CommandDecl declaration{kMinimum,
-                                           kFilters,
-                                           "Minimum",
-                                           0,
-                                           {param("Amount", Unit::Passes, 1, 24, 1)},
-                                           run,
-                                           reference,
-                                           "Grows dark areas."};
+  static constexpr CommandDecl declaration{.code = kMinimum,
+                                           .category = kFilters,
+                                           .name = "Minimum",
+                                           .layerFlags = 0,
+                                           .params =
+                                               {
+                                                   param("Amount", Unit::Passes, 1, 24, 1),
+                                               },
+                                           .run = run,
+                                           .reference = reference,
+                                           .summary = "Grows dark areas."};
 };
 
 struct Median {
   static void run(TextureEngine& e, const ProgramEntry& entry);
   static void reference(TextureEngine& e, const ProgramEntry& entry);
-  static constexpr CommandDecl declaration{
-      kMedian, kFilters, "Median", 0, {}, run, reference, "Removes single-pixel specks."};
+  static constexpr CommandDecl declaration{.code = kMedian,
+                                           .category = kFilters,
+                                           .name = "Median",
+                                           .layerFlags = 0,
+                                           .params = {},
+                                           .run = run,
+                                           .reference = reference,
+                                           .summary = "Removes single-pixel specks."};
 };
 
 // ----------------------------------------------------- buffer_colour.cpp ---
@@ -425,24 +531,40 @@ struct Median {
 struct MoveToBuffer {
   static void run(TextureEngine& e, const ProgramEntry& entry);
   static void reference(TextureEngine& e, const ProgramEntry& entry);
-  static constexpr CommandDecl declaration{
-      kMoveToBuffer, kBuffer, "Move to Buffer", 0, {}, run, reference,
-      "Copies the texture into the buffer."};
+  static constexpr CommandDecl declaration{.code = kMoveToBuffer,
+                                           .category = kBuffer,
+                                           .name = "Move to Buffer",
+                                           .layerFlags = 0,
+                                           .params = {},
+                                           .run = run,
+                                           .reference = reference,
+                                           .summary = "Copies the texture into the buffer."};
 };
 
 struct ClearTexture {
   static void run(TextureEngine& e, const ProgramEntry& entry);
   static void reference(TextureEngine& e, const ProgramEntry& entry);
-  static constexpr CommandDecl declaration{
-      kClearTexture, kBuffer, "Clear Texture", 0, {}, run, reference, "Makes the texture black."};
+  static constexpr CommandDecl declaration{.code = kClearTexture,
+                                           .category = kBuffer,
+                                           .name = "Clear Texture",
+                                           .layerFlags = 0,
+                                           .params = {},
+                                           .run = run,
+                                           .reference = reference,
+                                           .summary = "Makes the texture black."};
 };
 
 struct ConnectBuffer {
   static void run(TextureEngine& e, const ProgramEntry& entry);
   static void reference(TextureEngine& e, const ProgramEntry& entry);
-  static constexpr CommandDecl declaration{
-      kConnectBuffer, kBuffer, "Connect Buffer", LayerBlended, {}, run, reference,
-      "Blends the buffer back into the texture."};
+  static constexpr CommandDecl declaration{.code = kConnectBuffer,
+                                           .category = kBuffer,
+                                           .name = "Connect Buffer",
+                                           .layerFlags = LayerBlended,
+                                           .params = {},
+                                           .run = run,
+                                           .reference = reference,
+                                           .summary = "Blends the buffer back into the texture."};
 };
 
 struct GammaCorrection {
@@ -450,14 +572,17 @@ struct GammaCorrection {
   static void run(TextureEngine& e, const ProgramEntry& entry);
   static void reference(TextureEngine& e, const ProgramEntry& entry);
   static constexpr CommandDecl declaration{
-      kGammaCorrection,
-      kAdjustColors,
-      "Gamma Correction",
-      0,
-      {param("Percents", Unit::Percent, 1, 300, 100)},
-      run,
-      reference,
-      "Darkens (above 100) or lightens (below 100) the middle tones."};
+      .code = kGammaCorrection,
+      .category = kAdjustColors,
+      .name = "Gamma Correction",
+      .layerFlags = 0,
+      .params =
+          {
+              param("Percents", Unit::Percent, 1, 300, 100),
+          },
+      .run = run,
+      .reference = reference,
+      .summary = "Darkens (above 100) or lightens (below 100) the middle tones."};
 };
 
 struct Brightness {
@@ -465,24 +590,32 @@ struct Brightness {
   static void run(TextureEngine& e, const ProgramEntry& entry);
   static void reference(TextureEngine& e, const ProgramEntry& entry);
   static constexpr CommandDecl declaration{
-      kBrightness,
-      kAdjustColors,
-      "Brightness",
-      0,
-      {param("Red in Percents", Unit::Percent, 0, 1000, 100),
-       param("Green in Percents", Unit::Percent, 0, 1000, 100),
-       param("Blue in Percents", Unit::Percent, 0, 1000, 100)},
-      run,
-      reference,
-      "Scales each colour channel by its own percentage."};
+      .code = kBrightness,
+      .category = kAdjustColors,
+      .name = "Brightness",
+      .layerFlags = 0,
+      .params =
+          {
+              param("Red in Percents", Unit::Percent, 0, 1000, 100),
+              param("Green in Percents", Unit::Percent, 0, 1000, 100),
+              param("Blue in Percents", Unit::Percent, 0, 1000, 100),
+          },
+      .run = run,
+      .reference = reference,
+      .summary = "Scales each colour channel by its own percentage."};
 };
 
 struct Inversion {
   static void run(TextureEngine& e, const ProgramEntry& entry);
   static void reference(TextureEngine& e, const ProgramEntry& entry);
-  static constexpr CommandDecl declaration{
-      kInversion, kAdjustColors, "Inversion", 0, {}, run, reference,
-      "Turns the texture into its negative."};
+  static constexpr CommandDecl declaration{.code = kInversion,
+                                           .category = kAdjustColors,
+                                           .name = "Inversion",
+                                           .layerFlags = 0,
+                                           .params = {},
+                                           .run = run,
+                                           .reference = reference,
+                                           .summary = "Turns the texture into its negative."};
 };
 
 struct Contrast {
@@ -490,14 +623,17 @@ struct Contrast {
   static void run(TextureEngine& e, const ProgramEntry& entry);
   static void reference(TextureEngine& e, const ProgramEntry& entry);
   static constexpr CommandDecl declaration{
-      kContrast,
-      kAdjustColors,
-      "Contrast",
-      0,
-      {param("Percents", Unit::Percent, 0, 500, 100)},
-      run,
-      reference,
-      "Spreads colours away from (or pulls them toward) middle grey."};
+      .code = kContrast,
+      .category = kAdjustColors,
+      .name = "Contrast",
+      .layerFlags = 0,
+      .params =
+          {
+              param("Percents", Unit::Percent, 0, 500, 100),
+          },
+      .run = run,
+      .reference = reference,
+      .summary = "Spreads colours away from (or pulls them toward) middle grey."};
 };
 
 struct Hsv {
@@ -505,16 +641,17 @@ struct Hsv {
   static void run(TextureEngine& e, const ProgramEntry& entry);
   static void reference(TextureEngine& e, const ProgramEntry& entry);
   static constexpr CommandDecl declaration{
-      kHsv,
-      kAdjustColors,
-      "HSV",
-      0,
-      {// 180 keeps every hue; lower values pull hues toward 0, higher ones stretch them.
-       param("Hue", Unit::Factor, 0, 360, 180), param("Saturation", Unit::Percent, 0, 200, 100),
-       param("Value", Unit::Percent, 0, 200, 100)},
-      run,
-      reference,
-      "Scales hue, saturation and value."};
+      .code = kHsv,
+      .category = kAdjustColors,
+      .name = "HSV",
+      .layerFlags = 0,
+      .params =
+          {// 180 keeps every hue; lower values pull hues toward 0, higher ones stretch them.
+           param("Hue", Unit::Factor, 0, 360, 180), param("Saturation", Unit::Percent, 0, 200, 100),
+           param("Value", Unit::Percent, 0, 200, 100)},
+      .run = run,
+      .reference = reference,
+      .summary = "Scales hue, saturation and value."};
 };
 
 }  // namespace mottler

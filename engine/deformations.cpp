@@ -104,7 +104,8 @@ void SineDistortion::run(TextureEngine& e, const ProgramEntry& entry) {
   const double yPhase = static_cast<double>(entry.param[YPhase]);
 
   const double fx = static_cast<double>(w) / (2.0 * static_cast<double>(xPeriod));
-  const float fy = static_cast<float>(static_cast<double>(h) / (2.0 * static_cast<double>(yPeriod)));
+  const float fy =
+      static_cast<float>(static_cast<double>(h) / (2.0 * static_cast<double>(yPeriod)));
   const float rowStep = static_cast<float>(kPi / fx);
   const float colStep = static_cast<float>(kPi / static_cast<double>(fy));
   const float rowStart = static_cast<float>(kPi * yPhase / fx);

@@ -158,16 +158,15 @@ void crossPass(TextureEngine& e) {
     const auto one = [&](int x) {
       const int xl = x == 0 ? w - 1 : x - 1;
       const int xr = x == w - 1 ? 0 : x + 1;
-      storeColour(out + x, cross(pixelBytes(r.row[x]), pixelBytes(r.row[xr]),
-                                 pixelBytes(r.down[x]), pixelBytes(r.row[xl]),
-                                 pixelBytes(r.up[x])));
+      storeColour(out + x, cross(pixelBytes(r.row[x]), pixelBytes(r.row[xr]), pixelBytes(r.down[x]),
+                                 pixelBytes(r.row[xl]), pixelBytes(r.up[x])));
     };
     one(0);
     int x = 1;
     for (; x + 4 <= w - 1; x += 4)
-      storeColours(out + x, cross(loadBytes(r.row + x), loadBytes(r.row + x + 1),
-                                  loadBytes(r.down + x), loadBytes(r.row + x - 1),
-                                  loadBytes(r.up + x)));
+      storeColours(out + x,
+                   cross(loadBytes(r.row + x), loadBytes(r.row + x + 1), loadBytes(r.down + x),
+                         loadBytes(r.row + x - 1), loadBytes(r.up + x)));
     for (; x < w; ++x) one(x);
   }
 }
@@ -333,17 +332,17 @@ void BumpMapping::run(TextureEngine& e, const ProgramEntry& entry) {
     const auto one = [&](int x) {
       const int xl = x == 0 ? w - 1 : x - 1;
       const int xr = x == w - 1 ? 0 : x + 1;
-      storeColour(out + x, lit(pixelBytes(r.down[x]), pixelBytes(r.row[xr]),
-                               pixelBytes(r.down[xr]), pixelBytes(r.up[x]), pixelBytes(r.row[xl]),
-                               pixelBytes(r.up[xl]), pixelBytes(r.row[x])));
+      storeColour(out + x, lit(pixelBytes(r.down[x]), pixelBytes(r.row[xr]), pixelBytes(r.down[xr]),
+                               pixelBytes(r.up[x]), pixelBytes(r.row[xl]), pixelBytes(r.up[xl]),
+                               pixelBytes(r.row[x])));
     };
     one(0);
     int x = 1;
     for (; x + 4 <= w - 1; x += 4)
-      storeColours(out + x, lit(loadBytes(r.down + x), loadBytes(r.row + x + 1),
-                                loadBytes(r.down + x + 1), loadBytes(r.up + x),
-                                loadBytes(r.row + x - 1), loadBytes(r.up + x - 1),
-                                loadBytes(r.row + x)));
+      storeColours(out + x,
+                   lit(loadBytes(r.down + x), loadBytes(r.row + x + 1), loadBytes(r.down + x + 1),
+                       loadBytes(r.up + x), loadBytes(r.row + x - 1), loadBytes(r.up + x - 1),
+                       loadBytes(r.row + x)));
     for (; x < w; ++x) one(x);
   }
 }
@@ -379,9 +378,9 @@ void Median::run(TextureEngine& e, const ProgramEntry& entry) {
     const int next = i == n - 1 ? 0 : i + 1;
     const int above = i - wn < 0 ? i - wn + n : i - wn;
     const int below = i + wn >= n ? i + wn - n : i + wn;
-    storeColour(dst + i, medianOfFive(pixelBytes(src[i]), pixelBytes(src[below]),
-                                      pixelBytes(src[above]), pixelBytes(src[next]),
-                                      pixelBytes(src[prev])));
+    storeColour(dst + i,
+                medianOfFive(pixelBytes(src[i]), pixelBytes(src[below]), pixelBytes(src[above]),
+                             pixelBytes(src[next]), pixelBytes(src[prev])));
   };
   // Where none of the four neighbours wraps round the ring, four pixels at a
   // time.
@@ -390,9 +389,9 @@ void Median::run(TextureEngine& e, const ProgramEntry& entry) {
   int i = 0;
   for (; i < first && i < n; ++i) one(i);
   for (; i + 4 <= end; i += 4)
-    storeColours(dst + i, medianOfFive(loadBytes(src + i), loadBytes(src + i + wn),
-                                       loadBytes(src + i - wn), loadBytes(src + i + 1),
-                                       loadBytes(src + i - 1)));
+    storeColours(dst + i,
+                 medianOfFive(loadBytes(src + i), loadBytes(src + i + wn), loadBytes(src + i - wn),
+                              loadBytes(src + i + 1), loadBytes(src + i - 1)));
   for (; i < n; ++i) one(i);
 }
 

@@ -47,13 +47,15 @@ class PlasmaSubdivision {
         // mx and my lie strictly inside, so none of the five points written
         // is a corner (not even where x2 == width wraps to column 0): the
         // corners are read once.
-        const int c11 = value(x1, y1), c21 = value(x2, y1), c22 = value(x2, y2), c12 = value(x1, y2);
+        const int c11 = value(x1, y1), c21 = value(x2, y1), c22 = value(x2, y2),
+                  c12 = value(x1, y2);
         if (isUnset(mx, y1)) edgeValue(mx, y1, dx, c11, c21);  // top
         if (isUnset(x2, my)) edgeValue(x2, my, dy, c21, c22);  // right
         if (isUnset(mx, y2)) edgeValue(mx, y2, dx, c12, c22);  // bottom
         if (isUnset(x1, my)) edgeValue(x1, my, dy, c11, c12);  // left
         std::uint32_t& centre = pixel(mx, my);
-        if ((centre & 0xFFu) == 0) centre = grey(static_cast<std::uint32_t>((c11 + c21 + c22 + c12) / 4));
+        if ((centre & 0xFFu) == 0)
+          centre = grey(static_cast<std::uint32_t>((c11 + c21 + c22 + c12) / 4));
       } else {
         // A cell one pixel wide or high: its points may be its corners.
         if (isUnset(mx, y1)) edgeValue(mx, y1, dx, value(x1, y1), value(x2, y1));  // top
@@ -201,8 +203,7 @@ void SinePlasma::run(TextureEngine& e, const ProgramEntry& entry) {
     std::uint32_t* row = e.workPlane.row(y, W);
     const long long yv = ty[static_cast<std::size_t>(y) & 255u];  // sizes past 256 repeat the table
     for (int x = 0; x < W; ++x) {
-      const long long v =
-          std::clamp((tx[static_cast<std::size_t>(x) & 255u] + yv) / 2, 0LL, 255LL);
+      const long long v = std::clamp((tx[static_cast<std::size_t>(x) & 255u] + yv) / 2, 0LL, 255LL);
       row[x] = rgb(byteOf((v * blue) >> 8), byteOf((v * green) >> 8), byteOf((v * red) >> 8));
     }
   }
@@ -425,15 +426,13 @@ void EnvironmentMap::run(TextureEngine& e, const ProgramEntry& entry) {
     std::uint32_t* row = e.texture.row(y, W);
     for (int x = 0; x < W; ++x) {
       const int dx = x - W / 2;
-      const double f = tabled
-          ? table[static_cast<std::size_t>(std::abs(dy) * kHalf + std::abs(dx))]
-          : falloff(k, dx * dx + dy * dy);
+      const double f = tabled ? table[static_cast<std::size_t>(std::abs(dy) * kHalf + std::abs(dx))]
+                              : falloff(k, dx * dx + dy * dy);
       const std::uint32_t p = row[x];
       const double b = channel(p, 0), g = channel(p, 1), r = channel(p, 2);
-      row[x] = (p & 0xFF000000u) |
-               rgb(byteOf(static_cast<long long>(b * f * blue * (1.0 / 256))),
-                   byteOf(static_cast<long long>(g * f * green * (1.0 / 256))),
-                   byteOf(static_cast<long long>(r * f * red * (1.0 / 256))));
+      row[x] = (p & 0xFF000000u) | rgb(byteOf(static_cast<long long>(b * f * blue * (1.0 / 256))),
+                                       byteOf(static_cast<long long>(g * f * green * (1.0 / 256))),
+                                       byteOf(static_cast<long long>(r * f * red * (1.0 / 256))));
     }
   }
 }

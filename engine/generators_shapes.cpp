@@ -271,7 +271,8 @@ void paintBlob(Layer& layer, const std::uint8_t* profile, int x, int y, int side
         }
       }
     }
-    std::uint32_t* p = layer.pixels + static_cast<std::size_t>(row) * static_cast<std::size_t>(width);
+    std::uint32_t* p =
+        layer.pixels + static_cast<std::size_t>(row) * static_cast<std::size_t>(width);
     if (!folded) {
       const int first = std::min(side, width - x0);
       addSaturated(p + x0, pattern, first);
@@ -405,10 +406,8 @@ void Worms::run(TextureEngine& e, const ProgramEntry& entry) {
       if (paint) stroke.stamp(x, y);
       const int a = random.next() % twirl;
       const int b = random.next() % twirl;
-      const int ex = random.next() % (a + 1);
-      if (ex > a / 2) ++x; else --x;
-      const int fy = random.next() % (b + 1);
-      if (fy > b / 2) ++y; else --y;
+      x += random.next() % (a + 1) > a / 2 ? 1 : -1;
+      y += random.next() % (b + 1) > b / 2 ? 1 : -1;
     }
   });
 }
@@ -438,7 +437,8 @@ void Splines::run(TextureEngine& e, const ProgramEntry& entry) {
     Stroke stroke(layer, colour, p[Thickness]);
     int px = x0, py = y0;
     for (int i = 0; i < n; ++i) {
-      const double t = (1.0 - std::cos(kPi * static_cast<double>(i) / static_cast<double>(n))) * 0.5;
+      const double t =
+          (1.0 - std::cos(kPi * static_cast<double>(i) / static_cast<double>(n))) * 0.5;
       const int yi = static_cast<int>((one - t) * static_cast<double>(y0) + t * yEnd);
       stampLine(stroke, px, py, x0 + i, yi);
       px = x0 + i;

@@ -19,7 +19,9 @@ void fillPattern(TextureEngine& e) {
       e.at(e.texture, x, y) = rgb(x * 7 & 0xFF, y * 11 & 0xFF, (x * y + 3) & 0xFF) | 0x5A000000u;
 }
 
-std::vector<std::uint32_t> pixels(TextureEngine& e, TexturePlane& plane) { return pixelsOf(e, plane); }
+std::vector<std::uint32_t> pixels(TextureEngine& e, TexturePlane& plane) {
+  return pixelsOf(e, plane);
+}
 
 // Applies a colour command to a one-pixel texture and returns the pixel.
 std::uint32_t applyTo(std::uint32_t pixel, const ProgramEntry& entry) {
@@ -198,8 +200,8 @@ void expectSameAsReferenceOnRandomTextures(const ProgramEntry& entry) {
 }  // namespace
 
 TEST(ColourCommands, BrightnessMatchesTheReferenceOnRandomTextures) {
-  const int params[][3] = {{100, 100, 100}, {0, 0, 0}, {1000, 1000, 1000}, {37, 555, 999},
-                           {101, 99, 250},  {1, 2, 3}};
+  const int params[][3] = {{100, 100, 100}, {0, 0, 0},      {1000, 1000, 1000},
+                           {37, 555, 999},  {101, 99, 250}, {1, 2, 3}};
   for (const auto& p : params)
     expectSameAsReferenceOnRandomTextures(makeEntry(kBrightness, {p[0], p[1], p[2]}));
 }
@@ -212,7 +214,8 @@ TEST(ColourCommands, BrightnessAndContrastMatchTheReferenceForEveryCatalogueValu
     for (int i = 0; i < e.pixelCount; ++i)
       e.texture.data()[i] = rgb(i & 255, (i * 7 + 3) & 255, (i * 13 + 5) & 255) |
                             (static_cast<std::uint32_t>(i) << 24);
-    expectSameAsReference(e, makeEntry(kBrightness, {percents, 1000 - percents, (percents * 7) % 1001}));
+    expectSameAsReference(
+        e, makeEntry(kBrightness, {percents, 1000 - percents, (percents * 7) % 1001}));
     if (percents <= 500) expectSameAsReference(e, makeEntry(kContrast, {percents}));
     if (HasFatalFailure()) return;
   }
@@ -228,5 +231,6 @@ TEST(ColourCommands, ContrastAndGammaMatchTheReferenceOnRandomTextures) {
 TEST(ColourCommands, HsvMatchesTheReferenceOnRandomTextures) {
   const int params[][3] = {{180, 100, 100}, {0, 0, 0},      {360, 200, 200}, {270, 150, 120},
                            {1, 1, 1},       {359, 199, 37}, {90, 100, 100},  {180, 0, 100}};
-  for (const auto& p : params) expectSameAsReferenceOnRandomTextures(makeEntry(kHsv, {p[0], p[1], p[2]}));
+  for (const auto& p : params)
+    expectSameAsReferenceOnRandomTextures(makeEntry(kHsv, {p[0], p[1], p[2]}));
 }

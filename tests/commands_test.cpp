@@ -21,8 +21,8 @@ struct Size {
 
 // Square, wide and tall, odd and even, single rows and columns, and sizes
 // at or past 128 and up to 256, where some fast paths change technique.
-constexpr Size kSizes[] = {{1, 1},  {1, 40},  {40, 1},   {2, 7},    {7, 2},     {16, 16},  {45, 45},
-                           {64, 9}, {9, 64},  {131, 27}, {27, 131}, {128, 130}, {256, 256}};
+constexpr Size kSizes[] = {{1, 1},  {1, 40}, {40, 1},   {2, 7},    {7, 2},     {16, 16},  {45, 45},
+                           {64, 9}, {9, 64}, {131, 27}, {27, 131}, {128, 130}, {256, 256}};
 
 // A source of random choices for one command.
 class Dice {
@@ -46,18 +46,23 @@ std::int32_t randomValue(const ParamDecl& p, const Size& s, Dice& dice) {
   const int lo = limits.minValue;
   int hi = std::max(lo, limits.maxValue);
   const bool large = s.width * s.height > 4096;
-  const bool costly = p.unit == Unit::CountPerArea || p.unit == Unit::Passes || p.unit == Unit::Pixels;
+  const bool costly =
+      p.unit == Unit::CountPerArea || p.unit == Unit::Passes || p.unit == Unit::Pixels;
   if (p.unit == Unit::CountPerArea) hi = std::min(hi, lo + (large ? 2 : 7));
   if (p.unit == Unit::Passes && large) hi = std::min(hi, lo + 3);
-  if (p.unit == Unit::Pixels) hi = std::min(hi, lo + (large ? 24 : std::min(48, 2 * std::max(s.width, s.height))));
+  if (p.unit == Unit::Pixels)
+    hi = std::min(hi, lo + (large ? 24 : std::min(48, 2 * std::max(s.width, s.height))));
   if (s.width * s.height <= 256 && dice.oneIn(12)) {
     const std::int32_t outside[] = {INT_MIN, -1, limits.maxValue + 1, INT_MAX};
     return outside[dice.below(costly ? 2 : 4)];
   }
   switch (dice.below(4)) {
-    case 0: return lo;
-    case 1: return hi;
-    default: return dice.between(lo, hi);
+    case 0:
+      return lo;
+    case 1:
+      return hi;
+    default:
+      return dice.between(lo, hi);
   }
 }
 
@@ -107,8 +112,8 @@ TEST_P(EveryCommand, FastPathsGiveTheReferenceResult) {
                    << command().name << " at " << s.width << " x " << s.height << ", parameters "
                    << entry.param[0] << " " << entry.param[1] << " " << entry.param[2] << " "
                    << entry.param[3] << " " << entry.param[4] << " " << entry.param[5] << " "
-                   << entry.param[6] << ", method " << entry.method << ", offsets "
-                   << entry.offsetX << "," << entry.offsetY << (entry.fixedColors ? ", fixed" : "")
+                   << entry.param[6] << ", method " << entry.method << ", offsets " << entry.offsetX
+                   << "," << entry.offsetY << (entry.fixedColors ? ", fixed" : "")
                    << (entry.disabled ? ", disabled" : ""));
       expectSameAsReference(e, entry);
       if (HasFatalFailure()) return;

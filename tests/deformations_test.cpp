@@ -72,7 +72,8 @@ TEST(Deformations, OutOfRangeParametersStayInsideTheTexture) {
   const int values[] = {0, -1, 1, 255, 256, 300, -255, 1 << 30, INT32_MAX, INT32_MIN};
   TextureEngine e;
   for (auto [w, h] : sizes)
-    for (CommandCode code : {kTwirl, kSineDistortion, kDistortionByBuffer, kDivider, kCarpet, kGlass})
+    for (CommandCode code :
+         {kTwirl, kSineDistortion, kDistortionByBuffer, kDivider, kCarpet, kGlass})
       for (int v : values) {
         for (int slot = 0; slot < 6; ++slot) {
           ProgramEntry entry = makeEntry(code, {4, 4, 2, 2, 3, 3});
@@ -80,8 +81,8 @@ TEST(Deformations, OutOfRangeParametersStayInsideTheTexture) {
           prepare(e, w, h);
           const auto out = run(e, entry);
           for (std::uint32_t p : out)
-            ASSERT_NE(p, kSentinel) << "code " << code << " size " << w << "x" << h
-                                    << " param " << slot + 1 << " = " << v;
+            ASSERT_NE(p, kSentinel) << "code " << code << " size " << w << "x" << h << " param "
+                                    << slot + 1 << " = " << v;
         }
       }
 }
@@ -107,7 +108,9 @@ TEST(Twirl, AngleZeroAndOutsideTheRadiusLeavePixels) {
   // Radius 16 about (32, 16): the corners and the far columns never move.
   const auto out = run(e, makeEntry(kTwirl, {137}));
   for (int y = 0; y < 32; ++y)
-    for (int x : {0, 5, 15, 49, 63}) EXPECT_EQ(out[static_cast<std::size_t>(y * 64 + x)], before[static_cast<std::size_t>(y * 64 + x)]);
+    for (int x : {0, 5, 15, 49, 63})
+      EXPECT_EQ(out[static_cast<std::size_t>(y * 64 + x)],
+                before[static_cast<std::size_t>(y * 64 + x)]);
 }
 
 TEST(Twirl, TruncatesTheTurnedOffsetBeforeAddingTheCentre) {
@@ -138,8 +141,8 @@ TEST(SineDistortion, MatchesTheReferenceAtManySizes) {
   static TextureEngine e;
   for (auto [w, h] : sizes)
     for (const ProgramEntry& entry : cases) {
-      SCOPED_TRACE(::testing::Message() << w << "x" << h << " periods " << entry.param[2] << ","
-                                        << entry.param[3]);
+      SCOPED_TRACE(::testing::Message()
+                   << w << "x" << h << " periods " << entry.param[2] << "," << entry.param[3]);
       prepare(e, w, h);
       expectSameAsReference(e, entry);
     }
@@ -154,7 +157,9 @@ TEST(SineDistortion, RowShiftFollowsOneSinePeriodOverTheWidth) {
   TextureEngine e;
   prepare(e, 256, 256);
   run(e, makeEntry(kSineDistortion, {32, 1, 1, 32, 1, 1}));
-  auto sourceColumn = [&](int x, int y) { return static_cast<int>(channel(e.at(e.texture, x, y), 0)); };
+  auto sourceColumn = [&](int x, int y) {
+    return static_cast<int>(channel(e.at(e.texture, x, y), 0));
+  };
   EXPECT_NEAR(sourceColumn(10, 63), 42, 1);
   EXPECT_NEAR(sourceColumn(100, 191), 68, 1);
   EXPECT_EQ(sourceColumn(100, 127), 99);
@@ -272,7 +277,7 @@ TEST(Carpet, OffsetsBeyondTheLimitsAreClamped) {
 TEST(Glass, MatchesTheReferenceAtManySizes) {
   // Small planes, where one wrap of a displacement is not enough, and
   // planes at least 128 wide and high, where the fast path wraps by one step.
-  const int sizes[][2] = {{64, 64}, {37, 50},   {7, 3},     {1, 5},    {5, 1},
+  const int sizes[][2] = {{64, 64}, {37, 50},  {7, 3},     {1, 5},     {5, 1},
                           {1, 1},   {20, 200}, {256, 256}, {128, 130}, {200, 128}};
   static TextureEngine e;
   for (auto [w, h] : sizes)

@@ -32,7 +32,8 @@ inline ProgramEntry makeEntry(CommandCode code, std::initializer_list<std::int32
 inline ProgramEntry defaultEntry(CommandCode code, int width, int height) {
   const CommandInfo info = commandInfoForSize(*catalogueIndexOfCode(code), width, height);
   ProgramEntry entry = makeEntry(code);
-  for (int k = 0; k < kParamCount; ++k) entry.param[static_cast<std::size_t>(k)] = info.defaultValue[static_cast<std::size_t>(k)];
+  for (int k = 0; k < kParamCount; ++k)
+    entry.param[static_cast<std::size_t>(k)] = info.defaultValue[static_cast<std::size_t>(k)];
   return entry;
 }
 
@@ -67,9 +68,9 @@ inline std::int32_t stateAfter(std::int32_t from, int n) {
 // planes (their whole storage), random state and vector path.
 inline void copyEngine(const TextureEngine& from, TextureEngine& to) {
   if (to.width != from.width || to.height != from.height) to.setSize(from.width, from.height);
-  for (const auto& [source, target] : {std::pair{&from.texture, &to.texture},
-                                       std::pair{&from.buffer, &to.buffer},
-                                       std::pair{&from.workPlane, &to.workPlane}})
+  for (const auto& [source, target] :
+       {std::pair{&from.texture, &to.texture}, std::pair{&from.buffer, &to.buffer},
+        std::pair{&from.workPlane, &to.workPlane}})
     std::copy_n(source->data(), std::min(source->capacity(), target->capacity()), target->data());
   to.random = from.random;
   to.wideVectors = from.wideVectors;

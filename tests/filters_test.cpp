@@ -129,7 +129,7 @@ TEST(Median, RemovesSpecksKeepsEdgesAndReadsAcrossRowEnds) {
   fill(e, e.texture, rgb(20, 20, 20));
   for (int x = 4; x < 8; ++x)
     for (int y = 0; y < 6; ++y) e.at(e.texture, x, y) = rgb(200, 200, 200);  // an edge
-  e.at(e.texture, 1, 2) = rgb(255, 0, 255);                                   // a speck
+  e.at(e.texture, 1, 2) = rgb(255, 0, 255);                                  // a speck
   executeCommand(e, makeEntry(kMedian));
   EXPECT_EQ(e.at(e.texture, 1, 2), rgb(20, 20, 20));
   for (int y = 0; y < 6; ++y) EXPECT_EQ(e.at(e.texture, 4, y), rgb(200, 200, 200));

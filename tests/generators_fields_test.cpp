@@ -262,8 +262,8 @@ TEST(Noise, FixedColoursMakeOneDrawPerBlock) {
   RandomState r;
   r.seed(12345);
   const double g = (r.next() % 200) * static_cast<double>(static_cast<float>(1.0 / 255.0));
-  EXPECT_EQ(px(e, 0, 0), rgb(static_cast<int>(64 * g), static_cast<int>(128 * g),
-                             static_cast<int>(255 * g)));
+  EXPECT_EQ(px(e, 0, 0),
+            rgb(static_cast<int>(64 * g), static_cast<int>(128 * g), static_cast<int>(255 * g)));
 }
 
 TEST(Noise, DisabledStillDrawsAndBlendsTheEmptyLayer) {
@@ -319,9 +319,13 @@ TEST(EnvironmentMap, DisabledHasNoEffect) {
 // ------------------------------------ Plasma and Noise against the references
 
 TEST(Plasma, MatchesTheReferenceAtManySizes) {
-  const int sizes[][2] = {{1, 1}, {2, 2}, {3, 5}, {17, 9}, {64, 64}, {255, 3}, {200, 130}, {256, 256}, {2, 256}};
-  const int params[][6] = {{0, 20, 127, 255, 255, 255}, {11, 25, 127, 200, 100, 50}, {3, 255, 1, 255, 0, 255},
-                           {32767, 0, 64, 17, 255, 128}, {1234, 128, 100, 255, 254, 1}};
+  const int sizes[][2] = {{1, 1},   {2, 2},     {3, 5},     {17, 9}, {64, 64},
+                          {255, 3}, {200, 130}, {256, 256}, {2, 256}};
+  const int params[][6] = {{0, 20, 127, 255, 255, 255},
+                           {11, 25, 127, 200, 100, 50},
+                           {3, 255, 1, 255, 0, 255},
+                           {32767, 0, 64, 17, 255, 128},
+                           {1234, 128, 100, 255, 254, 1}};
   for (const auto& s : sizes)
     for (const auto& p : params) {
       SCOPED_TRACE(::testing::Message() << s[0] << "x" << s[1] << " variant " << p[0]);
@@ -332,14 +336,16 @@ TEST(Plasma, MatchesTheReferenceAtManySizes) {
 
 TEST(Noise, MatchesTheReferenceAtManySizes) {
   const int sizes[][2] = {{1, 1}, {3, 5}, {17, 9}, {64, 64}, {255, 3}, {256, 256}};
-  const int params[][6] = {{1, 1, 255, 255, 255, 128}, {2, 3, 200, 10, 255, 255}, {1, 1, 1, 128, 77, 1},
-                           {7, 1, 255, 255, 255, 200}, {1, 5, 1, 2, 3, 255},   {255, 255, 100, 200, 250, 64}};
+  const int params[][6] = {{1, 1, 255, 255, 255, 128}, {2, 3, 200, 10, 255, 255},
+                           {1, 1, 1, 128, 77, 1},      {7, 1, 255, 255, 255, 200},
+                           {1, 5, 1, 2, 3, 255},       {255, 255, 100, 200, 250, 64}};
   for (const auto& s : sizes)
     for (const auto& p : params)
       for (int fixed : {0, 1})
         for (int disabled : {0, 1}) {
-          SCOPED_TRACE(::testing::Message() << s[0] << "x" << s[1] << " block " << p[0] << "x" << p[1]
-                                            << " fixed " << fixed << " disabled " << disabled);
+          SCOPED_TRACE(::testing::Message()
+                       << s[0] << "x" << s[1] << " block " << p[0] << "x" << p[1] << " fixed "
+                       << fixed << " disabled " << disabled);
           TextureEngine& e = engineOfSize(s[0], s[1]);
           e.random.seed(p[0] * 1000 + p[5] + s[0]);
           ProgramEntry entry = makeEntry(kNoise, {p[0], p[1], p[2], p[3], p[4], p[5]});

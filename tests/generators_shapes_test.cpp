@@ -51,15 +51,27 @@ ProgramEntry randomEntry(RandomState& g, CommandCode code) {
   auto mask = [&] { return g.next() % 3 == 0 ? 255 : pick(1, 255); };
   std::array<std::int32_t, kParamCount> p{};
   switch (code) {
-    case kBlobs: p = {pick(1, 6), pick(1, 512), pick(0, 512), mask(), mask(), mask(), 0}; break;
-    case kPoints: p = {pick(1, 300), pick(1, 255), mask(), mask(), mask(), 0, 0}; break;
-    case kLines: p = {pick(1, 40), pick(0, 360), pick(1, 512), pick(1, 64), mask(), mask(), mask()}; break;
-    case kCircles: p = {pick(1, 8), pick(1, 512), pick(0, 512), pick(1, 64), mask(), mask(), mask()}; break;
+    case kBlobs:
+      p = {pick(1, 6), pick(1, 512), pick(0, 512), mask(), mask(), mask(), 0};
+      break;
+    case kPoints:
+      p = {pick(1, 300), pick(1, 255), mask(), mask(), mask(), 0, 0};
+      break;
+    case kLines:
+      p = {pick(1, 40), pick(0, 360), pick(1, 512), pick(1, 64), mask(), mask(), mask()};
+      break;
+    case kCircles:
+      p = {pick(1, 8), pick(1, 512), pick(0, 512), pick(1, 64), mask(), mask(), mask()};
+      break;
     case kRectangles:
       p = {pick(1, 40), pick(1, 255), pick(1, 255), pick(1, 64), mask(), mask(), mask()};
       break;
-    case kWorms: p = {pick(1, 40), pick(1, 255), pick(1, 128), pick(1, 64), mask(), mask(), mask()}; break;
-    case kSplines: p = {pick(1, 30), pick(0, 255), pick(1, 255), pick(1, 64), mask(), mask(), mask()}; break;
+    case kWorms:
+      p = {pick(1, 40), pick(1, 255), pick(1, 128), pick(1, 64), mask(), mask(), mask()};
+      break;
+    case kSplines:
+      p = {pick(1, 30), pick(0, 255), pick(1, 255), pick(1, 64), mask(), mask(), mask()};
+      break;
   }
   // Mostly thin brushes and small shapes, sometimes the full range.
   if (code != kBlobs && g.next() % 2 == 0) p[code == kPoints ? 1 : 3] = pick(1, 6);
@@ -74,7 +86,8 @@ ProgramEntry randomEntry(RandomState& g, CommandCode code) {
   return en;
 }
 
-constexpr CommandCode kShapeCodes[] = {kBlobs, kPoints, kLines, kCircles, kRectangles, kWorms, kSplines};
+constexpr CommandCode kShapeCodes[] = {kBlobs,      kPoints, kLines,  kCircles,
+                                       kRectangles, kWorms,  kSplines};
 
 }  // namespace
 
@@ -83,17 +96,18 @@ constexpr CommandCode kShapeCodes[] = {kBlobs, kPoints, kLines, kCircles, kRecta
 TEST(ShapeGenerators, MatchTheReferenceOnRandomPrograms) {
   RandomState g;
   g.seed(20240607);
-  const int sizes[][2] = {{1, 1}, {1, 7}, {5, 3}, {8, 8}, {13, 29}, {40, 17}, {64, 64}, {256, 256}, {100, 37}};
+  const int sizes[][2] = {{1, 1},   {1, 7},   {5, 3},     {8, 8},   {13, 29},
+                          {40, 17}, {64, 64}, {256, 256}, {100, 37}};
   for (const auto& s : sizes) {
     auto e = makeEngine(s[0], s[1]);
     for (CommandCode code : kShapeCodes) {
       for (int trial = 0; trial < 6; ++trial) {
         ProgramEntry en = randomEntry(g, code);
         en.method = 10;  // the layer replaces the texture, to be compared whole
-        SCOPED_TRACE(testing::Message() << "size " << s[0] << "x" << s[1] << " code " << en.code
-                                        << " params " << en.param[0] << " " << en.param[1] << " "
-                                        << en.param[2] << " " << en.param[3] << " fixed "
-                                        << int(en.fixedColors));
+        SCOPED_TRACE(testing::Message()
+                     << "size " << s[0] << "x" << s[1] << " code " << en.code << " params "
+                     << en.param[0] << " " << en.param[1] << " " << en.param[2] << " "
+                     << en.param[3] << " fixed " << int(en.fixedColors));
         // Leave something in the plane: the command must clear it first.
         std::fill_n(e->workPlane.data(), e->pixelCount, 0xFF123456u);
         e->random.seed(g.next());
@@ -206,7 +220,9 @@ TEST(ShapeGenerators, SmallCirclesAreTheDocumentedStampPatterns) {
   RandomState r;
   r.seed(11);
   const int x = r.next() % 32, y = r.next() % 32;
-  auto lit = [&](int dx, int dy) { return layerAt(*e, (x + dx + 32) % 32, (y + dy + 32) % 32) != 0; };
+  auto lit = [&](int dx, int dy) {
+    return layerAt(*e, (x + dx + 32) % 32, (y + dy + 32) % 32) != 0;
+  };
   runOne(*e, entryOf(kCircles, {1, 1, 1, 1, 255, 255, 255}, true), 11);  // R = 1
   EXPECT_EQ(countLit(*e), 4);
   EXPECT_TRUE(lit(1, 0) && lit(-1, 0) && lit(0, 1) && lit(0, -1));
@@ -247,7 +263,8 @@ TEST(ShapeGenerators, SplineWithoutHorizontalReachPaintsNothing) {
   for (std::int32_t seed = 0;; ++seed) {
     RandomState r;
     r.seed(seed);
-    r.next(); r.next();
+    r.next();
+    r.next();
     if (r.next() % 360 == 90) {
       runOne(*e, entryOf(kSplines, {1, 38, 255, 1, 255, 255, 255}, true), seed);
       RandomState after;
@@ -303,16 +320,26 @@ TEST(ShapeGenerators, ExtremeValuesMakeTheDrawsOfTheRangeEnds) {
         const int shapes = v > 0 ? amount.maxValue : amount.minValue;
         int perShape = 0;
         switch (code) {
-          case kBlobs: case kCircles: perShape = fixed ? 3 : 6; break;
-          case kPoints: case kLines: case kRectangles: perShape = fixed ? 2 : 5; break;
-          case kSplines: perShape = fixed ? 4 : 7; break;
-          case kWorms: perShape = (fixed ? 2 : 5) + 4 * (v > 0 ? d.params[Worms::MaximumLength].maxValue : 1); break;
+          case kBlobs:
+          case kCircles:
+            perShape = fixed ? 3 : 6;
+            break;
+          case kPoints:
+          case kLines:
+          case kRectangles:
+            perShape = fixed ? 2 : 5;
+            break;
+          case kSplines:
+            perShape = fixed ? 4 : 7;
+            break;
+          case kWorms:
+            perShape = (fixed ? 2 : 5) + 4 * (v > 0 ? d.params[Worms::MaximumLength].maxValue : 1);
+            break;
         }
-        EXPECT_EQ(e->random.state, stateAfter(1, shapes * perShape)) << "code " << code << " value " << v;
+        EXPECT_EQ(e->random.state, stateAfter(1, shapes * perShape))
+            << "code " << code << " value " << v;
         for (int i = 0; i < e->pixelCount; ++i) ASSERT_EQ(e->workPlane.data()[i] >> 24, 0u);
       }
     }
   }
 }
-
-

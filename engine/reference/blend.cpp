@@ -23,17 +23,28 @@ namespace {
 
 int blendByte(int m, int a, int b, const std::uint8_t* shadeTable) {
   switch (m) {
-    case Middle: return (a + b) / 2;
-    case Add: return std::min(a + b, 255);
-    case Subtract: return std::max(a - b, 0);
-    case Xor: return a ^ b;
-    case And: return a & b;
-    case Or: return a | b;
-    case Multiply: return a * b / 256;
-    case Shade: return shadeTable[a * 256 + b];
-    case Lighten: return std::max(a, b);
-    case Darken: return std::min(a, b);
-    default: return a;
+    case Middle:
+      return (a + b) / 2;
+    case Add:
+      return std::min(a + b, 255);
+    case Subtract:
+      return std::max(a - b, 0);
+    case Xor:
+      return a ^ b;
+    case And:
+      return a & b;
+    case Or:
+      return a | b;
+    case Multiply:
+      return a * b / 256;
+    case Shade:
+      return shadeTable[a * 256 + b];
+    case Lighten:
+      return std::max(a, b);
+    case Darken:
+      return std::min(a, b);
+    default:
+      return a;
   }
 }
 

@@ -57,7 +57,8 @@ void GammaCorrection::reference(TextureEngine& e, const ProgramEntry& entry) {
   if (entry.disabled) return;
   const double g = entry.param[Percents] * 0.01;
   const double k = std::pow(255.0, g) / 255.0;
-  eachChannel(e, [&](int, int c) { return limitTruncate(std::pow(static_cast<double>(c), g) / k + 0.5); });
+  eachChannel(
+      e, [&](int, int c) { return limitTruncate(std::pow(static_cast<double>(c), g) / k + 0.5); });
 }
 
 // "Brightness": each channel c -> min(255, c x its percentage / 100).

@@ -58,8 +58,8 @@ void SineDistortion::reference(TextureEngine& e, const ProgramEntry& entry) {
     const double xShift = entry.param[XAmplitude] * std::sin(static_cast<double>(rowAngle));
     float columnAngle = columnStart;
     for (int x = 0; x < e.width; ++x) {
-      const int sy =
-          static_cast<int>(y + entry.param[YAmplitude] * std::sin(static_cast<double>(columnAngle)));
+      const int sy = static_cast<int>(y + entry.param[YAmplitude] *
+                                              std::sin(static_cast<double>(columnAngle)));
       columnAngle = static_cast<float>(static_cast<double>(columnAngle) + columnStep);
       const int sx = static_cast<int>(x + xShift);
       pixel(e, e.texture, x, y) = pixel(e, e.workPlane, sx, sy);
@@ -112,7 +112,8 @@ void Carpet::reference(TextureEngine& e, const ProgramEntry& entry) {
   std::uint32_t* block = e.workPlane.data();
   for (int r = 0; r < hh; ++r)
     for (int c = 0; c < hw; ++c)
-      block[r * hw + c] = pixel(e, e.texture, entry.param[XOffset] + c, entry.param[YOffset] + 1 + r);
+      block[r * hw + c] =
+          pixel(e, e.texture, entry.param[XOffset] + c, entry.param[YOffset] + 1 + r);
   for (int r = 0; r < hh; ++r)
     for (int c = 0; c < hw; ++c) {
       const std::uint32_t p = block[r * hw + c];
@@ -148,10 +149,9 @@ void Glass::reference(TextureEngine& e, const ProgramEntry& entry) {
     for (int y = 0; y < h; ++y)
       for (int x = 0; x < w; ++x)
         for (std::vector<std::int8_t>* f : {&e.fieldX, &e.fieldY})
-          field(*f, x, y) = static_cast<std::int8_t>(
-              (field(*f, x, y + 1) + field(*f, x, y - 1) + field(*f, x + 1, y) +
-               field(*f, x - 1, y)) /
-              4);
+          field(*f, x, y) = static_cast<std::int8_t>((field(*f, x, y + 1) + field(*f, x, y - 1) +
+                                                      field(*f, x + 1, y) + field(*f, x - 1, y)) /
+                                                     4);
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
       const std::uint32_t from =

@@ -94,10 +94,12 @@ void BumpMapping::reference(TextureEngine& e, const ProgramEntry& entry) {
   for (int y = 0; y < e.height; ++y)
     for (int x = 0; x < e.width; ++x)
       for (int c = 0; c < 3; ++c) {
-        const int v = (get(e, s, x, y + 1, c) + get(e, s, x + 1, y, c) + get(e, s, x + 1, y + 1, c)) -
-                      (get(e, s, x, y - 1, c) + get(e, s, x - 1, y, c) + get(e, s, x - 1, y - 1, c));
+        const int v =
+            (get(e, s, x, y + 1, c) + get(e, s, x + 1, y, c) + get(e, s, x + 1, y + 1, c)) -
+            (get(e, s, x, y - 1, c) + get(e, s, x - 1, y, c) + get(e, s, x - 1, y - 1, c));
         const int t = std::clamp(v * entry.param[Contrast] + entry.param[Brightness], 0, 255);
-        set(e, e.texture, x, y, c, e.shadeTable[static_cast<std::size_t>(t * 256 + get(e, s, x, y, c))]);
+        set(e, e.texture, x, y, c,
+            e.shadeTable[static_cast<std::size_t>(t * 256 + get(e, s, x, y, c))]);
       }
 }
 
@@ -115,7 +117,8 @@ void crossPasses(TextureEngine& e, int passes, bool largest) {
         for (int c = 0; c < 3; ++c) {
           const int v[5] = {get(e, s, x, y, c), get(e, s, x + 1, y, c), get(e, s, x, y + 1, c),
                             get(e, s, x - 1, y, c), get(e, s, x, y - 1, c)};
-          set(e, e.texture, x, y, c, largest ? *std::max_element(v, v + 5) : *std::min_element(v, v + 5));
+          set(e, e.texture, x, y, c,
+              largest ? *std::max_element(v, v + 5) : *std::min_element(v, v + 5));
         }
   }
 }

@@ -155,7 +155,8 @@ void PerlinNoise::reference(TextureEngine& e, const ProgramEntry& entry) {
         const double t = (1 - std::cos(kPi * v / ch)) * 0.5;
         float left[3], right[3];
         for (int c = 0; c < 3; ++c) {
-          const float P = static_cast<float>(G[ci][cj][c]), Q = static_cast<float>(G[ci + 1][cj][c]);
+          const float P = static_cast<float>(G[ci][cj][c]),
+                      Q = static_cast<float>(G[ci + 1][cj][c]);
           const float R = static_cast<float>(G[ci][cj + 1][c]);
           const float S = static_cast<float>(G[ci + 1][cj + 1][c]);
           left[c] = static_cast<float>((1 - t) * P + t * R);
@@ -194,7 +195,8 @@ void Noise::reference(TextureEngine& e, const ProgramEntry& entry) {
         for (int c = 0; c < 3; ++c) colour[c] = static_cast<int>(masks[c] * g);
       } else {
         const double f = level * q;
-        for (int c = 0; c < 3; ++c) colour[c] = static_cast<int>(randomChannel(e.random, masks[c]) * f);
+        for (int c = 0; c < 3; ++c)
+          colour[c] = static_cast<int>(randomChannel(e.random, masks[c]) * f);
       }
       if (entry.disabled) continue;
       for (int y = y0; y < std::min(y0 + entry.param[Height], H); ++y)

@@ -21,12 +21,12 @@ namespace {
 // randomChannel of the blue, green and red masks, in that order.
 std::uint32_t shapeColour(TextureEngine& e, const ProgramEntry& entry, int red, int green,
                           int blue) {
-  const std::uint32_t b = static_cast<std::uint32_t>(
-      entry.fixedColors ? blue : randomChannel(e.random, blue));
-  const std::uint32_t g = static_cast<std::uint32_t>(
-      entry.fixedColors ? green : randomChannel(e.random, green));
-  const std::uint32_t r = static_cast<std::uint32_t>(
-      entry.fixedColors ? red : randomChannel(e.random, red));
+  const std::uint32_t b =
+      static_cast<std::uint32_t>(entry.fixedColors ? blue : randomChannel(e.random, blue));
+  const std::uint32_t g =
+      static_cast<std::uint32_t>(entry.fixedColors ? green : randomChannel(e.random, green));
+  const std::uint32_t r =
+      static_cast<std::uint32_t>(entry.fixedColors ? red : randomChannel(e.random, red));
   return rgb(b, g, r);
 }
 
@@ -50,7 +50,8 @@ void stampLine(TextureEngine& e, int xa, int ya, int xb, int yb, std::uint32_t c
   if (n <= 0) return;
   const std::int64_t sx = (static_cast<std::int64_t>(xb - xa) * 65536) / n;
   const std::int64_t sy = (static_cast<std::int64_t>(yb - ya) * 65536) / n;
-  std::int64_t fx = static_cast<std::int64_t>(xa) * 65536, fy = static_cast<std::int64_t>(ya) * 65536;
+  std::int64_t fx = static_cast<std::int64_t>(xa) * 65536,
+               fy = static_cast<std::int64_t>(ya) * 65536;
   for (std::int64_t k = 0; k < n; ++k) {
     stampSquare(e, static_cast<int>(fx >> 16), static_cast<int>(fy >> 16), colour, size);
     fx += sx;
@@ -86,12 +87,13 @@ void Blobs::reference(TextureEngine& e, const ProgramEntry& entry) {
     for (int j = 0; j < side; ++j) {
       std::uint32_t* line = e.workPlane.row(wrap(y + j, e.height), e.width);
       for (int i = 0, column = wrap(x, e.width); i < side; ++i) {
-        const int t = e.blobProfile[static_cast<std::size_t>(((j * step) >> 16) * 256 +
-                                                             ((i * step) >> 16))];
+        const int t =
+            e.blobProfile[static_cast<std::size_t>(((j * step) >> 16) * 256 + ((i * step) >> 16))];
         std::uint32_t out = line[column] & 0xFF000000u;
         for (int c = 0; c < 3; ++c) {
           const int gain = std::max(0, t + channel(colour, c) - 255);
-          out |= static_cast<std::uint32_t>(std::min(255, channel(line[column], c) + gain)) << (8 * c);
+          out |= static_cast<std::uint32_t>(std::min(255, channel(line[column], c) + gain))
+                 << (8 * c);
         }
         line[column] = out;
         if (++column == e.width) column = 0;
