@@ -44,8 +44,6 @@ inline std::uint8_t limitTruncate(double v) {
   return 0;
 }
 
-// Maps every texture pixel through one 256-entry table per channel
-// (index 0 blue, 1 green, 2 red), keeping byte 3.
 // True when every table maps each value to itself: then the command leaves
 // every pixel as it is (the default Percents of "Gamma Correction",
 // "Brightness" and "Contrast" are such).
@@ -56,7 +54,8 @@ bool identityTables(const std::uint8_t (&table)[3][256]) {
   return true;
 }
 
-// Pixels before `from` are left alone.
+// Maps the texture pixels from `from` on through one 256-entry table per
+// channel (index 0 blue, 1 green, 2 red), keeping byte 3.
 void applyTables(TextureEngine& e, const std::uint8_t (&table)[3][256], int from = 0) {
   std::uint32_t* t = e.texture.data();
   const int n = e.pixelCount;  // a local count: pixel stores may alias the member

@@ -128,8 +128,8 @@ void SineDistortion::run(TextureEngine& e, const ProgramEntry& entry) {
       std::uint32_t* out = dst + static_cast<std::size_t>(y) * w;
       for (int i = 0; i < n; ++i) {
         const int x = x0 + i;
-        const int sy = wrap(static_cast<std::int64_t>(static_cast<double>(y) + yShift[i]), h);
-        const int sx = wrap(static_cast<std::int64_t>(static_cast<double>(x) + xShift), w);
+        const int sy = wrap(static_cast<int>(static_cast<double>(y) + yShift[i]), h);
+        const int sx = wrap(static_cast<int>(static_cast<double>(x) + xShift), w);
         out[x] = src[static_cast<std::size_t>(sy) * w + sx];
       }
       rowAngle = static_cast<float>(static_cast<double>(rowAngle) + static_cast<double>(rowStep));

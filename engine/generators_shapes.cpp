@@ -406,8 +406,16 @@ void Worms::run(TextureEngine& e, const ProgramEntry& entry) {
       if (paint) stroke.stamp(x, y);
       const int a = random.next() % twirl;
       const int b = random.next() % twirl;
-      x += random.next() % (a + 1) > a / 2 ? 1 : -1;
-      y += random.next() % (b + 1) > b / 2 ? 1 : -1;
+      // Branches rather than selects: with the step predicted, the next
+      // stamp need not wait for the division that decides it.
+      if (random.next() % (a + 1) > a / 2)
+        ++x;
+      else
+        --x;
+      if (random.next() % (b + 1) > b / 2)
+        ++y;
+      else
+        --y;
     }
   });
 }

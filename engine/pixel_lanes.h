@@ -17,7 +17,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstring>
 
 // Functions marked MOTTLER_WIDE are compiled for x86-64 processors with
 // AVX-512 (byte/word lanes and byte permutes) and may only be called when
@@ -60,13 +59,17 @@ struct Vectors<64> {
 
 // ------------------------------------------------------- either width ---
 
+// Loads and stores at any pixel address: the vector type with the
+// alignment of a pixel, allowed to alias the pixel words.
 template <class V>
 MOTTLER_LANE_INLINE void loadVector(V& v, const std::uint32_t* p) {
-  std::memcpy(&v, p, sizeof v);
+  typedef V Unaligned __attribute__((aligned(4), may_alias));
+  v = *reinterpret_cast<const Unaligned*>(p);
 }
 template <class V>
 MOTTLER_LANE_INLINE void storeVector(std::uint32_t* p, const V& v) {
-  std::memcpy(p, &v, sizeof v);
+  typedef V Unaligned __attribute__((aligned(4), may_alias));
+  *reinterpret_cast<Unaligned*>(p) = v;
 }
 
 // Keeps the colour bytes of colour and puts back byte 3 of each pixel of under.

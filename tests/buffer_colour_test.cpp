@@ -165,13 +165,9 @@ void fillRandomWords(TextureEngine& e, std::uint32_t seed, int few = 0, bool gre
   RandomState r;
   r.seed(static_cast<std::int32_t>(seed));
   std::uint32_t palette[64];
-  for (auto& c : palette)
-    c = static_cast<std::uint32_t>(r.next()) << 17 ^ static_cast<std::uint32_t>(r.next()) << 2 ^
-        static_cast<std::uint32_t>(r.next());
+  for (auto& c : palette) c = randomWord(r);
   for (int i = 0; i < e.pixelCount; ++i) {
-    std::uint32_t w = static_cast<std::uint32_t>(r.next()) << 17 ^
-                      static_cast<std::uint32_t>(r.next()) << 2 ^
-                      static_cast<std::uint32_t>(r.next());
+    std::uint32_t w = randomWord(r);
     if (few > 0) w = palette[w % static_cast<std::uint32_t>(few)] ^ (w & 0xFF000000u);
     if (grey && w % 97 != 0) w = (w & 0xFF000000u) | (w & 0xFFu) * 0x010101u;
     e.texture.data()[i] = w;

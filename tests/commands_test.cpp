@@ -28,7 +28,10 @@ constexpr Size kSizes[] = {{1, 1},  {1, 40}, {40, 1},   {2, 7},    {7, 2},     {
 class Dice {
  public:
   explicit Dice(std::int32_t seed) { random_.seed(seed); }
-  int below(int n) { return static_cast<int>((random_.next() * 32768 + random_.next()) % n); }
+  int below(int n) {
+    const int high = random_.next();
+    return (high * 32768 + random_.next()) % n;
+  }
   int between(int lo, int hi) { return lo + below(hi - lo + 1); }
   bool oneIn(int n) { return below(n) == 0; }
 

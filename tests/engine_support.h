@@ -46,14 +46,18 @@ inline void fill(TextureEngine& e, TexturePlane& plane, std::uint32_t pixel) {
   std::fill_n(plane.data(), e.pixelCount, pixel);
 }
 
+// A random 32-bit word from three draws, in a fixed order.
+inline std::uint32_t randomWord(RandomState& r) {
+  const std::uint32_t high = static_cast<std::uint32_t>(r.next()) << 17;
+  const std::uint32_t middle = static_cast<std::uint32_t>(r.next()) << 2;
+  return high ^ middle ^ static_cast<std::uint32_t>(r.next());
+}
+
 // Random words in all four bytes of each pixel of a plane.
 inline void fillRandom(TextureEngine& e, TexturePlane& plane, std::int32_t seed) {
   RandomState r;
   r.seed(seed);
-  for (int i = 0; i < e.pixelCount; ++i)
-    plane.data()[i] = static_cast<std::uint32_t>(r.next()) << 17 ^
-                      static_cast<std::uint32_t>(r.next()) << 2 ^
-                      static_cast<std::uint32_t>(r.next());
+  for (int i = 0; i < e.pixelCount; ++i) plane.data()[i] = randomWord(r);
 }
 
 // The generator's state after n draws from `from`.

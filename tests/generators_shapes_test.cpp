@@ -47,7 +47,10 @@ int countLit(TextureEngine& e) {
 // A random entry of the command with parameters across the catalogue ranges,
 // "Amount" kept small enough for the reference painter.
 ProgramEntry randomEntry(RandomState& g, CommandCode code) {
-  auto pick = [&](int lo, int hi) { return lo + (g.next() * 32768 + g.next()) % (hi - lo + 1); };
+  auto pick = [&](int lo, int hi) {
+    const int high = g.next();
+    return lo + (high * 32768 + g.next()) % (hi - lo + 1);
+  };
   auto mask = [&] { return g.next() % 3 == 0 ? 255 : pick(1, 255); };
   std::array<std::int32_t, kParamCount> p{};
   switch (code) {
