@@ -48,7 +48,7 @@ TextureEngine& preparedEngine(int w = 256, int h = 256) {
   engine.clear(engine.workPlane);
   engine.random.seed(1);
   executeCommand(engine, entryFromText("Plasma: 3 60", w, h));
-  moveToBuffer(engine, ProgramEntry{});
+  MoveToBuffer::run(engine, ProgramEntry{});
   executeCommand(engine, entryFromText("Plasma: 11 25", w, h));
   return engine;
 }

@@ -131,6 +131,23 @@ std::string pageStart(const std::string& title) {
 
 constexpr const char* kPageEnd = "</main>\n</body>\n</html>\n";
 
+// What the units of the parameter tables mean.
+constexpr const char* kUnitsList =
+    "<dl class=\"units\">\n"
+    "<dt>pixels</dt><dd>a length, size, distance or position on the texture</dd>\n"
+    "<dt>count</dt><dd>how many of something</dd>\n"
+    "<dt>count per area</dt><dd>how many shapes over the whole texture: the same number "
+    "is denser on a smaller texture</dd>\n"
+    "<dt>angle</dt><dd>a direction or a turn</dd>\n"
+    "<dt>percent</dt><dd>100 leaves things as they are</dd>\n"
+    "<dt>colour level</dt><dd>a brightness of a colour channel, 0 to 255</dd>\n"
+    "<dt>periods</dt><dd>how many whole waves fit across the texture</dd>\n"
+    "<dt>passes</dt><dd>how many times a step is repeated</dd>\n"
+    "<dt>random pattern</dt><dd>picks one of many random patterns; the same number always "
+    "gives the same one</dd>\n"
+    "<dt>factor</dt><dd>a plain multiplier of the effect</dd>\n"
+    "</dl>\n";
+
 // The limits shown are those of a 256 x 256 texture; some depend on the size.
 bool sizeDependent(int index, int k) {
   const CommandInfo big = commandInfoForSize(index, 256, 256);
@@ -165,7 +182,7 @@ std::string commandSection(int index) {
   for (const ParamDecl& p : d.params) anyUsed = anyUsed || p.used();
   if (anyUsed) {
     h << "<table class=\"params\">\n<tr><th>#</th><th>Parameter</th><th>Range</th>"
-         "<th>Default</th></tr>\n";
+         "<th>Default</th><th>Unit</th></tr>\n";
     for (int k = 0; k < kParamCount; ++k) {
       const ParamDecl& p = d.params[static_cast<std::size_t>(k)];
       if (!p.used()) continue;
@@ -173,7 +190,8 @@ std::string commandSection(int index) {
       anyDependent = anyDependent || dependent;
       h << "<tr><td>" << (k + 1) << "</td><td>" << escape(p.label) << "</td><td>"
         << info.minValue[k] << " &ndash; " << info.maxValue[k] << (dependent ? "*" : "")
-        << "</td><td>" << info.defaultValue[k] << (dependent ? "*" : "") << "</td></tr>\n";
+        << "</td><td>" << info.defaultValue[k] << (dependent ? "*" : "") << "</td><td>"
+        << unitName(p.unit) << "</td></tr>\n";
     }
     h << "</table>\n";
     if (anyDependent)
@@ -268,7 +286,9 @@ std::string commandReferenceHtml() {
        "<p>A program is built from the 32 commands below, in five categories &mdash; the same "
        "order as in the &ldquo;Commands:&rdquo; tree of the main window. Every command has "
        "seven parameter slots; the table of each command lists the ones it uses, with their "
-       "ranges and the values a command starts with when you choose it in the tree.</p>\n"
+       "ranges, the values a command starts with when you choose it in the tree, and what "
+       "the numbers measure:</p>\n"
+    << kUnitsList <<
        "<p>The pictures are made by Mottler itself from the small program printed under them "
        "(" << kSampleSide << " &times; " << kSampleSide << " pixels, random seed 1). Each program is also "
        "here as a program file: open it with File &gt; Open to try the command out. In the "

@@ -154,11 +154,10 @@ ProgramDocument EditorModel::committedDocument() const {
   return doc;
 }
 
-int EditorModel::layOutRun(TextureEngine& engine) const {
-  std::copy(state_.programSlots.begin(), state_.programSlots.end(), engine.entries.begin());
-  if (listCount() < kProgramSlots)
-    engine.entries[static_cast<std::size_t>(listCount())] = ProgramEntry{};
-  return state_.programLength;
+std::vector<ProgramEntry> EditorModel::runSlots() const {
+  std::vector<ProgramEntry> slots = state_.programSlots;
+  slots.resize(static_cast<std::size_t>(state_.programLength) + 1);
+  return slots;
 }
 
 // --- the panel -------------------------------------------------------------------

@@ -193,9 +193,9 @@ class EditorModel {
   // put it), the size, the seed and the remark.
   ProgramDocument committedDocument() const;
 
-  // Copies the slots of a run into the engine's program table, an empty slot
-  // after them, and returns the last slot the run takes.
-  int layOutRun(TextureEngine& engine) const;
+  // The slots a run takes, in order: the committed entries and the pending
+  // one where it sits, or an empty slot after the committed entries.
+  std::vector<ProgramEntry> runSlots() const;
 
   // --- the editor's verbs -------------------------------------------------
   // A command chosen in the tree (catalogue index): a pending entry with the

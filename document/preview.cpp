@@ -15,15 +15,24 @@ Placement placeZoomed(int zoom, int width, int height) {
   return p;
 }
 
-void blitZoomed(int x0, int y0, int sourceWidth, int sourceHeight, int targetWidth,
-                int targetHeight, const std::uint32_t* source, std::uint32_t* bits) {
+namespace {
+
+// Nearest-neighbour copy of a picture of pictureWidth x pictureHeight pixels,
+// scaled to targetWidth x targetHeight at (x0, y0) of the bitmap, in 16.16
+// fixed point; the picture is the plane (planeWidth x planeHeight) repeated,
+// so its columns and rows wrap at the plane's edges.
+void blitRepeated(int x0, int y0, int pictureWidth, int pictureHeight, int targetWidth,
+                  int targetHeight, const std::uint32_t* plane, int planeWidth, int planeHeight,
+                  std::uint32_t* bits) {
   int dw = targetWidth;
   int dh = targetHeight;
   // Source step per target pixel, 16.16 fixed point.
   const std::uint32_t xs =
-      dw != 0 ? static_cast<std::uint32_t>(sourceWidth) * 65536u / static_cast<std::uint32_t>(dw) : 0u;
+      dw != 0 ? static_cast<std::uint32_t>(pictureWidth) * 65536u / static_cast<std::uint32_t>(dw)
+              : 0u;
   const std::uint32_t ys =
-      dh != 0 ? static_cast<std::uint32_t>(sourceHeight) * 65536u / static_cast<std::uint32_t>(dh) : 0u;
+      dh != 0 ? static_cast<std::uint32_t>(pictureHeight) * 65536u / static_cast<std::uint32_t>(dh)
+              : 0u;
 
   // Right and bottom edge.
   if (x0 + dw > kSide - 1) dw = kSide - x0;
@@ -42,18 +51,35 @@ void blitZoomed(int x0, int y0, int sourceWidth, int sourceHeight, int targetWid
     dh += y0;
     y0 = 0;
   }
-  if (dw <= 0 || dh <= 0) return;
+  if (dw <= 0 || dh <= 0 || planeWidth <= 0 || planeHeight <= 0) return;
 
+  const auto w = static_cast<std::uint32_t>(planeWidth);
+  const auto h = static_cast<std::uint32_t>(planeHeight);
   for (int row = 0; row < dh; ++row) {
-    const std::uint32_t* sourceRow = source + static_cast<std::size_t>(ay >> 16) * sourceWidth;
+    const std::uint32_t* sourceRow = plane + static_cast<std::size_t>((ay >> 16) % h) * w;
     std::uint32_t* target = bits + static_cast<std::size_t>(y0 + row) * kSide + x0;
     std::uint32_t ax = ax0;
     for (int col = 0; col < dw; ++col) {
-      target[col] = sourceRow[ax >> 16];
+      target[col] = sourceRow[(ax >> 16) % w];
       ax += xs;
     }
     ay += ys;
   }
+}
+
+}  // namespace
+
+void blitZoomed(int x0, int y0, int sourceWidth, int sourceHeight, int targetWidth,
+                int targetHeight, const std::uint32_t* source, std::uint32_t* bits) {
+  blitRepeated(x0, y0, sourceWidth, sourceHeight, targetWidth, targetHeight, source, sourceWidth,
+               sourceHeight, bits);
+}
+
+void blitTiled(int zoom, int width, int height, const std::uint32_t* source, std::uint32_t* bits) {
+  // The four copies form one picture twice the size, placed like one plane.
+  const Placement place = placeZoomed(zoom, 2 * width, 2 * height);
+  blitRepeated(place.x0, place.y0, 2 * width, 2 * height, place.zoomedWidth, place.zoomedHeight,
+               source, width, height, bits);
 }
 
 void drawFrame(std::uint32_t* bits) {

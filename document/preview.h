@@ -35,6 +35,11 @@ Placement placeZoomed(int zoom, int width, int height);
 void blitZoomed(int x0, int y0, int sourceWidth, int sourceHeight, int targetWidth,
                 int targetHeight, const std::uint32_t* source, std::uint32_t* bits);
 
+// The plane repeated 2 x 2 (a 2 width x 2 height picture) at a zoom in
+// percent, centred and clipped like blitZoomed, so that the edges where the
+// copies meet show whether the texture tiles.
+void blitTiled(int zoom, int width, int height, const std::uint32_t* source, std::uint32_t* bits);
+
 // Paints row 0, row 257, column 0 and column 257 black.
 void drawFrame(std::uint32_t* bits);
 

@@ -95,14 +95,9 @@ std::vector<std::uint8_t> encodeProgram(const ProgramDocument& doc) {
 bool sanitizeEntry(ProgramEntry& entry, int width, int height) {
   const auto index = catalogueIndexOfCode(entry.code);
   if (!index) return false;
-  const CommandInfo info = commandInfoForSize(*index, width, height);
-  const CommandDecl& decl = kCommandTable[static_cast<std::size_t>(*index)];
-  for (int k = 0; k < kParamCount; ++k) {
-    if (!decl.params[static_cast<std::size_t>(k)].used()) continue;
-    // A size-adjusted maximum can fall below the minimum (tiny textures);
-    // the minimum wins, so divisors stay positive.
-    entry.param[k] = std::max(info.minValue[k], std::min(entry.param[k], info.maxValue[k]));
-  }
+  // The executor's range rule (the minimum wins where a small size pushes
+  // the maximum below it).
+  bringIntoRange(kCommandTable[static_cast<std::size_t>(*index)], entry.param, width, height);
   entry.offsetX = wrapInto(entry.offsetX, width);
   entry.offsetY = wrapInto(entry.offsetY, height);
   entry.disabled = entry.disabled ? 1 : 0;

@@ -4,7 +4,10 @@
 //
 // None of them draws random numbers, and a disabled entry does nothing.  The
 // colour adjustments change bytes 0..2 of every texture pixel and keep byte 3,
-// except "Inversion", which complements the whole pixel word.
+// except "Inversion", which complements the whole pixel word.  The rules,
+// written literally, are in reference/buffer_colour.cpp; the colour tables
+// and grey pixels of "HSV" go sixteen pixels at a time in
+// buffer_colour_wide.cpp where the processor has the wide instructions.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -13,6 +16,7 @@
 #include "engine/commands.h"
 #include "engine/executor.h"
 #include "engine/pixel_lanes.h"
+#include "engine/wide_paths.h"
 
 namespace mottler {
 
@@ -40,8 +44,6 @@ inline std::uint8_t limitTruncate(double v) {
   return 0;
 }
 
-// Maps every texture pixel through one 256-entry table per channel
-// (index 0 blue, 1 green, 2 red), keeping byte 3.
 // True when every table maps each value to itself: then the command leaves
 // every pixel as it is (the default Percents of "Gamma Correction",
 // "Brightness" and "Contrast" are such).
@@ -52,7 +54,8 @@ bool identityTables(const std::uint8_t (&table)[3][256]) {
   return true;
 }
 
-// Pixels before `from` are left alone.
+// Maps the texture pixels from `from` on through one 256-entry table per
+// channel (index 0 blue, 1 green, 2 red), keeping byte 3.
 void applyTables(TextureEngine& e, const std::uint8_t (&table)[3][256], int from = 0) {
   std::uint32_t* t = e.texture.data();
   const int n = e.pixelCount;  // a local count: pixel stores may alias the member
@@ -63,94 +66,41 @@ void applyTables(TextureEngine& e, const std::uint8_t (&table)[3][256], int from
   }
 }
 
-// The same with byte permutes, sixteen pixels at a time.
-MOTTLER_WIDE void applyTablesWide(TextureEngine& e, const std::uint8_t (&table)[3][256]) {
-  using V = lanes::Vectors<64>::Bytes;
-  using Pixels = lanes::Vectors<64>::Pixels;
-  const lanes::WideByteTable blue = lanes::WideByteTable::from(table[0]);
-  const lanes::WideByteTable green = lanes::WideByteTable::from(table[1]);
-  const lanes::WideByteTable red = lanes::WideByteTable::from(table[2]);
-  const bool oneTable =
-      std::memcmp(table[0], table[1], 256) == 0 && std::memcmp(table[0], table[2], 256) == 0;
-  const V blueBytes = reinterpret_cast<V>(Pixels{} + 0x000000FFu);
-  const V greenBytes = reinterpret_cast<V>(Pixels{} + 0x0000FF00u);
-  const V redBytes = reinterpret_cast<V>(Pixels{} + 0x00FF0000u);
-  std::uint32_t* t = e.texture.data();
-  const int n = e.pixelCount;
-  int i = 0;
-  for (; i + 16 <= n; i += 16) {
-    const V v = lanes::loadVector<V>(t + i);
-    const V colour =
-        oneTable ? blue(v) : (blue(v) & blueBytes) | (green(v) & greenBytes) | (red(v) & redBytes);
-    lanes::storeVector(t + i, lanes::withSpareBytes(v, colour));
-  }
-  applyTables(e, table, i);
-}
-
 // Applies the tables unless they change nothing; true when the caller has
 // nothing left to do (no change, or the wide code did it all).
 bool applyTablesQuickly(TextureEngine& e, const std::uint8_t (&table)[3][256]) {
   if (identityTables(table)) return true;
   if (!e.wideVectors) return false;
-  applyTablesWide(e, table);
+  applyTables(e, table, applyTablesWide(e, table));
   return true;
-}
-
-// "HSV" sixteen pixels at a time: a group of grey pixels goes through the
-// grey table with byte permutes (every colour byte of a grey pixel is its
-// largest channel), any other group pixel by pixel through convertPixels.
-// Returns how many pixels it did.
-template <class ConvertPixels>
-MOTTLER_WIDE int hsvGreyGroupsWide(std::uint32_t* tex, int n, const std::uint8_t (&greyValue)[256],
-                                   const ConvertPixels& convertPixels) {
-  using V = lanes::Vectors<64>::Bytes;
-  using Pixels = lanes::Vectors<64>::Pixels;
-  const lanes::WideByteTable grey = lanes::WideByteTable::from(greyValue);
-  int i = 0;
-  for (; i + 16 <= n; i += 16) {
-    const Pixels p = lanes::loadVector<Pixels>(tex + i);
-    // Zero in every lane where channel 0 equals 1 and 1 equals 2.
-    const Pixels differences = (p ^ (p >> 8)) & 0xFFFFu;
-    std::uint64_t halves[8];
-    std::memcpy(halves, &differences, sizeof halves);
-    std::uint64_t any = 0;
-    for (std::uint64_t h : halves) any |= h;
-    if (any != 0) {
-      convertPixels(i, i + 16);
-      continue;
-    }
-    const V v = reinterpret_cast<V>(p);
-    lanes::storeVector(tex + i, lanes::withSpareBytes(v, grey(v)));
-  }
-  return i;
 }
 
 }  // namespace
 
 // "Move to Buffer": the whole texture is copied into the buffer.
-void moveToBuffer(TextureEngine& e, const ProgramEntry& entry) {
+void MoveToBuffer::run(TextureEngine& e, const ProgramEntry& entry) {
   if (entry.disabled) return;
   std::memcpy(e.buffer.data(), e.texture.data(), static_cast<std::size_t>(e.pixelCount) * 4);
 }
 
 // "Clear Texture": every texture pixel becomes 0.
-void clearTexture(TextureEngine& e, const ProgramEntry& entry) {
+void ClearTexture::run(TextureEngine& e, const ProgramEntry& entry) {
   if (entry.disabled) return;
   e.clear(e.texture);
 }
 
 // "Connect Buffer": the buffer blended into the texture under the entry's
 // method and offsets.
-void connectBuffer(TextureEngine& e, const ProgramEntry& entry) {
+void ConnectBuffer::run(TextureEngine& e, const ProgramEntry& entry) {
   if (entry.disabled) return;
   blendLayer(e, e.buffer, entry);
 }
 
 // "Gamma Correction": c -> truncate(c^g / K + 0.5) limited to 0..255, with
 // g = Percents x 0.01 and K = 255^g / 255; that is 255 x (c / 255)^g rounded.
-void gammaCorrection(TextureEngine& e, const ProgramEntry& entry) {
+void GammaCorrection::run(TextureEngine& e, const ProgramEntry& entry) {
   if (entry.disabled) return;
-  const double g = entry.param[0] * 0.01;
+  const double g = entry.param[Percents] * 0.01;
   const double k = std::pow(255.0, g) / 255.0;
   std::uint8_t table[3][256];
   for (int c = 0; c < 256; ++c) {
@@ -163,18 +113,15 @@ void gammaCorrection(TextureEngine& e, const ProgramEntry& entry) {
 
 // "Brightness": each channel c -> min(255, c x percents / 100), its own
 // percentage per channel.
-void brightness(TextureEngine& e, const ProgramEntry& entry) {
+void Brightness::run(TextureEngine& e, const ProgramEntry& entry) {
   if (entry.disabled) return;
-  // Parameters are red, green, blue; table rows are blue, green, red.
-  const std::int64_t percents[3] = {entry.param[2], entry.param[1], entry.param[0]};
+  // Table rows are blue, green, red.
+  const int percents[3] = {entry.param[BluePercents], entry.param[GreenPercents],
+                           entry.param[RedPercents]};
   std::uint8_t table[3][256];
   for (int ch = 0; ch < 3; ++ch)
     for (int c = 0; c < 256; ++c) table[ch][c] = limitByte(c * percents[ch] / 100);
   if (applyTablesQuickly(e, table)) return;
-
-  bool inRange = true;
-  for (std::int64_t p : percents) inRange = inRange && p >= 0 && p <= 1000;
-  if (!inRange) return applyTables(e, table);
 
   // With p = 100 a + b (b < 100): c x p / 100 = c x a + c x b / 100 exactly,
   // and for p <= 1000 every term fits a 16-bit lane (c x b <= 25245,
@@ -204,7 +151,7 @@ void brightness(TextureEngine& e, const ProgramEntry& entry) {
 }
 
 // "Inversion": the whole pixel word is complemented (each channel c -> 255 - c).
-void inversion(TextureEngine& e, const ProgramEntry& entry) {
+void Inversion::run(TextureEngine& e, const ProgramEntry& entry) {
   if (entry.disabled) return;
   std::uint32_t* t = e.texture.data();
   const int n = e.pixelCount;  // a local count lets the loop run sixteen bytes at a time
@@ -213,14 +160,13 @@ void inversion(TextureEngine& e, const ProgramEntry& entry) {
 
 // "Contrast": c -> (c - 128) x Percents / 100 + 128, the division truncating
 // toward zero, limited to 0..255.
-void contrast(TextureEngine& e, const ProgramEntry& entry) {
+void Contrast::run(TextureEngine& e, const ProgramEntry& entry) {
   if (entry.disabled) return;
-  const std::int64_t percents = entry.param[0];
+  const int percents = entry.param[Percents];
   std::uint8_t table[3][256];
   for (int c = 0; c < 256; ++c)
     table[0][c] = table[1][c] = table[2][c] = limitByte((c - 128) * percents / 100 + 128);
   if (applyTablesQuickly(e, table)) return;
-  if (percents < 0 || percents > 500) return applyTables(e, table);
 
   // d x p / 100 truncated toward zero is d x a + d x b / 100 (truncated)
   // with p = 100 a + b (b < 100), both terms having the sign of d; for
@@ -253,14 +199,14 @@ void contrast(TextureEngine& e, const ProgramEntry& entry) {
 // "HSV": each pixel to hue, saturation and value (hexcone model, blue in the
 // place of red), scaled by Hue / 180, Saturation % and Value %, and back.
 // All in double; the channels are truncated without rounding.
-void hsv(TextureEngine& e, const ProgramEntry& entry) {
+void Hsv::run(TextureEngine& e, const ProgramEntry& entry) {
   if (entry.disabled) return;
-  const double hueScale = entry.param[0];
-  const double saturationScale = entry.param[1];
+  const double hueScale = entry.param[Hue];
+  const double saturationScale = entry.param[Saturation];
   // V' = mx x Value x 0.01 for every possible mx.
   double scaledValue[256];
   for (int mx = 0; mx < 256; ++mx)
-    scaledValue[mx] = mx * static_cast<double>(entry.param[2]) * 0.01;
+    scaledValue[mx] = mx * static_cast<double>(entry.param[Value]) * 0.01;
 
   // Which of V', p, q, t each channel takes in the six sectors:
   // (V', t, p), (q, V', p), (p, V', t), (p, q, V'), (t, p, V'), (V', p, q).
@@ -292,14 +238,10 @@ void hsv(TextureEngine& e, const ProgramEntry& entry) {
       while (h >= 360) h -= 360;
     }
 
+    // 0 <= H' < 720; hues of 360 degrees or more (Hue above 180) come round
+    // again.
     double hs = h * hueScale / 180;
-    // Hues of 360 degrees or more (Hue above 180) come round again.  Values
-    // far outside the catalogue ranges are first brought near by fmod so the
-    // loops stay short.
-    if (hs >= 720.0 || hs <= -720.0) hs = std::fmod(hs, 360.0);
-    hs = hs >= 360 ? hs - 360 : hs;  // within the catalogue range hs < 720
-    while (hs >= 360) hs -= 360;
-    while (hs < 0) hs += 360;
+    hs = hs >= 360 ? hs - 360 : hs;
     double ss = s * saturationScale * 0.01;
     if (ss > 1) ss = 1;
     const double vs = scaledValue[mx];
@@ -353,8 +295,18 @@ void hsv(TextureEngine& e, const ProgramEntry& entry) {
       tex[i] = (pixel & kSpareMask) | colourOut;
     }
   };
-  const int done = e.wideVectors ? hsvGreyGroupsWide(tex, n, greyValue, convertPixels) : 0;
-  convertPixels(done, n);
+  int i = 0;
+  if (e.wideVectors) {
+    // Groups of sixteen grey pixels through the grey table with byte
+    // permutes, any other group pixel by pixel.
+    while (i + 16 <= n) {
+      i = greyGroupsWide(tex, i, n, greyValue);
+      if (i + 16 > n) break;
+      convertPixels(i, i + 16);
+      i += 16;
+    }
+  }
+  convertPixels(i, n);
 }
 
 }  // namespace mottler

@@ -1,54 +1,657 @@
-// The procedures of the 32 commands, one family per source file.  The
-// executor calls them with the entry; each trusts the catalogue ranges only
-// as far as its own safety allows (see the individual files).
+// The declarations of the 32 commands, grouped by family.  Each one is the
+// whole command: its code, category, name, entry options, its parameters in
+// slot order (named by the Param enum, so a procedure reads p[Radius], not
+// p[1]), its procedure `run` (in the family's source file) and its reference
+// version (the same rule written literally, per pixel and channel, in
+// engine/reference/).  The catalogue (catalogue.cpp) lists them in tree
+// order.
+//
+// Procedures are called through the executor, which brings every parameter
+// into its range first (ParamDecl::inRange); they rely on that and guard
+// nothing themselves.
 #pragma once
 
-#include "engine/engine_state.h"
+#include "engine/catalogue.h"
 
 namespace mottler {
 
-// generators_fields.cpp
-void plasma(TextureEngine& e, const ProgramEntry& entry);
-void sinePlasma(TextureEngine& e, const ProgramEntry& entry);
-void perlinNoise(TextureEngine& e, const ProgramEntry& entry);
-void noise(TextureEngine& e, const ProgramEntry& entry);
-void environmentMap(TextureEngine& e, const ProgramEntry& entry);
-// The random colour-channel rule shared by the generators.
-int randomChannel(RandomState& random, int mask);
+// ------------------------------------------------ generators_fields.cpp ---
 
-// generators_shapes.cpp
-void blobs(TextureEngine& e, const ProgramEntry& entry);
-void points(TextureEngine& e, const ProgramEntry& entry);
-void lines(TextureEngine& e, const ProgramEntry& entry);
-void circles(TextureEngine& e, const ProgramEntry& entry);
-void rectangles(TextureEngine& e, const ProgramEntry& entry);
-void worms(TextureEngine& e, const ProgramEntry& entry);
-void splines(TextureEngine& e, const ProgramEntry& entry);
+struct Plasma {
+  enum Param { Variant, Roughness, MaximumHeight, RedMask, GreenMask, BlueMask };
+  static void run(TextureEngine& e, const ProgramEntry& entry);
+  static void reference(TextureEngine& e, const ProgramEntry& entry);
+  static constexpr CommandDecl declaration{
+      .code = kPlasma,
+      .category = kGenerate,
+      .name = "Plasma",
+      .layerFlags = LayerBlended,
+      .params =
+          {
+              param("Variant", Unit::Pattern, 0, 32767, 0),
+              param("Roughness", Unit::Factor, 0, 255, 20),
+              param("Maximum Height", Unit::ColourLevel, 1, 127, 127),
+              mask("Red Mask", 0),
+              mask("Green Mask", 0),
+              mask("Blue Mask", 0),
+          },
+      .run = run,
+      .reference = reference,
+      .summary = "Cloudy fractal heights made by midpoint subdivision, tinted by the three masks."};
+};
 
-// deformations.cpp
-void twirl(TextureEngine& e, const ProgramEntry& entry);
-void sineDistortion(TextureEngine& e, const ProgramEntry& entry);
-void distortionByBuffer(TextureEngine& e, const ProgramEntry& entry);
-void divider(TextureEngine& e, const ProgramEntry& entry);
-void carpet(TextureEngine& e, const ProgramEntry& entry);
-void glass(TextureEngine& e, const ProgramEntry& entry);
+struct SinePlasma {
+  enum Param { XPeriod, YPeriod, XCoefficient, YCoefficient, RedMask, GreenMask, BlueMask };
+  static void run(TextureEngine& e, const ProgramEntry& entry);
+  static void reference(TextureEngine& e, const ProgramEntry& entry);
+  static constexpr CommandDecl declaration{
+      .code = kSinePlasma,
+      .category = kGenerate,
+      .name = "Sine Plasma",
+      .layerFlags = LayerBlended,
+      .params =
+          {
+              param("Period of X Sine", Unit::Period, 1, 32, 1),
+              param("Period of Y Sine", Unit::Period, 1, 32, 1),
+              param("X Sine Coefficient", Unit::ColourLevel, 0, 255, 128),
+              param("Y Sine Coefficient", Unit::ColourLevel, 0, 255, 128),
+              mask("Red Mask", 0),
+              mask("Green Mask", 0),
+              mask("Blue Mask", 0),
+          },
+      .run = run,
+      .reference = reference,
+      .summary = "Smooth waves: a horizontal sine plus a vertical cosine."};
+};
 
-// filters.cpp
-void blur(TextureEngine& e, const ProgramEntry& entry);
-void unsharpMask(TextureEngine& e, const ProgramEntry& entry);
-void bumpMapping(TextureEngine& e, const ProgramEntry& entry);
-void maximum(TextureEngine& e, const ProgramEntry& entry);
-void minimum(TextureEngine& e, const ProgramEntry& entry);
-void median(TextureEngine& e, const ProgramEntry& entry);
+struct PerlinNoise {
+  enum Param { Variant, Width, Height, RedMask, GreenMask, BlueMask };
+  static void run(TextureEngine& e, const ProgramEntry& entry);
+  static void reference(TextureEngine& e, const ProgramEntry& entry);
+  static constexpr CommandDecl declaration{
+      .code = kPerlinNoise,
+      .category = kGenerate,
+      .name = "Perlin Noise",
+      .layerFlags = LayerBlended | LayerFixedColors,
+      .params =
+          {
+              param("Variant", Unit::Pattern, 0, 32767, 0),
+              // At least two cells across and down.
+              param("Width", Unit::Pixels, 4, 128, 128)
+                  .followingSize({.side = Side::Width, .maxDivisor = 2, .defaultDivisor = 4}),
+              param("Height", Unit::Pixels, 4, 128, 128)
+                  .followingSize({.side = Side::Height, .maxDivisor = 2, .defaultDivisor = 4}),
+              mask("Red Mask", 1),
+              mask("Green Mask", 1),
+              mask("Blue Mask", 1),
+          },
+      .run = run,
+      .reference = reference,
+      .summary = "Soft random colour blotches interpolated over a lattice of cells."};
+};
 
-// buffer_colour.cpp
-void moveToBuffer(TextureEngine& e, const ProgramEntry& entry);
-void clearTexture(TextureEngine& e, const ProgramEntry& entry);
-void connectBuffer(TextureEngine& e, const ProgramEntry& entry);
-void gammaCorrection(TextureEngine& e, const ProgramEntry& entry);
-void brightness(TextureEngine& e, const ProgramEntry& entry);
-void inversion(TextureEngine& e, const ProgramEntry& entry);
-void contrast(TextureEngine& e, const ProgramEntry& entry);
-void hsv(TextureEngine& e, const ProgramEntry& entry);
+struct Noise {
+  enum Param { Width, Height, RedMask, GreenMask, BlueMask, BrightnessLevel };
+  static void run(TextureEngine& e, const ProgramEntry& entry);
+  static void reference(TextureEngine& e, const ProgramEntry& entry);
+  static constexpr CommandDecl declaration{
+      .code = kNoise,
+      .category = kGenerate,
+      .name = "Noise",
+      .layerFlags = LayerBlended | LayerFixedColors,
+      .params =
+          {
+              param("Width", Unit::Pixels, 1, 255, 1),
+              param("Height", Unit::Pixels, 1, 255, 1),
+              mask("Red Mask", 1),
+              mask("Green Mask", 1),
+              mask("Blue Mask", 1),
+              param("Brightness Level", Unit::ColourLevel, 1, 255, 128),
+          },
+      .run = run,
+      .reference = reference,
+      .summary = "Blocks of random colour."};
+};
+
+struct EnvironmentMap {
+  enum Param { Radius, RedMask, GreenMask, BlueMask };
+  static void run(TextureEngine& e, const ProgramEntry& entry);
+  static void reference(TextureEngine& e, const ProgramEntry& entry);
+  static constexpr CommandDecl declaration{
+      .code = kEnvironmentMap,
+      .category = kGenerate,
+      .name = "Enviroument Map",
+      .layerFlags = 0,
+      .params =
+          {// Up to the width, half of it by default.
+           param("Radius", Unit::Pixels, 1, 255, 128)
+               .followingSize({.side = Side::Width, .maxDivisor = 1, .defaultDivisor = 2}),
+           mask("Red Mask", 0), mask("Green Mask", 0), mask("Blue Mask", 0)},
+      .run = run,
+      .reference = reference,
+      .summary = "Darkens the texture away from its centre, like a spot light."};
+};
+
+// ------------------------------------------------ generators_shapes.cpp ---
+
+struct Blobs {
+  enum Param { Amount, MaximumRadius, AdditionalRadius, RedMask, GreenMask, BlueMask };
+  static void run(TextureEngine& e, const ProgramEntry& entry);
+  static void reference(TextureEngine& e, const ProgramEntry& entry);
+  static constexpr CommandDecl declaration{
+      .code = kBlobs,
+      .category = kGenerate,
+      .name = "Blobs",
+      .layerFlags = LayerBlended | LayerFixedColors,
+      .params =
+          {
+              param("Amount", Unit::CountPerArea, 1, 1024, 30),
+              param("Maximum Radius", Unit::Pixels, 1, 512, 30),
+              param("Additional Value to Radius", Unit::Pixels, 0, 512, 10),
+              mask("Red Mask", 1),
+              mask("Green Mask", 1),
+              mask("Blue Mask", 1),
+          },
+      .run = run,
+      .reference = reference,
+      .summary = "Soft glowing spots that add up where they overlap."};
+};
+
+struct Points {
+  enum Param { Amount, Thickness, RedMask, GreenMask, BlueMask };
+  static void run(TextureEngine& e, const ProgramEntry& entry);
+  static void reference(TextureEngine& e, const ProgramEntry& entry);
+  static constexpr CommandDecl declaration{
+      .code = kPoints,
+      .category = kGenerate,
+      .name = "Points",
+      .layerFlags = LayerBlended | LayerFixedColors,
+      .params =
+          {
+              param("Amount", Unit::CountPerArea, 1, 32767, 50),
+              param("Thickness", Unit::Pixels, 1, 255, 1),
+              mask("Red Mask", 1),
+              mask("Green Mask", 1),
+              mask("Blue Mask", 1),
+          },
+      .run = run,
+      .reference = reference,
+      .summary = "Randomly placed square dots."};
+};
+
+struct Lines {
+  enum Param { Amount, Angle, MaximumLength, Thickness, RedMask, GreenMask, BlueMask };
+  static void run(TextureEngine& e, const ProgramEntry& entry);
+  static void reference(TextureEngine& e, const ProgramEntry& entry);
+  static constexpr CommandDecl declaration{
+      .code = kLines,
+      .category = kGenerate,
+      .name = "Lines",
+      .layerFlags = LayerBlended | LayerFixedColors,
+      .params =
+          {
+              param("Amount", Unit::CountPerArea, 1, 1024, 50),
+              param("Angle", Unit::Angle, 0, 360, 50),
+              param("Maximum Length", Unit::Pixels, 1, 512, 40),
+              param("Thickness", Unit::Pixels, 1, 64, 1),
+              mask("Red Mask", 1),
+              mask("Green Mask", 1),
+              mask("Blue Mask", 1),
+          },
+      .run = run,
+      .reference = reference,
+      .summary = "Parallel straight strokes of one length at random places."};
+};
+
+struct Circles {
+  enum Param { Amount, MaximumRadius, AdditionalRadius, Thickness, RedMask, GreenMask, BlueMask };
+  static void run(TextureEngine& e, const ProgramEntry& entry);
+  static void reference(TextureEngine& e, const ProgramEntry& entry);
+  static constexpr CommandDecl declaration{
+      .code = kCircles,
+      .category = kGenerate,
+      .name = "Circles",
+      .layerFlags = LayerBlended | LayerFixedColors,
+      .params =
+          {
+              param("Amount", Unit::CountPerArea, 1, 1024, 20),
+              param("Maximum Radius", Unit::Pixels, 1, 512, 50),
+              param("Additional Value to Radius", Unit::Pixels, 0, 512, 5),
+              param("Thickness", Unit::Pixels, 1, 64, 1),
+              mask("Red Mask", 1),
+              mask("Green Mask", 1),
+              mask("Blue Mask", 1),
+          },
+      .run = run,
+      .reference = reference,
+      .summary = "Circle outlines of random radius."};
+};
+
+struct Rectangles {
+  enum Param { Amount, Width, Height, Thickness, RedMask, GreenMask, BlueMask };
+  static void run(TextureEngine& e, const ProgramEntry& entry);
+  static void reference(TextureEngine& e, const ProgramEntry& entry);
+  static constexpr CommandDecl declaration{
+      .code = kRectangles,
+      .category = kGenerate,
+      .name = "Rectangles",
+      .layerFlags = LayerBlended | LayerFixedColors,
+      .params =
+          {
+              param("Amount", Unit::CountPerArea, 1, 1024, 40),
+              param("Width", Unit::Pixels, 1, 255, 50),
+              param("Height", Unit::Pixels, 1, 255, 50),
+              param("Thickness", Unit::Pixels, 1, 64, 1),
+              mask("Red Mask", 1),
+              mask("Green Mask", 1),
+              mask("Blue Mask", 1),
+          },
+      .run = run,
+      .reference = reference,
+      .summary = "Rectangle outlines of one size at random places."};
+};
+
+struct Worms {
+  enum Param { Amount, MaximumLength, Twirl, Thickness, RedMask, GreenMask, BlueMask };
+  static void run(TextureEngine& e, const ProgramEntry& entry);
+  static void reference(TextureEngine& e, const ProgramEntry& entry);
+  static constexpr CommandDecl declaration{
+      .code = kWorms,
+      .category = kGenerate,
+      .name = "Worms",
+      .layerFlags = LayerBlended | LayerFixedColors,
+      .params =
+          {
+              param("Amount", Unit::CountPerArea, 1, 4096, 100),
+              param("Maximum Length", Unit::Pixels, 1, 255, 128),
+              param("Twirl", Unit::Factor, 1, 128, 5),
+              param("Thickness", Unit::Pixels, 1, 64, 1),
+              mask("Red Mask", 1),
+              mask("Green Mask", 1),
+              mask("Blue Mask", 1),
+          },
+      .run = run,
+      .reference = reference,
+      .summary = "Random walks that wander diagonally across the texture."};
+};
+
+struct Splines {
+  enum Param { Amount, Variant, MaximumLength, Thickness, RedMask, GreenMask, BlueMask };
+  static void run(TextureEngine& e, const ProgramEntry& entry);
+  static void reference(TextureEngine& e, const ProgramEntry& entry);
+  static constexpr CommandDecl declaration{
+      .code = kSplines,
+      .category = kGenerate,
+      .name = "Splines",
+      .layerFlags = LayerBlended | LayerFixedColors,
+      .params =
+          {
+              param("Amount", Unit::CountPerArea, 1, 4096, 50),
+              // Turns both angles by Variant - 128 degrees.
+              param("Variant", Unit::Angle, 0, 255, 128),
+              param("Maximum Length", Unit::Pixels, 1, 255, 64),
+              param("Thickness", Unit::Pixels, 1, 64, 1),
+              mask("Red Mask", 1),
+              mask("Green Mask", 1),
+              mask("Blue Mask", 1),
+          },
+      .run = run,
+      .reference = reference,
+      .summary = "S-shaped curves that ease from one height to another."};
+};
+
+// ------------------------------------------------------ deformations.cpp ---
+
+struct Twirl {
+  enum Param { Angle };
+  static void run(TextureEngine& e, const ProgramEntry& entry);
+  static void reference(TextureEngine& e, const ProgramEntry& entry);
+  static constexpr CommandDecl declaration{
+      .code = kTwirl,
+      .category = kDeform,
+      .name = "Twirl",
+      .layerFlags = 0,
+      .params =
+          {
+              param("Angle", Unit::Angle, -180, 180, 90),
+          },
+      .run = run,
+      .reference = reference,
+      .summary = "A vortex that turns the middle of the texture."};
+};
+
+struct SineDistortion {
+  enum Param { XAmplitude, YAmplitude, XPeriod, YPeriod, XPhase, YPhase };
+  static void run(TextureEngine& e, const ProgramEntry& entry);
+  static void reference(TextureEngine& e, const ProgramEntry& entry);
+  static constexpr CommandDecl declaration{
+      .code = kSineDistortion,
+      .category = kDeform,
+      .name = "Sine Distortion",
+      .layerFlags = 0,
+      .params =
+          {
+              param("X Amplitude", Unit::Pixels, 1, 255, 32),
+              param("Y Amplitude", Unit::Pixels, 1, 255, 32),
+              param("Period of X Sine", Unit::Period, 1, 32, 1),
+              param("Period of Y Sine", Unit::Period, 1, 32, 1),
+              param("X Phase", Unit::Pixels, 1, 255, 1),
+              param("Y Phase", Unit::Pixels, 1, 255, 1),
+          },
+      .run = run,
+      .reference = reference,
+      .summary = "Shifts rows and columns along sine waves."};
+};
+
+struct DistortionByBuffer {
+  enum Param { XAmplitude, XTurbulence, YAmplitude, YTurbulence };
+  static void run(TextureEngine& e, const ProgramEntry& entry);
+  static void reference(TextureEngine& e, const ProgramEntry& entry);
+  static constexpr CommandDecl declaration{
+      .code = kDistortionByBuffer,
+      .category = kDeform,
+      .name = "Distortion by Buffer",
+      .layerFlags = 0,
+      .params =
+          {
+              param("X Amplitude", Unit::Pixels, 0, 255, 32),
+              param("X Turbulence", Unit::Factor, 0, 255, 32),
+              param("Y Amplitude", Unit::Pixels, 0, 255, 32),
+              param("Y Turbulence", Unit::Factor, 0, 255, 32),
+          },
+      .run = run,
+      .reference = reference,
+      .summary = "Shifts every pixel by an amount picked by the buffer's brightness."};
+};
+
+struct Divider {
+  enum Param { Amount };
+  static void run(TextureEngine& e, const ProgramEntry& entry);
+  static void reference(TextureEngine& e, const ProgramEntry& entry);
+  static constexpr CommandDecl declaration{.code = kDivider,
+                                           .category = kDeform,
+                                           .name = "Divider",
+                                           .layerFlags = 0,
+                                           .params =
+                                               {
+                                                   param("Amount", Unit::Count, 1, 32, 1),
+                                               },
+                                           .run = run,
+                                           .reference = reference,
+                                           .summary = "Shrinks the texture and repeats it."};
+};
+
+struct Carpet {
+  enum Param { XOffset, YOffset };
+  static void run(TextureEngine& e, const ProgramEntry& entry);
+  static void reference(TextureEngine& e, const ProgramEntry& entry);
+  static constexpr CommandDecl declaration{
+      .code = kCarpet,
+      .category = kDeform,
+      .name = "Carpet",
+      .layerFlags = 0,
+      .params =
+          {// The mirrored block must lie inside the texture.
+           param("X Offset", Unit::Pixels, 0, 127, 0)
+               .followingSize({.side = Side::Width, .maxDivisor = 2, .maxLess = 1}),
+           param("Y Offset", Unit::Pixels, 0, 127, 0)
+               .followingSize({.side = Side::Height, .maxDivisor = 2, .maxLess = 1})},
+      .run = run,
+      .reference = reference,
+      .summary = "Mirrors one quarter of the texture into all four."};
+};
+
+struct Glass {
+  enum Param { Distortion, Smoothness };
+  static void run(TextureEngine& e, const ProgramEntry& entry);
+  static void reference(TextureEngine& e, const ProgramEntry& entry);
+  static constexpr CommandDecl declaration{
+      .code = kGlass,
+      .category = kDeform,
+      .name = "Glass",
+      .layerFlags = 0,
+      .params =
+          {
+              param("Distortion", Unit::Pixels, 1, 255, 64),
+              param("Smoothness", Unit::Passes, 0, 16, 2),
+          },
+      .run = run,
+      .reference = reference,
+      .summary = "Random smoothed displacement, as seen through rippled glass."};
+};
+
+// ----------------------------------------------------------- filters.cpp ---
+
+struct Blur {
+  enum Param { Amount };
+  static void run(TextureEngine& e, const ProgramEntry& entry);
+  static void reference(TextureEngine& e, const ProgramEntry& entry);
+  static constexpr CommandDecl declaration{
+      .code = kBlur,
+      .category = kFilters,
+      .name = "Blur",
+      .layerFlags = 0,
+      .params =
+          {
+              param("Amount", Unit::Passes, 1, 255, 1),
+          },
+      .run = run,
+      .reference = reference,
+      .summary = "Softens the texture by repeated neighbour averaging."};
+};
+
+struct UnsharpMask {
+  enum Param { Amount, Radius, Threshold };
+  static void run(TextureEngine& e, const ProgramEntry& entry);
+  static void reference(TextureEngine& e, const ProgramEntry& entry);
+  static constexpr CommandDecl declaration{
+      .code = kUnsharpMask,
+      .category = kFilters,
+      .name = "Unsharp Mask",
+      .layerFlags = 0,
+      .params =
+          {
+              param("Amount", Unit::Percent, 1, 1000, 1),
+              param("Radius", Unit::Passes, 1, 50, 1),
+              param("Threshold", Unit::ColourLevel, 0, 255, 0),
+          },
+      .run = run,
+      .reference = reference,
+      .summary = "Brightens pixels that stand out above a blurred copy."};
+};
+
+struct BumpMapping {
+  enum Param { Brightness, Contrast };
+  static void run(TextureEngine& e, const ProgramEntry& entry);
+  static void reference(TextureEngine& e, const ProgramEntry& entry);
+  static constexpr CommandDecl declaration{
+      .code = kBumpMapping,
+      .category = kFilters,
+      .name = "Bump Mapping",
+      .layerFlags = 0,
+      .params =
+          {
+              param("Brightness", Unit::ColourLevel, 1, 255, 128),
+              param("Contrast", Unit::Factor, 1, 32, 1),
+          },
+      .run = run,
+      .reference = reference,
+      .summary = "Lights the texture from the upper left as if its colours were heights."};
+};
+
+struct Maximum {
+  enum Param { Amount };
+  static void run(TextureEngine& e, const ProgramEntry& entry);
+  static void reference(TextureEngine& e, const ProgramEntry& entry);
+  static constexpr CommandDecl declaration{.code = kMaximum,
+                                           .category = kFilters,
+                                           .name = "Maximum",
+                                           .layerFlags = 0,
+                                           .params =
+                                               {
+                                                   param("Amount", Unit::Passes, 1, 24, 1),
+                                               },
+                                           .run = run,
+                                           .reference = reference,
+                                           .summary = "Grows bright areas."};
+};
+
+struct Minimum {
+  enum Param { Amount };
+  static void run(TextureEngine& e, const ProgramEntry& entry);
+  static void reference(TextureEngine& e, const ProgramEntry& entry);
+  static constexpr CommandDecl declaration{.code = kMinimum,
+                                           .category = kFilters,
+                                           .name = "Minimum",
+                                           .layerFlags = 0,
+                                           .params =
+                                               {
+                                                   param("Amount", Unit::Passes, 1, 24, 1),
+                                               },
+                                           .run = run,
+                                           .reference = reference,
+                                           .summary = "Grows dark areas."};
+};
+
+struct Median {
+  static void run(TextureEngine& e, const ProgramEntry& entry);
+  static void reference(TextureEngine& e, const ProgramEntry& entry);
+  static constexpr CommandDecl declaration{.code = kMedian,
+                                           .category = kFilters,
+                                           .name = "Median",
+                                           .layerFlags = 0,
+                                           .params = {},
+                                           .run = run,
+                                           .reference = reference,
+                                           .summary = "Removes single-pixel specks."};
+};
+
+// ----------------------------------------------------- buffer_colour.cpp ---
+
+struct MoveToBuffer {
+  static void run(TextureEngine& e, const ProgramEntry& entry);
+  static void reference(TextureEngine& e, const ProgramEntry& entry);
+  static constexpr CommandDecl declaration{.code = kMoveToBuffer,
+                                           .category = kBuffer,
+                                           .name = "Move to Buffer",
+                                           .layerFlags = 0,
+                                           .params = {},
+                                           .run = run,
+                                           .reference = reference,
+                                           .summary = "Copies the texture into the buffer."};
+};
+
+struct ClearTexture {
+  static void run(TextureEngine& e, const ProgramEntry& entry);
+  static void reference(TextureEngine& e, const ProgramEntry& entry);
+  static constexpr CommandDecl declaration{.code = kClearTexture,
+                                           .category = kBuffer,
+                                           .name = "Clear Texture",
+                                           .layerFlags = 0,
+                                           .params = {},
+                                           .run = run,
+                                           .reference = reference,
+                                           .summary = "Makes the texture black."};
+};
+
+struct ConnectBuffer {
+  static void run(TextureEngine& e, const ProgramEntry& entry);
+  static void reference(TextureEngine& e, const ProgramEntry& entry);
+  static constexpr CommandDecl declaration{.code = kConnectBuffer,
+                                           .category = kBuffer,
+                                           .name = "Connect Buffer",
+                                           .layerFlags = LayerBlended,
+                                           .params = {},
+                                           .run = run,
+                                           .reference = reference,
+                                           .summary = "Blends the buffer back into the texture."};
+};
+
+struct GammaCorrection {
+  enum Param { Percents };
+  static void run(TextureEngine& e, const ProgramEntry& entry);
+  static void reference(TextureEngine& e, const ProgramEntry& entry);
+  static constexpr CommandDecl declaration{
+      .code = kGammaCorrection,
+      .category = kAdjustColors,
+      .name = "Gamma Correction",
+      .layerFlags = 0,
+      .params =
+          {
+              param("Percents", Unit::Percent, 1, 300, 100),
+          },
+      .run = run,
+      .reference = reference,
+      .summary = "Darkens (above 100) or lightens (below 100) the middle tones."};
+};
+
+struct Brightness {
+  enum Param { RedPercents, GreenPercents, BluePercents };
+  static void run(TextureEngine& e, const ProgramEntry& entry);
+  static void reference(TextureEngine& e, const ProgramEntry& entry);
+  static constexpr CommandDecl declaration{
+      .code = kBrightness,
+      .category = kAdjustColors,
+      .name = "Brightness",
+      .layerFlags = 0,
+      .params =
+          {
+              param("Red in Percents", Unit::Percent, 0, 1000, 100),
+              param("Green in Percents", Unit::Percent, 0, 1000, 100),
+              param("Blue in Percents", Unit::Percent, 0, 1000, 100),
+          },
+      .run = run,
+      .reference = reference,
+      .summary = "Scales each colour channel by its own percentage."};
+};
+
+struct Inversion {
+  static void run(TextureEngine& e, const ProgramEntry& entry);
+  static void reference(TextureEngine& e, const ProgramEntry& entry);
+  static constexpr CommandDecl declaration{.code = kInversion,
+                                           .category = kAdjustColors,
+                                           .name = "Inversion",
+                                           .layerFlags = 0,
+                                           .params = {},
+                                           .run = run,
+                                           .reference = reference,
+                                           .summary = "Turns the texture into its negative."};
+};
+
+struct Contrast {
+  enum Param { Percents };
+  static void run(TextureEngine& e, const ProgramEntry& entry);
+  static void reference(TextureEngine& e, const ProgramEntry& entry);
+  static constexpr CommandDecl declaration{
+      .code = kContrast,
+      .category = kAdjustColors,
+      .name = "Contrast",
+      .layerFlags = 0,
+      .params =
+          {
+              param("Percents", Unit::Percent, 0, 500, 100),
+          },
+      .run = run,
+      .reference = reference,
+      .summary = "Spreads colours away from (or pulls them toward) middle grey."};
+};
+
+struct Hsv {
+  enum Param { Hue, Saturation, Value };
+  static void run(TextureEngine& e, const ProgramEntry& entry);
+  static void reference(TextureEngine& e, const ProgramEntry& entry);
+  static constexpr CommandDecl declaration{
+      .code = kHsv,
+      .category = kAdjustColors,
+      .name = "HSV",
+      .layerFlags = 0,
+      .params =
+          {// 180 keeps every hue; lower values pull hues toward 0, higher ones stretch them.
+           param("Hue", Unit::Factor, 0, 360, 180), param("Saturation", Unit::Percent, 0, 200, 100),
+           param("Value", Unit::Percent, 0, 200, 100)},
+      .run = run,
+      .reference = reference,
+      .summary = "Scales hue, saturation and value."};
+};
 
 }  // namespace mottler

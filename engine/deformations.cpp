@@ -4,28 +4,20 @@
 // Each copies the texture (or, for "Carpet", one block of it) into the work
 // plane and then writes every texture pixel from a source position in that
 // copy.  None of them blends: method, offsets and "Fixed Colors" are ignored.
-// A disabled entry does nothing at all.
+// A disabled entry does nothing at all.  The rules, written literally, are
+// in reference/deformations.cpp.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 
+#include "engine/arithmetic.h"
 #include "engine/commands.h"
+#include "engine/engine_state.h"
 
 namespace mottler {
 
 namespace {
-
-constexpr double kPi = 3.14159265358979323846;
-
-// v modulo m into 0..m-1, negative v included (m >= 1).  Values already
-// inside skip the division.
-inline int wrap(std::int64_t v, int m) {
-  if (v >= 0 && v < m) return static_cast<int>(v);
-  std::int64_t r = v % m;
-  if (r < 0) r += m;
-  return static_cast<int>(r);
-}
 
 void copyTextureToWork(TextureEngine& e) {
   std::memcpy(e.workPlane.data(), e.texture.data(), static_cast<std::size_t>(e.pixelCount) * 4);
@@ -39,7 +31,7 @@ void copyTextureToWork(TextureEngine& e) {
 // truncated before the centre is added, then wrapped.  Outside the radius
 // theta is 0 and the pixel stays.  theta depends only on dx^2 + dy^2, so it
 // is computed once for the up to eight pixels (+-dx, +-dy), (+-dy, +-dx).
-void twirl(TextureEngine& e, const ProgramEntry& entry) {
+void Twirl::run(TextureEngine& e, const ProgramEntry& entry) {
   if (entry.disabled) return;
   const int w = e.width;
   const int h = e.height;
@@ -51,7 +43,7 @@ void twirl(TextureEngine& e, const ProgramEntry& entry) {
   // offset to turn, so nothing moves.
   if (r < 1) return;
   const double radius = static_cast<double>(r);
-  const double k = -static_cast<double>(entry.param[0]) * (2.0 * kPi / 120.0);
+  const double k = -static_cast<double>(entry.param[Angle]) * (2.0 * kPi / 120.0);
   const std::uint32_t* src = e.workPlane.data();
   std::uint32_t* dst = e.texture.data();
 
@@ -99,20 +91,21 @@ void twirl(TextureEngine& e, const ProgramEntry& entry) {
 // arithmetic are double.  The column angle sequence restarts on every row,
 // so its shifts are the same for every row and are computed once per column
 // (in chunks of up to 256 columns).
-void sineDistortion(TextureEngine& e, const ProgramEntry& entry) {
+void SineDistortion::run(TextureEngine& e, const ProgramEntry& entry) {
   if (entry.disabled) return;
   const int w = e.width;
   const int h = e.height;
   copyTextureToWork(e);
-  const double xAmplitude = static_cast<double>(entry.param[0]);
-  const double yAmplitude = static_cast<double>(entry.param[1]);
-  const int xPeriod = std::max(entry.param[2], 1);  // keeps the divisions defined
-  const int yPeriod = std::max(entry.param[3], 1);
-  const double xPhase = static_cast<double>(entry.param[4]);
-  const double yPhase = static_cast<double>(entry.param[5]);
+  const double xAmplitude = static_cast<double>(entry.param[XAmplitude]);
+  const double yAmplitude = static_cast<double>(entry.param[YAmplitude]);
+  const int xPeriod = entry.param[XPeriod];
+  const int yPeriod = entry.param[YPeriod];
+  const double xPhase = static_cast<double>(entry.param[XPhase]);
+  const double yPhase = static_cast<double>(entry.param[YPhase]);
 
   const double fx = static_cast<double>(w) / (2.0 * static_cast<double>(xPeriod));
-  const float fy = static_cast<float>(static_cast<double>(h) / (2.0 * static_cast<double>(yPeriod)));
+  const float fy =
+      static_cast<float>(static_cast<double>(h) / (2.0 * static_cast<double>(yPeriod)));
   const float rowStep = static_cast<float>(kPi / fx);
   const float colStep = static_cast<float>(kPi / static_cast<double>(fy));
   const float rowStart = static_cast<float>(kPi * yPhase / fx);
@@ -135,8 +128,8 @@ void sineDistortion(TextureEngine& e, const ProgramEntry& entry) {
       std::uint32_t* out = dst + static_cast<std::size_t>(y) * w;
       for (int i = 0; i < n; ++i) {
         const int x = x0 + i;
-        const int sy = wrap(static_cast<std::int64_t>(static_cast<double>(y) + yShift[i]), h);
-        const int sx = wrap(static_cast<std::int64_t>(static_cast<double>(x) + xShift), w);
+        const int sy = wrap(static_cast<int>(static_cast<double>(y) + yShift[i]), h);
+        const int sx = wrap(static_cast<int>(static_cast<double>(x) + xShift), w);
         out[x] = src[static_cast<std::size_t>(sy) * w + sx];
       }
       rowAngle = static_cast<float>(static_cast<double>(rowAngle) + static_cast<double>(rowStep));
@@ -148,7 +141,7 @@ void sineDistortion(TextureEngine& e, const ProgramEntry& entry) {
 // pixel picks the shift from two byte tables,
 //   table[i] = a + truncate(a * sin(pi * i / (257 - Turbulence))),  a = Amplitude / 2,
 // and the pixel is read from (x + X table[L], y + Y table[L]) modulo the size.
-void distortionByBuffer(TextureEngine& e, const ProgramEntry& entry) {
+void DistortionByBuffer::run(TextureEngine& e, const ProgramEntry& entry) {
   if (entry.disabled) return;
   const int w = e.width;
   const int h = e.height;
@@ -156,19 +149,16 @@ void distortionByBuffer(TextureEngine& e, const ProgramEntry& entry) {
 
   std::uint8_t xTable[256];
   std::uint8_t yTable[256];
-  auto buildTable = [](std::uint8_t* table, std::int32_t amplitude, std::int32_t turbulence) {
+  auto buildTable = [](std::uint8_t* table, int amplitude, int turbulence) {
     const int a = amplitude / 2;
-    // 257 - Turbulence is at least 2 in range; a divisor below 1 is taken as 1.
-    std::int64_t divisor = 257 - static_cast<std::int64_t>(turbulence);
-    if (divisor < 1) divisor = 1;
-    const double dv = static_cast<double>(divisor);
+    const double dv = static_cast<double>(257 - turbulence);
     for (int i = 0; i < 256; ++i) {
       const double v = static_cast<double>(a) * std::sin(kPi * static_cast<double>(i) / dv);
       table[i] = static_cast<std::uint8_t>(a + static_cast<int>(v));
     }
   };
-  buildTable(xTable, entry.param[0], entry.param[1]);
-  buildTable(yTable, entry.param[2], entry.param[3]);
+  buildTable(xTable, entry.param[XAmplitude], entry.param[XTurbulence]);
+  buildTable(yTable, entry.param[YAmplitude], entry.param[YTurbulence]);
 
   const std::uint32_t* src = e.workPlane.data();
   const std::uint32_t* buf = e.buffer.data();
@@ -185,12 +175,12 @@ void distortionByBuffer(TextureEngine& e, const ProgramEntry& entry) {
 }
 
 // "Divider": texture(x, y) = copy((x * n) mod W, (y * n) mod H), n = Amount + 1.
-void divider(TextureEngine& e, const ProgramEntry& entry) {
+void Divider::run(TextureEngine& e, const ProgramEntry& entry) {
   if (entry.disabled) return;
   const int w = e.width;
   const int h = e.height;
   copyTextureToWork(e);
-  const std::int64_t n = static_cast<std::int64_t>(entry.param[0]) + 1;
+  const int n = entry.param[Amount] + 1;
   // (x * n) mod W advances by n mod W per column.
   const int stepX = wrap(n, w);
   const int stepY = wrap(n, h);
@@ -212,17 +202,17 @@ void divider(TextureEngine& e, const ProgramEntry& entry) {
 }
 
 // "Carpet": the block of H/2 rows by (W + 1)/2 columns whose top-left pixel
-// is (X Offset, Y Offset + 1) is mirrored into the four corners.  Offsets
-// outside 0..W/2 - 1 and 0..H/2 - 1 are clamped to those limits, so the
-// block always lies inside the texture.
-void carpet(TextureEngine& e, const ProgramEntry& entry) {
+// is (X Offset, Y Offset + 1) is mirrored into the four corners.  The
+// offsets' ranges follow the size (0..W/2 - 1, 0..H/2 - 1), so the block
+// lies inside the texture.
+void Carpet::run(TextureEngine& e, const ProgramEntry& entry) {
   if (entry.disabled) return;
   const int w = e.width;
   const int h = e.height;
   const int hw = (w + 1) / 2;
   const int hh = h / 2;
-  const int ox = std::max(0, std::min(entry.param[0], w / 2 - 1));
-  const int oy = std::max(0, std::min(entry.param[1], h / 2 - 1));
+  const int ox = entry.param[XOffset];
+  const int oy = entry.param[YOffset];
 
   // The block, packed row after row into the work plane.
   std::uint32_t* block = e.workPlane.data();
@@ -250,51 +240,37 @@ void carpet(TextureEngine& e, const ProgramEntry& entry) {
 // X then Y), smoothed "Smoothness" times in place by the mean of the four
 // wrapped neighbours, then every pixel takes blue, green and red from the
 // copy at (x - X field, y - Y field), wrapped by a full modulo.
-void glass(TextureEngine& e, const ProgramEntry& entry) {
+void Glass::run(TextureEngine& e, const ProgramEntry& entry) {
   if (entry.disabled) return;
   const int w = e.width;
   const int h = e.height;
   const int count = e.pixelCount;
   copyTextureToWork(e);
 
-  const int distortion = std::max(entry.param[0], 1);  // the modulus must be >= 1
+  const int distortion = entry.param[Distortion];
   const int half = distortion / 2;
   std::int8_t* fx = e.fieldX.data();
   std::int8_t* fy = e.fieldY.data();
   // The draws two pixels at a time: the four states after the current one
   // come straight from it (see RandomLeap), so the generator's chain of
-  // multiplications is a quarter as long.  A draw is 0..32767: for the
-  // catalogue's distortions the field value of every draw is looked up
-  // (a table of 32768 bytes on the stack), otherwise the remainder comes
-  // from the divisor's reciprocal (see RandomRemainder).  Same numbers, same final
-  // state.
+  // multiplications is a quarter as long.  A draw is 0..32767, and the field
+  // value of every draw is looked up in a table of 32768 bytes on the
+  // stack.  Same numbers, same final state.
   const RandomLeap leap1(1), leap2(2), leap3(3), leap4(4);
   std::uint32_t state = static_cast<std::uint32_t>(e.random.state);
+  // half - r mod d repeats every d draws: one period, then doubling copies.
+  std::int8_t value[32768];
+  for (int r = 0; r < distortion; ++r) value[r] = static_cast<std::int8_t>(half - r);
+  for (int filled = distortion; filled < 32768; filled *= 2)
+    std::memcpy(value + filled, value, static_cast<std::size_t>(std::min(filled, 32768 - filled)));
   int i = 0;
-  if (distortion <= 255) {
-    // half - r mod d repeats every d draws: one period, then doubling copies.
-    std::int8_t value[32768];
-    for (int r = 0; r < distortion; ++r) value[r] = static_cast<std::int8_t>(half - r);
-    for (int filled = distortion; filled < 32768; filled *= 2)
-      std::memcpy(value + filled, value, static_cast<std::size_t>(std::min(filled, 32768 - filled)));
-    for (; i + 2 <= count; i += 2) {
-      const std::uint32_t s1 = leap1(state), s2 = leap2(state), s3 = leap3(state), s4 = leap4(state);
-      fx[i] = value[RandomLeap::output(s1)];
-      fy[i] = value[RandomLeap::output(s2)];
-      fx[i + 1] = value[RandomLeap::output(s3)];
-      fy[i + 1] = value[RandomLeap::output(s4)];
-      state = s4;
-    }
-  } else {
-    const RandomRemainder modulo(static_cast<std::uint32_t>(distortion));
-    for (; i + 2 <= count; i += 2) {
-      const std::uint32_t s1 = leap1(state), s2 = leap2(state), s3 = leap3(state), s4 = leap4(state);
-      fx[i] = static_cast<std::int8_t>(half - static_cast<int>(modulo(RandomLeap::output(s1))));
-      fy[i] = static_cast<std::int8_t>(half - static_cast<int>(modulo(RandomLeap::output(s2))));
-      fx[i + 1] = static_cast<std::int8_t>(half - static_cast<int>(modulo(RandomLeap::output(s3))));
-      fy[i + 1] = static_cast<std::int8_t>(half - static_cast<int>(modulo(RandomLeap::output(s4))));
-      state = s4;
-    }
+  for (; i + 2 <= count; i += 2) {
+    const std::uint32_t s1 = leap1(state), s2 = leap2(state), s3 = leap3(state), s4 = leap4(state);
+    fx[i] = value[RandomLeap::output(s1)];
+    fy[i] = value[RandomLeap::output(s2)];
+    fx[i + 1] = value[RandomLeap::output(s3)];
+    fy[i + 1] = value[RandomLeap::output(s4)];
+    state = s4;
   }
   e.random.state = static_cast<std::int32_t>(state);
   for (; i < count; ++i) {
@@ -310,13 +286,8 @@ void glass(TextureEngine& e, const ProgramEntry& entry) {
   // W - 1 (still old), column W - 1 its right one from column 0 (already
   // new); row 0 sees row H - 1 still old above, row H - 1 sees row 0 new
   // below.  Every read of a pixel's own old value comes before its write, so
-  // widths and heights of 1 and 2 need no special case.  Once a pass changes
-  // nothing, further passes cannot either; the cap only bounds values far
-  // outside the catalogue range.
-  constexpr int kMaxPasses = 1024;
-  const int passes = std::min(std::max(entry.param[1], 0), kMaxPasses);
-  for (int pass = 0; pass < passes; ++pass) {
-    int changed = 0;
+  // widths and heights of 1 and 2 need no special case.
+  for (int pass = 0; pass < entry.param[Smoothness]; ++pass) {
     for (int y = 0; y < h; ++y) {
       const std::size_t rowStart = static_cast<std::size_t>(y) * w;
       const std::size_t aboveStart = static_cast<std::size_t>(y == 0 ? h - 1 : y - 1) * w;
@@ -332,16 +303,13 @@ void glass(TextureEngine& e, const ProgramEntry& entry) {
       for (int x = 0; x < w; ++x) {
         const int right = x == w - 1 ? 0 : x + 1;
         const int vx = (belowX[x] + aboveX[x] + rowX[right] + leftX) / 4;
-        changed |= vx ^ rowX[x];
         rowX[x] = static_cast<std::int8_t>(vx);
         leftX = vx;
         const int vy = (belowY[x] + aboveY[x] + rowY[right] + leftY) / 4;
-        changed |= vy ^ rowY[x];
         rowY[x] = static_cast<std::int8_t>(vy);
         leftY = vy;
       }
     }
-    if (!changed) break;
   }
 
   const std::uint32_t* src = e.workPlane.data();

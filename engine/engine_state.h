@@ -86,20 +86,13 @@ struct RandomLeap {
   }
 };
 
-// r mod d for a draw r (0 <= r < 2^16) and any divisor 1 <= d < 2^32,
-// without a division: with m = floor(2^48 / d) + 1, r x m / 2^48 exceeds
-// r / d by less than 2^16 / 2^48 = 2^-32 < 1 / d, too little to reach the
-// next whole number, so (r x m) >> 48 is the quotient.
-struct RandomRemainder {
-  std::uint64_t m = 1;
-  std::uint32_t d = 1;
-  RandomRemainder() = default;
-  explicit constexpr RandomRemainder(std::uint32_t divisor)
-      : m((std::uint64_t{1} << 48) / divisor + 1), d(divisor) {}
-  constexpr std::uint32_t operator()(std::uint32_t r) const {
-    return r - static_cast<std::uint32_t>((r * m) >> 48) * d;
-  }
-};
+// The random colour-channel rule of the generators: one draw r, then
+// max(0, r mod 255 + mask - 255), which lies in 0..mask - 1 (0..254 for a
+// mask of 255).
+inline int randomChannel(RandomState& random, int mask) {
+  const int v = random.next() % 255 + mask - 255;
+  return v > 0 ? v : 0;
+}
 
 inline constexpr std::uint8_t channel(std::uint32_t pixel, int c) {
   return static_cast<std::uint8_t>(pixel >> (8 * c));
@@ -149,8 +142,8 @@ class TextureEngine {
   RandomState random;
   std::array<ProgramEntry, kProgramSlots> entries{};
 
-  // Run the sixty-four-byte code paths (pixel_lanes.h) where the processor
-  // has them.  The results are the same bits either way; tests and
+  // Run the sixteen-pixel code paths (the *_wide.cpp files) where the
+  // processor has them.  The results are the same bits either way; tests and
   // benchmarks switch this off to compare the portable paths.
   bool wideVectors = wideVectorsSupported();
 

@@ -1,57 +1,31 @@
 #include "engine/executor.h"
 
-#include "engine/commands.h"
-
 namespace mottler {
 
 namespace {
 
-using CommandProc = void (*)(TextureEngine&, const ProgramEntry&);
-
-// Procedure of each command code; index 0 and unknown codes have none.
-constexpr std::array<CommandProc, 256> makeDispatchTable() {
-  std::array<CommandProc, 256> t{};
-  t[kPlasma] = plasma;
-  t[kBlobs] = blobs;
-  t[kLines] = lines;
-  t[kCircles] = circles;
-  t[kRectangles] = rectangles;
-  t[kWorms] = worms;
-  t[kEnvironmentMap] = environmentMap;
-  t[kNoise] = noise;
-  t[kTwirl] = twirl;
-  t[kSineDistortion] = sineDistortion;
-  t[kDistortionByBuffer] = distortionByBuffer;
-  t[kDivider] = divider;
-  t[kCarpet] = carpet;
-  t[kSinePlasma] = sinePlasma;
-  t[kPoints] = points;
-  t[kBlur] = blur;
-  t[kUnsharpMask] = unsharpMask;
-  t[kBumpMapping] = bumpMapping;
-  t[kMoveToBuffer] = moveToBuffer;
-  t[kClearTexture] = clearTexture;
-  t[kConnectBuffer] = connectBuffer;
-  t[kBrightness] = brightness;
-  t[kInversion] = inversion;
-  t[kContrast] = contrast;
-  t[kHsv] = hsv;
-  t[kGammaCorrection] = gammaCorrection;
-  t[kGlass] = glass;
-  t[kMedian] = median;
-  t[kMaximum] = maximum;
-  t[kMinimum] = minimum;
-  t[kPerlinNoise] = perlinNoise;
-  t[kSplines] = splines;
-  return t;
+// The entry's command, or nullptr; inRange becomes the entry as the command
+// sees it, every parameter brought into its range at the texture size.
+const CommandDecl* commandOf(const TextureEngine& engine, const ProgramEntry& entry,
+                             ProgramEntry& inRange) {
+  const CommandDecl* command = commandToRun(entry.code);
+  if (command == nullptr) return nullptr;
+  inRange = entry;
+  bringIntoRange(*command, inRange.param, engine.width, engine.height);
+  return command;
 }
-
-constexpr std::array<CommandProc, 256> kDispatch = makeDispatchTable();
 
 }  // namespace
 
 void executeCommand(TextureEngine& engine, const ProgramEntry& entry) {
-  if (CommandProc proc = kDispatch[entry.code & 0xFFu]) proc(engine, entry);
+  ProgramEntry inRange;
+  if (const CommandDecl* command = commandOf(engine, entry, inRange)) command->run(engine, inRange);
+}
+
+void executeReference(TextureEngine& engine, const ProgramEntry& entry) {
+  ProgramEntry inRange;
+  if (const CommandDecl* command = commandOf(engine, entry, inRange))
+    command->reference(engine, inRange);
 }
 
 void executeEntry(TextureEngine& engine, int index) {

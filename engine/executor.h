@@ -9,8 +9,15 @@ namespace mottler {
 // match no command do nothing.
 void executeEntry(TextureEngine& engine, int index);
 
-// Runs one entry that need not live in the program table.
+// Runs one entry that need not live in the program table.  Its command sees
+// the entry with every parameter brought into its range at the texture size
+// (bringIntoRange), whatever the entry holds.
 void executeCommand(TextureEngine& engine, const ProgramEntry& entry);
+
+// The same with the command's reference version: the rule written
+// literally, pixel by pixel (engine/reference/).  Slow; the tests compare
+// the fast paths with it.
+void executeReference(TextureEngine& engine, const ProgramEntry& entry);
 
 // Blends a whole plane into the texture under the entry's method and offsets.
 // Offsets outside the texture wrap; a method whose low byte is not 0..9 lets

@@ -1,25 +1,19 @@
 // Generators that fill the whole texture with a field of colour:
 // "Plasma", "Sine Plasma", "Perlin Noise", "Noise" and "Enviroument Map".
-//
-// Parameters normally arrive within the catalogue ranges; every divisor and
-// modulus is still kept at 1 or more, and every table index in bounds, so
-// that any value a program file carries is safe.  The guards never change
-// the picture for in-range values.
+// Their rules, written literally, are in reference/generators_fields.cpp;
+// the versions here compute the same bits faster.
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
 
+#include "engine/arithmetic.h"
 #include "engine/commands.h"
 #include "engine/executor.h"
 
 namespace mottler {
 
 namespace {
-
-constexpr double kPi = 3.14159265358979323846;
-
-int atLeastOne(std::int32_t v) { return v < 1 ? 1 : v; }
 
 // Low byte of a channel value, as stored into a pixel byte.
 std::uint32_t byteOf(long long v) { return static_cast<std::uint32_t>(v) & 0xFFu; }
@@ -53,13 +47,15 @@ class PlasmaSubdivision {
         // mx and my lie strictly inside, so none of the five points written
         // is a corner (not even where x2 == width wraps to column 0): the
         // corners are read once.
-        const int c11 = value(x1, y1), c21 = value(x2, y1), c22 = value(x2, y2), c12 = value(x1, y2);
+        const int c11 = value(x1, y1), c21 = value(x2, y1), c22 = value(x2, y2),
+                  c12 = value(x1, y2);
         if (isUnset(mx, y1)) edgeValue(mx, y1, dx, c11, c21);  // top
         if (isUnset(x2, my)) edgeValue(x2, my, dy, c21, c22);  // right
         if (isUnset(mx, y2)) edgeValue(mx, y2, dx, c12, c22);  // bottom
         if (isUnset(x1, my)) edgeValue(x1, my, dy, c11, c12);  // left
         std::uint32_t& centre = pixel(mx, my);
-        if ((centre & 0xFFu) == 0) centre = grey(static_cast<std::uint32_t>((c11 + c21 + c22 + c12) / 4));
+        if ((centre & 0xFFu) == 0)
+          centre = grey(static_cast<std::uint32_t>((c11 + c21 + c22 + c12) / 4));
       } else {
         // A cell one pixel wide or high: its points may be its corners.
         if (isUnset(mx, y1)) edgeValue(mx, y1, dx, value(x1, y1), value(x2, y1));  // top
@@ -140,22 +136,17 @@ class CosineWeights {
 
 }  // namespace
 
-int randomChannel(RandomState& random, int mask) {
-  // Widened so that no mask value can overflow; the result is at most mask - 1.
-  return static_cast<int>(std::max(0LL, random.next() % 255 + static_cast<long long>(mask) - 255));
-}
-
 // "Plasma": midpoint-subdivision heights from a private sequence seeded with
 // "Variant", tinted by the masks (x * mask / 255).
-void plasma(TextureEngine& e, const ProgramEntry& entry) {
+void Plasma::run(TextureEngine& e, const ProgramEntry& entry) {
   if (entry.disabled) return;
   const RandomState saved = e.random;
-  e.random.seed(entry.param[0]);
+  e.random.seed(entry.param[Variant]);
   e.clear(e.workPlane);
 
   const int W = e.width;
   const int H = e.height;
-  const int maxHeight = atLeastOne(entry.param[2]);
+  const int maxHeight = entry.param[MaximumHeight];
   const auto seedPoint = [&](int x, int y) {
     e.at(e.workPlane, x, y) = grey(byteOf(e.random.next() % maxHeight));
   };
@@ -163,12 +154,13 @@ void plasma(TextureEngine& e, const ProgramEntry& entry) {
   seedPoint(W / 2, H / 2);
   seedPoint((W / 2 + W / 4) % W, (H / 2 + H / 4) % H);
 
-  PlasmaSubdivision(e, entry.param[1], maxHeight).subdivide(0, 0, W, H);
+  PlasmaSubdivision(e, entry.param[Roughness], maxHeight).subdivide(0, 0, W, H);
 
   // Masks: channel * mask / 255, looked up per channel value.  Every pixel
   // of the heights is grey (written through grey() or cleared), so one
   // table of whole tinted pixels, indexed by byte 0, does all three.
-  const long long red = entry.param[3], green = entry.param[4], blue = entry.param[5];
+  const long long red = entry.param[RedMask], green = entry.param[GreenMask],
+                  blue = entry.param[BlueMask];
   std::array<std::uint32_t, 256> tint;
   for (std::size_t v = 0; v < 256; ++v) {
     const long long h = static_cast<long long>(v);
@@ -184,16 +176,16 @@ void plasma(TextureEngine& e, const ProgramEntry& entry) {
 // "Sine Plasma": (X[x] + Y[y]) / 2 with X[i] = (sin(i * sx) + 1) * cx and
 // Y[i] = (cos(i * sy) + 1) * cy, the angles accumulated step by step; masks
 // scale by mask / 256.
-void sinePlasma(TextureEngine& e, const ProgramEntry& entry) {
+void SinePlasma::run(TextureEngine& e, const ProgramEntry& entry) {
   if (entry.disabled) return;
   e.clear(e.workPlane);
 
   const int W = e.width;
   const int H = e.height;
-  const double sx = 2.0 * kPi / (static_cast<double>(W) / atLeastOne(entry.param[0]));
-  const double sy = 2.0 * kPi / (static_cast<double>(H) / atLeastOne(entry.param[1]));
-  const double cx = entry.param[2];
-  const double cy = entry.param[3];
+  const double sx = 2.0 * kPi / (static_cast<double>(W) / entry.param[XPeriod]);
+  const double sy = 2.0 * kPi / (static_cast<double>(H) / entry.param[YPeriod]);
+  const double cx = entry.param[XCoefficient];
+  const double cy = entry.param[YCoefficient];
   std::array<long long, 256> tx{};
   std::array<long long, 256> ty{};
   double ax = 0.0;
@@ -205,13 +197,13 @@ void sinePlasma(TextureEngine& e, const ProgramEntry& entry) {
     ay += sy;
   }
 
-  const long long red = entry.param[4], green = entry.param[5], blue = entry.param[6];
+  const long long red = entry.param[RedMask], green = entry.param[GreenMask],
+                  blue = entry.param[BlueMask];
   for (int y = 0; y < H; ++y) {
     std::uint32_t* row = e.workPlane.row(y, W);
     const long long yv = ty[static_cast<std::size_t>(y) & 255u];  // sizes past 256 repeat the table
     for (int x = 0; x < W; ++x) {
-      const long long v =
-          std::clamp((tx[static_cast<std::size_t>(x) & 255u] + yv) / 2, 0LL, 255LL);
+      const long long v = std::clamp((tx[static_cast<std::size_t>(x) & 255u] + yv) / 2, 0LL, 255LL);
       row[x] = rgb(byteOf((v * blue) >> 8), byteOf((v * green) >> 8), byteOf((v * red) >> 8));
     }
   }
@@ -224,36 +216,36 @@ void sinePlasma(TextureEngine& e, const ProgramEntry& entry) {
 // whatever the cell counts; the column nx and the row ny repeat column 0 and
 // row 0 so the result tiles), interpolated cell by cell with cosine weights;
 // corners and the left/right sums are single precision.
-void perlinNoise(TextureEngine& e, const ProgramEntry& entry) {
+void PerlinNoise::run(TextureEngine& e, const ProgramEntry& entry) {
   if (entry.disabled) return;
   e.clear(e.workPlane);
   const RandomState saved = e.random;
-  e.random.seed(entry.param[0]);
+  e.random.seed(entry.param[Variant]);
 
   const int W = e.width;
   const int H = e.height;
-  const int cellW = atLeastOne(entry.param[1]);
-  const int cellH = atLeastOne(entry.param[2]);
-  // The lattice holds at most 65 cells a side; only sizes far beyond the
-  // catalogue's reach would ask for more.
+  const int cellW = entry.param[Width];
+  const int cellH = entry.param[Height];
+  // The lattice holds at most 65 cells a side; only textures far larger than
+  // the application's would ask for more.
   const int nx = std::min(W / cellW, kLatticeSide - 1);
   const int ny = std::min(H / cellH, kLatticeSide - 1);
-  const long long redMask = entry.param[3], greenMask = entry.param[4],
-                  blueMask = entry.param[5];
+  const int redMask = entry.param[RedMask], greenMask = entry.param[GreenMask],
+            blueMask = entry.param[BlueMask];
 
   LatticePoint lattice[kLatticeSide][kLatticeSide];  // [row j][column i]
   for (int j = 0; j < kLatticeSide; ++j) {
     for (int i = 0; i < kLatticeSide; ++i) {
       LatticePoint c;
       if (entry.fixedColors) {
-        const long long k = e.random.next() % 255;
-        c.blue = static_cast<std::uint8_t>(std::max(0LL, blueMask - k));
-        c.green = static_cast<std::uint8_t>(std::max(0LL, greenMask - k));
-        c.red = static_cast<std::uint8_t>(std::max(0LL, redMask - k));
+        const int k = e.random.next() % 255;
+        c.blue = static_cast<std::uint8_t>(std::max(0, blueMask - k));
+        c.green = static_cast<std::uint8_t>(std::max(0, greenMask - k));
+        c.red = static_cast<std::uint8_t>(std::max(0, redMask - k));
       } else {
-        c.blue = static_cast<std::uint8_t>(randomChannel(e.random, entry.param[5]));
-        c.green = static_cast<std::uint8_t>(randomChannel(e.random, entry.param[4]));
-        c.red = static_cast<std::uint8_t>(randomChannel(e.random, entry.param[3]));
+        c.blue = static_cast<std::uint8_t>(randomChannel(e.random, blueMask));
+        c.green = static_cast<std::uint8_t>(randomChannel(e.random, greenMask));
+        c.red = static_cast<std::uint8_t>(randomChannel(e.random, redMask));
       }
       lattice[j][i] = (i == nx) ? lattice[j][0] : c;
     }
@@ -319,15 +311,16 @@ void perlinNoise(TextureEngine& e, const ProgramEntry& entry) {
 // "Noise": blocks of random colour from the shared sequence, clipped at the
 // right and bottom edges.  A disabled entry makes the same draws, paints
 // nothing and still blends.
-void noise(TextureEngine& e, const ProgramEntry& entry) {
+void Noise::run(TextureEngine& e, const ProgramEntry& entry) {
   e.clear(e.workPlane);
 
   const int W = e.width;
   const int H = e.height;
-  const long long blockW = atLeastOne(entry.param[0]);
-  const long long blockH = atLeastOne(entry.param[1]);
-  const int redMask = entry.param[2], greenMask = entry.param[3], blueMask = entry.param[4];
-  const int level = entry.param[5];
+  const int blockW = entry.param[Width];
+  const int blockH = entry.param[Height];
+  const int redMask = entry.param[RedMask], greenMask = entry.param[GreenMask],
+            blueMask = entry.param[BlueMask];
+  const int level = entry.param[BrightnessLevel];
   const double q = static_cast<double>(static_cast<float>(1.0 / 255.0));
   const double f = level * q;
   const bool paint = !entry.disabled;
@@ -341,16 +334,16 @@ void noise(TextureEngine& e, const ProgramEntry& entry) {
     const int masks[3] = {blueMask, greenMask, redMask};
     for (int c = 0; c < 3; ++c)
       for (int m = 0; m < 255; ++m) {
-        const int v = static_cast<int>(std::max(0LL, m + static_cast<long long>(masks[c]) - 255));
+        const int v = std::max(0, m + masks[c] - 255);
         channelOf[c][m] = byteOf(static_cast<long long>(v * f)) << (8 * c);
       }
   }
   constexpr RandomLeap leap1(1), leap2(2), leap3(3);
 
-  for (long long y0 = 0; y0 < H; y0 += blockH) {
+  for (int y0 = 0; y0 < H; y0 += blockH) {
     if (!entry.fixedColors && blockW == 1 && blockH == 1) {
       // One pixel per block: a row of blocks is a row of pixels.
-      std::uint32_t* row = e.workPlane.row(static_cast<int>(y0), W);
+      std::uint32_t* row = e.workPlane.row(y0, W);
       std::uint32_t state = static_cast<std::uint32_t>(e.random.state);
       for (int x = 0; x < W; ++x) {
         const std::uint32_t s1 = leap1(state), s2 = leap2(state), s3 = leap3(state);
@@ -363,10 +356,10 @@ void noise(TextureEngine& e, const ProgramEntry& entry) {
       e.random.state = static_cast<std::int32_t>(state);
       continue;
     }
-    for (long long x0 = 0; x0 < W; x0 += blockW) {
+    for (int x0 = 0; x0 < W; x0 += blockW) {
       std::uint32_t blue, green, red;
       if (entry.fixedColors) {
-        const double g = (e.random.next() % atLeastOne(level)) * q;
+        const double g = (e.random.next() % level) * q;
         blue = byteOf(static_cast<long long>(blueMask * g));
         green = byteOf(static_cast<long long>(greenMask * g));
         red = byteOf(static_cast<long long>(redMask * g));
@@ -380,9 +373,9 @@ void noise(TextureEngine& e, const ProgramEntry& entry) {
       }
       if (!paint) continue;
       const std::uint32_t colour = rgb(blue, green, red);
-      const int xEnd = static_cast<int>(std::min<long long>(x0 + blockW, W));
-      const int yEnd = static_cast<int>(std::min<long long>(y0 + blockH, H));
-      for (int y = static_cast<int>(y0); y < yEnd; ++y) {
+      const int xEnd = std::min(x0 + blockW, W);
+      const int yEnd = std::min(y0 + blockH, H);
+      for (int y = y0; y < yEnd; ++y) {
         std::uint32_t* row = e.workPlane.row(y, W);
         std::fill(row + x0, row + xEnd, colour);
       }
@@ -404,13 +397,14 @@ double falloff(double k, int r2) {
 
 // "Enviroument Map": darkens the texture in place away from its centre,
 // channel * f * mask * (1/256).
-void environmentMap(TextureEngine& e, const ProgramEntry& entry) {
+void EnvironmentMap::run(TextureEngine& e, const ProgramEntry& entry) {
   if (entry.disabled) return;
 
   const int W = e.width;
   const int H = e.height;
-  const double k = 1.0 / (static_cast<double>(atLeastOne(entry.param[0])) + 1.0);
-  const double red = entry.param[1], green = entry.param[2], blue = entry.param[3];
+  const double k = 1.0 / (static_cast<double>(entry.param[Radius]) + 1.0);
+  const double red = entry.param[RedMask], green = entry.param[GreenMask],
+               blue = entry.param[BlueMask];
 
   // f depends only on |dx| and |dy|, and symmetrically; up to 256 x 256 the
   // values are computed once per pair a <= b.
@@ -432,15 +426,13 @@ void environmentMap(TextureEngine& e, const ProgramEntry& entry) {
     std::uint32_t* row = e.texture.row(y, W);
     for (int x = 0; x < W; ++x) {
       const int dx = x - W / 2;
-      const double f = tabled
-          ? table[static_cast<std::size_t>(std::abs(dy) * kHalf + std::abs(dx))]
-          : falloff(k, dx * dx + dy * dy);
+      const double f = tabled ? table[static_cast<std::size_t>(std::abs(dy) * kHalf + std::abs(dx))]
+                              : falloff(k, dx * dx + dy * dy);
       const std::uint32_t p = row[x];
       const double b = channel(p, 0), g = channel(p, 1), r = channel(p, 2);
-      row[x] = (p & 0xFF000000u) |
-               rgb(byteOf(static_cast<long long>(b * f * blue * (1.0 / 256))),
-                   byteOf(static_cast<long long>(g * f * green * (1.0 / 256))),
-                   byteOf(static_cast<long long>(r * f * red * (1.0 / 256))));
+      row[x] = (p & 0xFF000000u) | rgb(byteOf(static_cast<long long>(b * f * blue * (1.0 / 256))),
+                                       byteOf(static_cast<long long>(g * f * green * (1.0 / 256))),
+                                       byteOf(static_cast<long long>(r * f * red * (1.0 / 256))));
     }
   }
 }

@@ -14,46 +14,21 @@
 // the order of a shape's stamps does not matter and a pixel need not be
 // painted twice.  Stroke uses that (see there).  A square wider or taller
 // than the plane is clipped to W columns / H rows, which are the same pixels.
+//
+// The rules, written literally (every stamp in full), are in
+// reference/generators_shapes.cpp.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 
+#include "engine/arithmetic.h"
 #include "engine/commands.h"
 #include "engine/executor.h"
 
 namespace mottler {
 
 namespace {
-
-constexpr double kPi = 3.14159265358979323846;
-
-// The parameters of an entry brought into the catalogue ranges of its
-// command, as the program reader does, so that out-of-range values can
-// neither divide by zero nor run for ever; in-range values are untouched.
-// Values below the range are kept for "Amount" (parameter 1: none or fewer
-// means no shapes) and for the brush size parameter given (a size below 1
-// paints nothing), whose meaning there is defined.
-std::array<std::int32_t, kParamCount> rangedParams(const ProgramEntry& entry, CommandCode code,
-                                                   int sizeParam = -1) {
-  std::array<std::int32_t, kParamCount> p = entry.param;
-  const auto index = catalogueIndexOfCode(code);
-  if (!index) return p;
-  const CommandDecl& decl = kCommandTable[static_cast<std::size_t>(*index)];
-  for (std::size_t k = 0; k < kParamCount; ++k) {
-    const ParamDecl& d = decl.params[k];
-    if (!d.used()) continue;
-    p[k] = std::min(p[k], d.maxValue);
-    if (k != 0 && static_cast<int>(k) != sizeParam) p[k] = std::max(p[k], d.minValue);
-  }
-  return p;
-}
-
-// Mathematical remainder: v wrapped into 0..n-1.
-inline int wrap(int v, int n) {
-  const int r = v % n;
-  return r < 0 ? r + n : r;
-}
 
 // The shape colour rule: three channel draws blue, green, red, or the masks
 // themselves (no draw) with "Fixed Colors".  Returns the pixel word.
@@ -96,9 +71,8 @@ struct Layer {
   }
 
   // The brush: a size x size square with top-left corner (x, y), wrapped;
-  // writes whole words (byte 3 becomes 0).  Nothing for size < 1.
+  // writes whole words (byte 3 becomes 0).
   void stampSquare(int x, int y, std::uint32_t colour, int size) {
-    if (size < 1) return;
     fill(x, y, std::min(size, width), std::min(size, height), colour);
   }
 };
@@ -117,7 +91,6 @@ class Stroke {
   Stroke& operator=(const Stroke&) = delete;
 
   void stamp(int x, int y) {
-    if (size_ < 1) return;
     if (!pending_) {
       begin(x, y);
       return;
@@ -221,6 +194,9 @@ void addSaturated(std::uint32_t* dst, const std::uint32_t* src, int n) {
 
 // Largest blob side the parameter ranges allow: (511 + 512 + 1).
 constexpr int kMaxBlobSide = 1024;
+static_assert(Blobs::declaration.params[Blobs::MaximumRadius].maxValue - 1 +
+                  Blobs::declaration.params[Blobs::AdditionalRadius].maxValue + 1 <=
+              kMaxBlobSide);
 
 // One blob: an R x R square with top-left corner (x, y); pixel (x + i, y + j)
 // receives, per channel with colour value q, max(0, T + q - 255) from the
@@ -233,8 +209,6 @@ constexpr int kMaxBlobSide = 1024;
 // plane the amounts that wrap onto one column are summed first.
 void paintBlob(Layer& layer, const std::uint8_t* profile, int x, int y, int side,
                std::uint32_t colour) {
-  if (side < 1) return;
-  side = std::min(side, kMaxBlobSide);
   const int step = 16777216 / side;
   const int qb = static_cast<int>(channel(colour, 0));
   const int qg = static_cast<int>(channel(colour, 1));
@@ -297,7 +271,8 @@ void paintBlob(Layer& layer, const std::uint8_t* profile, int x, int y, int side
         }
       }
     }
-    std::uint32_t* p = layer.pixels + static_cast<std::size_t>(row) * static_cast<std::size_t>(width);
+    std::uint32_t* p =
+        layer.pixels + static_cast<std::size_t>(row) * static_cast<std::size_t>(width);
     if (!folded) {
       const int first = std::min(side, width - x0);
       addSaturated(p + x0, pattern, first);
@@ -322,61 +297,58 @@ void drawShapes(TextureEngine& e, const ProgramEntry& entry, int amount, Shape&&
 
 }  // namespace
 
-void blobs(TextureEngine& e, const ProgramEntry& entry) {
-  const auto p = rangedParams(entry, kBlobs);
-  const int maxRadius = p[1], extra = p[2];
+void Blobs::run(TextureEngine& e, const ProgramEntry& entry) {
+  const auto& p = entry.param;
   const bool fixed = entry.fixedColors != 0;
   RandomState& random = e.random;
-  drawShapes(e, entry, p[0], [&](Layer& layer, bool paint) {
-    const int side = random.next() % maxRadius + extra + 1;
+  drawShapes(e, entry, p[Amount], [&](Layer& layer, bool paint) {
+    const int side = random.next() % p[MaximumRadius] + p[AdditionalRadius] + 1;
     const int x = random.next() % layer.width;
     const int y = random.next() % layer.height;
-    const std::uint32_t colour = shapeColour(random, fixed, p[3], p[4], p[5]);
+    const std::uint32_t colour = shapeColour(random, fixed, p[RedMask], p[GreenMask], p[BlueMask]);
     if (paint) paintBlob(layer, e.blobProfile.data(), x, y, side, colour);
   });
 }
 
-void points(TextureEngine& e, const ProgramEntry& entry) {
-  const auto p = rangedParams(entry, kPoints, 1);
-  const int thickness = p[1];
+void Points::run(TextureEngine& e, const ProgramEntry& entry) {
+  const auto& p = entry.param;
   const bool fixed = entry.fixedColors != 0;
   RandomState& random = e.random;
-  drawShapes(e, entry, p[0], [&](Layer& layer, bool paint) {
-    const std::uint32_t colour = shapeColour(random, fixed, p[2], p[3], p[4]);
+  drawShapes(e, entry, p[Amount], [&](Layer& layer, bool paint) {
+    const std::uint32_t colour = shapeColour(random, fixed, p[RedMask], p[GreenMask], p[BlueMask]);
     const int x = random.next() % layer.width;
     const int y = random.next() % layer.height;
-    if (paint) layer.stampSquare(x, y, colour, thickness);
+    if (paint) layer.stampSquare(x, y, colour, p[Thickness]);
   });
 }
 
-void lines(TextureEngine& e, const ProgramEntry& entry) {
-  const auto p = rangedParams(entry, kLines, 3);
-  const double a = static_cast<double>(p[1]) * kPi / 180.0;
-  const int dx = static_cast<int>(std::sin(a) * static_cast<double>(p[2]));
-  const int dy = static_cast<int>(std::cos(a) * static_cast<double>(p[2]));
-  const int thickness = p[3];
+void Lines::run(TextureEngine& e, const ProgramEntry& entry) {
+  const auto& p = entry.param;
+  const double a = static_cast<double>(p[Angle]) * kPi / 180.0;
+  const int dx = static_cast<int>(std::sin(a) * static_cast<double>(p[MaximumLength]));
+  const int dy = static_cast<int>(std::cos(a) * static_cast<double>(p[MaximumLength]));
   const bool fixed = entry.fixedColors != 0;
   RandomState& random = e.random;
-  drawShapes(e, entry, p[0], [&](Layer& layer, bool paint) {
-    const std::uint32_t colour = shapeColour(random, fixed, p[4], p[5], p[6]);
+  drawShapes(e, entry, p[Amount], [&](Layer& layer, bool paint) {
+    const std::uint32_t colour = shapeColour(random, fixed, p[RedMask], p[GreenMask], p[BlueMask]);
     const int x = random.next() % layer.width;
     const int y = random.next() % layer.height;
     if (!paint) return;
-    Stroke stroke(layer, colour, thickness);
+    Stroke stroke(layer, colour, p[Thickness]);
     stampLine(stroke, x, y, x + dx, y + dy);
   });
 }
 
-void circles(TextureEngine& e, const ProgramEntry& entry) {
-  const auto p = rangedParams(entry, kCircles, 3);
-  const int maxRadius = p[1], extra = p[2], thickness = p[3];
+void Circles::run(TextureEngine& e, const ProgramEntry& entry) {
+  const auto& p = entry.param;
+  const int thickness = p[Thickness];
   const bool fixed = entry.fixedColors != 0;
   RandomState& random = e.random;
-  drawShapes(e, entry, p[0], [&](Layer& layer, bool paint) {
+  drawShapes(e, entry, p[Amount], [&](Layer& layer, bool paint) {
     const int x = random.next() % layer.width;
     const int y = random.next() % layer.height;
-    const std::uint32_t colour = shapeColour(random, fixed, p[4], p[5], p[6]);
-    const int radius = random.next() % maxRadius + extra;
+    const std::uint32_t colour = shapeColour(random, fixed, p[RedMask], p[GreenMask], p[BlueMask]);
+    const int radius = random.next() % p[MaximumRadius] + p[AdditionalRadius];
     if (!paint) return;
     // Each of the eight symmetric points moves at most one pixel per axis
     // from one step to the next; each is a stroke of its own.
@@ -402,17 +374,17 @@ void circles(TextureEngine& e, const ProgramEntry& entry) {
   });
 }
 
-void rectangles(TextureEngine& e, const ProgramEntry& entry) {
-  const auto p = rangedParams(entry, kRectangles, 3);
-  const int w = p[1], h = p[2], thickness = p[3];
+void Rectangles::run(TextureEngine& e, const ProgramEntry& entry) {
+  const auto& p = entry.param;
+  const int w = p[Width], h = p[Height];
   const bool fixed = entry.fixedColors != 0;
   RandomState& random = e.random;
-  drawShapes(e, entry, p[0], [&](Layer& layer, bool paint) {
+  drawShapes(e, entry, p[Amount], [&](Layer& layer, bool paint) {
     const int x = random.next() % layer.width;
     const int y = random.next() % layer.height;
-    const std::uint32_t colour = shapeColour(random, fixed, p[4], p[5], p[6]);
+    const std::uint32_t colour = shapeColour(random, fixed, p[RedMask], p[GreenMask], p[BlueMask]);
     if (!paint) return;
-    Stroke stroke(layer, colour, thickness);
+    Stroke stroke(layer, colour, p[Thickness]);
     stampLine(stroke, x, y, x, y + h);          // left
     stampLine(stroke, x, y, x + w, y);          // top
     stampLine(stroke, x + w, y, x + w, y + h);  // right
@@ -420,35 +392,41 @@ void rectangles(TextureEngine& e, const ProgramEntry& entry) {
   });
 }
 
-void worms(TextureEngine& e, const ProgramEntry& entry) {
-  const auto p = rangedParams(entry, kWorms, 3);
-  const int length = p[1], twirl = p[2], thickness = p[3];
+void Worms::run(TextureEngine& e, const ProgramEntry& entry) {
+  const auto& p = entry.param;
+  const int length = p[MaximumLength], twirl = p[Twirl];
   const bool fixed = entry.fixedColors != 0;
   RandomState& random = e.random;
-  drawShapes(e, entry, p[0], [&](Layer& layer, bool paint) {
+  drawShapes(e, entry, p[Amount], [&](Layer& layer, bool paint) {
     int x = random.next() % layer.width;
     int y = random.next() % layer.height;
-    const std::uint32_t colour = shapeColour(random, fixed, p[4], p[5], p[6]);
-    Stroke stroke(layer, colour, thickness);
+    const std::uint32_t colour = shapeColour(random, fixed, p[RedMask], p[GreenMask], p[BlueMask]);
+    Stroke stroke(layer, colour, p[Thickness]);
     for (int step = 0; step < length; ++step) {
       if (paint) stroke.stamp(x, y);
       const int a = random.next() % twirl;
       const int b = random.next() % twirl;
-      const int ex = random.next() % (a + 1);
-      if (ex > a / 2) ++x; else --x;
-      const int fy = random.next() % (b + 1);
-      if (fy > b / 2) ++y; else --y;
+      // Branches rather than selects: with the step predicted, the next
+      // stamp need not wait for the division that decides it.
+      if (random.next() % (a + 1) > a / 2)
+        ++x;
+      else
+        --x;
+      if (random.next() % (b + 1) > b / 2)
+        ++y;
+      else
+        --y;
     }
   });
 }
 
-void splines(TextureEngine& e, const ProgramEntry& entry) {
-  const auto p = rangedParams(entry, kSplines, 3);
-  const int variant = p[1], length = p[2], thickness = p[3];
+void Splines::run(TextureEngine& e, const ProgramEntry& entry) {
+  const auto& p = entry.param;
+  const int variant = p[Variant], length = p[MaximumLength];
   const bool fixed = entry.fixedColors != 0;
   RandomState& random = e.random;
-  drawShapes(e, entry, p[0], [&](Layer& layer, bool paint) {
-    const std::uint32_t colour = shapeColour(random, fixed, p[4], p[5], p[6]);
+  drawShapes(e, entry, p[Amount], [&](Layer& layer, bool paint) {
+    const std::uint32_t colour = shapeColour(random, fixed, p[RedMask], p[GreenMask], p[BlueMask]);
     const int x0 = random.next() % layer.width;
     const int y0 = random.next() % layer.height;
     const int a1 = random.next() % 360 + variant - 128;
@@ -464,10 +442,11 @@ void splines(TextureEngine& e, const ProgramEntry& entry) {
     // arithmetic itself is double.
     const double one = static_cast<double>(1.0f);
     const double yEnd = static_cast<double>(static_cast<float>(y1));
-    Stroke stroke(layer, colour, thickness);
+    Stroke stroke(layer, colour, p[Thickness]);
     int px = x0, py = y0;
     for (int i = 0; i < n; ++i) {
-      const double t = (1.0 - std::cos(kPi * static_cast<double>(i) / static_cast<double>(n))) * 0.5;
+      const double t =
+          (1.0 - std::cos(kPi * static_cast<double>(i) / static_cast<double>(n))) * 0.5;
       const int yi = static_cast<int>((one - t) * static_cast<double>(y0) + t * yEnd);
       stampLine(stroke, px, py, x0 + i, yi);
       px = x0 + i;

@@ -4,13 +4,19 @@
 //
 // Two widths: sixteen bytes (four pixels), which every x86-64 processor runs
 // with its baseline instructions, and sixty-four bytes (sixteen pixels),
-// which code compiled for the wide instruction set uses (see MOTTLER_WIDE).
-// Every operation here is integer arithmetic, so both widths give the same
-// bits; the choice is only about speed.
+// which code compiled for the wide instruction set uses (MOTTLER_WIDE, in the
+// *_wide.cpp files).  Every operation here is integer arithmetic, so both
+// widths give the same bits; the choice is only about speed.
+//
+// A helper that works at either width takes its vectors by reference and
+// gives its result through a reference.  A 64-byte vector may only be passed
+// by value between functions compiled for the wide instruction set (its
+// calling convention differs without it), and these helpers are compiled for
+// the baseline, so that the portable code can use them too; inlined into
+// MOTTLER_WIDE code they take its instruction set.
 #pragma once
 
 #include <cstdint>
-#include <cstring>
 
 // Functions marked MOTTLER_WIDE are compiled for x86-64 processors with
 // AVX-512 (byte/word lanes and byte permutes) and may only be called when
@@ -23,11 +29,7 @@
 #define MOTTLER_WIDE
 #endif
 
-// Vector helpers are always inlined into the function that uses them, so
-// they take that function's instruction set.  Every function (or lambda)
-// that takes or returns a 64-byte vector must be one of them: an out-of-line
-// copy would be compiled for the baseline, which passes such vectors in
-// memory where MOTTLER_WIDE code passes them in registers.
+// Vector helpers are always inlined into the function that uses them.
 #define MOTTLER_LANE_INLINE [[gnu::always_inline]] inline
 
 namespace mottler {
@@ -55,6 +57,58 @@ struct Vectors<64> {
   typedef std::uint32_t Pixels __attribute__((vector_size(64)));
 };
 
+// ------------------------------------------------------- either width ---
+
+// Loads and stores at any pixel address: the vector type with the
+// alignment of a pixel, allowed to alias the pixel words.
+template <class V>
+MOTTLER_LANE_INLINE void loadVector(V& v, const std::uint32_t* p) {
+  typedef V Unaligned __attribute__((aligned(4), may_alias));
+  v = *reinterpret_cast<const Unaligned*>(p);
+}
+template <class V>
+MOTTLER_LANE_INLINE void storeVector(std::uint32_t* p, const V& v) {
+  typedef V Unaligned __attribute__((aligned(4), may_alias));
+  *reinterpret_cast<Unaligned*>(p) = v;
+}
+
+// Keeps the colour bytes of colour and puts back byte 3 of each pixel of under.
+template <class V>
+MOTTLER_LANE_INLINE void keepSpareBytes(V& colour, const V& under) {
+  using Pixels = typename Vectors<sizeof(V)>::Pixels;
+  const V colourBytes = reinterpret_cast<V>(Pixels{} + 0x00FFFFFFu);
+  colour = (colour & colourBytes) | (under & ~colourBytes);
+}
+
+// The even bytes (0, 2, ...) and the odd bytes (1, 3, ...) of a byte vector,
+// each in its own 16-bit lane: a width-independent way to widen without
+// shuffles.  joinEvenOdd puts results of 0..255 back.
+template <int N>
+MOTTLER_LANE_INLINE void splitEvenOdd(const typename Vectors<N>::Bytes& v,
+                                      typename Vectors<N>::Words& even,
+                                      typename Vectors<N>::Words& odd) {
+  even = reinterpret_cast<typename Vectors<N>::Words>(v) & 0xFF;
+  odd = reinterpret_cast<typename Vectors<N>::Words>(v) >> 8;
+}
+template <int N>
+MOTTLER_LANE_INLINE void joinEvenOdd(typename Vectors<N>::Bytes& v,
+                                     const typename Vectors<N>::Words& even,
+                                     const typename Vectors<N>::Words& odd) {
+  v = reinterpret_cast<typename Vectors<N>::Bytes>(even | (odd << 8));
+}
+
+// a = floor(a * c / 65536) in every signed 16-bit lane: the high half of
+// the product.  Written lane by lane, which the compiler turns into its
+// high-half multiply instruction in MOTTLER_WIDE code (with the baseline
+// instructions it judges the lane moves too dear and leaves it scalar).
+template <class SignedWords>
+MOTTLER_LANE_INLINE void mulHigh(SignedWords& a, const SignedWords& c) {
+  for (unsigned i = 0; i < sizeof(SignedWords) / 2; ++i)
+    a[i] = static_cast<std::int16_t>((a[i] * c[i]) >> 16);
+}
+
+// ------------------------------------------------- sixteen bytes only ---
+
 using Bytes = Vectors<16>::Bytes;
 using Words = Vectors<16>::Words;
 using SignedWords = Vectors<16>::SignedWords;
@@ -63,56 +117,12 @@ using SignedWords = Vectors<16>::SignedWords;
 inline constexpr Bytes kColourBytes = {0xFF, 0xFF, 0xFF, 0, 0xFF, 0xFF, 0xFF, 0,
                                        0xFF, 0xFF, 0xFF, 0, 0xFF, 0xFF, 0xFF, 0};
 
-template <class V>
-MOTTLER_LANE_INLINE V loadVector(const std::uint32_t* p) {
-  V v;
-  std::memcpy(&v, p, sizeof v);
+inline Bytes loadBytes(const std::uint32_t* p) {
+  Bytes v;
+  loadVector(v, p);
   return v;
 }
-template <class V>
-MOTTLER_LANE_INLINE void storeVector(std::uint32_t* p, V v) {
-  std::memcpy(p, &v, sizeof v);
-}
-
-inline Bytes load(const std::uint32_t* p) { return loadVector<Bytes>(p); }
-inline void store(std::uint32_t* p, Bytes v) { storeVector(p, v); }
-
-// The colour bytes of colour, byte 3 of each pixel of keep (any width).
-template <class V>
-MOTTLER_LANE_INLINE V withSpareBytes(V keep, V colour) {
-  using Pixels = typename Vectors<sizeof(V)>::Pixels;
-  const V colourBytes = reinterpret_cast<V>(Pixels{} + 0x00FFFFFFu);
-  return (colour & colourBytes) | (keep & ~colourBytes);
-}
-
-// The even bytes (0, 2, ...) and the odd bytes (1, 3, ...) of a byte vector,
-// each in its own 16-bit lane: a width-independent way to widen without
-// shuffles.  joinEvenOdd puts results of 0..255 back.
-template <int N>
-MOTTLER_LANE_INLINE typename Vectors<N>::Words evenBytes(typename Vectors<N>::Bytes v) {
-  return reinterpret_cast<typename Vectors<N>::Words>(v) & 0xFF;
-}
-template <int N>
-MOTTLER_LANE_INLINE typename Vectors<N>::Words oddBytes(typename Vectors<N>::Bytes v) {
-  return reinterpret_cast<typename Vectors<N>::Words>(v) >> 8;
-}
-template <int N>
-MOTTLER_LANE_INLINE typename Vectors<N>::Bytes joinEvenOdd(typename Vectors<N>::Words even,
-                                                           typename Vectors<N>::Words odd) {
-  return reinterpret_cast<typename Vectors<N>::Bytes>(even | (odd << 8));
-}
-
-// floor(a * c / 65536) in every signed 16-bit lane: the high half of the
-// product.  Written lane by lane, which the compiler turns into its
-// high-half multiply instruction in MOTTLER_WIDE code (with the baseline
-// instructions it judges the lane moves too dear and leaves it scalar).
-template <class SignedWords>
-MOTTLER_LANE_INLINE SignedWords mulHigh(SignedWords a, SignedWords c) {
-  SignedWords r;
-  for (unsigned i = 0; i < sizeof(SignedWords) / 2; ++i)
-    r[i] = static_cast<std::int16_t>((a[i] * c[i]) >> 16);
-  return r;
-}
+inline void storeBytes(std::uint32_t* p, Bytes v) { storeVector(p, v); }
 
 // The first or second two pixels widened to eight 16-bit lanes.
 template <class W = Words>
@@ -131,26 +141,6 @@ inline Bytes joinHalves(W lo, W hi) {
   return __builtin_shufflevector(reinterpret_cast<Bytes>(lo), reinterpret_cast<Bytes>(hi), 0, 2, 4,
                                  6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30);
 }
-
-// A 256-entry byte table held in four 64-byte vectors, looked up for 64
-// bytes at once (for MOTTLER_WIDE code, where the lookup is two byte
-// permutes and a select).
-struct WideByteTable {
-  Vectors<64>::Bytes part[4];
-
-  MOTTLER_LANE_INLINE static WideByteTable from(const std::uint8_t (&table)[256]) {
-    WideByteTable t;
-    std::memcpy(t.part, table, sizeof t.part);
-    return t;
-  }
-  // Each byte i of the result is table[index[i]].  __builtin_shuffle of two
-  // vectors reads its index modulo 128.
-  MOTTLER_LANE_INLINE Vectors<64>::Bytes operator()(Vectors<64>::Bytes index) const {
-    const Vectors<64>::Bytes low = __builtin_shuffle(part[0], part[1], index);
-    const Vectors<64>::Bytes high = __builtin_shuffle(part[2], part[3], index);
-    return index >= 128 ? high : low;
-  }
-};
 
 }  // namespace lanes
 }  // namespace mottler

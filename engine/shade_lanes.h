@@ -26,10 +26,11 @@
 
 namespace mottler {
 
-// Lanes of s and t hold 0..255 (N bytes of lanes).
+// t = ShadeTable[s * 256 + t] in every lane; lanes of s and t hold 0..255
+// (N bytes of lanes).
 template <int N>
-MOTTLER_LANE_INLINE typename lanes::Vectors<N>::Words shadeLanes(
-    typename lanes::Vectors<N>::Words s, typename lanes::Vectors<N>::Words t) {
+MOTTLER_LANE_INLINE void shadeLanes(typename lanes::Vectors<N>::Words& t,
+                                    const typename lanes::Vectors<N>::Words& s) {
   using Words = typename lanes::Vectors<N>::Words;
   using SignedWords = typename lanes::Vectors<N>::SignedWords;
   if constexpr (N == 64) {
@@ -40,14 +41,15 @@ MOTTLER_LANE_INLINE typename lanes::Vectors<N>::Words shadeLanes(
     const auto upper = reinterpret_cast<SignedWords>(s) > 128;
     const SignedWords d = reinterpret_cast<SignedWords>(t - 128);
     const SignedWords m = reinterpret_cast<SignedWords>(upper ? 255 - s : s);
-    const SignedWords c = upper ? SignedWords{} + 516 : SignedWords{} + 512;
-    return s + reinterpret_cast<Words>(lanes::mulHigh(m * d, c));
+    SignedWords product = m * d;
+    lanes::mulHigh(product, upper ? SignedWords{} + 516 : SignedWords{} + 512);
+    t = s + reinterpret_cast<Words>(product);
   } else {
     const Words low = (s * t) >> 7;
     const Words y = (255 - s) * (t - 128) + 16384;
     const Words high = s - 129 + ((y + (y >> 7)) >> 7);
     // Lanes hold 0..255, so the signed comparison is the unsigned one.
-    return reinterpret_cast<SignedWords>(s) > 128 ? high : low;
+    t = reinterpret_cast<SignedWords>(s) > 128 ? high : low;
   }
 }
 

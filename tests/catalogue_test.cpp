@@ -27,10 +27,13 @@ TEST(Catalogue, HoldsThirtyTwoCommandsWithUniqueCodesInTreeOrder) {
 
 TEST(Catalogue, CategoriesAreContiguousRunsOfTheirSizes) {
   CommandCatalogue cat;
+  const int sizes[kCategoryCount] = {12, 6, 6, 3, 5};
   int index = 0;
-  for (int c = 0; c < kCategoryCount; ++c)
+  for (int c = 0; c < kCategoryCount; ++c) {
+    EXPECT_EQ(CommandCatalogue::categorySize(c), sizes[c]);
     for (int n = 0; n < CommandCatalogue::categorySize(c); ++n)
       EXPECT_EQ(cat.info(index++).category, c);
+  }
   EXPECT_EQ(index, kCommandCount);
   EXPECT_EQ(CommandCatalogue::categoryName(4), "Adjust Colors");
   EXPECT_EQ(CommandCatalogue::blendMethodName(7), "Shade");
@@ -52,8 +55,8 @@ TEST(Catalogue, ParameterSlotsAreLeadingAndEmptySlotsAreZero) {
     const CommandInfo& r = cat.info(i);
     bool seenEmpty = false;
     for (int k = 0; k < kParamCount; ++k) {
-      const bool used = r.maxValue[k] != 0;
-      EXPECT_EQ(used, r.paramLabel[k] != "None") << r.name << " " << k;
+      const bool used = r.used(k);
+      EXPECT_EQ(used, r.maxValue[k] != 0) << r.name << " " << k;
       if (!used) {
         seenEmpty = true;
         EXPECT_EQ(r.minValue[k], 0);

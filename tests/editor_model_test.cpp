@@ -74,11 +74,10 @@ TEST(EditorModel, ChoosingMakesAPendingEntryThatAddCommitsWhereItSits) {
   EXPECT_EQ(committedCodes(m), (std::vector<CommandCode>{kBlur, kPlasma, kBlobs}));
 
   // A run takes the committed entries and an empty slot after them.
-  TextureEngine engine;
-  engine.entries[3].code = kWorms;
-  EXPECT_EQ(m.layOutRun(engine), 3);
-  EXPECT_EQ(engine.entries[0].code, kBlur);
-  EXPECT_EQ(engine.entries[3].code, 0u);
+  const std::vector<ProgramEntry> run = m.runSlots();
+  ASSERT_EQ(run.size(), 4u);
+  EXPECT_EQ(run[0].code, kBlur);
+  EXPECT_EQ(run[3].code, 0u);
 }
 
 TEST(EditorModel, CancelAndRemoveLeaveTheRestOfTheProgram) {
@@ -402,12 +401,11 @@ TEST(EditorModel, AFullProgramShowsAChoiceButCannotAddIt) {
   m.chooseCommand(indexOf("Blur"));
   EXPECT_FALSE(m.canAdd());
   EXPECT_FALSE(m.add().step);
-  TextureEngine engine;
-  EXPECT_EQ(m.layOutRun(engine), kMaxProgramLength);
-  EXPECT_EQ(engine.entries[kMaxProgramLength].code, kBlur);
+  EXPECT_EQ(m.runSlots().size(), std::size_t{kProgramSlots});
+  EXPECT_EQ(m.runSlots().back().code, kBlur);
   m.cancel();
-  EXPECT_EQ(m.layOutRun(engine), kMaxProgramLength);
-  EXPECT_EQ(engine.entries[kMaxProgramLength].code, 0u);
+  EXPECT_EQ(m.runSlots().size(), std::size_t{kProgramSlots});
+  EXPECT_EQ(m.runSlots().back().code, 0u);
 }
 
 // --- the remark's code page ---------------------------------------------------------

@@ -89,6 +89,16 @@ TEST(RunProgram, EmptyProgramClearsThePlanesAndReportsOneStep) {
   EXPECT_EQ(e.random.state, 5);  // seeded, nothing drawn
 }
 
+TEST(Executor, DispatchesOnTheLowByteOfTheCode) {
+  TextureEngine e;
+  e.setSize(8, 8);
+  e.clear(e.texture);
+  ProgramEntry entry;
+  entry.code = 0x100 + kInversion;
+  executeCommand(e, entry);
+  EXPECT_EQ(e.texture.data()[5], 0xFFFFFFFFu);
+}
+
 TEST(Executor, UnknownCodesDoNothing) {
   TextureEngine e;
   e.setSize(8, 8);

@@ -15,13 +15,16 @@ std::atomic<bool> counting{false};
 std::atomic<int> allocations{0};
 }  // namespace
 
-void* operator new(std::size_t size) {
+// The replacements pair with each other (malloc and free).  Kept out of
+// line, so that the compiler does not match a free it sees inlined against
+// the new expression of a caller.
+[[gnu::noinline]] void* operator new(std::size_t size) {
   if (counting) ++allocations;
   if (void* p = std::malloc(size ? size : 1)) return p;
   throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+[[gnu::noinline]] void operator delete(void* p) noexcept { std::free(p); }
+[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 using namespace mottler;
 

@@ -113,3 +113,38 @@ TEST(PreviewBitmap, AutoZoomFitsTheLongerSide) {
   EXPECT_EQ(autoZoomFor(16, 16), 1000);
   EXPECT_EQ(autoZoomFor(8, 8), 1000);
 }
+
+TEST(PreviewBitmap, TiledShowsFourCopiesMeetingInTheMiddle) {
+  // 64 x 64 at zoom 100: the 128 x 128 picture lands at 65..192, and each
+  // copy starts over at texel (0, 0) where the copies meet.
+  const std::vector<std::uint32_t> plane = coordinatePlane(64, 64);
+  Bitmap b;
+  clearBitmap(b.bits.data());
+  blitTiled(100, 64, 64, plane.data(), b.bits.data());
+  EXPECT_EQ(b.at(64, 64), 0u);
+  EXPECT_EQ(b.at(193, 193), 0u);
+  for (int copyY : {65, 129})
+    for (int copyX : {65, 129}) {
+      EXPECT_EQ(texelX(b.at(copyX, copyY)), 0);
+      EXPECT_EQ(texelY(b.at(copyX, copyY)), 0);
+      EXPECT_EQ(texelX(b.at(copyX + 63, copyY + 63)), 63);
+      EXPECT_EQ(texelY(b.at(copyX + 63, copyY + 63)), 63);
+    }
+
+  // 256 x 256 at zoom 100: the middle of the 512 x 512 picture shows, the
+  // seams at the bitmap's centre; at zoom 200 each texel is a 2 x 2 block
+  // and the source never leaves the plane.
+  const std::vector<std::uint32_t> full = coordinatePlane(256, 256);
+  clearBitmap(b.bits.data());
+  blitTiled(100, 256, 256, full.data(), b.bits.data());
+  EXPECT_EQ(texelX(b.at(1, 1)), 128);
+  EXPECT_EQ(texelX(b.at(128, 1)), 255);
+  EXPECT_EQ(texelX(b.at(129, 1)), 0);
+  EXPECT_EQ(texelY(b.at(1, 129)), 0);
+  clearBitmap(b.bits.data());
+  blitTiled(200, 256, 256, full.data(), b.bits.data());
+  EXPECT_EQ(texelX(b.at(128, 1)), 255);
+  EXPECT_EQ(texelX(b.at(129, 1)), 0);
+  EXPECT_EQ(texelX(b.at(130, 1)), 0);
+  EXPECT_EQ(texelX(b.at(131, 1)), 1);
+}

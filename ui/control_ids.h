@@ -12,6 +12,7 @@ enum ControlId : int {
   IdZoomText = 1036,
   IdLookBuffer = 1041,
   IdAutoZoom = 1063,
+  IdTile = 1064,
   IdWidthText = 1032,
   IdHeightText = 1033,
   IdRemark = 1045,

@@ -10,8 +10,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTreeWidget>
-
+#include <algorithm>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -41,14 +42,17 @@ QString fileNameOf(const QString& path) { return path.mid(path.lastIndexOf(QLati
 // The part of a path up to and including its last separator.
 QString folderOf(const QString& path) { return path.left(path.lastIndexOf(QLatin1Char('/')) + 1); }
 
-// The bitmap's path: a chosen path with no ".bmp" anywhere keeps its folder
-// and its name up to the name's last "." and gets ".bmp" instead.
-QString bitmapPathFor(const QString& chosen) {
-  if (chosen.contains(kBitmapExtension)) return chosen;
+// The path of an exported picture: a chosen file name without the chosen
+// type's extension (".bmp" anywhere in the name, ".png" at its end) keeps its
+// folder and its name up to the name's last "." and gets the extension
+// instead.  Folders are never looked at: a dot in one is no extension.
+QString picturePathFor(const QString& chosen, ExportType type) {
   QString name = fileNameOf(chosen);
+  if (type == ExportType::Bitmap && name.contains(kBitmapExtension)) return chosen;
+  if (type == ExportType::Png && name.endsWith(kPngExtension, Qt::CaseInsensitive)) return chosen;
   const int dot = name.lastIndexOf(QLatin1Char('.'));
   if (dot >= 0) name.truncate(dot);
-  return folderOf(chosen) + name + kBitmapExtension;
+  return folderOf(chosen) + name + (type == ExportType::Png ? kPngExtension : kBitmapExtension);
 }
 
 // Whether a file could be put at path at all: its folder exists and takes
@@ -79,12 +83,13 @@ void CMottlerDlg::showDocumentCaption(const QString& fileName) {
   setWindowTitle(title + QStringLiteral(" - ") + fileName);
 }
 
-// What New and Open share once the model holds the new document: the engine
-// takes its size, the zoom goes back to 100 %, the undo history starts
-// afresh, the tree shows "Generate", and every control shows the document.
+// What New and Open share once the model holds the new document: the old
+// document's runs stop and its picture goes, the zoom goes back to 100 %,
+// the undo history starts afresh, the tree shows "Generate", and every
+// control shows the document.
 void CMottlerDlg::showFreshDocument() {
-  engine_->setSize(model_.width(), model_.height());
   zoom = 100;
+  leaveDocument();
   history_->clear();
   selectFirstTreeItem();
   tree_->scrollToItem(tree_->topLevelItem(0));
@@ -102,6 +107,8 @@ bool CMottlerDlg::writeDocument(const QString& path) {
   showDocumentCaption(fileNameOf(path));
   setStatusText(QStringLiteral(" ") + path + QStringLiteral(" saved"));
   model_.documentSaved(path.toStdString());
+  // Open starts in the folder of the document from now on.
+  openFolder = folderOf(path);
   history_->markClean();
   return true;
 }
@@ -114,7 +121,8 @@ bool CMottlerDlg::saveToDocumentPath() {
 bool CMottlerDlg::saveUnderChosenName() {
   QString chosen = askSaveProgram(this, QString::fromStdString(model_.documentPath()));
   if (chosen.isEmpty()) return false;
-  if (!chosen.contains(QLatin1Char('.'))) chosen += kProgramExtension;
+  // Only the file name counts: /home/j.smith/cave becomes cave.mlr there.
+  if (!fileNameOf(chosen).contains(QLatin1Char('.'))) chosen += kProgramExtension;
   model_.setDocumentPath(chosen.toStdString());
   return writeDocument(chosen);
 }
@@ -174,6 +182,15 @@ void CMottlerDlg::openDocument() {
   loadDocument(chosen);
 }
 
+// A program file dropped on the window opens as Open opens it, after the
+// prompt that protects unsaved changes.
+void CMottlerDlg::openDroppedDocument(const QString& path) {
+  if (ending_ || !saveChangesPrompt()) return;
+  const QString absolute = QFileInfo(path).absoluteFilePath();
+  openFolder = folderOf(absolute);
+  loadDocument(absolute);
+}
+
 bool CMottlerDlg::openStartupDocument(const QString& path) {
   const QString absolute = QFileInfo(path).absoluteFilePath();
   openFolder = folderOf(absolute);
@@ -199,24 +216,38 @@ bool CMottlerDlg::loadDocument(const QString& path) {
 
 // --- export ---------------------------------------------------------------------
 
+// Export asks for a path, then runs the program as it is now and writes the
+// picture when the run has finished: the window goes on meanwhile, and edits
+// made in the meantime do not reach the file.  The file holds the texture
+// whatever "Look Buffer" shows.
 void CMottlerDlg::exportBitmap() {
-  const QString chosen = askExportBitmap(this, QString::fromStdString(model_.documentPath()));
-  if (chosen.isEmpty()) return;
-  const QString path = bitmapPathFor(chosen);
+  const QString document = QString::fromStdString(model_.documentPath());
+  const QString folder = exportFolder.isEmpty() ? folderOf(document) : exportFolder;
+  const ExportChoice chosen = askExportPicture(this, folder + fileNameOf(document));
+  if (chosen.path.isEmpty()) return;
+  const QString path = picturePathFor(chosen.path, chosen.type);
+  exportFolder = folderOf(path);
   if (!folderTakesFile(path)) {
     showFileError(this, kCouldNotSaveText);
     return;
   }
+  // The whole program runs, even with "Auto Generate" off, so that the file
+  // and the preview show the current program.
+  pendingExports_.push_back({startRun(true), path, chosen.type});
+  forceRedraw = false;
+  redrawOnly = false;
+}
 
-  // The whole program runs first, so the file matches the current program
-  // even with "Auto Generate" off; the file holds the texture whatever
-  // "Look Buffer" shows.
-  forceRedraw = true;
-  generate();
-
-  const std::vector<std::uint8_t> bytes = encodeBitmap(*engine_, engine_->texture);
+void CMottlerDlg::writeExport(const RunOutcome& outcome, const QString& path, ExportType type) {
+  // The picture of that run, in an engine of its size for the encoders.
+  const auto picture = std::make_unique<TextureEngine>();
+  picture->setSize(outcome.width, outcome.height);
+  std::copy(outcome.texture.begin(), outcome.texture.end(), picture->texture.data());
+  const std::vector<std::uint8_t> bytes = type == ExportType::Png
+                                              ? encodePng(*picture, picture->texture)
+                                              : encodeBitmap(*picture, picture->texture);
   std::string error;
-  if (!writeFileAtomically(fsPath(path), bytes, &error)) {
+  if (bytes.empty() || !writeFileAtomically(fsPath(path), bytes, &error)) {
     showFileError(this, kCouldNotSaveText);
     return;
   }

@@ -1,118 +1,173 @@
-// The generation cycle: runs the program with a progress bar and redraws the
-// preview; the "&Generate" button and the "Auto Generate" check box.
+// The generation cycle: runs the program on the render worker, follows the
+// run with the progress bar and the wait cursor, and redraws the preview
+// from the last finished picture; the "&Generate" button and the "Auto
+// Generate" check box.
+//
+// The window never waits for a run: an edit asks for a run of a copy of the
+// program and returns, a newer edit supersedes the run in progress, and the
+// preview shows the last finished picture until the new one is there.
 #include <QApplication>
 #include <QCheckBox>
-#include <QElapsedTimer>
-#include <QLabel>
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QProgressBar>
-#include <QScopedValueRollback>
-#include <QScrollBar>
-
+#include <QTimer>
+#include <algorithm>
 #include <utility>
 
-#include "engine/executor.h"
 #include "ui/main_dialog.h"
 #include "ui/preview_control.h"
 
 using namespace mottler;
+using namespace mottler::ui;
 
 namespace {
 
-// Moves the progress bar as the entries start and keeps the window painted
-// during a long run: at most every 100 ms pending paint events are handled
-// (user input waits until the run has finished).
-class ProgressObserver : public RunObserver {
- public:
-  explicit ProgressObserver(QProgressBar* bar) : bar_(bar) { sinceRepaint_.start(); }
-
-  void entryStarting(int position) override {
-    bar_->setValue(position);
-    if (sinceRepaint_.elapsed() >= kRepaintIntervalMs) {
-      bar_->repaint();
-      QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-      sinceRepaint_.restart();
-    }
-  }
-
- private:
-  static constexpr qint64 kRepaintIntervalMs = 100;
-  QProgressBar* bar_;
-  QElapsedTimer sinceRepaint_;
-};
+// How often the progress bar follows a run.
+constexpr int kProgressIntervalMs = 50;
 
 }  // namespace
 
 void CMottlerDlg::generate() {
-  if (running_) {
-    // Reached from an event handled during a run (an edit made through the
-    // accessibility bus, a timer): the program runs again once this run has
-    // finished, so the picture follows the edit.
-    if (!redrawOnly && (autoGenerateBox_->isChecked() || forceRedraw)) runAgain_ = true;
-    forceRedraw = redrawOnly = false;
-    return;
-  }
-  const QScopedValueRollback<bool> busy(drawing_, true);
-  do {
-    if (std::exchange(runAgain_, false)) forceRedraw = true;
-    if (autoGenerateBox_->isChecked() || forceRedraw) {
-      preview::clearBitmap(previewBits.data());
-      if (!redrawOnly) runCurrentProgram();
-      copyPlaneToPreview();
+  if (autoGenerateBox_->isChecked() || forceRedraw) {
+    if (redrawOnly) {
+      drawPicture();
+    } else {
+      startRun(false);
     }
-    preview::drawFrame(previewBits.data());
-    showPreviewBitmap();
-    forceRedraw = false;
-    redrawOnly = false;
-  } while (runAgain_);
-  // Commands that arrived during the run, in order.
-  for (Command command : std::exchange(afterRun_, {}))
-    QMetaObject::invokeMethod(this, command, Qt::QueuedConnection);
+  }
+  preview::drawFrame(previewBits.data());
+  showPreviewBitmap();
+  forceRedraw = false;
+  redrawOnly = false;
 }
 
-// Runs a command of the menus, or keeps it until the run in progress ends:
-// New, Open and Exit must not change the document under a run.
-void CMottlerDlg::command(Command slot) {
-  if (running_) {
-    afterRun_.push_back(slot);
+// The one place where the window runs the program: a copy of the slots the
+// model lays out (the committed entries and the pending one), the seed and
+// the size goes to the worker.
+std::uint64_t CMottlerDlg::startRun(bool mustFinish) {
+  RunRequest request;
+  request.program = model_.runSlots();
+  request.seed = model_.seed();
+  request.width = model_.width();
+  request.height = model_.height();
+  request.mustFinish = mustFinish;
+  const int size = static_cast<int>(request.program.size());
+
+  setStatusText(QString());
+  latestRun_ = worker_->submit(std::move(request));
+  ++runsOutstanding_;
+  progress_->setRange(0, size);
+  progress_->setValue(0);
+  showBusy(true);
+  return latestRun_;
+}
+
+void CMottlerDlg::onRunEnded(const std::shared_ptr<const RunOutcome>& outcome) {
+  --runsOutstanding_;
+  if (outcome->finished) {
+    // A picture of a document that New or Open replaced is not shown; an
+    // export that waited for it is still written.
+    if (outcome->id > oldDocumentUpTo_) takePicture(*outcome);
+    const auto waiting = std::find_if(pendingExports_.begin(), pendingExports_.end(),
+                                      [&](const PendingExport& e) { return e.run == outcome->id; });
+    if (waiting != pendingExports_.end()) {
+      const PendingExport done = *waiting;
+      pendingExports_.erase(waiting);
+      writeExport(*outcome, done.path, done.kind);
+    }
+  }
+  if (runsOutstanding_ == 0) showBusy(false);
+}
+
+// The finished run's planes become the window's picture.
+void CMottlerDlg::takePicture(const RunOutcome& outcome) {
+  if (engine_->width != outcome.width || engine_->height != outcome.height)
+    engine_->setSize(outcome.width, outcome.height);
+  std::copy(outcome.texture.begin(), outcome.texture.end(), engine_->texture.data());
+  std::copy(outcome.buffer.begin(), outcome.buffer.end(), engine_->buffer.data());
+  engine_->random = outcome.random;
+  const auto used = std::min(outcome.program.size(), engine_->entries.size());
+  std::copy_n(outcome.program.begin(), used, engine_->entries.begin());
+  std::fill(engine_->entries.begin() + static_cast<std::ptrdiff_t>(used), engine_->entries.end(),
+            ProgramEntry{});
+  drawPicture();
+  preview::drawFrame(previewBits.data());
+  showPreviewBitmap();
+}
+
+void CMottlerDlg::showProgress() {
+  if (worker_->runningId() == latestRun_) progress_->setValue(worker_->progress());
+}
+
+// The progress bar follows the runs while any is outstanding, and the wait
+// cursor shows with "Show the clock"; input goes on as usual.  Afterwards
+// the bar is left full.
+void CMottlerDlg::showBusy(bool busy) {
+  if (busy) {
+    if (!progressTimer_->isActive()) progressTimer_->start(kProgressIntervalMs);
+    if (!clockShown_ && showClockBox_->isChecked()) {
+      QApplication::setOverrideCursor(Qt::BusyCursor);
+      clockShown_ = true;
+    }
     return;
   }
-  (this->*slot)();
+  progressTimer_->stop();
+  progress_->setValue(progress_->maximum());
+  if (clockShown_) {
+    QApplication::restoreOverrideCursor();
+    clockShown_ = false;
+  }
 }
 
-// The one place where the window runs the program: the model lays out the
-// slots (the committed entries and the pending one), the engine runs them
-// with the document's seed.
-void CMottlerDlg::runCurrentProgram() {
-  setStatusText(QString());
-  const int last = model_.layOutRun(*engine_);
-  progress_->setRange(0, last + 1);
-  const bool showClock = showClockBox_->isChecked();
-  if (showClock) QApplication::setOverrideCursor(Qt::WaitCursor);
-  ProgressObserver observer(progress_);
-  running_ = true;
-  runProgram(*engine_, model_.seed(), last, &observer);
-  running_ = false;
-  if (showClock) QApplication::restoreOverrideCursor();
+// New or Open replaces the document: its runs stop (an export still
+// finishes), and the preview is black until the new document's picture is
+// there.
+void CMottlerDlg::leaveDocument() {
+  worker_->supersede();
+  oldDocumentUpTo_ = latestRun_;
+  engine_->setSize(model_.width(), model_.height());
+  engine_->clear(engine_->texture);
+  engine_->clear(engine_->buffer);
+  drawPicture();
+  preview::drawFrame(previewBits.data());
+  showPreviewBitmap();
+}
+
+void CMottlerDlg::waitUntilIdle() {
+  // Every outstanding run ends with an event that wakes this loop.
+  while (isRunning())
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+}
+
+// The last finished picture (the texture, or the buffer with "Look
+// Buffer"), zoomed into the preview bitmap, tiled 2 x 2 with "Tile".
+void CMottlerDlg::drawPicture() {
+  preview::clearBitmap(previewBits.data());
+  copyPlaneToPreview();
 }
 
 void CMottlerDlg::copyPlaneToPreview() {
-  const int width = model_.width();
-  const int height = model_.height();
-  const preview::Placement place = preview::placeZoomed(zoom, width, height);
+  const int width = engine_->width;
+  const int height = engine_->height;
   const TexturePlane& source = lookBufferBox_->isChecked() ? engine_->buffer : engine_->texture;
-  preview::blitZoomed(place.x0, place.y0, width, height, place.zoomedWidth,
-                      place.zoomedHeight, source.data(), previewBits.data());
+  if (tileBox_->isChecked()) {
+    preview::blitTiled(zoom, width, height, source.data(), previewBits.data());
+    return;
+  }
+  const preview::Placement place = preview::placeZoomed(zoom, width, height);
+  preview::blitZoomed(place.x0, place.y0, width, height, place.zoomedWidth, place.zoomedHeight,
+                      source.data(), previewBits.data());
 }
 
 void CMottlerDlg::showPreviewBitmap() {
   preview_->setBitmap(previewBits.data());
   // Inside the preview's own paint the picture is drawn right after this.
-  if (!inPaint_) preview_->repaint();
+  if (!inPaint_) preview_->update();
 }
 
 void CMottlerDlg::paintPreview() {
-  // While a picture is being made the preview shows the last one as it is.
-  if (drawing_ || inPaint_) return;
+  if (inPaint_) return;
   inPaint_ = true;
   forceRedraw = true;
   redrawOnly = true;

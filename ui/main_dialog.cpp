@@ -7,6 +7,10 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -15,11 +19,13 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QUndoStack>
 #include <QVBoxLayout>
@@ -55,6 +61,26 @@ constexpr int kPreviewGap = 4;
 
 QString idName(int id) { return QString::number(id); }
 
+// The program file a drag brings, if it brings exactly one local file whose
+// name ends in ".mlr"; anything else is no program to open.
+QString droppedProgram(const QMimeData* data) {
+  if (data == nullptr || !data->hasUrls()) return {};
+  const QList<QUrl> urls = data->urls();
+  if (urls.size() != 1 || !urls.first().isLocalFile()) return {};
+  const QString path = urls.first().toLocalFile();
+  return path.endsWith(QStringLiteral(".mlr"), Qt::CaseInsensitive) ? path : QString();
+}
+
+// Where the file dialogs start before any document has a folder: the
+// working folder when it takes files, else the home folder (never the
+// program's own folder, which an installed system does not let users write).
+QString startFolder() {
+  const QFileInfo working(QDir::currentPath());
+  const QString folder =
+      working.isDir() && working.isWritable() ? working.absoluteFilePath() : QDir::homePath();
+  return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+}
+
 // Grows a control that the font makes taller than its rectangle, keeping it
 // centred on the rectangle's middle.
 QRect fitHeight(QRect r, int wanted) {
@@ -72,6 +98,9 @@ CMottlerDlg::CMottlerDlg(QWidget* parent)
     : QDialog(parent), engine_(std::make_unique<TextureEngine>()) {
   registerResources();
   history_ = new EditHistory(model_, this);
+  worker_ = new RenderWorker(this);
+  progressTimer_ = new QTimer(this);
+  setAcceptDrops(true);
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint);
@@ -99,7 +128,11 @@ CMottlerDlg::CMottlerDlg(QWidget* parent)
   connectHandlers();
 }
 
-CMottlerDlg::~CMottlerDlg() = default;
+CMottlerDlg::~CMottlerDlg() {
+  // The worker stops (its run is cancelled) before anything it reports to
+  // goes away.
+  delete worker_;
+}
 
 // --- construction ------------------------------------------------------------
 
@@ -236,6 +269,7 @@ void CMottlerDlg::createControls() {
   autoGenerateBox_ = control<QCheckBox>(IdAutoGenerate);
   showClockBox_ = control<QCheckBox>(IdShowClock);
   lookBufferBox_ = control<QCheckBox>(IdLookBuffer);
+  tileBox_ = control<QCheckBox>(IdTile);
   remarkEdit_ = control<QLineEdit>(IdRemark);
   tree_ = control<QTreeWidget>(IdTree);
   list_ = control<QListWidget>(IdList);
@@ -264,7 +298,7 @@ void CMottlerDlg::createMenu() {
     menu->addAction(action);
     // The command runs once the trigger has returned: a screen reader that
     // chose the item gets its answer before a dialog waits for the user.
-    connect(action, &QAction::triggered, this, [this, slot] { command(slot); }, Qt::QueuedConnection);
+    connect(action, &QAction::triggered, this, slot, Qt::QueuedConnection);
     return action;
   };
   QMenu* file = menuBar_->addMenu(QStringLiteral("&File"));
@@ -338,6 +372,7 @@ void CMottlerDlg::connectHandlers() {
   connect(generateButton_, &QPushButton::clicked, this, &CMottlerDlg::onGenerateClicked);
   connect(autoGenerateBox_, &QCheckBox::clicked, this, &CMottlerDlg::onAutoGenerateClicked);
   connect(lookBufferBox_, &QCheckBox::clicked, this, &CMottlerDlg::onLookBufferClicked);
+  connect(tileBox_, &QCheckBox::clicked, this, &CMottlerDlg::onTileClicked);
   connect(control<QPushButton>(IdAutoZoom), &QPushButton::clicked, this, &CMottlerDlg::autoZoom);
 
   // Typing, pasting, the box's own undo or a screen reader writing the
@@ -346,8 +381,12 @@ void CMottlerDlg::connectHandlers() {
     if (!showing_) onRemarkEdited(text);
   });
   remarkEdit_->installEventFilter(this);
+  // The remark box would take a dropped file's name as text.
+  remarkEdit_->setAcceptDrops(false);
 
   connect(preview_, &PreviewControl::pictureNeeded, this, &CMottlerDlg::paintPreview);
+  connect(worker_, &RenderWorker::runEnded, this, &CMottlerDlg::onRunEnded);
+  connect(progressTimer_, &QTimer::timeout, this, &CMottlerDlg::showProgress);
 
   // A drag of one scroll bar, or a run of keys or typing in one control, is
   // one step of the undo history: a new one starts when a thumb is pressed
@@ -381,11 +420,11 @@ void CMottlerDlg::setUp() {
   showClockBox_->setChecked(true);
 
   programFolder = QCoreApplication::applicationDirPath() + QLatin1Char('/');
-  openFolder = programFolder;
+  openFolder = startFolder();
 
   title = QStringLiteral("Mottler");
   setWindowTitle(title + QStringLiteral(" - ") + QStringLiteral("Untitled.mlr"));
-  model_.setDocumentPath((programFolder + QStringLiteral("Untitled.mlr")).toStdString());
+  model_.setDocumentPath((openFolder + QStringLiteral("Untitled.mlr")).toStdString());
 
   engine_->setSize(model_.width(), model_.height());
   showModel();
@@ -495,6 +534,9 @@ void CMottlerDlg::reject() { closeDocument(); }
 
 void CMottlerDlg::endDialog() {
   ending_ = true;
+  // The run in progress stops, whatever it is; the window does not wait.
+  worker_->cancelAll();
+  pendingExports_.clear();
   QDialog::done(QDialog::Rejected);
   // As the window goes, the exit information is shown once.
   showExitInfo(this);
@@ -505,10 +547,24 @@ void CMottlerDlg::closeEvent(QCloseEvent* event) {
     event->accept();
     return;
   }
-  // The close box goes the same way as Escape and Exit; a request that
-  // arrives while a run keeps the window painted waits until the run ends.
+  // The close box goes the same way as Escape and Exit.
   event->ignore();
-  command(&CMottlerDlg::closeDocument);
+  closeDocument();
+}
+
+// A program file dragged from a file manager: the window takes exactly one
+// ".mlr" file, which opens once the drop has returned (the save prompt
+// must not keep the file manager waiting).
+void CMottlerDlg::dragEnterEvent(QDragEnterEvent* event) {
+  if (!droppedProgram(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void CMottlerDlg::dropEvent(QDropEvent* event) {
+  const QString path = droppedProgram(event->mimeData());
+  if (path.isEmpty()) return;
+  event->acceptProposedAction();
+  QMetaObject::invokeMethod(
+      this, [this, path] { openDroppedDocument(path); }, Qt::QueuedConnection);
 }
 
 void CMottlerDlg::keyPressEvent(QKeyEvent* event) {

@@ -15,6 +15,8 @@
 #include "document/preview.h"
 #include "engine/catalogue.h"
 #include "engine/engine_state.h"
+#include "ui/dialogs/dialog_seam.h"
+#include "ui/render_worker.h"
 
 class QAction;
 class QCheckBox;
@@ -30,6 +32,7 @@ class QScrollBar;
 class QStatusBar;
 class QTreeWidget;
 class QTreeWidgetItem;
+class QTimer;
 class QUndoStack;
 class PreviewControl;
 
@@ -56,6 +59,7 @@ class CMottlerDlg : public QDialog {
   int zoom = 100;               // preview zoom in percent, 100..1000
   QString programFolder;        // folder of the program, ending in "/"
   QString openFolder;           // where Open starts and New places its document
+  QString exportFolder;         // where Export starts; empty: the document's folder
 
   // The preview bitmap, 258 x 258 pixels 0x00RRGGBB.
   std::array<std::uint32_t, mottler::preview::kPixels> previewBits{};
@@ -65,6 +69,8 @@ class CMottlerDlg : public QDialog {
   const mottler::EditorModel& model() const { return model_; }
   QUndoStack& undoStack();
 
+  // The planes of the last finished run (texture, buffer, random state and
+  // program table): what the preview shows and what was exported last.
   mottler::TextureEngine& engine() { return *engine_; }
   mottler::CommandCatalogue& catalogue() { return catalogue_; }
 
@@ -77,10 +83,15 @@ class CMottlerDlg : public QDialog {
   QString statusText() const;
   void setStatusText(const QString& text);
 
-  // The generation cycle: runs the program (unless redrawOnly) and redraws
-  // the preview when "Auto Generate" is ticked or forceRedraw is set.
+  // The generation cycle: when "Auto Generate" is ticked or forceRedraw is
+  // set, starts a run of the program (the preview keeps the last finished
+  // picture until the run's picture is there) or, with redrawOnly, redraws
+  // the preview from the last finished picture.
   void generate();
-  bool isRunning() const { return running_; }
+  // A run has been asked for and its picture is not there yet.
+  bool isRunning() const { return runsOutstanding_ > 0; }
+  // Handles events until no run is outstanding.
+  void waitUntilIdle();
 
   // Redraws every control from the model.
   void showModel();
@@ -95,6 +106,8 @@ class CMottlerDlg : public QDialog {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private slots:
@@ -118,6 +131,7 @@ class CMottlerDlg : public QDialog {
   void onGenerateClicked();
   void onAutoGenerateClicked();
   void onLookBufferClicked();
+  void onTileClicked();
   void autoZoom();
 
   // Document.
@@ -128,6 +142,7 @@ class CMottlerDlg : public QDialog {
   void saveDocumentAs();
   void exportBitmap();
   void closeDocument();
+  void openDroppedDocument(const QString& path);
 
   // Help.
   void showHelp();
@@ -147,8 +162,13 @@ class CMottlerDlg : public QDialog {
   void endDialog();
 
   // Generation (generate.cpp).
-  void command(void (CMottlerDlg::*slot)());
-  void runCurrentProgram();
+  std::uint64_t startRun(bool mustFinish);
+  void onRunEnded(const std::shared_ptr<const mottler::ui::RunOutcome>& outcome);
+  void takePicture(const mottler::ui::RunOutcome& outcome);
+  void showProgress();
+  void showBusy(bool busy);
+  void leaveDocument();
+  void drawPicture();
   void copyPlaneToPreview();
   void showPreviewBitmap();
 
@@ -166,6 +186,8 @@ class CMottlerDlg : public QDialog {
   bool saveUnderChosenName();  // Save As; true when the file was written
   bool writeDocument(const QString& path);
   bool loadDocument(const QString& path);
+  void writeExport(const mottler::ui::RunOutcome& outcome, const QString& path,
+                   mottler::ui::ExportType kind);
   void showFreshDocument();
   void showDocumentCaption(const QString& fileName);
 
@@ -211,13 +233,27 @@ class CMottlerDlg : public QDialog {
   QPushButton* removeButton_ = nullptr;
   QPushButton* generateButton_ = nullptr;
 
-  bool running_ = false;   // a program run is in progress
-  bool drawing_ = false;   // generate is making the picture
+  QCheckBox* tileBox_ = nullptr;
+
+  // Runs: the worker, the requests whose outcome has not come back, the
+  // last request (the one the progress bar follows), and the last request
+  // of a document that New or Open replaced (its pictures are not shown).
+  mottler::ui::RenderWorker* worker_ = nullptr;
+  QTimer* progressTimer_ = nullptr;
+  int runsOutstanding_ = 0;
+  std::uint64_t latestRun_ = 0;
+  std::uint64_t oldDocumentUpTo_ = 0;
+  bool clockShown_ = false;  // the wait cursor is up for the runs
+  // Exports waiting for the picture of their run.
+  struct PendingExport {
+    std::uint64_t run;
+    QString path;
+    mottler::ui::ExportType kind;
+  };
+  std::vector<PendingExport> pendingExports_;
+
   bool inPaint_ = false;   // generate was called by the preview's paint
   bool ending_ = false;    // closeDocument decided to end the window
   bool showing_ = false;   // the controls are being set from the model
   bool methodChanged_ = false;  // the Method box's choice changed the method
-  bool runAgain_ = false;  // an edit during a run asks for another run
-  using Command = void (CMottlerDlg::*)();
-  std::vector<Command> afterRun_;  // menu commands that arrived during a run
 };

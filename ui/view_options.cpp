@@ -1,4 +1,5 @@
-// View options of the preview: "A&uto Zoom" and "&Look Buffer".  The zoom
+// View options of the preview: "A&uto Zoom", "&Look Buffer" and "&Tile".
+// None of them runs the program: they show the last finished picture.  The zoom
 // scroll bar shares the window's horizontal-scroll handler
 // (parameter_panel.cpp).
 #include <QCheckBox>
@@ -16,4 +17,16 @@ void CMottlerDlg::autoZoom() {
   showModel();
 }
 
-void CMottlerDlg::onLookBufferClicked() { generate(); }
+// The buffer or the texture of the last finished run; as before, with "Auto
+// Generate" off the preview changes at the next forced redraw.
+void CMottlerDlg::onLookBufferClicked() {
+  redrawOnly = true;
+  generate();
+}
+
+// The texture repeated 2 x 2 at the current zoom, so that the seams show.
+void CMottlerDlg::onTileClicked() {
+  redrawOnly = true;
+  forceRedraw = true;
+  generate();
+}

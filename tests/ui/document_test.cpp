@@ -9,6 +9,7 @@
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -129,7 +130,7 @@ TEST_F(DocumentCommands, SaveAsWritesTheDocumentByteForByteThenSaveWritesBackWit
   EXPECT_EQ(expected[156 + 48 + 36], 1);  // the switched-off entry
   ASSERT_EQ(seam.callsOf(Kind::SaveFile).size(), 1u);
   EXPECT_EQ(seam.callsOf(Kind::SaveFile)[0].text, untitled);
-  EXPECT_EQ(seam.callsOf(Kind::SaveFile)[0].filter, "Mottler Files (*.mlr)");
+  EXPECT_EQ(seam.callsOf(Kind::SaveFile)[0].filter, kProgramFilters);
   EXPECT_EQ(dlg.windowTitle(), "Mottler - cave.mlr");
   EXPECT_EQ(dlg.statusText(), " " + path + " saved");
   EXPECT_EQ(documentPath(dlg), path);
@@ -399,11 +400,16 @@ TEST_F(OpeningDocuments, OpenRestoresTheWindowAndSaveWritesTheSameBytesBack) {
   compose({"Twirl"});
   choose(dlg, "Noise");  // a pending entry is dropped by the load
 
+  // Before any document has a folder, Open starts in the working folder
+  // (this one is writable), afterwards in the document's folder.
+  EXPECT_EQ(dlg.openFolder, QDir::currentPath() + "/");
+  const QString startFolder = dlg.openFolder;
   seam.answerFile(path);
   trigger(IdFileOpen);
   ASSERT_EQ(seam.callsOf(Kind::OpenFile).size(), 1u);
-  EXPECT_EQ(seam.callsOf(Kind::OpenFile)[0].text, dlg.programFolder + "*.mlr");
-  EXPECT_EQ(seam.callsOf(Kind::OpenFile)[0].filter, "Mottler Files (*.mlr)");
+  EXPECT_EQ(seam.callsOf(Kind::OpenFile)[0].text, startFolder + "*.mlr");
+  EXPECT_EQ(dlg.openFolder, dir.path() + "/");
+  EXPECT_EQ(seam.callsOf(Kind::OpenFile)[0].filter, kProgramFilters);
   EXPECT_TRUE(messages().empty());
 
   EXPECT_EQ(dlg.windowTitle(), "Mottler - cave.mlr");
@@ -553,7 +559,7 @@ TEST_F(DocumentCommands, ExportRunsTheProgramAndWritesTheTextureNotTheBuffer) {
   settle();
   ASSERT_EQ(seam.callsOf(Kind::SaveFile).size(), 1u);
   EXPECT_EQ(seam.callsOf(Kind::SaveFile)[0].text, previousPath);
-  EXPECT_EQ(seam.callsOf(Kind::SaveFile)[0].filter, "Windows Bitmap Files (*.bmp)");
+  EXPECT_EQ(seam.callsOf(Kind::SaveFile)[0].filter, kExportFilters);
   EXPECT_TRUE(programRanSinceMark(dlg));
   EXPECT_FALSE(QFile::exists(at("tex.txt")));
   const auto written = bytesOf(at("tex.bmp"));
@@ -569,9 +575,11 @@ TEST_F(DocumentCommands, ExportRunsTheProgramAndWritesTheTextureNotTheBuffer) {
   // A name with ".bmp" is kept as it is; one without a dot gets it.
   seam.answerFile(at("tex.bmp.old"));
   trigger(IdFileExport);
+  dlg.waitUntilIdle();
   EXPECT_TRUE(QFile::exists(at("tex.bmp.old")));
   seam.answerFile(at("plain"));
   trigger(IdFileExport);
+  dlg.waitUntilIdle();
   EXPECT_TRUE(QFile::exists(at("plain.bmp")));
   EXPECT_TRUE(messages().empty());
 
@@ -582,6 +590,85 @@ TEST_F(DocumentCommands, ExportRunsTheProgramAndWritesTheTextureNotTheBuffer) {
   ASSERT_EQ(messages().size(), 1u);
   EXPECT_EQ(messages()[0].text, "File could not be saved");
   EXPECT_FALSE(programRanSinceMark(dlg));
+}
+
+TEST_F(DocumentCommands, ExportTypesStartFoldersAndNamesInDottedFolders) {
+  // Untitled, the dialogs start in the working folder (never the program's).
+  const QString start = QDir::currentPath() + "/";
+  EXPECT_EQ(documentPath(dlg), start + "Untitled.mlr");
+  compose({"Plasma"});
+  trigger(IdFileExport);  // cancelled
+  EXPECT_EQ(seam.callsOf(Kind::SaveFile).back().text, start + "Untitled.mlr");
+
+  // A name typed without a dot in a folder with one gets the extension.
+  ASSERT_TRUE(QDir(dir.path()).mkdir("j.smith"));
+  saveAs(at("j.smith/cave"));
+  EXPECT_TRUE(QFile::exists(at("j.smith/cave.mlr")));
+  EXPECT_EQ(dlg.openFolder, at("j.smith/"));
+
+  // PNG: the chosen type's extension replaces another one; the bitmap's
+  // rule looks at the file name only too.
+  seam.answerFile(at("j.smith/tex.bmp"), kPngFilter);
+  trigger(IdFileExport);
+  seam.answerFile(at("j.smith/tex"));
+  trigger(IdFileExport);
+  dlg.waitUntilIdle();
+  const auto saves = seam.callsOf(Kind::SaveFile);
+  EXPECT_EQ(saves[saves.size() - 2].text, at("j.smith/cave.mlr"));  // the document's folder
+  const auto png = bytesOf(at("j.smith/tex.png"));
+  ASSERT_GT(png.size(), 8u);
+  EXPECT_EQ(png[0], 0x89);
+  EXPECT_EQ(png[1], 'P');
+  EXPECT_EQ(bytesOf(at("j.smith/tex.bmp")), encodeBitmap(finished(dlg), dlg.engine().texture));
+  EXPECT_TRUE(messages().empty());
+
+  // Export remembers its own folder; Save As and Open follow the document.
+  ASSERT_TRUE(QDir(dir.path()).mkdir("pictures"));
+  seam.answerFile(at("pictures/p.bmp"));
+  trigger(IdFileExport);
+  trigger(IdFileExport);  // cancelled
+  EXPECT_EQ(seam.callsOf(Kind::SaveFile).back().text, at("pictures/cave.mlr"));
+  trigger(IdFileSaveAs);  // cancelled
+  EXPECT_EQ(seam.callsOf(Kind::SaveFile).back().text, at("j.smith/cave.mlr"));
+  dlg.waitUntilIdle();
+}
+
+TEST_F(DocumentCommands, ADroppedProgramOpensAfterThePromptAndOtherDropsAreRefused) {
+  const QString program = at("dropped.mlr");
+  ASSERT_TRUE(writeProgramFile(program.toStdString(), document({ProgramEntry{kPlasma}})));
+  writeBytes(at("picture.png"), "not a program");
+  compose({"Twirl"});
+  ASSERT_TRUE(dlg.model().modified());
+
+  auto drop = [&](const QList<QUrl>& urls) {
+    QMimeData data;
+    data.setUrls(urls);
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&dlg, &enter);
+    if (!enter.isAccepted()) return false;
+    QDropEvent dropped(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&dlg, &dropped);
+    settle();
+    return dropped.isAccepted();
+  };
+  EXPECT_FALSE(drop({QUrl::fromLocalFile(at("picture.png"))}));
+  EXPECT_FALSE(drop({QUrl::fromLocalFile(program), QUrl::fromLocalFile(program)}));
+  EXPECT_FALSE(drop({QUrl("https://example.org/x.mlr")}));
+  EXPECT_TRUE(messages().empty());
+  EXPECT_EQ(listTexts(dlg), QStringList{"Twirl"});
+
+  // Cancel in the prompt keeps the document; No opens the dropped one.
+  seam.answerMessage(QMessageBox::Cancel);
+  EXPECT_TRUE(drop({QUrl::fromLocalFile(program)}));
+  EXPECT_EQ(listTexts(dlg), QStringList{"Twirl"});
+  seam.answerMessage(QMessageBox::No);
+  EXPECT_TRUE(drop({QUrl::fromLocalFile(program)}));
+  ASSERT_EQ(messages().size(), 2u);
+  EXPECT_TRUE(messages()[1].text.startsWith("Save changes to "));
+  EXPECT_EQ(listTexts(dlg), QStringList{"Plasma"});
+  EXPECT_EQ(dlg.windowTitle(), "Mottler - dropped.mlr");
+  EXPECT_EQ(dlg.statusText(), " " + program + " loaded");
+  dlg.waitUntilIdle();
 }
 
 // --- help ---------------------------------------------------------------------------

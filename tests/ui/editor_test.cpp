@@ -38,6 +38,7 @@ TEST(ProgramEditor, ChoosingACommandMakesAPendingEntryThatAddCommits) {
   EXPECT_FALSE(list(dlg)->isEnabled());
   for (int id : {IdUp, IdDown, IdAdd, IdCancel}) EXPECT_TRUE(button(dlg, id)->isEnabled()) << id;
   // The pending entry is part of the run: range 0..N+1 with N = 0.
+  dlg.waitUntilIdle();
   EXPECT_EQ(dlg.control<QProgressBar>(IdProgress)->maximum(), 1);
   EXPECT_EQ(dlg.control<QProgressBar>(IdProgress)->value(), 1);
   EXPECT_EQ(dlg.statusText(), "");
@@ -249,12 +250,12 @@ TEST(ProgramEditor, AFullProgramCanShowButNotAddAnotherCommand) {
   EXPECT_FALSE(button(dlg, IdAdd)->isEnabled());
   EXPECT_EQ(codeAt(dlg, kMaxProgramLength), kBlur);
   EXPECT_EQ(dlg.control<QProgressBar>(IdProgress)->maximum(), kProgramSlots);
-  EXPECT_EQ(dlg.engine().entries[kMaxProgramLength].code, kBlur);
+  EXPECT_EQ(finished(dlg).entries[kMaxProgramLength].code, kBlur);
   // Cancel still works and leaves the table's last slot empty.
   press(dlg, IdCancel);
   EXPECT_EQ(dlg.model().programLength(), kMaxProgramLength);
   EXPECT_EQ(codeAt(dlg, kMaxProgramLength), 0u);
-  EXPECT_EQ(dlg.engine().entries[kMaxProgramLength].code, 0u);
+  EXPECT_EQ(finished(dlg).entries[kMaxProgramLength].code, 0u);
   EXPECT_EQ(list(dlg)->count(), kMaxProgramLength);
 }
 

@@ -49,3 +49,18 @@ TEST(PreviewWindow, ZoomScrollBarFollowsADrag) {
   EXPECT_EQ(dlg.previewBits[1 * 258 + 1] & 0xFFu, 41u + 1u);  // column 1 of the bitmap
   EXPECT_EQ(dlg.previewBits[0], 0u);
 }
+
+TEST(PreviewWindow, TileShowsFourCopiesWithoutRunning) {
+  CMottlerDlg dlg;
+  openProgram(dlg, emptyProgram(64, 64));
+  markTexture(dlg);
+  dlg.control<QCheckBox>(IdTile)->click();
+  EXPECT_FALSE(programRanSinceMark(dlg));
+  // 128 x 128 at (65, 65): texel (0, 0) starts each copy.
+  for (int at : {65 * 258 + 65, 65 * 258 + 129, 129 * 258 + 65, 129 * 258 + 129})
+    EXPECT_EQ(dlg.previewBits[at], kMarker) << at;
+  EXPECT_EQ(dlg.previewBits[64 * 258 + 64], 0u);
+  dlg.control<QCheckBox>(IdTile)->click();
+  EXPECT_EQ(dlg.previewBits[65 * 258 + 129], 0u);
+  EXPECT_EQ(dlg.previewBits[97 * 258 + 97], kMarker);
+}

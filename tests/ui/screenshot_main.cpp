@@ -34,6 +34,7 @@ int main(int argc, char** argv) {
   choose(dlg, QStringLiteral("Twirl"));
   dlg.control<QPushButton>(IdAdd)->click();
   choose(dlg, QStringLiteral("Blobs"));
+  dlg.waitUntilIdle();
   app.processEvents();
   const QPixmap shot = dlg.grab();
   if (!shot.save(QString::fromLocal8Bit(argv[1]))) {

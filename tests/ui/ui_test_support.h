@@ -107,10 +107,19 @@ inline ProgramDocument emptyProgram(int width = 256, int height = 256) {
   return doc;
 }
 
-// A pixel placed in the texture survives only if the program does not run
-// (every run starts by clearing the planes).
+// Runs go to a worker thread: this handles events until every run asked for
+// has ended, and gives the planes of the last finished one.
+inline TextureEngine& finished(CMottlerDlg& dlg) {
+  dlg.waitUntilIdle();
+  return dlg.engine();
+}
+
+// A pixel placed in the finished picture survives only if no run finishes
+// after it (every run starts by clearing the planes).
 constexpr std::uint32_t kMarker = 0x00123456;
-inline void markTexture(CMottlerDlg& dlg) { dlg.engine().texture.data()[0] = kMarker; }
-inline bool programRanSinceMark(CMottlerDlg& dlg) { return dlg.engine().texture.data()[0] != kMarker; }
+inline void markTexture(CMottlerDlg& dlg) { finished(dlg).texture.data()[0] = kMarker; }
+inline bool programRanSinceMark(CMottlerDlg& dlg) {
+  return finished(dlg).texture.data()[0] != kMarker;
+}
 
 }  // namespace mottler::ui::testing

@@ -43,8 +43,9 @@ void showActive(CMottlerDlg& dlg) {
 }
 
 std::vector<std::uint32_t> texture(CMottlerDlg& dlg) {
-  const std::uint32_t* p = dlg.engine().texture.data();
-  return {p, p + dlg.engine().pixelCount};
+  const TextureEngine& engine = finished(dlg);
+  const std::uint32_t* p = engine.texture.data();
+  return {p, p + engine.pixelCount};
 }
 
 }  // namespace
@@ -349,7 +350,7 @@ TEST(Undo, EditsUndoneToTheStartAndRedoneToTheEndGiveTheSameFileAndPicture) {
   ASSERT_GT(dlg.model().programLength(), 2);
   press(dlg, IdGenerate);
   const std::vector<std::uint8_t> program = encodeProgram(dlg.model().committedDocument());
-  const std::vector<std::uint8_t> bitmap = encodeBitmap(dlg.engine(), dlg.engine().texture);
+  const std::vector<std::uint8_t> bitmap = encodeBitmap(finished(dlg), dlg.engine().texture);
   const EditorState end = dlg.model().state();
 
   int undone = 0;
@@ -366,7 +367,7 @@ TEST(Undo, EditsUndoneToTheStartAndRedoneToTheEndGiveTheSameFileAndPicture) {
   EXPECT_EQ(dlg.model().state().programSlots, end.programSlots);
   EXPECT_EQ(encodeProgram(dlg.model().committedDocument()), program);
   // Redo ran the program: the picture is the same to the bit.
-  EXPECT_EQ(encodeBitmap(dlg.engine(), dlg.engine().texture), bitmap);
+  EXPECT_EQ(encodeBitmap(finished(dlg), dlg.engine().texture), bitmap);
 }
 
 // The history over the model alone, without a window.

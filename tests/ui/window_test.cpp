@@ -169,18 +169,18 @@ TEST(MainWindow, ScrollBarsStepFromTheKeyboard) {
   QScrollBar* angle = bar(dlg, kParamBarIds[0]);
   angle->setFocus();
   QTest::keyClick(angle, Qt::Key_Right);
-  EXPECT_EQ(dlg.engine().entries[0].param[0], 91);
+  EXPECT_EQ(entryAt(dlg, 0).param[0], 91);
   QTest::keyClick(angle, Qt::Key_PageDown);
-  EXPECT_EQ(dlg.engine().entries[0].param[0], 101);
+  EXPECT_EQ(entryAt(dlg, 0).param[0], 101);
   QTest::keyClick(angle, Qt::Key_Left);
   QTest::keyClick(angle, Qt::Key_PageUp);
   QTest::keyClick(angle, Qt::Key_PageDown);
   QTest::keyClick(angle, Qt::Key_Right);
-  EXPECT_EQ(dlg.engine().entries[0].param[0], 101);
+  EXPECT_EQ(entryAt(dlg, 0).param[0], 101);
   // Home is no step of ours: the position stays.
   QTest::keyClick(angle, Qt::Key_Home);
   EXPECT_EQ(angle->value(), 101);
-  EXPECT_EQ(dlg.engine().entries[0].param[0], 101);
+  EXPECT_EQ(entryAt(dlg, 0).param[0], 101);
 }
 
 TEST(MainWindow, EnterKeepsTheWindowOpenAndEscapeClosesIt) {

@@ -160,21 +160,30 @@ TEST(DialogSeam, FileCommandsQuestions) {
   seam.answerFile("/t/cave.mlr");
   seam.answerFile("");
   seam.answerFile("/t/cave.bmp");
+  seam.answerFile("/t/cave.png", kPngFilter);
   EXPECT_EQ(askOpenProgram(nullptr, "/t/*.mlr"), "/t/cave.mlr");
   EXPECT_EQ(askSaveProgram(nullptr, "/t/Untitled.mlr"), "");
-  EXPECT_EQ(askExportBitmap(nullptr, "/t/cave.bmp"), "/t/cave.bmp");
+  const ExportChoice bitmap = askExportPicture(nullptr, "/t/cave.mlr");
+  EXPECT_EQ(bitmap.path, "/t/cave.bmp");
+  EXPECT_EQ(bitmap.type, ExportType::Bitmap);
+  const ExportChoice png = askExportPicture(nullptr, "/t/cave.mlr");
+  EXPECT_EQ(png.path, "/t/cave.png");
+  EXPECT_EQ(png.type, ExportType::Png);
   EXPECT_EQ(askOpenProgram(nullptr, "/t/*.mlr"), "");  // unscripted: cancelled
 
+  // Programs can be looked for among all files; the bitmap is the type an
+  // export offers first, PNG the other.
   const auto calls = seam.takeCalls();
-  ASSERT_EQ(calls.size(), 4u);
+  ASSERT_EQ(calls.size(), 5u);
   EXPECT_EQ(calls[0].kind, Kind::OpenFile);
-  EXPECT_EQ(calls[0].filter, "Mottler Files (*.mlr)");
+  EXPECT_EQ(calls[0].filter, "Mottler Files (*.mlr);;All files (*)");
   EXPECT_EQ(calls[0].text, "/t/*.mlr");
   EXPECT_EQ(calls[1].kind, Kind::SaveFile);
-  EXPECT_EQ(calls[1].filter, "Mottler Files (*.mlr)");
+  EXPECT_EQ(calls[1].filter, "Mottler Files (*.mlr);;All files (*)");
   EXPECT_EQ(calls[1].text, "/t/Untitled.mlr");
   EXPECT_EQ(calls[2].kind, Kind::SaveFile);
-  EXPECT_EQ(calls[2].filter, "Windows Bitmap Files (*.bmp)");
+  EXPECT_EQ(calls[2].filter, "Windows Bitmap Files (*.bmp);;PNG Files (*.png)");
+  EXPECT_EQ(calls[2].selectedFilter, "Windows Bitmap Files (*.bmp)");
 }
 
 TEST(DialogSeam, MessagesAndThePrompt) {

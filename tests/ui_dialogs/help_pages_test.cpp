@@ -88,6 +88,29 @@ TEST(HelpReference, EveryCommandHasItsSectionTableAndPicture) {
   }
 }
 
+// Each parameter row ends with the unit its declaration gives, and the page
+// says what every unit means.
+TEST(HelpReference, EveryParameterShowsItsUnit) {
+  const std::string page = help::commandReferenceHtml();
+  std::set<Unit> shown;
+  for (const CommandDecl& d : kCommandTable) {
+    const std::string section = sectionOf(page, help::slug(d.name));
+    for (std::size_t k = 0; k < kParamCount; ++k) {
+      const ParamDecl& p = d.params[k];
+      if (!p.used()) continue;
+      SCOPED_TRACE(std::string(d.name) + ": " + std::string(p.label));
+      const auto row = section.find("<tr><td>" + std::to_string(k + 1) + "</td><td>" + html(p.label));
+      ASSERT_NE(row, std::string::npos);
+      const std::string cells = section.substr(row, section.find("</tr>", row) - row);
+      EXPECT_EQ(cells.substr(cells.rfind("<td>")), "<td>" + std::string(unitName(p.unit)) + "</td>");
+      shown.insert(p.unit);
+    }
+  }
+  for (Unit unit : shown)
+    EXPECT_NE(page.find("<dt>" + std::string(unitName(unit)) + "</dt>"), std::string::npos)
+        << unitName(unit);
+}
+
 TEST(HelpReference, SizeDependentLimitsAreMarked) {
   const std::string page = help::commandReferenceHtml();
   const std::string perlin = sectionOf(page, "perlin-noise");

@@ -215,6 +215,8 @@ TEST(NewTextureDialog, NameRulesAndPath) {
   EXPECT_EQ(CNewTextureDlg::nameWithExtension("cave"), "cave.mlr");
   EXPECT_EQ(CNewTextureDlg::nameWithExtension(""), ".mlr");
   EXPECT_EQ(CNewTextureDlg::nameWithExtension("old.mlr"), "old.mlr");
+  // A dot in a folder typed before the name is no extension.
+  EXPECT_EQ(CNewTextureDlg::nameWithExtension("j.smith/cave"), "j.smith/cave.mlr");
 
   ScriptedDialogSeam seam;
   struct Case {

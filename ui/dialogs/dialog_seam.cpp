@@ -25,9 +25,10 @@ QString QtDialogSeam::getOpenFileName(QWidget* parent, const QString& caption,
 }
 
 QString QtDialogSeam::getSaveFileName(QWidget* parent, const QString& caption,
-                                      const QString& initialPath, const QString& filter) {
+                                      const QString& initialPath, const QString& filter,
+                                      QString* selectedFilter) {
   // The dialog only accepts paths in existing folders; no overwrite question.
-  return QFileDialog::getSaveFileName(parent, caption, initialPath, filter, nullptr,
+  return QFileDialog::getSaveFileName(parent, caption, initialPath, filter, selectedFilter,
                                       QFileDialog::DontConfirmOverwrite);
 }
 
@@ -55,17 +56,22 @@ DialogSeam* setDialogSeam(DialogSeam* seam) {
 }
 
 QString askOpenProgram(QWidget* parent, const QString& initialPath) {
-  return dialogSeam().getOpenFileName(parent, QStringLiteral("Open"), initialPath, kProgramFilter);
+  return dialogSeam().getOpenFileName(parent, QStringLiteral("Open"), initialPath, kProgramFilters);
 }
 
 QString askSaveProgram(QWidget* parent, const QString& initialPath) {
   return dialogSeam().getSaveFileName(parent, QStringLiteral("Save As"), initialPath,
-                                      kProgramFilter);
+                                      kProgramFilters);
 }
 
-QString askExportBitmap(QWidget* parent, const QString& initialPath) {
-  return dialogSeam().getSaveFileName(parent, QStringLiteral("Export"), initialPath,
-                                      kBitmapFilter);
+ExportChoice askExportPicture(QWidget* parent, const QString& initialPath) {
+  // The bitmap is the type offered first.
+  QString chosenType = kBitmapFilter;
+  ExportChoice choice;
+  choice.path = dialogSeam().getSaveFileName(parent, QStringLiteral("Export"), initialPath,
+                                             kExportFilters, &chosenType);
+  choice.type = chosenType == kPngFilter ? ExportType::Png : ExportType::Bitmap;
+  return choice;
 }
 
 void showFileError(QWidget* parent, const QString& text) {

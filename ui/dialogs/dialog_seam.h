@@ -23,9 +23,12 @@ class DialogSeam {
   virtual QString getOpenFileName(QWidget* parent, const QString& caption,
                                   const QString& initialPath, const QString& filter) = 0;
   // File dialog for saving: the folder must exist, an existing file is
-  // chosen without asking about overwriting.  Empty string on cancel.
+  // chosen without asking about overwriting.  Empty string on cancel.  The
+  // filter is a type list ("A (*.a);;B (*.b)"); selectedFilter, when given,
+  // is the type shown first and receives the type the user chose.
   virtual QString getSaveFileName(QWidget* parent, const QString& caption,
-                                  const QString& initialPath, const QString& filter) = 0;
+                                  const QString& initialPath, const QString& filter,
+                                  QString* selectedFilter = nullptr) = 0;
   // Message box; returns the button that closed it.
   virtual QMessageBox::StandardButton message(QWidget* parent, QMessageBox::Icon icon,
                                               const QString& caption, const QString& text,
@@ -45,7 +48,7 @@ class QtDialogSeam : public DialogSeam {
   QString getOpenFileName(QWidget* parent, const QString& caption, const QString& initialPath,
                           const QString& filter) override;
   QString getSaveFileName(QWidget* parent, const QString& caption, const QString& initialPath,
-                          const QString& filter) override;
+                          const QString& filter, QString* selectedFilter = nullptr) override;
   QMessageBox::StandardButton message(QWidget* parent, QMessageBox::Icon icon,
                                       const QString& caption, const QString& text,
                                       QMessageBox::StandardButtons buttons) override;
@@ -60,10 +63,20 @@ DialogSeam& dialogSeam();
 // (nullptr when that was the real one).
 DialogSeam* setDialogSeam(DialogSeam* seam);
 
+// The picture types Export writes.
+enum class ExportType { Bitmap, Png };
+
+// What the Export dialog answered: the path (empty on cancel) and the type
+// chosen in its type list.
+struct ExportChoice {
+  QString path;
+  ExportType type = ExportType::Bitmap;
+};
+
 // The file commands' questions, with their fixed texts.
 QString askOpenProgram(QWidget* parent, const QString& initialPath);
 QString askSaveProgram(QWidget* parent, const QString& initialPath);
-QString askExportBitmap(QWidget* parent, const QString& initialPath);
+ExportChoice askExportPicture(QWidget* parent, const QString& initialPath);
 // "Error" box with the exclamation icon and OK.
 void showFileError(QWidget* parent, const QString& text);
 // "Save changes to <path>?" with Yes, No and Cancel.

@@ -10,11 +10,16 @@ namespace mottler::ui {
 // "New" dialog's messages, and the start of the program-file filter.
 inline const QString kAppName = QStringLiteral("Mottler");
 
-// File dialogs.
+// File dialogs.  A dialog's type list is its filters joined by ";;".
 inline const QString kProgramFilter = QStringLiteral("Mottler Files (*.mlr)");
+inline const QString kAllFilesFilter = QStringLiteral("All files (*)");
+inline const QString kProgramFilters = kProgramFilter + QStringLiteral(";;") + kAllFilesFilter;
 inline const QString kBitmapFilter = QStringLiteral("Windows Bitmap Files (*.bmp)");
+inline const QString kPngFilter = QStringLiteral("PNG Files (*.png)");
+inline const QString kExportFilters = kBitmapFilter + QStringLiteral(";;") + kPngFilter;
 inline const QString kProgramExtension = QStringLiteral(".mlr");
 inline const QString kBitmapExtension = QStringLiteral(".bmp");
+inline const QString kPngExtension = QStringLiteral(".png");
 
 // Failures of the file commands: caption "Error", exclamation icon, OK.
 inline const QString kErrorCaption = QStringLiteral("Error");

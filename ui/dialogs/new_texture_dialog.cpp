@@ -116,7 +116,10 @@ QString CNewTextureDlg::presetText(int index) {
 int CNewTextureDlg::presetSize(int index) { return 256 >> index; }
 
 QString CNewTextureDlg::nameWithExtension(const QString& name) {
-  return name.contains(QLatin1Char('.')) ? name : name + kProgramExtension;
+  // Only the file name counts: a dot in a folder typed before it is no
+  // extension.
+  const QString fileName = name.mid(name.lastIndexOf(QLatin1Char('/')) + 1);
+  return fileName.contains(QLatin1Char('.')) ? name : name + kProgramExtension;
 }
 
 CNewTextureDlg::SizeCheck CNewTextureDlg::checkSize(const QString& text, int* value) {

@@ -12,7 +12,9 @@ ScriptedDialogSeam::ScriptedDialogSeam() : previous_(setDialogSeam(this)) {}
 
 ScriptedDialogSeam::~ScriptedDialogSeam() { setDialogSeam(previous_); }
 
-void ScriptedDialogSeam::answerFile(const QString& path) { fileAnswers_.push_back(path); }
+void ScriptedDialogSeam::answerFile(const QString& path, const QString& chosenType) {
+  fileAnswers_.push_back({path, chosenType});
+}
 
 void ScriptedDialogSeam::answerMessage(QMessageBox::StandardButton button) {
   messageAnswers_.push_back(button);
@@ -67,27 +69,36 @@ int ScriptedDialogSeam::pendingAnswers() const {
 
 QString ScriptedDialogSeam::getOpenFileName(QWidget*, const QString& caption,
                                             const QString& initialPath, const QString& filter) {
-  calls_.push_back({Kind::OpenFile, caption, initialPath, filter, QMessageBox::NoIcon, {}});
+  calls_.push_back({Kind::OpenFile, caption, initialPath, filter, QMessageBox::NoIcon, {}, {}});
   if (fileAnswers_.empty()) return {};
-  QString answer = fileAnswers_.front();
+  QString answer = fileAnswers_.front().path;
   fileAnswers_.pop_front();
   return answer;
 }
 
 QString ScriptedDialogSeam::getSaveFileName(QWidget*, const QString& caption,
-                                            const QString& initialPath, const QString& filter) {
-  calls_.push_back({Kind::SaveFile, caption, initialPath, filter, QMessageBox::NoIcon, {}});
+                                            const QString& initialPath, const QString& filter,
+                                            QString* selectedFilter) {
+  calls_.push_back({Kind::SaveFile,
+                    caption,
+                    initialPath,
+                    filter,
+                    QMessageBox::NoIcon,
+                    {},
+                    selectedFilter != nullptr ? *selectedFilter : QString()});
   if (fileAnswers_.empty()) return {};
-  QString answer = fileAnswers_.front();
+  const FileAnswer answer = fileAnswers_.front();
   fileAnswers_.pop_front();
-  return answer;
+  if (selectedFilter != nullptr && !answer.chosenType.isEmpty())
+    *selectedFilter = answer.chosenType;
+  return answer.path;
 }
 
 QMessageBox::StandardButton ScriptedDialogSeam::message(QWidget*, QMessageBox::Icon icon,
                                                         const QString& caption,
                                                         const QString& text,
                                                         QMessageBox::StandardButtons buttons) {
-  calls_.push_back({Kind::Message, caption, text, {}, icon, buttons});
+  calls_.push_back({Kind::Message, caption, text, {}, icon, buttons, {}});
   if (messageAnswers_.empty())
     return buttons.testFlag(QMessageBox::Ok) ? QMessageBox::Ok : QMessageBox::Cancel;
   const QMessageBox::StandardButton answer = messageAnswers_.front();
@@ -96,7 +107,7 @@ QMessageBox::StandardButton ScriptedDialogSeam::message(QWidget*, QMessageBox::I
 }
 
 bool ScriptedDialogSeam::runNewTextureDialog(CNewTextureDlg& dialog) {
-  calls_.push_back({Kind::NewTexture, dialog.windowTitle(), {}, {}, QMessageBox::NoIcon, {}});
+  calls_.push_back({Kind::NewTexture, dialog.windowTitle(), {}, {}, QMessageBox::NoIcon, {}, {}});
   dialog.setResult(QDialog::Rejected);
   if (newTextureAnswers_.empty()) return false;
   NewTextureScript script = std::move(newTextureAnswers_.front());
@@ -109,7 +120,7 @@ bool ScriptedDialogSeam::runNewTextureDialog(CNewTextureDlg& dialog) {
 }
 
 int ScriptedDialogSeam::runModal(QDialog& dialog) {
-  calls_.push_back({Kind::Modal, dialog.windowTitle(), {}, {}, QMessageBox::NoIcon, {}});
+  calls_.push_back({Kind::Modal, dialog.windowTitle(), {}, {}, QMessageBox::NoIcon, {}, {}});
   if (modalAnswers_.empty()) return QDialog::Rejected;
   const int answer = modalAnswers_.front();
   modalAnswers_.pop_front();
@@ -117,7 +128,7 @@ int ScriptedDialogSeam::runModal(QDialog& dialog) {
 }
 
 bool ScriptedDialogSeam::openUrl(const QUrl& url) {
-  calls_.push_back({Kind::Url, {}, url.toString(), {}, QMessageBox::NoIcon, {}});
+  calls_.push_back({Kind::Url, {}, url.toString(), {}, QMessageBox::NoIcon, {}, {}});
   return urlResult;
 }
 

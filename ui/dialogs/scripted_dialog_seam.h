@@ -26,9 +26,10 @@ class ScriptedDialogSeam : public DialogSeam {
     Kind kind;
     QString caption;      // dialog or message box caption, dialog title for Modal
     QString text;         // message text; initial path of a file dialog; the address for Url
-    QString filter;       // file dialogs
+    QString filter;       // file dialogs: the type list
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons;
+    QString selectedFilter;  // save dialogs: the type shown first
   };
 
   // What the "user" does in the "New" dialog; whether it ends with OK is
@@ -41,7 +42,9 @@ class ScriptedDialogSeam : public DialogSeam {
   ScriptedDialogSeam& operator=(const ScriptedDialogSeam&) = delete;
 
   // Queues the answer of the next file dialog (open or save); "" cancels.
-  void answerFile(const QString& path);
+  // A save dialog with a type list ends with the type chosen (unless empty:
+  // then with the type it showed first).
+  void answerFile(const QString& path, const QString& chosenType = {});
   // Queues the answer of the next message box.
   void answerMessage(QMessageBox::StandardButton button);
   // Queues the actions of the next "New" dialog.
@@ -67,7 +70,7 @@ class ScriptedDialogSeam : public DialogSeam {
   QString getOpenFileName(QWidget* parent, const QString& caption, const QString& initialPath,
                           const QString& filter) override;
   QString getSaveFileName(QWidget* parent, const QString& caption, const QString& initialPath,
-                          const QString& filter) override;
+                          const QString& filter, QString* selectedFilter = nullptr) override;
   QMessageBox::StandardButton message(QWidget* parent, QMessageBox::Icon icon,
                                       const QString& caption, const QString& text,
                                       QMessageBox::StandardButtons buttons) override;
@@ -77,7 +80,11 @@ class ScriptedDialogSeam : public DialogSeam {
 
  private:
   std::vector<Call> calls_;
-  std::deque<QString> fileAnswers_;
+  struct FileAnswer {
+    QString path;
+    QString chosenType;
+  };
+  std::deque<FileAnswer> fileAnswers_;
   std::deque<QMessageBox::StandardButton> messageAnswers_;
   std::deque<NewTextureScript> newTextureAnswers_;
   std::deque<int> modalAnswers_;

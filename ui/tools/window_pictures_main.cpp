@@ -25,6 +25,8 @@ namespace {
 
 bool save(QWidget& window, const QDir& images, const char* name) {
   window.show();
+  // The picture of the program's run, once the run has finished.
+  if (auto* main = qobject_cast<CMottlerDlg*>(&window)) main->waitUntilIdle();
   QApplication::processEvents();
   const QString file = images.filePath(QString::fromLatin1(name));
   if (window.grab().save(file)) return true;

@@ -1,0 +1,26 @@
+// The layer blend sixteen pixels at a time, for processors with the wide
+// instructions (see blend.cpp).
+#include "engine/blend_methods.h"
+#include "engine/wide_paths.h"
+
+namespace mottler {
+
+namespace {
+
+template <class Op>
+struct WideWalk {
+  MOTTLER_WIDE static void run(TextureEngine& e, const TexturePlane& source, int ox, int oy) {
+    blending::blendShifted<Op, 64>(e, source, ox, oy);
+  }
+};
+
+constexpr auto kWide = blending::methodTable<WideWalk>();
+
+}  // namespace
+
+MOTTLER_WIDE void blendWide(TextureEngine& e, const TexturePlane& source, int method, int ox,
+                            int oy) {
+  kWide[static_cast<std::size_t>(blending::methodIndex(method))](e, source, ox, oy);
+}
+
+}  // namespace mottler

@@ -1,0 +1,217 @@
+// The shape generators, written literally: "Blobs", "Points", "Lines",
+// "Circles", "Rectangles", "Worms" and "Splines".
+//
+// Each clears the work plane, paints "Amount" shapes into it with positions,
+// colours and sizes drawn from the shared random sequence, and blends the
+// work plane into the texture.  A disabled entry makes the same draws,
+// paints nothing and still blends.  Every stamp is painted in full.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+
+#include "engine/commands.h"
+#include "engine/reference/reference.h"
+
+namespace mottler {
+
+namespace {
+
+// The shape colour: with "Fixed Colors" the masks themselves, otherwise
+// randomChannel of the blue, green and red masks, in that order.
+std::uint32_t shapeColour(TextureEngine& e, const ProgramEntry& entry, int red, int green,
+                          int blue) {
+  const std::uint32_t b =
+      static_cast<std::uint32_t>(entry.fixedColors ? blue : randomChannel(e.random, blue));
+  const std::uint32_t g =
+      static_cast<std::uint32_t>(entry.fixedColors ? green : randomChannel(e.random, green));
+  const std::uint32_t r =
+      static_cast<std::uint32_t>(entry.fixedColors ? red : randomChannel(e.random, red));
+  return rgb(b, g, r);
+}
+
+// The brush: rows y..y + size - 1 and columns x..x + size - 1, wrapped,
+// each set to the whole pixel word colour.
+void stampSquare(TextureEngine& e, int x, int y, std::uint32_t colour, int size) {
+  for (int row = y; row < y + size; ++row) {
+    std::uint32_t* line = e.workPlane.row(wrap(row, e.height), e.width);
+    for (int column = 0, wrapped = wrap(x, e.width); column < size; ++column) {
+      line[wrapped] = colour;
+      if (++wrapped == e.width) wrapped = 0;
+    }
+  }
+}
+
+// A segment in 16.16 fixed point: n = |xb - xa| + |yb - ya| stamps from
+// (xa, ya) in steps of (xb - xa) / n and (yb - ya) / n; (xb, yb) itself is
+// not stamped.
+void stampLine(TextureEngine& e, int xa, int ya, int xb, int yb, std::uint32_t colour, int size) {
+  const std::int64_t n = std::abs(xb - xa) + std::abs(yb - ya);
+  if (n <= 0) return;
+  const std::int64_t sx = (static_cast<std::int64_t>(xb - xa) * 65536) / n;
+  const std::int64_t sy = (static_cast<std::int64_t>(yb - ya) * 65536) / n;
+  std::int64_t fx = static_cast<std::int64_t>(xa) * 65536,
+               fy = static_cast<std::int64_t>(ya) * 65536;
+  for (std::int64_t k = 0; k < n; ++k) {
+    stampSquare(e, static_cast<int>(fx >> 16), static_cast<int>(fy >> 16), colour, size);
+    fx += sx;
+    fy += sy;
+  }
+}
+
+// Clears the work plane, runs shape "Amount" times (told whether to paint)
+// and blends.
+template <class Shape>
+void drawShapes(TextureEngine& e, const ProgramEntry& entry, int amount, Shape shape) {
+  e.clear(e.workPlane);
+  for (int n = 0; n < amount; ++n) shape(entry.disabled == 0);
+  reference::blendLayer(e, e.workPlane, entry);
+}
+
+}  // namespace
+
+// "Blobs": side R = (next() mod "Maximum Radius") + "Additional Value to
+// Radius" + 1, then x, y, the colour; pixel (x + i, y + j), 0 <= i, j < R,
+// receives from T = BlobProfile[(j x step) >> 16][(i x step) >> 16], step =
+// 16777216 / R, in each channel with colour value q: min(255, channel +
+// max(0, T + q - 255)).  Byte 3 is not written.
+void Blobs::reference(TextureEngine& e, const ProgramEntry& entry) {
+  const auto& p = entry.param;
+  drawShapes(e, entry, p[Amount], [&](bool paint) {
+    const int side = e.random.next() % p[MaximumRadius] + p[AdditionalRadius] + 1;
+    const int x = e.random.next() % e.width;
+    const int y = e.random.next() % e.height;
+    const std::uint32_t colour = shapeColour(e, entry, p[RedMask], p[GreenMask], p[BlueMask]);
+    if (!paint) return;
+    const int step = 16777216 / side;
+    for (int j = 0; j < side; ++j) {
+      std::uint32_t* line = e.workPlane.row(wrap(y + j, e.height), e.width);
+      for (int i = 0, column = wrap(x, e.width); i < side; ++i) {
+        const int t =
+            e.blobProfile[static_cast<std::size_t>(((j * step) >> 16) * 256 + ((i * step) >> 16))];
+        std::uint32_t out = line[column] & 0xFF000000u;
+        for (int c = 0; c < 3; ++c) {
+          const int gain = std::max(0, t + channel(colour, c) - 255);
+          out |= static_cast<std::uint32_t>(std::min(255, channel(line[column], c) + gain))
+                 << (8 * c);
+        }
+        line[column] = out;
+        if (++column == e.width) column = 0;
+      }
+    }
+  });
+}
+
+// "Points": the colour, x, y; a square of "Thickness" at (x, y).
+void Points::reference(TextureEngine& e, const ProgramEntry& entry) {
+  const auto& p = entry.param;
+  drawShapes(e, entry, p[Amount], [&](bool paint) {
+    const std::uint32_t colour = shapeColour(e, entry, p[RedMask], p[GreenMask], p[BlueMask]);
+    const int x = e.random.next() % e.width;
+    const int y = e.random.next() % e.height;
+    if (paint) stampSquare(e, x, y, colour, p[Thickness]);
+  });
+}
+
+// "Lines": the colour, x, y; a segment from (x, y) to (x + dx, y + dy) with
+// dx = truncate(sin(a) x length), dy = truncate(cos(a) x length), a =
+// "Angle" x pi / 180.
+void Lines::reference(TextureEngine& e, const ProgramEntry& entry) {
+  const auto& p = entry.param;
+  const double a = p[Angle] * kPi / 180;
+  const int dx = static_cast<int>(std::sin(a) * p[MaximumLength]);
+  const int dy = static_cast<int>(std::cos(a) * p[MaximumLength]);
+  drawShapes(e, entry, p[Amount], [&](bool paint) {
+    const std::uint32_t colour = shapeColour(e, entry, p[RedMask], p[GreenMask], p[BlueMask]);
+    const int x = e.random.next() % e.width;
+    const int y = e.random.next() % e.height;
+    if (paint) stampLine(e, x, y, x + dx, y + dy, colour, p[Thickness]);
+  });
+}
+
+// "Circles": the centre x, y, the colour, R = (next() mod "Maximum Radius")
+// + "Additional Value to Radius"; outlines by integer midpoint stepping.
+void Circles::reference(TextureEngine& e, const ProgramEntry& entry) {
+  const auto& p = entry.param;
+  drawShapes(e, entry, p[Amount], [&](bool paint) {
+    const int x = e.random.next() % e.width;
+    const int y = e.random.next() % e.height;
+    const std::uint32_t colour = shapeColour(e, entry, p[RedMask], p[GreenMask], p[BlueMask]);
+    const int radius = e.random.next() % p[MaximumRadius] + p[AdditionalRadius];
+    if (!paint) return;
+    int u = 0, v = radius;
+    do {
+      const int points[8][2] = {{x + u, y - v}, {x - u, y - v}, {x + u, y + v}, {x - u, y + v},
+                                {x - v, y - u}, {x + v, y - u}, {x - v, y + u}, {x + v, y + u}};
+      for (const auto& point : points) stampSquare(e, point[0], point[1], colour, p[Thickness]);
+      ++u;
+      if (radius * radius - u * (u + 1) <= v * (v - 1)) --v;
+    } while (u <= v);
+  });
+}
+
+// "Rectangles": the corner x, y, the colour; four segments left, top,
+// right, bottom.
+void Rectangles::reference(TextureEngine& e, const ProgramEntry& entry) {
+  const auto& p = entry.param;
+  drawShapes(e, entry, p[Amount], [&](bool paint) {
+    const int x = e.random.next() % e.width;
+    const int y = e.random.next() % e.height;
+    const std::uint32_t colour = shapeColour(e, entry, p[RedMask], p[GreenMask], p[BlueMask]);
+    if (!paint) return;
+    const int w = p[Width], h = p[Height], size = p[Thickness];
+    stampLine(e, x, y, x, y + h, colour, size);
+    stampLine(e, x, y, x + w, y, colour, size);
+    stampLine(e, x + w, y, x + w, y + h, colour, size);
+    stampLine(e, x, y + h, x + w, y + h, colour, size);
+  });
+}
+
+// "Worms": the start x, y, the colour; "Maximum Length" steps, each a
+// stamp, then a = next() mod "Twirl", b = next() mod "Twirl", x moves +1
+// when next() mod (a + 1) > a / 2, else -1, and y likewise with b.
+void Worms::reference(TextureEngine& e, const ProgramEntry& entry) {
+  const auto& p = entry.param;
+  drawShapes(e, entry, p[Amount], [&](bool paint) {
+    int x = e.random.next() % e.width;
+    int y = e.random.next() % e.height;
+    const std::uint32_t colour = shapeColour(e, entry, p[RedMask], p[GreenMask], p[BlueMask]);
+    for (int step = 0; step < p[MaximumLength]; ++step) {
+      if (paint) stampSquare(e, x, y, colour, p[Thickness]);
+      const int a = e.random.next() % p[Twirl];
+      const int b = e.random.next() % p[Twirl];
+      x += e.random.next() % (a + 1) > a / 2 ? 1 : -1;
+      y += e.random.next() % (b + 1) > b / 2 ? 1 : -1;
+    }
+  });
+}
+
+// "Splines": the colour, x0, y0, two angles (next() mod 360) + "Variant" -
+// 128 in degrees; the end x1 = x0 + truncate(sin(a1) x length), y1 = y0 +
+// truncate(cos(a2) x length); n = |x1 - x0| segments, one column each, the
+// height easing from y0 to y1 along a half cosine.
+void Splines::reference(TextureEngine& e, const ProgramEntry& entry) {
+  const auto& p = entry.param;
+  drawShapes(e, entry, p[Amount], [&](bool paint) {
+    const std::uint32_t colour = shapeColour(e, entry, p[RedMask], p[GreenMask], p[BlueMask]);
+    const int x0 = e.random.next() % e.width;
+    const int y0 = e.random.next() % e.height;
+    const int a1 = e.random.next() % 360 + p[Variant] - 128;
+    const int a2 = e.random.next() % 360 + p[Variant] - 128;
+    if (!paint) return;
+    const int x1 = x0 + static_cast<int>(std::sin(a1 * kPi / 180) * p[MaximumLength]);
+    const int y1 = y0 + static_cast<int>(std::cos(a2 * kPi / 180) * p[MaximumLength]);
+    const int n = std::abs(x1 - x0);
+    int px = x0, py = y0;
+    for (int i = 0; i < n; ++i) {
+      const double t = (1 - std::cos(kPi * i / n)) * 0.5;
+      // 1 - t from a single-precision 1, the end height single precision.
+      const int yi = static_cast<int>((1.0f - t) * y0 + t * static_cast<float>(y1));
+      stampLine(e, px, py, x0 + i, yi, colour, p[Thickness]);
+      px = x0 + i;
+      py = yi;
+    }
+  });
+}
+
+}  // namespace mottler

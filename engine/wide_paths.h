@@ -1,0 +1,30 @@
+// The sixteen-pixels-at-a-time versions of the per-pixel work, in the
+// *_wide.cpp files beside the portable fast paths.  They may only run where
+// wideVectorsSupported() says so; the portable code chooses by
+// TextureEngine::wideVectors and gives the same bits.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/engine_state.h"
+#include "engine/pixel_lanes.h"
+
+namespace mottler {
+
+// blend_wide.cpp: the layer blend, as blendLayer with the offsets wrapped.
+MOTTLER_WIDE void blendWide(TextureEngine& e, const TexturePlane& source, int method, int ox,
+                            int oy);
+
+// buffer_colour_wide.cpp: maps the texture's pixels through one table per
+// channel (index 0 blue, 1 green, 2 red), keeping byte 3, sixteen at a
+// time; returns how many pixels it did (the rest are left to the caller).
+MOTTLER_WIDE int applyTablesWide(TextureEngine& e, const std::uint8_t (&table)[3][256]);
+
+// buffer_colour_wide.cpp: from pixel `from` on, whole groups of sixteen
+// grey pixels (all colour bytes equal) become grey[value], keeping byte 3;
+// stops at the first group with a colour in it, or fewer than sixteen
+// pixels before n, and returns where it stopped.
+MOTTLER_WIDE int greyGroupsWide(std::uint32_t* tex, int from, int n,
+                                const std::uint8_t (&grey)[256]);
+
+}  // namespace mottler
