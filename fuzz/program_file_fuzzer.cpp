@@ -5,8 +5,8 @@
 // itself, and is then run on the portable and, where the processor has them,
 // the wide code paths, which must give the same picture.
 //
-// Cost cap: a run takes at most kRunEntries entries, and each entry's
-// "Amount" (the number of shapes, walks or passes) at most kRunAmount, so
+// Cost cap: a run takes at most kRunEntries entries, and each count or
+// number of passes in them (shapes, walks, blur passes) at most kRunAmount, so
 // that one input runs in a bounded time (well under a second at 256 x 256)
 // whatever its parameters.  The reader itself sees every input whole.
 #include <algorithm>
@@ -48,11 +48,12 @@ void checkInRange(const ProgramDocument& doc) {
 void capCost(ProgramDocument& doc) {
   if (doc.entries.size() > static_cast<std::size_t>(kRunEntries)) doc.entries.resize(kRunEntries);
   for (ProgramEntry& e : doc.entries) {
-    const CommandInfo info =
-        commandInfoForSize(*catalogueIndexOfCode(e.code), doc.width, doc.height);
-    for (int k = 0; k < kParamCount; ++k)
-      if (info.paramLabel[k] == "Amount")
-        e.param[k] = std::min(e.param[k], std::max(kRunAmount, info.minValue[k]));
+    const CommandDecl& decl = kCommandTable[static_cast<std::size_t>(*catalogueIndexOfCode(e.code))];
+    for (std::size_t k = 0; k < decl.params.size(); ++k) {
+      const ParamDecl& p = decl.params[k];
+      if (p.unit == Unit::Count || p.unit == Unit::CountPerArea || p.unit == Unit::Passes)
+        e.param[k] = std::min(e.param[k], std::max(kRunAmount, p.minValue));
+    }
   }
 }
 
