@@ -18,7 +18,7 @@ TARGETS=("$@")
 ((${#TARGETS[@]})) || TARGETS=(program_file_fuzzer program_text_fuzzer)
 
 if ! command -v clang++ >/dev/null; then
-  echo "fuzz.sh: the fuzz targets need Clang (Debian: apt-get install clang)" >&2
+  echo "fuzz.sh: the fuzz targets need Clang (Debian: apt-get install clang libclang-rt-14-dev)" >&2
   exit 2
 fi
 
