@@ -329,3 +329,16 @@ int main(int argc, char** argv) {
   benchmark::Shutdown();
   return 0;
 }
+
+// Writing the texture as a PNG, as mottler-render does for a .png name.
+#include "document/bitmap_export.h"
+
+namespace {
+
+void BM_PngEncode(benchmark::State& state) {
+  const TextureEngine& e = preparedEngine();
+  for (auto _ : state) benchmark::DoNotOptimize(encodePng(e, e.texture));
+}
+BENCHMARK(BM_PngEncode)->Unit(benchmark::kMicrosecond);
+
+}  // namespace

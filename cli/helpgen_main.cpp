@@ -3,8 +3,13 @@
 #include <string>
 
 #include "cli/help_pages.h"
+#include "document/version.h"
 
 int main(int argc, char** argv) {
+  if (argc == 2 && std::string(argv[1]) == "--version") {
+    std::printf("mottler-helpgen %s\n", mottler::kVersion);
+    return 0;
+  }
   if (argc != 2 || std::string(argv[1]) == "--help") {
     std::fputs(
         "Usage: mottler-helpgen OUTDIR\n"

@@ -1,33 +1,71 @@
 // mottler-render: renders a program file headlessly into a picture file.
+#include <getopt.h>
+#include <unistd.h>
+
 #include <charconv>
 #include <cstdio>
-#include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "document/atomic_file.h"
 #include "document/bitmap_export.h"
 #include "document/program_file.h"
+#include "document/version.h"
 #include "engine/executor.h"
 
 namespace {
 
+constexpr const char* kProgramName = "mottler-render";
+
 constexpr const char* kUsage =
-    "Usage: mottler-render PROGRAM.mlr -o OUT.bmp [--seed N]\n"
+    "Usage: mottler-render [OPTION]... PROGRAM.mlr -o OUT.bmp\n"
     "\n"
     "Runs a Mottler program file and writes the texture it makes.\n"
     "\n"
-    "  PROGRAM.mlr     the program file to render\n"
-    "  -o, --output F  the picture to write: a 24-bit Windows bitmap, or PNG when\n"
-    "                  F ends in .png; an existing file is replaced only when the\n"
-    "                  new one is complete\n"
-    "  --seed N        random seed 0..32767 instead of the one stored in the file\n"
-    "  -h, --help      show this help\n"
+    "  PROGRAM.mlr          the program file to render; - reads it from standard\n"
+    "                       input\n"
+    "  -o, --output=FILE    the picture to write: a 24-bit Windows bitmap when FILE\n"
+    "                       ends in .bmp, PNG when it ends in .png (in any case);\n"
+    "                       other extensions are refused.  An existing file is\n"
+    "                       replaced only when the new one is complete; a device\n"
+    "                       or FIFO is written directly; - writes to standard\n"
+    "                       output.  A name without an extension gets a bitmap.\n"
+    "  -f, --format=TYPE    bmp or png whatever FILE is called\n"
+    "      --seed=N         random seed 0..32767 instead of the one in the file\n"
+    "  -h, --help           show this help and exit\n"
+    "  -V, --version        show the version and exit\n"
+    "\n"
+    "Options may come before or after PROGRAM.mlr; -- ends them, so that a file\n"
+    "whose name begins with - can be given.\n"
     "\n"
     "Exit status: 0 on success, 1 when the program cannot be read or the picture\n"
     "cannot be written, 2 for wrong usage.\n";
 
+enum OptionCode : int { kSeedOption = 256 };
+
+constexpr option kOptions[] = {
+    {"output", required_argument, nullptr, 'o'},
+    {"format", required_argument, nullptr, 'f'},
+    {"seed", required_argument, nullptr, kSeedOption},
+    {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, 'V'},
+    {nullptr, 0, nullptr, 0},
+};
+
+struct Settings {
+  std::string input;
+  std::string output;
+  std::optional<mottler::PictureType> format;
+  int seed = -1;  // -1: the file's own
+};
+
+void printError(const std::string& message) {
+  std::fprintf(stderr, "%s: %s\n", kProgramName, message.c_str());
+}
+
 int usageError(const std::string& message) {
-  std::fprintf(stderr, "mottler-render: %s\nTry 'mottler-render --help'.\n", message.c_str());
+  printError(message + " (see mottler-render --help)");
   return 2;
 }
 
@@ -37,48 +75,99 @@ bool parseSeed(std::string_view text, int& seed) {
   return ec == std::errc() && ptr == end && seed >= 0 && seed <= 32767;
 }
 
+std::optional<mottler::PictureType> parseFormat(std::string_view text) {
+  if (text == "bmp") return mottler::PictureType::Bitmap;
+  if (text == "png") return mottler::PictureType::Png;
+  return std::nullopt;
+}
+
+std::string optionName(int code) {
+  for (const option& o : kOptions)
+    if (o.name && o.val == code) return "--" + std::string(o.name);
+  return std::string("-") + static_cast<char>(code);
+}
+
+// Reads the options into settings.  Returns an exit status when the program
+// should stop here (help, version, wrong usage), nullopt to go on.
+std::optional<int> parseOptions(int argc, char** argv, Settings& settings) {
+  opterr = 0;  // the messages below begin with the program's name
+  int code = 0;
+  while ((code = getopt_long(argc, argv, ":o:f:hV", kOptions, nullptr)) != -1) {
+    switch (code) {
+      case 'o':
+        settings.output = optarg;
+        break;
+      case 'f':
+        settings.format = parseFormat(optarg);
+        if (!settings.format)
+          return usageError("unknown picture type '" + std::string(optarg) + "': use bmp or png");
+        break;
+      case kSeedOption:
+        if (!parseSeed(optarg, settings.seed))
+          return usageError("the seed must be a whole number from 0 to 32767, not '" +
+                            std::string(optarg) + "'");
+        break;
+      case 'h':
+        std::fputs(kUsage, stdout);
+        return 0;
+      case 'V':
+        std::printf("%s %s\n", kProgramName, mottler::kVersion);
+        return 0;
+      case ':':
+        return usageError("option " + optionName(optopt) + " needs a value");
+      default:
+        return usageError("unknown option " + (optopt != 0
+                                                   ? std::string("-") + static_cast<char>(optopt)
+                                                   : std::string(argv[optind - 1])));
+    }
+  }
+  if (optind >= argc) return usageError("no program file given");
+  if (argc - optind > 1) return usageError("more than one program file given");
+  settings.input = argv[optind];
+  if (settings.output.empty()) return usageError("no output file given: -o OUT.bmp");
+  if (!settings.format) {
+    settings.format = settings.output == "-" ? mottler::PictureType::Bitmap
+                                             : mottler::pictureTypeForName(settings.output);
+    if (!settings.format)
+      return usageError("cannot tell the picture type of " + settings.output +
+                        ": the name must end in .bmp or .png");
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string input, output;
-  int seed = -1;
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view arg = argv[i];
-    if (arg == "-h" || arg == "--help") {
-      std::fputs(kUsage, stdout);
-      return 0;
-    } else if (arg == "-o" || arg == "--output") {
-      if (++i >= argc) return usageError("missing file name after " + std::string(arg));
-      output = argv[i];
-    } else if (arg == "--seed") {
-      if (++i >= argc) return usageError("missing number after --seed");
-      if (!parseSeed(argv[i], seed))
-        return usageError("the seed must be a whole number from 0 to 32767");
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      return usageError("unknown option " + std::string(arg));
-    } else if (input.empty()) {
-      input = arg;
-    } else {
-      return usageError("more than one program file given");
-    }
-  }
-  if (input.empty()) return usageError("no program file given");
-  if (output.empty()) return usageError("no output file given (-o OUT.bmp)");
+  Settings settings;
+  if (const std::optional<int> status = parseOptions(argc, argv, settings)) return *status;
 
+  const bool fromInput = settings.input == "-";
+  const std::string inputName = fromInput ? "standard input" : settings.input;
   mottler::ProgramDocument doc;
-  const mottler::ReadStatus status = mottler::readProgramFile(input, doc);
+  std::string why;
+  const mottler::ReadStatus status = fromInput
+                                         ? mottler::readProgram(STDIN_FILENO, doc, &why)
+                                         : mottler::readProgramFile(settings.input, doc, &why);
   if (status != mottler::ReadStatus::Ok) {
-    std::fprintf(stderr, "%s: %s\n", mottler::readStatusMessage(status), input.c_str());
+    std::string message = std::string(mottler::readStatusMessage(status)) + ": " + inputName;
+    if (status == mottler::ReadStatus::CannotOpen && !why.empty()) message += " (" + why + ")";
+    printError(message);
     return 1;
   }
 
   static mottler::TextureEngine engine;
   const int count = mottler::loadIntoEngine(doc, engine);
-  mottler::runProgram(engine, seed >= 0 ? seed : doc.seed, count);
+  mottler::runProgram(engine, settings.seed >= 0 ? settings.seed : doc.seed, count);
 
-  std::string why;
-  if (!mottler::writeTextureFile(output, engine, &why)) {
-    std::fprintf(stderr, "%s: %s (%s)\n", mottler::kSaveFailedMessage, output.c_str(), why.c_str());
+  const std::vector<std::uint8_t> picture = mottler::encodePicture(engine, *settings.format);
+  const bool toOutput = settings.output == "-";
+  const bool written =
+      !picture.empty() && (toOutput ? mottler::writeToDescriptor(STDOUT_FILENO, picture, &why)
+                                    : mottler::writeFileAtomically(settings.output, picture, &why));
+  if (!written) {
+    printError(std::string(mottler::kSaveFailedMessage) + ": " +
+               (toOutput ? std::string("standard output") : settings.output) + " (" +
+               (picture.empty() ? std::string("cannot encode the picture") : why) + ")");
     return 1;
   }
   return 0;

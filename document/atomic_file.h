@@ -1,18 +1,52 @@
-// Writing a file so that a good file is never replaced by a broken one.
+// Reading and writing whole files so that a failure is never taken for
+// success and a good file is never replaced by a broken one.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace mottler {
 
-// Writes the bytes to a temporary file in the target's folder and renames it
-// over the target only when every byte reached the disk.  On failure the
-// target is untouched, no temporary file is left behind, false is returned
-// and *error (when given) says why.
+// Writes the bytes to the file the path names.
+//
+// A regular file (new or existing) is written to a temporary file in its
+// folder, synced, and renamed over the target only when every byte reached
+// the disk; the folder is synced after the rename so that the save survives a
+// power cut.  A replaced file keeps its permissions and, where the system
+// allows it, its owner and group.  A symbolic link is written through, also
+// when the file it names does not exist yet; the link stays a link.
+//
+// Anything else that can be opened for writing (a character device such as
+// /dev/null, a FIFO, a terminal, a link to /proc/self/fd/1) is written
+// directly: such a node is never replaced.  A folder is refused.
+//
+// On failure a regular target is untouched, no temporary file is left
+// behind, false is returned and *error (when given) says why.
 bool writeFileAtomically(const std::filesystem::path& target, std::span<const std::uint8_t> bytes,
                          std::string* error = nullptr);
+
+// Writes all bytes to an open descriptor (standard output, a pipe).  false
+// with the reason in *error when not all of them could be written.
+bool writeToDescriptor(int fd, std::span<const std::uint8_t> bytes, std::string* error = nullptr);
+
+enum class ReadAllStatus {
+  Ok,
+  TooLarge,  // more than the limit: nothing is kept
+  Failed,    // a read error (a folder, an I/O error): errno says which
+};
+
+// Reads everything an open descriptor delivers up to its end: a regular
+// file, a pipe, a FIFO, a terminal.  Never seeks, so it works on all of
+// them.  Stops and answers TooLarge as soon as more than limit bytes arrive.
+ReadAllStatus readAll(int fd, std::size_t limit, std::vector<std::uint8_t>& bytes);
+
+// Opens the file and reads it whole with readAll.  On failure *error (when
+// given) holds the reason ("No such file or directory", "Is a directory").
+ReadAllStatus readWholeFile(const std::filesystem::path& path, std::size_t limit,
+                            std::vector<std::uint8_t>& bytes, std::string* error = nullptr);
 
 }  // namespace mottler

@@ -1,6 +1,7 @@
 #include "document/bitmap_export.h"
 
 #include <png.h>
+#include <zlib.h>
 
 #include <cctype>
 #include <cstring>
@@ -61,6 +62,7 @@ void appendPngData(png_structp png, png_bytep data, png_size_t length) {
 
 std::vector<std::uint8_t> encodePng(const TextureEngine& e, const TexturePlane& plane) {
   std::vector<std::uint8_t> out;
+  out.reserve(static_cast<std::size_t>(e.width) * static_cast<std::size_t>(e.height) * 2 + 1024);
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   if (!png) return {};
   png_infop info = png_create_info_struct(png);
@@ -70,6 +72,13 @@ std::vector<std::uint8_t> encodePng(const TextureEngine& e, const TexturePlane& 
     return {};
   }
   png_set_write_fn(png, &out, appendPngData, nullptr);
+  // Each row as its difference from the row above, then run-length deflate:
+  // a tenth of the time of the default adaptive filters and level 6, for
+  // files about a quarter larger.  Both are baseline PNG that every reader
+  // takes.
+  png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_UP);
+  png_set_compression_level(png, Z_BEST_SPEED);
+  png_set_compression_strategy(png, Z_RLE);
   png_set_IHDR(png, info, static_cast<png_uint_32>(e.width), static_cast<png_uint_32>(e.height), 8,
                PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                PNG_FILTER_TYPE_DEFAULT);
@@ -88,13 +97,26 @@ std::vector<std::uint8_t> encodePng(const TextureEngine& e, const TexturePlane& 
   return out;
 }
 
-bool writeTextureFile(const std::filesystem::path& path, const TextureEngine& e,
-                      std::string* error) {
+std::optional<PictureType> pictureTypeForName(const std::filesystem::path& path) {
   std::string extension = path.extension().string();
   for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  const bool png = extension == ".png";
-  const std::vector<std::uint8_t> bytes =
-      png ? encodePng(e, e.texture) : encodeBitmap(e, e.texture);
+  if (extension.empty() || extension == ".bmp") return PictureType::Bitmap;
+  if (extension == ".png") return PictureType::Png;
+  return std::nullopt;
+}
+
+std::vector<std::uint8_t> encodePicture(const TextureEngine& e, PictureType type) {
+  return type == PictureType::Png ? encodePng(e, e.texture) : encodeBitmap(e, e.texture);
+}
+
+bool writeTextureFile(const std::filesystem::path& path, const TextureEngine& e,
+                      std::string* error) {
+  const std::optional<PictureType> type = pictureTypeForName(path);
+  if (!type) {
+    if (error) *error = "the name must end in .bmp or .png";
+    return false;
+  }
+  const std::vector<std::uint8_t> bytes = encodePicture(e, *type);
   if (bytes.empty()) {
     if (error) *error = "cannot encode the picture";
     return false;

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <fstream>
 
 #include "document/atomic_file.h"
 
@@ -53,14 +52,6 @@ ProgramEntry decodeEntry(const std::uint8_t* r) {
   e.offsetX = get32(r + 40);
   e.offsetY = get32(r + 44);
   return e;
-}
-
-// Reads up to size bytes; returns how many arrived.
-std::size_t readSome(std::istream& in, std::uint8_t* dst, std::size_t size) {
-  in.read(reinterpret_cast<char*>(dst), static_cast<std::streamsize>(size));
-  const auto got = static_cast<std::size_t>(in.gcount());
-  if (!in) in.clear(in.rdstate() & ~(std::ios::failbit | std::ios::eofbit));
-  return got;
 }
 
 int wrapInto(std::int32_t v, int size) {
@@ -115,22 +106,21 @@ bool sanitizeEntry(ProgramEntry& entry, int width, int height) {
   return true;
 }
 
-ReadStatus decodeProgram(std::istream& in, ProgramDocument& out) {
-  std::array<std::uint8_t, kHeaderSize> header{};
-  if (readSome(in, header.data(), 8) < 8 ||
-      !std::equal(kMagic.begin(), kMagic.end(), header.begin() + 4))
+ReadStatus decodeProgram(std::span<const std::uint8_t> bytes, ProgramDocument& out) {
+  if (bytes.size() > kMaxProgramFileBytes || bytes.size() < 8 ||
+      !std::equal(kMagic.begin(), kMagic.end(), bytes.begin() + 4))
     return ReadStatus::NotSupported;
 
-  const int headerSize = get16(header.data());
+  const int headerSize = get16(bytes.data());
   if (headerSize < 8) return ReadStatus::NotSupported;
 
-  // Lay the header over zeros with a default size of 256 x 256.
-  header.fill(0);
+  // Lay the header over zeros with a default size of 256 x 256; the records
+  // start right after the header, whatever its length.
+  std::array<std::uint8_t, kHeaderSize> header{};
   put32(header.data() + kWidthOffset, 256);
   put32(header.data() + kHeightOffset, 256);
-  in.seekg(0);
-  readSome(in, header.data(), static_cast<std::size_t>(std::min(headerSize, kHeaderSize)));
-  if (headerSize > kHeaderSize) in.seekg(headerSize);
+  const auto headerBytes = static_cast<std::size_t>(std::min(headerSize, kHeaderSize));
+  std::copy_n(bytes.begin(), std::min(headerBytes, bytes.size()), header.begin());
 
   const int entryCount = get16(header.data() + 10);
   const int entrySize = get16(header.data() + 12);
@@ -150,17 +140,31 @@ ReadStatus decodeProgram(std::istream& in, ProgramDocument& out) {
   const auto* remark = reinterpret_cast<const char*>(header.data() + 16);
   doc.remark.assign(remark, strnlen(remark, kMaxRemarkLength));
 
-  const std::size_t kept = static_cast<std::size_t>(std::min(entrySize, kEntrySize));
-  for (int i = 0; i < entryCount; ++i) {
+  const auto kept = static_cast<std::size_t>(std::min(entrySize, kEntrySize));
+  std::size_t at = static_cast<std::size_t>(headerSize);
+  if (entryCount > 0) doc.entries.reserve(static_cast<std::size_t>(entryCount));
+  for (int i = 0; i < entryCount && at < bytes.size(); ++i) {
+    // Fields a cut-off record does not reach stay zero.
     std::array<std::uint8_t, kEntrySize> record{};
-    if (readSome(in, record.data(), kept) == 0) break;  // the file ends: no more records
-    if (entrySize > kEntrySize) in.seekg(entrySize - kEntrySize, std::ios::cur);
+    std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(at), std::min(kept, bytes.size() - at),
+                record.begin());
+    at += static_cast<std::size_t>(entrySize);
     ProgramEntry entry = decodeEntry(record.data());
     if (!sanitizeEntry(entry, width, height)) return ReadStatus::NotSupported;
     doc.entries.push_back(entry);
   }
   out = std::move(doc);
   return ReadStatus::Ok;
+}
+
+ReadStatus decodeProgram(std::istream& in, ProgramDocument& out) {
+  std::vector<std::uint8_t> bytes;
+  std::array<char, 16 * 1024> chunk;
+  while (in && bytes.size() <= kMaxProgramFileBytes) {
+    in.read(chunk.data(), chunk.size());
+    bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + in.gcount());
+  }
+  return decodeProgram(bytes, out);
 }
 
 int loadIntoEngine(const ProgramDocument& doc, TextureEngine& engine) {
@@ -171,12 +175,35 @@ int loadIntoEngine(const ProgramDocument& doc, TextureEngine& engine) {
   return count;
 }
 
-ReadStatus readProgramFile(const std::filesystem::path& path, ProgramDocument& out) {
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) return ReadStatus::CannotOpen;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return ReadStatus::CannotOpen;
-  return decodeProgram(in, out);
+namespace {
+
+ReadStatus decodeWhatWasRead(ReadAllStatus status, std::span<const std::uint8_t> bytes,
+                             ProgramDocument& out) {
+  switch (status) {
+    case ReadAllStatus::Ok:
+      return decodeProgram(bytes, out);
+    case ReadAllStatus::TooLarge:
+      return ReadStatus::NotSupported;
+    case ReadAllStatus::Failed:
+      break;
+  }
+  return ReadStatus::CannotOpen;
+}
+
+}  // namespace
+
+ReadStatus readProgramFile(const std::filesystem::path& path, ProgramDocument& out,
+                           std::string* why) {
+  std::vector<std::uint8_t> bytes;
+  const ReadAllStatus status = readWholeFile(path, kMaxProgramFileBytes, bytes, why);
+  return decodeWhatWasRead(status, bytes, out);
+}
+
+ReadStatus readProgram(int fd, ProgramDocument& out, std::string* why) {
+  std::vector<std::uint8_t> bytes;
+  const ReadAllStatus status = readAll(fd, kMaxProgramFileBytes, bytes);
+  if (status == ReadAllStatus::Failed && why) *why = std::strerror(errno);
+  return decodeWhatWasRead(status, bytes, out);
 }
 
 bool writeProgramFile(const std::filesystem::path& path, const ProgramDocument& doc,

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <istream>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,13 @@ inline constexpr int kEntrySize = 48;
 inline constexpr int kRemarkField = 132;
 inline constexpr int kMaxRemarkLength = 127;
 inline constexpr std::uint8_t kFormatVersion = 10;
+
+// The most a reader takes in.  The largest program the format can describe
+// fully (a 32767-byte header and 1023 records of 32767 bytes each) fits in
+// it; a program file written by Mottler is at most 49,260 bytes.  A larger
+// input is refused with "File format not supported" without being read to
+// its end.
+inline constexpr std::size_t kMaxProgramFileBytes = 32u << 20;
 
 // What a program file carries.
 struct ProgramDocument {
@@ -42,14 +50,25 @@ inline constexpr const char* kSaveFailedMessage = "File could not be saved";
 // The exact bytes of a program file.
 std::vector<std::uint8_t> encodeProgram(const ProgramDocument& doc);
 
-// Reads a program: lays what it finds over a zeroed header (256 x 256 by
-// default) and zeroed records, skips the excess of longer records, refuses
-// what cannot be a program of this system, and brings the used parameters of
-// every entry into the catalogue range for the file's size.
+// Decodes a program held in memory: lays what it finds over a zeroed header
+// (256 x 256 by default) and zeroed records, skips the excess of longer
+// records, refuses what cannot be a program of this system (and anything
+// longer than kMaxProgramFileBytes), and brings the used parameters of every
+// entry into the catalogue range for the file's size.  out is changed only
+// on success.
+ReadStatus decodeProgram(std::span<const std::uint8_t> bytes, ProgramDocument& out);
+
+// Reads the stream to its end (at most kMaxProgramFileBytes) and decodes it.
 ReadStatus decodeProgram(std::istream& in, ProgramDocument& out);
 
-// Opens the file for reading only and decodes it.  out is changed only on success.
-ReadStatus readProgramFile(const std::filesystem::path& path, ProgramDocument& out);
+// Opens the file for reading only, reads it whole into memory and decodes
+// it, so that pipes, FIFOs and devices read like files.  out is changed only
+// on success; on CannotOpen *why (when given) holds the system's reason.
+ReadStatus readProgramFile(const std::filesystem::path& path, ProgramDocument& out,
+                           std::string* why = nullptr);
+
+// The same from a descriptor that is already open (standard input).
+ReadStatus readProgram(int fd, ProgramDocument& out, std::string* why = nullptr);
 
 // Writes the file atomically; false when it could not be written completely.
 bool writeProgramFile(const std::filesystem::path& path, const ProgramDocument& doc,

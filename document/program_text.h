@@ -13,11 +13,16 @@
 // off (disabled).
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "document/program_file.h"
 
 namespace mottler {
+
+// The longest text a reader of program texts takes in: room for the most
+// commands a program holds with long comments between them.
+inline constexpr std::size_t kMaxProgramTextBytes = 16u << 20;
 
 // Parses the text into a program.  On an error returns false and describes
 // it (with the line number) in *error.

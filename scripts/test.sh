@@ -1,6 +1,21 @@
 #!/usr/bin/env bash
-# Sets everything up on a fresh Debian 12 machine and runs every test.
+# Sets everything up on a fresh Debian 12 machine and runs every test: first
+# in build/, then once more in build-asan/, built with AddressSanitizer and
+# UndefinedBehaviorSanitizer, where any memory error, leak or undefined
+# operation fails the run.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
+export QT_QPA_PLATFORM=offscreen
+
 cd "$BUILD"
-QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)"
+ctest --output-on-failure -j"$(nproc)"
+
+echo "Sanitizer pass (build-asan/)"
+SANITIZED="$ROOT/build-asan"
+cmake -S "$ROOT" -B "$SANITIZED" -DCMAKE_BUILD_TYPE=Release -DMOTTLER_SANITIZE=ON \
+  -DMOTTLER_BUILD_BENCH=OFF >/dev/null
+cmake --build "$SANITIZED" -j"$(nproc)"
+cd "$SANITIZED"
+ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1 \
+  UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --output-on-failure -j"$(nproc)"

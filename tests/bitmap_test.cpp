@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <png.h>
 
 #include "document/bitmap_export.h"
 
@@ -60,13 +61,47 @@ TEST(Bitmap, RowsRunBottomUpInBlueGreenRedOrder) {
   EXPECT_EQ(bytes[54 + 31], 0);
 }
 
-TEST(Bitmap, PngCarriesThePicture) {
+// Any PNG reader gets back exactly the texture's pixels, at every size.
+TEST(Bitmap, PngCarriesThePictureExactly) {
   TextureEngine e;
-  e.setSize(3, 2);
-  e.clear(e.texture);
-  auto png = encodePng(e, e.texture);
-  ASSERT_GT(png.size(), 8u);
-  EXPECT_EQ(png[1], 'P');
-  EXPECT_EQ(png[2], 'N');
-  EXPECT_EQ(png[3], 'G');
+  for (const auto& [w, h] :
+       {std::pair{256, 256}, std::pair{3, 2}, std::pair{1, 17}, std::pair{255, 1}}) {
+    e.setSize(w, h);
+    std::uint32_t seed = 99;
+    for (int i = 0; i < e.pixelCount; ++i) {
+      seed = seed * 1664525u + 1013904223u;
+      // Runs and noise, so that every filter and match kind is exercised.
+      e.texture.data()[i] = (i / 7) % 3 == 0 ? 0xFF123456u : seed;
+    }
+    const auto png = encodePng(e, e.texture);
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    ASSERT_TRUE(png_image_begin_read_from_memory(&image, png.data(), png.size())) << w;
+    ASSERT_EQ(image.width, static_cast<png_uint_32>(w));
+    ASSERT_EQ(image.height, static_cast<png_uint_32>(h));
+    image.format = PNG_FORMAT_BGRA;
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(w * h));
+    ASSERT_TRUE(png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) << image.message;
+    for (int i = 0; i < e.pixelCount; ++i)
+      ASSERT_EQ(pixels[static_cast<std::size_t>(i)], e.texture.data()[i] | 0xFF000000u)
+          << w << "x" << h << " pixel " << i;
+  }
+}
+
+TEST(Bitmap, ThePictureTypeComesFromTheName) {
+  EXPECT_EQ(pictureTypeForName("a/cave.bmp"), PictureType::Bitmap);
+  EXPECT_EQ(pictureTypeForName("CAVE.BMP"), PictureType::Bitmap);
+  EXPECT_EQ(pictureTypeForName("cave.Png"), PictureType::Png);
+  EXPECT_EQ(pictureTypeForName("/dev/null"), PictureType::Bitmap);  // no extension
+  EXPECT_EQ(pictureTypeForName("cave.jpg"), std::nullopt);
+  EXPECT_EQ(pictureTypeForName("cave.png.txt"), std::nullopt);
+  EXPECT_EQ(pictureTypeForName("cave.mlr"), std::nullopt);
+
+  TextureEngine e;
+  e.setSize(10, 8);
+  EXPECT_EQ(encodePicture(e, PictureType::Bitmap), encodeBitmap(e, e.texture));
+  EXPECT_EQ(encodePicture(e, PictureType::Png), encodePng(e, e.texture));
+  std::string why;
+  EXPECT_FALSE(writeTextureFile("/nonexistent/cave.jpg", e, &why));
+  EXPECT_EQ(why, "the name must end in .bmp or .png");
 }

@@ -4,9 +4,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
+
+#include "document/atomic_file.h"
+#include "tests/temp_dir.h"
 
 using namespace mottler;
 namespace fs = std::filesystem;
@@ -40,8 +45,7 @@ ProgramDocument sampleDocument() {
 }
 
 ReadStatus decodeBytes(const std::vector<std::uint8_t>& bytes, ProgramDocument& out) {
-  std::istringstream in(std::string(bytes.begin(), bytes.end()));
-  return decodeProgram(in, out);
+  return decodeProgram(bytes, out);
 }
 
 void put16(std::vector<std::uint8_t>& b, std::size_t at, int v) {
@@ -52,19 +56,6 @@ void put32(std::vector<std::uint8_t>& b, std::size_t at, std::int32_t v) {
   for (int i = 0; i < 4; ++i)
     b[at + i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(v) >> (8 * i));
 }
-
-struct TempDir {
-  fs::path path;
-  TempDir() {
-    std::string t = (fs::temp_directory_path() / "mottler-test-XXXXXX").string();
-    path = mkdtemp(t.data());
-  }
-  ~TempDir() {
-    std::error_code ec;
-    fs::permissions(path, fs::perms::owner_all, ec);
-    fs::remove_all(path, ec);
-  }
-};
 
 }  // namespace
 
@@ -266,12 +257,7 @@ TEST(ProgramFile, AFailedWriteLeavesTheGoodFileAndNoLitter) {
     fs::permissions(dir.path, fs::perms::owner_all);
   }
   EXPECT_EQ(fs::file_size(file), goodSize);
-  int files = 0;
-  for (const auto& entry : fs::directory_iterator(dir.path)) {
-    (void)entry;
-    ++files;
-  }
-  EXPECT_EQ(files, 1);
+  EXPECT_EQ(dir.count(), 1);
 
   // A file that may not be written is refused like a failed open, not replaced.
   if (geteuid() != 0) {
@@ -346,4 +332,61 @@ TEST(ProgramFile, DamagedFilesAreRefusedOrReadIntoRange) {
   }
   EXPECT_GT(read, 100);
   EXPECT_GT(refused, 100);
+}
+
+// A program arrives whole however it is read: from a pipe or FIFO (which
+// cannot seek back), from a stream, with junk after it; more than a program
+// can be is refused without being taken in.
+TEST(ProgramFile, ReadsWholeFromPipesAndFifosAndRefusesHugeInput) {
+  std::signal(SIGPIPE, SIG_IGN);  // a refusing reader closes the pipe on its writer
+  const auto bytes = encodeProgram(sampleDocument());
+  auto throughPipe = [](const std::vector<std::uint8_t>& data, ProgramDocument& out) {
+    int ends[2];
+    if (::pipe(ends) != 0) return ReadStatus::CannotOpen;
+    std::thread writer([&] {
+      // Short pieces, as a slow writer delivers them.
+      for (std::size_t at = 0; at < data.size(); at += 100)
+        writeToDescriptor(
+            ends[1], std::span(data).subspan(at, std::min<std::size_t>(100, data.size() - at)));
+      ::close(ends[1]);
+    });
+    const ReadStatus status = readProgram(ends[0], out);
+    ::close(ends[0]);
+    writer.join();
+    return status;
+  };
+  ProgramDocument back;
+  ASSERT_EQ(throughPipe(bytes, back), ReadStatus::Ok);
+  EXPECT_EQ(back, sampleDocument());
+
+  TempDir dir;
+  const fs::path fifo = dir.path / "program.mlr";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  std::thread writer([&] { writeFileAtomically(fifo, bytes); });
+  back = {};
+  EXPECT_EQ(readProgramFile(fifo, back), ReadStatus::Ok);
+  writer.join();
+  EXPECT_EQ(back, sampleDocument());
+
+  auto withJunk = bytes;
+  withJunk.resize(bytes.size() + 5000, 0xEE);
+  std::istringstream stream(std::string(withJunk.begin(), withJunk.end()));
+  back = {};
+  ASSERT_EQ(decodeProgram(stream, back), ReadStatus::Ok);
+  EXPECT_EQ(back, sampleDocument());
+
+  auto huge = bytes;
+  huge.resize(kMaxProgramFileBytes + 1);
+  ProgramDocument untouched = sampleDocument();
+  EXPECT_EQ(decodeBytes(huge, untouched), ReadStatus::NotSupported);
+  EXPECT_EQ(throughPipe(huge, untouched), ReadStatus::NotSupported);
+  ASSERT_TRUE(writeFileAtomically(dir.path / "huge.mlr", huge));
+  EXPECT_EQ(readProgramFile(dir.path / "huge.mlr", untouched), ReadStatus::NotSupported);
+  EXPECT_EQ(untouched, sampleDocument());
+  huge.resize(kMaxProgramFileBytes);
+  EXPECT_EQ(decodeBytes(huge, back), ReadStatus::Ok);
+
+  std::string why;
+  EXPECT_EQ(readProgramFile(dir.path, untouched, &why), ReadStatus::CannotOpen);
+  EXPECT_EQ(why, "Is a directory");
 }

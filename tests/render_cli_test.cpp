@@ -1,5 +1,7 @@
-// Runs the mottler-render program as a user would.
+// Runs mottler-render and mottler-compose as a user or a batch script would:
+// through a shell, with pipes, FIFOs, devices and links.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -7,6 +9,9 @@
 #include <fstream>
 
 #include "document/program_file.h"
+#include "document/program_text.h"
+#include "document/version.h"
+#include "tests/temp_dir.h"
 
 using namespace mottler;
 namespace fs = std::filesystem;
@@ -15,89 +20,253 @@ namespace {
 
 struct Result {
   int status = -1;
-  std::string output;  // stdout and stderr together
+  std::string out;  // standard output
+  std::string err;  // standard error
 };
-
-Result run(const std::string& args) {
-  Result r;
-  const std::string command = std::string(MOTTLER_RENDER) + " " + args + " 2>&1";
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return r;
-  char chunk[512];
-  while (std::size_t n = fread(chunk, 1, sizeof chunk, pipe)) r.output.append(chunk, n);
-  const int raw = pclose(pipe);
-  r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  return r;
-}
-
-struct TempDir {
-  fs::path path;
-  TempDir() {
-    std::string t = (fs::temp_directory_path() / "mottler-cli-XXXXXX").string();
-    path = mkdtemp(t.data());
-  }
-  ~TempDir() { fs::remove_all(path); }
-  std::string operator/(const std::string& name) const { return (path / name).string(); }
-};
-
-void writeBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
 
 std::string readBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+void writeBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// Runs a shell script in the folder, with $R standing for mottler-render
+// and $C for mottler-compose.
+Result sh(const TempDir& dir, const std::string& script) {
+  Result r;
+  const std::string errors = dir / ".stderr";
+  const std::string command = "cd '" + dir.path.string() +
+                              "' && R='" MOTTLER_RENDER "' C='" MOTTLER_COMPOSE "' && { " + script +
+                              " ; } 2>'" + errors + "'";
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return r;
+  char chunk[4096];
+  while (std::size_t n = fread(chunk, 1, sizeof chunk, pipe)) r.out.append(chunk, n);
+  const int raw = pclose(pipe);
+  r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  r.err = readBytes(errors);
+  fs::remove(errors);
+  return r;
+}
+
+// A small program whose picture depends on the seed, written into the folder.
+void writeProgram(const TempDir& dir, const std::string& name, int width = 16, int height = 12) {
+  ProgramDocument doc;
+  std::string why;
+  ASSERT_TRUE(parseProgramText("size " + std::to_string(width) + " " + std::to_string(height) +
+                                   "\nseed 5\nPlasma: 3\nNoise: 2 2 255 255 255 255 method=Add\n",
+                               doc, &why))
+      << why;
+  ASSERT_TRUE(writeProgramFile(dir.path / name, doc));
+}
+
+bool startsWith(const std::string& s, const std::string& prefix) { return s.rfind(prefix, 0) == 0; }
+
 }  // namespace
 
-TEST(RenderCli, RendersAProgramIntoABitmapOfItsSize) {
+TEST(RenderCli, WritesThePictureTypeTheNameAsksFor) {
   TempDir dir;
   ProgramDocument doc;
   doc.width = 10;
   doc.height = 8;
-  ASSERT_TRUE(writeProgramFile(dir / "empty.mlr", doc));
-  const Result r = run(dir / "empty.mlr" + " -o " + dir / "out.bmp");
-  EXPECT_EQ(r.status, 0) << r.output;
+  ASSERT_TRUE(writeProgramFile(dir.path / "empty.mlr", doc));
+  Result r = sh(dir, "$R empty.mlr -o out.bmp");
+  EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(fs::file_size(dir / "out.bmp"), 310u);
+  for (const char* name : {"out.png", "OUT.PNG", "x.Png"}) {
+    EXPECT_EQ(sh(dir, std::string("$R empty.mlr -o ") + name).status, 0) << name;
+    EXPECT_EQ(readBytes(dir / name).substr(1, 3), "PNG") << name;
+  }
+  EXPECT_EQ(sh(dir, "$R empty.mlr -o UP.BMP && $R empty.mlr -o plain").status, 0);
+  EXPECT_TRUE(readBytes(dir / "UP.BMP") == readBytes(dir / "out.bmp"));
+  EXPECT_TRUE(readBytes(dir / "plain") == readBytes(dir / "out.bmp"));  // no extension: a bitmap
+  EXPECT_EQ(sh(dir, "$R empty.mlr -o forced.bmp --format=png").status, 0);
+  EXPECT_EQ(readBytes(dir / "forced.bmp").substr(1, 3), "PNG");
 
-  const Result png = run(dir / "empty.mlr" + " -o " + dir / "out.png --seed 17");
-  EXPECT_EQ(png.status, 0) << png.output;
-  EXPECT_EQ(readBytes(dir / "out.png").substr(1, 3), "PNG");
-  EXPECT_EQ(run(dir / "empty.mlr" + " -o " + dir / "OUT.PNG").status, 0);
-  EXPECT_EQ(readBytes(dir / "OUT.PNG").substr(1, 3), "PNG");
+  // Any other extension is refused before anything is written.
+  const int before = dir.count();
+  r = sh(dir, "$R empty.mlr -o out.jpg");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_TRUE(startsWith(r.err, "mottler-render: ")) << r.err;
+  EXPECT_NE(r.err.find("out.jpg"), std::string::npos) << r.err;
+  EXPECT_EQ(sh(dir, "$R empty.mlr -o out.bmp --format=gif").status, 2);
+  EXPECT_EQ(dir.count(), before);
 }
 
-TEST(RenderCli, ExplainsItsUsage) {
-  Result r = run("--help");
-  EXPECT_EQ(r.status, 0);
-  EXPECT_NE(r.output.find("mottler-render PROGRAM.mlr -o OUT.bmp [--seed N]"), std::string::npos);
-  EXPECT_EQ(run("").status, 2);
-  EXPECT_EQ(run("a.mlr").status, 2);
-  EXPECT_EQ(run("a.mlr -o x.bmp --seed 40000").status, 2);
-  EXPECT_EQ(run("a.mlr -o x.bmp --bogus").status, 2);
+TEST(RenderCli, TakesTheUsualOptionForms) {
+  TempDir dir;
+  writeProgram(dir, "p.mlr");
+  writeProgram(dir, "-dash.mlr");
+  ASSERT_EQ(sh(dir, "$R p.mlr -o a.bmp --seed 6").status, 0);
+  EXPECT_EQ(sh(dir, "$R --seed=6 -ob.bmp p.mlr").status, 0);
+  EXPECT_EQ(sh(dir, "$R --output=c.bmp --seed=6 -- -dash.mlr").status, 0);
+  EXPECT_EQ(sh(dir, "$R -o d.bmp p.mlr").status, 0);
+  EXPECT_TRUE(readBytes(dir / "b.bmp") == readBytes(dir / "a.bmp"));
+  EXPECT_TRUE(readBytes(dir / "c.bmp") == readBytes(dir / "a.bmp"));
+  EXPECT_TRUE(readBytes(dir / "d.bmp") != readBytes(dir / "a.bmp"));  // the file's own seed, 5
+
+  for (const char* tool : {"$R", "$C"}) {
+    Result r = sh(dir, std::string(tool) + " --version");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, std::string(tool[1] == 'R' ? "mottler-render " : "mottler-compose ") +
+                         kVersion + "\n");
+    r = sh(dir, std::string(tool) + " --help");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("Exit status"), std::string::npos);
+  }
+  EXPECT_NE(sh(dir, "$R -h").out.find("mottler-render [OPTION]... PROGRAM.mlr -o OUT.bmp"),
+            std::string::npos);
+
+  // Wrong usage: status 2 and one line that begins with the program's name.
+  for (const char* args : {"", "p.mlr", "p.mlr -o x.bmp --seed 40000", "p.mlr -o x.bmp --seed=-1",
+                           "p.mlr -o x.bmp --bogus", "p.mlr -o x.bmp -q", "p.mlr -o",
+                           "p.mlr --seed", "p.mlr p.mlr -o x.bmp", "-dash.mlr -o x.bmp"}) {
+    const Result r = sh(dir, std::string("$R ") + args);
+    EXPECT_EQ(r.status, 2) << args;
+    EXPECT_TRUE(startsWith(r.err, "mottler-render: ")) << args << ": " << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+  }
+  EXPECT_FALSE(fs::exists(dir / "x.bmp"));
 }
 
 TEST(RenderCli, FailuresSayWhatAndWhereAndLeaveNoOutput) {
   TempDir dir;
-  Result r = run(dir / "missing.mlr" + " -o " + dir / "out.bmp");
+  Result r = sh(dir, "$R missing.mlr -o out.bmp");
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.output.rfind("Unable to open file", 0), 0u) << r.output;
-  EXPECT_NE(r.output.find("missing.mlr"), std::string::npos);
+  EXPECT_TRUE(startsWith(r.err, "mottler-render: Unable to open file: missing.mlr")) << r.err;
 
   writeBytes(dir / "text.mlr", "hello, this is text\n");
-  r = run(dir / "text.mlr" + " -o " + dir / "out.bmp");
+  r = sh(dir, "$R text.mlr -o out.bmp");
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.output.rfind("File format not supported", 0), 0u) << r.output;
+  EXPECT_EQ(r.err, "mottler-render: File format not supported: text.mlr\n");
 
-  ProgramDocument doc;
-  ASSERT_TRUE(writeProgramFile(dir / "ok.mlr", doc));
-  r = run(dir / "ok.mlr" + " -o " + dir / "no-folder/out.bmp");
+  fs::create_directory(dir.path / "folder.mlr");
+  r = sh(dir, "$R folder.mlr -o out.bmp");
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.output.rfind("File could not be saved", 0), 0u) << r.output;
-  EXPECT_NE(r.output.find("no-folder/out.bmp"), std::string::npos);
-  EXPECT_FALSE(fs::exists(dir / "out.bmp"));
-  EXPECT_FALSE(fs::exists(dir / "no-folder"));
+  EXPECT_TRUE(startsWith(r.err, "mottler-render: Unable to open file: folder.mlr")) << r.err;
+
+  writeProgram(dir, "ok.mlr");
+  r = sh(dir, "$R ok.mlr -o no-folder/out.bmp");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(startsWith(r.err, "mottler-render: File could not be saved: no-folder/out.bmp"))
+      << r.err;
+  r = sh(dir, "$R ok.mlr -o /dev/full");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(startsWith(r.err, "mottler-render: File could not be saved: /dev/full")) << r.err;
+  r = sh(dir, "$R ok.mlr -o - >/dev/full");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(startsWith(r.err, "mottler-render: File could not be saved: standard output"))
+      << r.err;
+  EXPECT_EQ(dir.count(), 3);
+}
+
+// A program read through a pipe, a FIFO or standard input renders exactly
+// as from its file; an empty pipe is refused, never rendered as black.
+TEST(RenderCli, ReadsProgramsFromPipesFifosAndStandardInput) {
+  TempDir dir;
+  writeProgram(dir, "p.mlr", 40, 30);
+  ASSERT_EQ(sh(dir, "$R p.mlr -o direct.bmp").status, 0);
+  const std::string direct = readBytes(dir / "direct.bmp");
+
+  Result r = sh(dir, "cat p.mlr | $R - -o piped.bmp && $R - -o redirected.bmp < p.mlr");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(readBytes(dir / "piped.bmp") == direct);
+  EXPECT_TRUE(readBytes(dir / "redirected.bmp") == direct);
+
+  r = sh(dir, "mkfifo in.fifo && { cat p.mlr > in.fifo & } && $R in.fifo -o fifo.bmp");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(readBytes(dir / "fifo.bmp") == direct);
+
+  r = sh(dir, "$R - -o empty.bmp < /dev/null");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "mottler-render: File format not supported: standard input\n");
+  r = sh(dir, "$R /dev/zero -o zero.bmp");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "mottler-render: File format not supported: /dev/zero\n");
+  EXPECT_FALSE(fs::exists(dir / "empty.bmp"));
+  EXPECT_FALSE(fs::exists(dir / "zero.bmp"));
+}
+
+// Devices, FIFOs and standard output receive the picture; none of them is
+// replaced by a regular file.
+TEST(RenderCli, WritesIntoDevicesFifosAndStandardOutput) {
+  TempDir dir;
+  writeProgram(dir, "p.mlr", 40, 30);
+  ASSERT_EQ(sh(dir, "$R p.mlr -o direct.bmp && $R p.mlr -o direct.png").status, 0);
+  const std::string bmp = readBytes(dir / "direct.bmp");
+
+  Result r = sh(dir, "$R p.mlr -o -");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(r.out == bmp);
+  EXPECT_TRUE(sh(dir, "$R p.mlr --format=png -o -").out == readBytes(dir / "direct.png"));
+  EXPECT_TRUE(sh(dir, "$R p.mlr -o /proc/self/fd/1 | cat").out == bmp);
+  EXPECT_TRUE(sh(dir, "$R p.mlr -o /dev/stdout | cat").out == bmp);
+
+  r = sh(dir, "$R p.mlr -o /dev/null");
+  EXPECT_EQ(r.status, 0) << r.err;
+  struct stat st {};
+  ASSERT_EQ(::stat("/dev/null", &st), 0);
+  EXPECT_TRUE(S_ISCHR(st.st_mode));
+
+  r = sh(dir, "mkfifo out.bmp && { cat out.bmp > got.bmp & } && $R p.mlr -o out.bmp && wait");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(readBytes(dir / "got.bmp") == bmp);
+  EXPECT_TRUE(fs::is_fifo(fs::symlink_status(dir.path / "out.bmp")));
+  EXPECT_EQ(dir.count(), 5);
+}
+
+TEST(RenderCli, WritesThroughLinksAndTakesTheLongestNames) {
+  TempDir dir;
+  writeProgram(dir, "p.mlr");
+  ASSERT_EQ(sh(dir, "$R p.mlr -o direct.bmp").status, 0);
+  const std::string bmp = readBytes(dir / "direct.bmp");
+
+  fs::create_symlink("made.bmp", dir.path / "link.bmp");
+  EXPECT_EQ(sh(dir, "$R p.mlr -o link.bmp").status, 0);
+  EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dir.path / "link.bmp")));
+  EXPECT_TRUE(readBytes(dir / "made.bmp") == bmp);
+
+  for (const std::size_t length : {248u, 251u, 255u}) {
+    const std::string name = std::string(length - 4, 'n') + ".bmp";
+    const Result r = sh(dir, "$R p.mlr -o " + name + " && $R p.mlr -o " + name);
+    EXPECT_EQ(r.status, 0) << length << ": " << r.err;
+    EXPECT_EQ(readBytes(dir / name), bmp) << length;
+  }
+  EXPECT_EQ(dir.count(), 7);
+}
+
+TEST(ComposeCli, ReadFailuresLeaveTheTargetUntouched) {
+  TempDir dir;
+  writeBytes(dir / "good.txt", "size 32 32\nseed 7\nPlasma: 3\n");
+  ASSERT_EQ(sh(dir, "$C good.txt target.mlr").status, 0);
+  const std::string good = readBytes(dir / "target.mlr");
+  ASSERT_EQ(good.size(), 156u + 48u);
+
+  fs::create_directory(dir.path / "folder.txt");
+  Result r = sh(dir, "$C folder.txt target.mlr");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "mottler-compose: Unable to open file: folder.txt (Is a directory)\n");
+  r = sh(dir, "$C missing.txt target.mlr");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(startsWith(r.err, "mottler-compose: Unable to open file: missing.txt")) << r.err;
+  writeBytes(dir / "bad.txt", "seed 1\nSparkles: 3\n");
+  r = sh(dir, "$C bad.txt target.mlr");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "mottler-compose: bad.txt: line 2: unknown command \"Sparkles\"\n");
+  EXPECT_EQ(sh(dir, "$C good.txt").status, 2);
+  EXPECT_EQ(sh(dir, "$C --bogus good.txt target.mlr").status, 2);
+  EXPECT_TRUE(readBytes(dir / "target.mlr") == good);
+
+  // Standard input and output stand in for the files.
+  r = sh(dir, "$C - - < good.txt");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(r.out == good);
+  EXPECT_EQ(sh(dir, "cat good.txt | $C - piped.mlr").status, 0);
+  EXPECT_TRUE(readBytes(dir / "piped.mlr") == good);
+  EXPECT_EQ(dir.count(), 5);
 }
 
 TEST(RenderCli, SurvivesHostileFiles) {
@@ -113,8 +282,8 @@ TEST(RenderCli, SurvivesHostileFiles) {
     bytes[at] = static_cast<char>(0xFF);
     writeBytes(dir / "bad.mlr", bytes);
     fs::remove(dir / "bad.bmp");
-    const Result r = run(dir / "bad.mlr" + " -o " + dir / "bad.bmp");
-    ASSERT_TRUE(r.status == 0 || r.status == 1) << at << ": " << r.output;
+    const Result r = sh(dir, "$R bad.mlr -o bad.bmp");
+    ASSERT_TRUE(r.status == 0 || r.status == 1) << at << ": " << r.err;
     EXPECT_EQ(fs::exists(dir / "bad.bmp"), r.status == 0) << at;
   }
 }
