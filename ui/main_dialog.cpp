@@ -129,6 +129,10 @@ CMottlerDlg::CMottlerDlg(QWidget* parent)
 }
 
 CMottlerDlg::~CMottlerDlg() {
+  // The base class hides the window after this destructor has run, which
+  // moves the focus: the application's focus signal must not reach a window
+  // that is half gone.
+  disconnect(qApp, nullptr, this, nullptr);
   // The worker stops (its run is cancelled) before anything it reports to
   // goes away.
   delete worker_;
