@@ -104,7 +104,7 @@ int main(int argc, char** argv) {
       printError(inputName + ": longer than a program text can be (16 MiB)");
       return 1;
     case mottler::ReadAllStatus::Failed:
-      printError(std::string(mottler::readStatusMessage(mottler::ReadStatus::CannotOpen)) + ": " +
+      printError(std::string(mottler::kUnableToOpenMessage) + ": " +
                  inputName + " (" + why + ")");
       return 1;
   }

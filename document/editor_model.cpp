@@ -165,7 +165,7 @@ std::vector<ProgramEntry> EditorModel::runSlots() const {
 void EditorModel::resetPanel() {
   for (ParameterRow& row : state_.rows) {
     row.enabled = false;
-    row.label = "None";
+    row.label = kUnusedLabel;
   }
   for (OffsetBar* bar : {&state_.offsetX, &state_.offsetY}) bar->enabled = false;
   state_.offsetX.maximum = state_.width - 1;
@@ -181,9 +181,9 @@ void EditorModel::showParameters(int index, const ProgramEntry* entry) {
   const CommandInfo info = commandInfoForSize(index, state_.width, state_.height);
   for (std::size_t k = 0; k < kParamCount; ++k) {
     ParameterRow& row = state_.rows[k];
-    if (info.maxValue[k] == 0) {
+    if (!info.used(static_cast<int>(k))) {
       row.enabled = false;
-      row.label = "None";
+      row.label = kUnusedLabel;
       continue;
     }
     row.enabled = true;

@@ -36,7 +36,7 @@ enum class EditorMode {
 // edited command does not use is off and keeps its last range and position.
 struct ParameterRow {
   bool enabled = false;
-  std::string_view label = "None";
+  std::string_view label = kUnusedLabel;
   int minimum = 0;
   int maximum = 99;
   int position = 0;

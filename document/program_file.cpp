@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "document/atomic_file.h"
+#include "engine/arithmetic.h"
 
 namespace mottler {
 
@@ -54,19 +55,14 @@ ProgramEntry decodeEntry(const std::uint8_t* r) {
   return e;
 }
 
-int wrapInto(std::int32_t v, int size) {
-  const int r = static_cast<int>(v % size);
-  return r < 0 ? r + size : r;
-}
-
 }  // namespace
 
 const char* readStatusMessage(ReadStatus status) {
   switch (status) {
     case ReadStatus::CannotOpen:
-      return "Unable to open file";
+      return kUnableToOpenMessage;
     case ReadStatus::NotSupported:
-      return "File format not supported";
+      return kFormatNotSupportedMessage;
     case ReadStatus::Ok:
       break;
   }
@@ -98,8 +94,8 @@ bool sanitizeEntry(ProgramEntry& entry, int width, int height) {
   // The executor's range rule (the minimum wins where a small size pushes
   // the maximum below it).
   bringIntoRange(kCommandTable[static_cast<std::size_t>(*index)], entry.param, width, height);
-  entry.offsetX = wrapInto(entry.offsetX, width);
-  entry.offsetY = wrapInto(entry.offsetY, height);
+  entry.offsetX = wrap(entry.offsetX, width);
+  entry.offsetY = wrap(entry.offsetY, height);
   entry.disabled = entry.disabled ? 1 : 0;
   entry.fixedColors = entry.fixedColors ? 1 : 0;
   entry.reserved = {0, 0};

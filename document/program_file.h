@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "document/file_messages.h"
 #include "engine/engine_state.h"
 
 namespace mottler {
@@ -39,13 +40,12 @@ struct ProgramDocument {
 
 enum class ReadStatus {
   Ok,
-  CannotOpen,    // "Unable to open file"
-  NotSupported,  // "File format not supported"
+  CannotOpen,    // kUnableToOpenMessage
+  NotSupported,  // kFormatNotSupportedMessage
 };
 
-// The system's message for a failed read.
+// The system's message for a failed read ("" for Ok).
 const char* readStatusMessage(ReadStatus status);
-inline constexpr const char* kSaveFailedMessage = "File could not be saved";
 
 // The exact bytes of a program file.
 std::vector<std::uint8_t> encodeProgram(const ProgramDocument& doc);

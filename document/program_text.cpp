@@ -48,7 +48,7 @@ bool parseCommand(const std::string& line, int width, int height, ProgramEntry& 
   while (words >> word) {
     int v = 0;
     if (toInt(word, v)) {
-      if (k >= kParamCount || info.paramLabel[k] == "None") {
+      if (k >= kParamCount || !info.used(k)) {
         why = name + " takes only " + std::to_string(k) + " parameters";
         return false;
       }

@@ -193,6 +193,20 @@ TEST(EditorModel, ThePanelShowsStoredValuesAndRowsThatAreOffKeepTheirPosition) {
   EXPECT_EQ(small.editedEntry()->param[1], 4);
   EXPECT_EQ(small.offsetXBar().maximum, 7);
 
+  // Below the sizes "New" offers (a program file may hold 1..7), a slot the
+  // command uses stays a row of it even where its range shrinks to nothing.
+  EditorModel tiny;
+  for (const int side : {1, 2, 3}) {
+    tiny.newDocument(side, side, "tiny.mlr", "/tmp/tiny.mlr");
+    tiny.chooseCommand(indexOf("Carpet"));
+    EXPECT_TRUE(tiny.parameterRow(0).enabled) << side;
+    EXPECT_EQ(tiny.parameterRow(0).label, "X Offset") << side;
+    EXPECT_EQ(tiny.parameterRow(0).maximum, 0) << side;
+    tiny.chooseCommand(indexOf("Perlin Noise"));
+    EXPECT_TRUE(tiny.parameterRow(1).enabled) << side;
+    EXPECT_EQ(tiny.parameterRow(1).position, 4) << side;
+  }
+
   // A row the next command does not use keeps its range and position, and
   // the entry takes that position.
   EditorModel m;

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include "document/file_messages.h"
+
 namespace mottler::ui {
 
 // The program's name: window title, caption of the save prompt and of the
@@ -23,9 +25,9 @@ inline const QString kPngExtension = QStringLiteral(".png");
 
 // Failures of the file commands: caption "Error", exclamation icon, OK.
 inline const QString kErrorCaption = QStringLiteral("Error");
-inline const QString kUnableToOpenText = QStringLiteral("Unable to open file");
-inline const QString kFormatNotSupportedText = QStringLiteral("File format not supported");
-inline const QString kCouldNotSaveText = QStringLiteral("File could not be saved");
+inline const QString kUnableToOpenText = QString::fromLatin1(kUnableToOpenMessage);
+inline const QString kFormatNotSupportedText = QString::fromLatin1(kFormatNotSupportedMessage);
+inline const QString kCouldNotSaveText = QString::fromLatin1(kSaveFailedMessage);
 
 // The "New" dialog's two messages (caption kAppName, exclamation icon, OK).
 inline constexpr int kMinTextureSize = 8;
