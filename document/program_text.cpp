@@ -19,6 +19,27 @@ std::string trim(const std::string& s) {
   return s.substr(b, s.find_last_not_of(" \t\r") - b + 1);
 }
 
+// Text taken from the input as it may be shown in an error line: control
+// bytes written as \xNN, so that a binary file cannot send escape sequences
+// to the terminal, and cut short after 60 bytes.
+std::string shown(std::string_view text) {
+  constexpr std::size_t kLongest = 60;
+  std::string out;
+  for (std::size_t i = 0; i < text.size() && i < kLongest; ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c < 0x20 || c == 0x7F) {
+      constexpr char kHex[] = "0123456789abcdef";
+      out += "\\x";
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  if (text.size() > kLongest) out += "...";
+  return out;
+}
+
 std::optional<int> methodIndex(std::string_view name) {
   for (int m = 0; m < kBlendMethodCount; ++m)
     if (CommandCatalogue::blendMethodName(m) == name) return m;
@@ -33,7 +54,7 @@ bool parseCommand(const std::string& line, int width, int height, ProgramEntry& 
   CommandCatalogue catalogue;
   const auto index = catalogue.indexOfName(name);
   if (!index) {
-    why = "unknown command \"" + name + "\"";
+    why = "unknown command \"" + shown(name) + "\"";
     return false;
   }
   const CommandInfo info = commandInfoForSize(*index, width, height);
@@ -49,14 +70,14 @@ bool parseCommand(const std::string& line, int width, int height, ProgramEntry& 
     int v = 0;
     if (toInt(word, v)) {
       if (k >= kParamCount || !info.used(k)) {
-        why = name + " takes only " + std::to_string(k) + " parameters";
+        why = shown(name) + " takes only " + std::to_string(k) + " parameters";
         return false;
       }
       entry.param[k++] = v;
     } else if (word.rfind("method=", 0) == 0) {
       const auto m = methodIndex(word.substr(7));
       if (!m) {
-        why = "unknown blend method in " + word;
+        why = "unknown blend method in " + shown(word);
         return false;
       }
       entry.method = *m;
@@ -74,7 +95,7 @@ bool parseCommand(const std::string& line, int width, int height, ProgramEntry& 
     } else if (word == "off") {
       entry.disabled = 1;
     } else {
-      why = "cannot read \"" + word + "\"";
+      why = "cannot read \"" + shown(word) + "\"";
       return false;
     }
   }

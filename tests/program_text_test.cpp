@@ -46,3 +46,14 @@ TEST(ProgramText, ErrorsNameTheLine) {
   EXPECT_FALSE(parseProgramText("Blur: 2\nsize 10 10\n", doc, &why));
   EXPECT_FALSE(parseProgramText("seed -4\n", doc, &why));
 }
+
+// Error lines go to a terminal: what they quote from a binary or hostile
+// file must not carry escape sequences or run for megabytes.
+TEST(ProgramText, ErrorsQuoteTheInputHarmlessly) {
+  ProgramDocument doc;
+  std::string why;
+  EXPECT_FALSE(parseProgramText("\x1b[2J\x07: 1\n", doc, &why));
+  EXPECT_EQ(why, "line 1: unknown command \"\\x1b[2J\\x07\"");
+  EXPECT_FALSE(parseProgramText(std::string(100000, 'A') + "\n", doc, &why));
+  EXPECT_LT(why.size(), 100u);
+}
