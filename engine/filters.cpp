@@ -4,7 +4,9 @@
 // All of them work on the texture in place (the work plane serves as their
 // copy), treat blue, green and red alike and leave byte 3 of every texture
 // pixel as it was.  None of them draws random numbers, and a disabled entry
-// does nothing.  The rules, written literally, are in reference/filters.cpp.
+// does nothing.  A cancelled run stops "Blur", "Unsharp Mask", "Maximum"
+// and "Minimum" between passes; the others make one pass.  The rules,
+// written literally, are in reference/filters.cpp.
 //
 // Two techniques: "Blur" and the blur of "Unsharp Mask" visit pixels in
 // order and each pixel waits for the one before it, so they hold the three
@@ -181,6 +183,7 @@ void Blur::run(TextureEngine& e, const ProgramEntry& entry) {
   const int w = e.width, h = e.height;
   std::uint32_t* t = e.texture.data();
   for (int pass = 0; pass < entry.param[Amount]; ++pass) {
+    if (e.cancel.requested()) return;
     for (int y = 0; y < h; ++y) {
       const Rows<std::uint32_t> r = wrappedRows(t, y, w, h);
       // The left neighbour is the value just written (for column 0, column
@@ -215,6 +218,7 @@ void UnsharpMask::run(TextureEngine& e, const ProgramEntry& entry) {
   std::memcpy(work + w, tex, static_cast<std::size_t>(e.pixelCount) * 4);
 
   for (int pass = 0; pass < entry.param[Radius]; ++pass) {
+    if (e.cancel.requested()) return;
     std::memcpy(work, work + w, static_cast<std::size_t>(w) * 4);
     std::memcpy(work + static_cast<std::size_t>(h + 1) * w, work + static_cast<std::size_t>(h) * w,
                 static_cast<std::size_t>(w) * 4);
@@ -350,13 +354,19 @@ void BumpMapping::run(TextureEngine& e, const ProgramEntry& entry) {
 // "Maximum": "Amount" passes of grey-scale dilation with the five-pixel cross.
 void Maximum::run(TextureEngine& e, const ProgramEntry& entry) {
   if (entry.disabled) return;
-  for (int pass = 0; pass < entry.param[Amount]; ++pass) crossPass<ByteMax>(e);
+  for (int pass = 0; pass < entry.param[Amount]; ++pass) {
+    if (e.cancel.requested()) return;
+    crossPass<ByteMax>(e);
+  }
 }
 
 // "Minimum": "Amount" passes of grey-scale erosion with the five-pixel cross.
 void Minimum::run(TextureEngine& e, const ProgramEntry& entry) {
   if (entry.disabled) return;
-  for (int pass = 0; pass < entry.param[Amount]; ++pass) crossPass<ByteMin>(e);
+  for (int pass = 0; pass < entry.param[Amount]; ++pass) {
+    if (e.cancel.requested()) return;
+    crossPass<ByteMin>(e);
+  }
 }
 
 // "Median": the median of the pixel and the four pixels at storage indices
