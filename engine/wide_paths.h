@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "engine/engine_state.h"
+#include "engine/hsv_lanes.h"
 #include "engine/pixel_lanes.h"
 
 namespace mottler {
@@ -20,11 +21,10 @@ MOTTLER_WIDE void blendWide(TextureEngine& e, const TexturePlane& source, int me
 // time; returns how many pixels it did (the rest are left to the caller).
 MOTTLER_WIDE int applyTablesWide(TextureEngine& e, const std::uint8_t (&table)[3][256]);
 
-// buffer_colour_wide.cpp: from pixel `from` on, whole groups of sixteen
-// grey pixels (all colour bytes equal) become grey[value], keeping byte 3;
-// stops at the first group with a colour in it, or fewer than sixteen
-// pixels before n, and returns where it stopped.
-MOTTLER_WIDE int greyGroupsWide(std::uint32_t* tex, int from, int n,
-                                const std::uint8_t (&grey)[256]);
+// buffer_colour_wide.cpp: "HSV" for whole groups of sixteen pixels from
+// the start, a group whose pixels are all grey (all colour bytes equal)
+// through the grey table; returns how many pixels it did.
+MOTTLER_WIDE int hsvWide(std::uint32_t* tex, int n, const std::uint8_t (&grey)[256],
+                         const hsv::Scales& scales);
 
 }  // namespace mottler
