@@ -166,14 +166,28 @@ void DistortionByBuffer::run(TextureEngine& e, const ProgramEntry& entry) {
   const std::uint32_t* src = e.workPlane.data();
   const std::uint32_t* buf = e.buffer.data();
   std::uint32_t* dst = e.texture.data();
+  // A shift lies in 0..2a.  Where that stays below the size, one step back
+  // wraps a coordinate, done as a select: the buffer decides it, which a
+  // branch would guess badly.
+  const bool oneStep =
+      2 * (entry.param[XAmplitude] / 2) < w && 2 * (entry.param[YAmplitude] / 2) < h;
   for (int y = 0; y < h; ++y) {
     if (e.cancel.requested()) return;
+    const std::uint32_t* in = buf + static_cast<std::size_t>(y) * w;
+    std::uint32_t* out = dst + static_cast<std::size_t>(y) * w;
     for (int x = 0; x < w; ++x) {
-      const std::uint32_t p = buf[static_cast<std::size_t>(y) * w + x];
+      const std::uint32_t p = in[x];
       const int l = (channel(p, 2) + channel(p, 1) + channel(p, 0)) / 3;
-      const int sy = wrap(yTable[l] + y, h);
-      const int sx = wrap(xTable[l] + x, w);
-      dst[static_cast<std::size_t>(y) * w + x] = src[static_cast<std::size_t>(sy) * w + sx];
+      int sy = yTable[l] + y;
+      int sx = xTable[l] + x;
+      if (oneStep) {
+        sy -= sy >= h ? h : 0;
+        sx -= sx >= w ? w : 0;
+      } else {
+        sy = wrap(sy, h);
+        sx = wrap(sx, w);
+      }
+      out[x] = src[static_cast<std::size_t>(sy) * w + sx];
     }
   }
 }
