@@ -482,20 +482,20 @@ class TableReporter : public benchmark::ConsoleReporter {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& r : runs) {
       if (r.run_type == Run::RT_Aggregate && r.aggregate_name != "median") continue;
-      std::string name = r.benchmark_name();
-      if (r.run_type == Run::RT_Aggregate) name = name.substr(0, name.rfind('_'));
+      const std::string name = shortName(r);
       const double ns = r.GetAdjustedRealTime() * (r.time_unit == benchmark::kMillisecond   ? 1e6
                                                    : r.time_unit == benchmark::kMicrosecond ? 1e3
                                                                                             : 1.0);
       if (!seen_.count(name)) order_.push_back(name);
       seen_[name] = ns;
+      notes_[name] = notesOf(r);
     }
   }
 
   void printTable() const {
     const auto floor = seen_.find("BM_MemcpyFloor");
     const double floorNs = floor == seen_.end() ? 0.0 : floor->second;
-    std::printf("\n| benchmark | time | × memcpy |\n|---|---:|---:|\n");
+    std::printf("\n| benchmark | time | × memcpy | notes |\n|---|---:|---:|---|\n");
     for (const std::string& name : order_) {
       const double ns = seen_.at(name);
       char time[32];
@@ -505,13 +505,42 @@ class TableReporter : public benchmark::ConsoleReporter {
         std::snprintf(time, sizeof time, "%.1f µs", ns / 1e3);
       char multiple[32] = "—";
       if (floorNs > 0) std::snprintf(multiple, sizeof multiple, "%.1f", ns / floorNs);
-      std::printf("| %s | %s | %s |\n", name.c_str(), time, multiple);
+      std::printf("| %s | %s | %s | %s |\n", name.c_str(), time, multiple, notes_.at(name).c_str());
     }
   }
 
  private:
+  // The name without the aggregate, the iteration count and the timing kind.
+  static std::string shortName(const Run& r) {
+    std::string name = r.benchmark_name();
+    if (r.run_type == Run::RT_Aggregate) name = name.substr(0, name.rfind('_'));
+    for (const char* suffix : {"/manual_time", "/iterations:20"}) {
+      const std::size_t at = name.find(suffix);
+      if (at != std::string::npos) name.erase(at, std::string(suffix).size());
+    }
+    return name;
+  }
+
+  // The counters a benchmark reports, in words.
+  static std::string notesOf(const Run& r) {
+    std::string notes;
+    const auto add = [&](const char* counter, const char* format) {
+      const auto c = r.counters.find(counter);
+      if (c == r.counters.end()) return;
+      char text[64];
+      std::snprintf(text, sizeof text, format, static_cast<double>(c->second));
+      notes += (notes.empty() ? "" : ", ") + std::string(text);
+    };
+    add("from", "reruns from entry %.0f");
+    add("snapshot_MiB", "snapshots %.1f MiB");
+    add("max_ms", "longest %.2f ms");
+    add("whole_ms", "whole command %.0f ms");
+    return notes;
+  }
+
   std::vector<std::string> order_;
   std::map<std::string, double> seen_;
+  std::map<std::string, std::string> notes_;
 };
 
 }  // namespace

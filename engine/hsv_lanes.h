@@ -81,9 +81,10 @@ MOTTLER_LANE_INLINE void convertPixels(std::uint32_t* pixels, const Scales& scal
 
   // Channels by sector: (V, T, P), (Q, V, P), (P, V, T), (P, Q, V),
   // (T, P, V), (V, P, Q).
-  const Ints blue = sector == 1 ? q : (sector == 4 ? t : ((sector == 0) | (sector == 5) ? v : p));
-  const Ints green = sector == 0 ? t : (sector == 3 ? q : ((sector == 1) | (sector == 2) ? v : p));
-  const Ints red = sector == 2 ? t : (sector == 5 ? q : ((sector == 3) | (sector == 4) ? v : p));
+  const Ints blue = sector == 1 ? q : (sector == 4 ? t : (((sector == 0) | (sector == 5)) ? v : p));
+  const Ints green =
+      sector == 0 ? t : (sector == 3 ? q : (((sector == 1) | (sector == 2)) ? v : p));
+  const Ints red = sector == 2 ? t : (sector == 5 ? q : (((sector == 3) | (sector == 4)) ? v : p));
   const Ints out = (pixel & ~0x00FFFFFF) | blue | (green << 8) | (red << 16);
   lanes::storeVector(pixels, out);
 }
