@@ -15,7 +15,6 @@
 
 #include "engine/commands.h"
 #include "engine/executor.h"
-#include "engine/hsv_lanes.h"
 #include "engine/pixel_lanes.h"
 #include "engine/wide_paths.h"
 
@@ -199,44 +198,110 @@ void Contrast::run(TextureEngine& e, const ProgramEntry& entry) {
 
 // "HSV": each pixel to hue, saturation and value (hexcone model, blue in the
 // place of red), scaled by Hue / 180, Saturation % and Value %, and back.
-// All in double; the channels are truncated without rounding.  The
-// conversion runs in lanes, four pixels at a time (hsv_lanes.h).
+// All in double; the channels are truncated without rounding.
 void Hsv::run(TextureEngine& e, const ProgramEntry& entry) {
   if (entry.disabled) return;
-  const hsv::Scales scales{static_cast<double>(entry.param[Hue]),
-                           static_cast<double>(entry.param[Saturation]),
-                           static_cast<double>(entry.param[Value])};
+  const double hueScale = entry.param[Hue];
+  const double saturationScale = entry.param[Saturation];
+  // V' = mx x Value x 0.01 for every possible mx.
+  double scaledValue[256];
+  for (int mx = 0; mx < 256; ++mx)
+    scaledValue[mx] = mx * static_cast<double>(entry.param[Value]) * 0.01;
+
+  // Which of V', p, q, t each channel takes in the six sectors:
+  // (V', t, p), (q, V', p), (p, V', t), (p, q, V'), (t, p, V'), (V', p, q).
+  enum { kV, kP, kQ, kT };
+  static constexpr std::uint8_t kPick[6][3] = {{kV, kT, kP}, {kQ, kV, kP}, {kP, kV, kT},
+                                               {kP, kQ, kV}, {kT, kP, kV}, {kV, kP, kQ}};
+
+  // The conversion of one colour (bytes 0..2; byte 3 zero).
+  const auto convert = [&](std::uint32_t colourIn) -> std::uint32_t {
+    const int c0 = channel(colourIn, 0);
+    const int c1 = channel(colourIn, 1);
+    const int c2 = channel(colourIn, 2);
+    const int mx = std::max(c0, std::max(c1, c2));
+    const int mn = std::min(c0, std::min(c1, c2));
+    const double delta = mx - mn;
+    const double s = mx == 0 ? 0.0 : delta / mx;
+
+    double h = 0.0;  // undefined for grey, where it does not matter
+    if (s != 0.0) {
+      // H = (c1 - c2) / delta, 2 + (c2 - c0) / delta or 4 + (c0 - c1) / delta
+      // by the largest channel (0 + x is x exactly, x never being -0).
+      const int num = c0 == mx ? c1 - c2 : (c1 == mx ? c2 - c0 : c0 - c1);
+      const double base = c0 == mx ? 0.0 : (c1 == mx ? 2.0 : 4.0);
+      h = base + num / delta;
+      h = h * 60;
+      // h >= -60 and h < 300 here, so one step of "while h < 0 add 360"
+      // is all it takes (written as a select: the sign is unpredictable).
+      h = h < 0 ? h + 360 : h;
+      while (h >= 360) h -= 360;
+    }
+
+    // 0 <= H' < 720; hues of 360 degrees or more (Hue above 180) come round
+    // again.
+    double hs = h * hueScale / 180;
+    hs = hs >= 360 ? hs - 360 : hs;
+    double ss = s * saturationScale * 0.01;
+    if (ss > 1) ss = 1;
+    const double vs = scaledValue[mx];
+
+    // With S' = 0 (grey pixels, or Saturation 0) p, q and t all equal V'
+    // exactly, which is the grey case: every channel V'.
+    const double hh = hs / 60;
+    // hh >= 0, so floor(hh) is its truncation.
+    const int sectorOfHue = static_cast<int>(hh);
+    const double f = hh - sectorOfHue;
+    const double value[4] = {vs, vs * (1 - ss), vs * (1 - ss * f), vs * (1 - ss * (1 - f))};
+    int sector = sectorOfHue;
+    if (sector > 5) sector = 5;  // not reached: hs < 360
+    if (sector < 0) sector = 0;
+    const std::uint8_t* pick = kPick[sector];
+    return rgb(limitTruncate(value[pick[0]]), limitTruncate(value[pick[1]]),
+               limitTruncate(value[pick[2]]));
+  };
 
   // Grey pixels (all channels mx) have S = 0, so S' = 0 (or -0: Saturation
   // is finite) and H' = 0; p, q and t are V' x 1 = V' exactly and the pixel
-  // becomes grey at truncate(V'), V' = mx x Value x 0.01: one entry per mx.
+  // becomes grey at truncate(V'): one entry per mx.
   std::uint8_t greyValue[256];
-  for (int mx = 0; mx < 256; ++mx) greyValue[mx] = limitTruncate(mx * scales.value * 0.01);
-  const auto isGrey = [](std::uint32_t p) { return ((p ^ (p >> 8)) & 0xFFFFu) == 0; };
-  const auto greyPixel = [&](std::uint32_t p) {
-    return (p & kSpareMask) | greyValue[p & 0xFFu] * 0x010101u;
+  for (int mx = 0; mx < 256; ++mx) greyValue[mx] = limitTruncate(scaledValue[mx]);
+
+  // Textures repeat colours a lot: a small direct-mapped cache of colour ->
+  // result.  Keys are colours (byte 3 zero), so an all-ones key marks an
+  // empty slot.
+  constexpr int kCacheBits = 10;
+  struct Slot {
+    std::uint32_t in, out;
   };
+  Slot cache[1 << kCacheBits];
+  for (Slot& slot : cache) slot = {0xFFFFFFFFu, 0};
 
   std::uint32_t* tex = e.texture.data();
   const int n = e.pixelCount;
-  // Sixteen pixels at a time on the wide path, grey groups through the
-  // grey table; the rest four at a time.
-  int i = e.wideVectors ? hsvWide(tex, n, greyValue, scales) : 0;
-  for (; i + 4 <= n; i += 4) {
-    std::uint32_t* p = tex + i;
-    if (isGrey(p[0]) && isGrey(p[1]) && isGrey(p[2]) && isGrey(p[3])) {
-      for (int k = 0; k < 4; ++k) p[k] = greyPixel(p[k]);
-    } else {
-      hsv::convertPixels<4>(p, scales);
+  const auto convertPixels = [&](int from, int to) {
+    for (int i = from; i < to; ++i) {
+      const std::uint32_t pixel = tex[i];
+      const std::uint32_t colourIn = pixel & ~kSpareMask;
+      const std::uint32_t c0 = colourIn & 0xFFu;
+      std::uint32_t colourOut;
+      if (colourIn == c0 * 0x010101u) {
+        colourOut = greyValue[c0] * 0x010101u;
+      } else {
+        Slot& slot = cache[(colourIn * 0x9E3779B1u) >> (32 - kCacheBits)];
+        if (slot.in != colourIn) slot = {colourIn, convert(colourIn)};
+        colourOut = slot.out;
+      }
+      tex[i] = (pixel & kSpareMask) | colourOut;
     }
-  }
-  // The last one to three pixels, padded to four.
-  if (i < n) {
-    std::uint32_t group[4] = {};
-    std::copy(tex + i, tex + n, group);
-    hsv::convertPixels<4>(group, scales);
-    std::copy(group, group + (n - i), tex + i);
-  }
+  };
+  // The wide code converts whole groups of sixteen pixels in lanes; the
+  // rest, or everything, pixel by pixel here.
+  const int done =
+      e.wideVectors ? hsvWide(tex, n, greyValue,
+                              {hueScale, saturationScale, static_cast<double>(entry.param[Value])})
+                    : 0;
+  convertPixels(done, n);
 }
 
 }  // namespace mottler

@@ -49,10 +49,15 @@ class WideByteTable {
   __m512i part_[4];
 };
 
-// "HSV" for sixteen pixels, written out in the wide instructions: the same
-// operations in the same order as hsv::convertPixels (hsv_lanes.h), with
-// the integer work in sixteen lanes, the real work in two halves of eight,
-// and the choice of channels by sector as one byte shuffle.
+// "HSV" for sixteen pixels at once.  Each lane does exactly the
+// double-precision operations the conversion in Hsv::run does for one pixel,
+// in the same order (no operation is merged into another), so the bits are
+// the same.  Where that conversion branches, both sides are computed and one
+// is selected; a divisor that would be 0 (black, or grey) is replaced by 1
+// in a lane whose quotient is not used or comes out 0 either way, which
+// also makes a grey pixel's hue 0.  The integer work is in sixteen lanes,
+// the real work in two halves of eight, and the choice of channels by
+// sector is one byte shuffle.
 class WideHsv {
  public:
   MOTTLER_WIDE explicit WideHsv(const hsv::Scales& scales)
@@ -83,7 +88,9 @@ class WideHsv {
                _mm512_castsi512_si256(num), _mm512_castsi512_si256(base));
     candidates(high, _mm512_extracti64x4_epi64(mx, 1), _mm512_extracti64x4_epi64(delta, 1),
                _mm512_extracti64x4_epi64(num, 1), _mm512_extracti64x4_epi64(base, 1));
-    // V', p, q and t as the bytes 0..3 of each lane, each limited to 255.
+    // V', p, q and t as the bytes 0..3 of each lane.  They lie in 0..510
+    // (S' in 0..1, f in 0..1), so limiting them to 255 after truncating is
+    // the same as before.
     const __m512i candidatesAsBytes = _mm512_or_si512(
         _mm512_or_si512(limited(low.v, high.v), _mm512_slli_epi32(limited(low.p, high.p), 8)),
         _mm512_or_si512(_mm512_slli_epi32(limited(low.q, high.q), 16),

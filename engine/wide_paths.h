@@ -7,7 +7,6 @@
 #include <cstdint>
 
 #include "engine/engine_state.h"
-#include "engine/hsv_lanes.h"
 #include "engine/pixel_lanes.h"
 
 namespace mottler {
@@ -20,6 +19,15 @@ MOTTLER_WIDE void blendWide(TextureEngine& e, const TexturePlane& source, int me
 // channel (index 0 blue, 1 green, 2 red), keeping byte 3, sixteen at a
 // time; returns how many pixels it did (the rest are left to the caller).
 MOTTLER_WIDE int applyTablesWide(TextureEngine& e, const std::uint8_t (&table)[3][256]);
+
+namespace hsv {
+// The parameters of an "HSV" entry as its conversion uses them.
+struct Scales {
+  double hue;         // "Hue": hues are scaled by hue / 180
+  double saturation;  // "Saturation" in percent
+  double value;       // "Value" in percent
+};
+}  // namespace hsv
 
 // buffer_colour_wide.cpp: "HSV" for whole groups of sixteen pixels from
 // the start, a group whose pixels are all grey (all colour bytes equal)
