@@ -387,13 +387,13 @@ void cancelLatency(benchmark::State& state, const std::string& line) {
   const double whole = secondsSince(start);
 
   std::atomic<bool> flag{false};
-  e.cancel.watch(&flag);
   RandomState dice;
   dice.seed(1);
   double longest = 0;
   for (auto _ : state) {
     input.restore(e);
     flag = false;
+    e.cancel.watch(&flag);  // a flag once seen raised stays seen until watched anew
     const auto delay = std::chrono::duration<double>(whole * 0.9 * dice.next() / 32768.0);
     std::atomic<std::int64_t> raisedAt{0};
     std::thread raiser([&] {
