@@ -1,24 +1,32 @@
 // Engine benchmarks: every command at its defaults and at its most expensive
 // catalogue parameters, the layer blend, program files, the example programs
-// end to end, and how cost grows with size and counts.  Everything runs at
-// 256 x 256 on a plasma texture unless the name says otherwise.  After the
-// run a Markdown table gives each median also as a multiple of copying one
-// plane with memcpy, measured in the same run.
+// end to end, edits through the runner (the time from an edit to its
+// picture), how soon a heavy command notices a cancellation, start-up, and
+// how cost grows with size and counts.  Everything runs at 256 x 256 on a
+// colourful plasma texture unless the name says otherwise.  After the run a
+// Markdown table gives each median also as a multiple of copying one plane
+// with memcpy, measured in the same run.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "document/preview.h"
 #include "document/program_file.h"
 #include "document/program_text.h"
 #include "engine/commands.h"
 #include "engine/executor.h"
-#include "document/preview.h"
+#include "engine/program_runner.h"
 
 using namespace mottler;
 namespace fs = std::filesystem;
@@ -37,8 +45,27 @@ ProgramEntry entryFromText(const std::string& line, int w = 256, int h = 256) {
   return doc.entries[0];
 }
 
-// An engine of the given size holding a plasma texture and, in the buffer, a
-// second plasma, as the commands would meet them in a program.
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// A plasma of many colours: three plasmas of different variants and
+// roughness, one per colour channel, added.  Tens of thousands of distinct
+// colours, none of the grey a single plasma makes.
+void paintColourfulPlasma(TextureEngine& e, int variant) {
+  const int w = e.width, h = e.height;
+  e.clear(e.texture);
+  const std::string v = std::to_string(variant);
+  executeCommand(e, entryFromText("Plasma: " + v + " 60 127 255 0 0", w, h));
+  executeCommand(e, entryFromText("Plasma: 1" + v + " 25 127 0 255 0", w, h));
+  executeCommand(e, entryFromText("Plasma: 2" + v + " 90 127 0 0 255", w, h));
+  executeCommand(e, entryFromText("Brightness: 200 200 200", w, h));
+}
+
+// An engine of the given size holding a colourful plasma and, in the buffer,
+// a second one, as the commands would meet them in a program.
 TextureEngine& preparedEngine(int w = 256, int h = 256) {
   static TextureEngine engine;
   engine.wideVectors = wideVectorsSupported();
@@ -47,21 +74,47 @@ TextureEngine& preparedEngine(int w = 256, int h = 256) {
   engine.clear(engine.buffer);
   engine.clear(engine.workPlane);
   engine.random.seed(1);
-  executeCommand(engine, entryFromText("Plasma: 3 60", w, h));
+  paintColourfulPlasma(engine, 3);
   MoveToBuffer::run(engine, ProgramEntry{});
-  executeCommand(engine, entryFromText("Plasma: 11 25", w, h));
+  paintColourfulPlasma(engine, 7);
   return engine;
 }
 
+// The texture, the buffer and the random state of an engine, put back
+// before each iteration, so that every iteration meets the same input
+// rather than the command's own output.
+class SavedInput {
+ public:
+  explicit SavedInput(const TextureEngine& e)
+      : texture_(e.texture.data(), e.texture.data() + e.pixelCount),
+        buffer_(e.buffer.data(), e.buffer.data() + e.pixelCount),
+        random_(e.random) {}
+  void restore(TextureEngine& e) const {
+    std::copy(texture_.begin(), texture_.end(), e.texture.data());
+    std::copy(buffer_.begin(), buffer_.end(), e.buffer.data());
+    e.random = random_;
+  }
+
+ private:
+  std::vector<std::uint32_t> texture_, buffer_;
+  RandomState random_;
+};
+
+// The command alone is timed; the input is restored outside the timing.
 void runCommand(benchmark::State& state, const std::string& line, int w, int h,
                 bool portable = false) {
   TextureEngine& e = preparedEngine(w, h);
   if (portable) e.wideVectors = false;
   const ProgramEntry entry = entryFromText(line, w, h);
+  const SavedInput input(e);
   for (auto _ : state) {
+    input.restore(e);
+    benchmark::ClobberMemory();
+    const Clock::time_point start = Clock::now();
     executeCommand(e, entry);
     benchmark::DoNotOptimize(e.texture.data());
     benchmark::ClobberMemory();
+    state.SetIterationTime(secondsSince(start));
   }
 }
 
@@ -121,12 +174,14 @@ void registerCommandBenchmarks() {
     benchmark::RegisterBenchmark(
         (std::string("Default/") + c.name).c_str(),
         [line = std::string(c.defaults)](benchmark::State& s) { runCommand(s, line, 256, 256); })
+        ->UseManualTime()
         ->Unit(benchmark::kMicrosecond);
   }
   for (const CommandCase& c : kCases) {
     benchmark::RegisterBenchmark(
         (std::string("Heaviest/") + c.name).c_str(),
         [line = std::string(c.heaviest)](benchmark::State& s) { runCommand(s, line, 256, 256); })
+        ->UseManualTime()
         ->Unit(benchmark::kMillisecond);
   }
   // The per-pixel colour and buffer work again on the code paths every
@@ -138,10 +193,12 @@ void registerCommandBenchmarks() {
     if (name != "ConnectBuffer" && name != "GammaCorrection" && name != "Brightness" &&
         name != "Contrast" && name != "Inversion" && name != "HSV")
       continue;
-    benchmark::RegisterBenchmark(("Portable/" + name).c_str(), [line = std::string(c.heaviest)](
-                                                                   benchmark::State& s) {
-      runCommand(s, line, 256, 256, true);
-    })->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark(("Portable/" + name).c_str(),
+                                 [line = std::string(c.heaviest)](benchmark::State& s) {
+                                   runCommand(s, line, 256, 256, true);
+                                 })
+        ->UseManualTime()
+        ->Unit(benchmark::kMicrosecond);
   }
 }
 
@@ -221,31 +278,171 @@ void BM_ProgramFileWrite(benchmark::State& state) {
 }
 BENCHMARK(BM_ProgramFileWrite)->Unit(benchmark::kMicrosecond);
 
-// Every example program, end to end, as the preview runs it.
-void registerExampleBenchmarks() {
+// The example programs by name, in name order.
+std::vector<std::pair<std::string, ProgramDocument>> examplePrograms() {
   std::vector<fs::path> files;
   std::error_code ec;
   for (const auto& item : fs::directory_iterator(MOTTLER_EXAMPLES, ec))
     if (item.path().extension() == ".mlr") files.push_back(item.path());
   std::sort(files.begin(), files.end());
+  std::vector<std::pair<std::string, ProgramDocument>> programs;
   for (const fs::path& file : files) {
     ProgramDocument doc;
-    if (readProgramFile(file, doc) != ReadStatus::Ok) continue;
-    benchmark::RegisterBenchmark(("Example/" + file.stem().string()).c_str(),
-                                 [doc](benchmark::State& s) {
-                                   static TextureEngine e;
-                                   e.setSize(doc.width, doc.height);
-                                   std::copy(doc.entries.begin(), doc.entries.end(),
-                                             e.entries.begin());
-                                   e.entries[doc.entries.size()] = ProgramEntry{};
-                                   for (auto _ : s) {
-                                     runProgram(e, doc.seed, static_cast<int>(doc.entries.size()));
-                                     benchmark::ClobberMemory();
-                                   }
-                                 })
-        ->Unit(benchmark::kMillisecond);
+    if (readProgramFile(file, doc) == ReadStatus::Ok) programs.emplace_back(file.stem(), doc);
+  }
+  return programs;
+}
+
+// Every example program, end to end, as a run from the top makes it.
+void registerExampleBenchmarks() {
+  for (const auto& [name, doc] : examplePrograms()) {
+    benchmark::RegisterBenchmark(("Example/" + name).c_str(), [doc = doc](benchmark::State& s) {
+      static TextureEngine e;
+      e.setSize(doc.width, doc.height);
+      std::copy(doc.entries.begin(), doc.entries.end(), e.entries.begin());
+      e.entries[doc.entries.size()] = ProgramEntry{};
+      for (auto _ : s) {
+        runProgram(e, doc.seed, static_cast<int>(doc.entries.size()));
+        benchmark::ClobberMemory();
+      }
+    })->Unit(benchmark::kMillisecond);
   }
 }
+
+// The entry as one step of a scroll bar changes it: its first parameter
+// that can move one up (or else one down), or, for a command without
+// parameters, its "State".
+ProgramEntry oneStepFrom(const ProgramEntry& entry, int w, int h) {
+  ProgramEntry changed = entry;
+  const std::optional<int> index = catalogueIndexOfCode(entry.code);
+  if (index) {
+    const CommandInfo info = commandInfoForSize(*index, w, h);
+    for (int k = 0; k < kParamCount; ++k) {
+      if (!info.used(k) || info.minValue[k] == info.maxValue[k]) continue;
+      changed.param[k] += entry.param[k] < info.maxValue[k] ? 1 : -1;
+      return changed;
+    }
+  }
+  changed.disabled ^= 1;
+  return changed;
+}
+
+// The time from an edit of entry k to its finished picture, through the
+// runner as the window's worker uses it: the program's first `length`
+// entries and the empty slot after them, entry k stepped back and forth as a
+// scroll bar drag does.  The first step (not timed) runs the entries before
+// k once; every timed one reruns entry k and those after it.  Counters: the
+// entry the runs started at and the memory the snapshots fill.
+void editBenchmark(benchmark::State& state, const ProgramDocument& doc, int length, int k) {
+  static TextureEngine e;
+  static ProgramRunner runner;
+  e.setSize(doc.width, doc.height);
+  std::vector<ProgramEntry> program(doc.entries.begin(), doc.entries.begin() + length);
+  program.emplace_back();
+  runner.forget();
+  runner.run(e, doc.seed, program);
+  const ProgramEntry original = program[static_cast<std::size_t>(k)];
+  const ProgramEntry stepped = oneStepFrom(original, doc.width, doc.height);
+  bool step = false;
+  for (auto _ : state) {
+    step = !step;
+    program[static_cast<std::size_t>(k)] = step ? stepped : original;
+    runner.run(e, doc.seed, program);
+    benchmark::ClobberMemory();
+  }
+  state.counters["from"] = runner.lastStart() + 1;
+  state.counters["snapshot_MiB"] = static_cast<double>(runner.snapshotBytes()) / (1 << 20);
+}
+
+void registerEditBenchmarks() {
+  for (const auto& [name, doc] : examplePrograms()) {
+    const int n = static_cast<int>(doc.entries.size());
+    if (n == 0) continue;
+    const auto add = [&, doc = doc](const std::string& row, int length, int k) {
+      benchmark::RegisterBenchmark(("Edit/" + row).c_str(), [doc, length, k](benchmark::State& s) {
+        editBenchmark(s, doc, length, k);
+      })->Unit(benchmark::kMicrosecond);
+    };
+    add(name + "/first", n, 0);
+    add(name + "/middle", n, n / 2);
+    add(name + "/last", n, n - 1);
+    if (n < 30) continue;
+    // The long example: each of its last five entries, and the last three of
+    // its first twenty entries as a program of its own.
+    for (int k = n - 5; k < n - 1; ++k) add(name + "/entry-" + std::to_string(k + 1), n, k);
+    for (int k = 17; k < 20; ++k) add(name + "-20/entry-" + std::to_string(k + 1), 20, k);
+  }
+}
+
+// How soon a command at its most expensive parameters notices a
+// cancellation: another thread raises the flag at a random moment of the
+// command's run, and the time from then to the command's return is
+// measured.  Median in the table; the counter max_ms is the longest seen.
+void cancelLatency(benchmark::State& state, const std::string& line) {
+  TextureEngine& e = preparedEngine();
+  const ProgramEntry entry = entryFromText(line);
+  const SavedInput input(e);
+  Clock::time_point start = Clock::now();
+  executeCommand(e, entry);
+  const double whole = secondsSince(start);
+
+  std::atomic<bool> flag{false};
+  RandomState dice;
+  dice.seed(1);
+  double longest = 0;
+  for (auto _ : state) {
+    input.restore(e);
+    flag = false;
+    e.cancel.watch(&flag);  // a flag once seen raised stays seen until watched anew
+    const auto delay = std::chrono::duration<double>(whole * 0.9 * dice.next() / 32768.0);
+    std::atomic<std::int64_t> raisedAt{0};
+    std::thread raiser([&] {
+      std::this_thread::sleep_for(delay);
+      raisedAt = Clock::now().time_since_epoch().count();
+      flag = true;
+    });
+    executeCommand(e, entry);
+    const std::int64_t returnedAt = Clock::now().time_since_epoch().count();
+    raiser.join();
+    const double latency = returnedAt > raisedAt ? (returnedAt - raisedAt) * 1e-9 : 0.0;
+    longest = std::max(longest, latency);
+    state.SetIterationTime(latency);
+  }
+  e.cancel.watch(nullptr);
+  state.counters["max_ms"] = longest * 1e3;
+  state.counters["whole_ms"] = whole * 1e3;
+}
+
+void registerCancelBenchmarks() {
+  // The commands that can take longer than a few milliseconds.
+  const std::pair<const char*, const char*> heavy[] = {{"Circles", "Circles: 1024 512 512 64"},
+                                                       {"Blobs", "Blobs: 1024 512 512"},
+                                                       {"Points", "Points: 32767 255"},
+                                                       {"Worms", "Worms: 4096 255 128 64"},
+                                                       {"Splines", "Splines: 4096 128 255 64"},
+                                                       {"Lines", "Lines: 1024 45 512 64"},
+                                                       {"Blur", "Blur: 255"},
+                                                       {"UnsharpMask", "Unsharp Mask: 1000 50 0"}};
+  for (const auto& [name, line] : heavy)
+    benchmark::RegisterBenchmark(
+        ("CancelLatency/" + std::string(name)).c_str(),
+        [l = std::string(line)](benchmark::State& s) { cancelLatency(s, l); })
+        ->UseManualTime()
+        ->Iterations(20)
+        ->Unit(benchmark::kMillisecond);
+}
+
+// What a headless render spends on the engine before its first entry: the
+// engine made and sized (the lookup tables are built only when a command
+// first needs them).
+void BM_EngineStartUp(benchmark::State& state) {
+  for (auto _ : state) {
+    auto e = std::make_unique<TextureEngine>();
+    e->setSize(256, 256);
+    benchmark::DoNotOptimize(e->texture.data());
+  }
+}
+BENCHMARK(BM_EngineStartUp)->Unit(benchmark::kMicrosecond);
 
 // How cost grows with the texture size and with the count parameters.
 void registerScalingBenchmarks() {
@@ -258,6 +455,7 @@ void registerScalingBenchmarks() {
           [line = std::string(line), size](benchmark::State& s) {
             runCommand(s, line, size, size);
           })
+          ->UseManualTime()
           ->Unit(benchmark::kMicrosecond);
 
   const std::pair<const char*, std::vector<const char*>> byCount[] = {
@@ -273,6 +471,7 @@ void registerScalingBenchmarks() {
       benchmark::RegisterBenchmark(
           ("Count/" + std::string(name) + "/" + line).c_str(),
           [l = std::string(line)](benchmark::State& s) { runCommand(s, l, 256, 256); })
+          ->UseManualTime()
           ->Unit(benchmark::kMicrosecond);
 }
 
@@ -283,20 +482,20 @@ class TableReporter : public benchmark::ConsoleReporter {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& r : runs) {
       if (r.run_type == Run::RT_Aggregate && r.aggregate_name != "median") continue;
-      std::string name = r.benchmark_name();
-      if (r.run_type == Run::RT_Aggregate) name = name.substr(0, name.rfind('_'));
+      const std::string name = shortName(r);
       const double ns = r.GetAdjustedRealTime() * (r.time_unit == benchmark::kMillisecond   ? 1e6
                                                    : r.time_unit == benchmark::kMicrosecond ? 1e3
                                                                                             : 1.0);
       if (!seen_.count(name)) order_.push_back(name);
       seen_[name] = ns;
+      notes_[name] = notesOf(r);
     }
   }
 
   void printTable() const {
     const auto floor = seen_.find("BM_MemcpyFloor");
     const double floorNs = floor == seen_.end() ? 0.0 : floor->second;
-    std::printf("\n| benchmark | time | × memcpy |\n|---|---:|---:|\n");
+    std::printf("\n| benchmark | time | × memcpy | notes |\n|---|---:|---:|---|\n");
     for (const std::string& name : order_) {
       const double ns = seen_.at(name);
       char time[32];
@@ -306,13 +505,42 @@ class TableReporter : public benchmark::ConsoleReporter {
         std::snprintf(time, sizeof time, "%.1f µs", ns / 1e3);
       char multiple[32] = "—";
       if (floorNs > 0) std::snprintf(multiple, sizeof multiple, "%.1f", ns / floorNs);
-      std::printf("| %s | %s | %s |\n", name.c_str(), time, multiple);
+      std::printf("| %s | %s | %s | %s |\n", name.c_str(), time, multiple, notes_.at(name).c_str());
     }
   }
 
  private:
+  // The name without the aggregate, the iteration count and the timing kind.
+  static std::string shortName(const Run& r) {
+    std::string name = r.benchmark_name();
+    if (r.run_type == Run::RT_Aggregate) name = name.substr(0, name.rfind('_'));
+    for (const char* suffix : {"/manual_time", "/iterations:20"}) {
+      const std::size_t at = name.find(suffix);
+      if (at != std::string::npos) name.erase(at, std::string(suffix).size());
+    }
+    return name;
+  }
+
+  // The counters a benchmark reports, in words.
+  static std::string notesOf(const Run& r) {
+    std::string notes;
+    const auto add = [&](const char* counter, const char* format) {
+      const auto c = r.counters.find(counter);
+      if (c == r.counters.end()) return;
+      char text[64];
+      std::snprintf(text, sizeof text, format, static_cast<double>(c->second));
+      notes += (notes.empty() ? "" : ", ") + std::string(text);
+    };
+    add("from", "reruns from entry %.0f");
+    add("snapshot_MiB", "snapshots %.1f MiB");
+    add("max_ms", "longest %.2f ms");
+    add("whole_ms", "whole command %.0f ms");
+    return notes;
+  }
+
   std::vector<std::string> order_;
   std::map<std::string, double> seen_;
+  std::map<std::string, std::string> notes_;
 };
 
 }  // namespace
@@ -320,6 +548,8 @@ class TableReporter : public benchmark::ConsoleReporter {
 int main(int argc, char** argv) {
   registerCommandBenchmarks();
   registerExampleBenchmarks();
+  registerEditBenchmarks();
+  registerCancelBenchmarks();
   registerScalingBenchmarks();
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;

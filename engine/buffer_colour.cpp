@@ -6,8 +6,8 @@
 // colour adjustments change bytes 0..2 of every texture pixel and keep byte 3,
 // except "Inversion", which complements the whole pixel word.  The rules,
 // written literally, are in reference/buffer_colour.cpp; the colour tables
-// and grey pixels of "HSV" go sixteen pixels at a time in
-// buffer_colour_wide.cpp where the processor has the wide instructions.
+// and "HSV" go sixteen pixels at a time in buffer_colour_wide.cpp where the
+// processor has the wide instructions.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -295,18 +295,13 @@ void Hsv::run(TextureEngine& e, const ProgramEntry& entry) {
       tex[i] = (pixel & kSpareMask) | colourOut;
     }
   };
-  int i = 0;
-  if (e.wideVectors) {
-    // Groups of sixteen grey pixels through the grey table with byte
-    // permutes, any other group pixel by pixel.
-    while (i + 16 <= n) {
-      i = greyGroupsWide(tex, i, n, greyValue);
-      if (i + 16 > n) break;
-      convertPixels(i, i + 16);
-      i += 16;
-    }
-  }
-  convertPixels(i, n);
+  // The wide code converts whole groups of sixteen pixels in lanes; the
+  // rest, or everything, pixel by pixel here.
+  const int done =
+      e.wideVectors ? hsvWide(tex, n, greyValue,
+                              {hueScale, saturationScale, static_cast<double>(entry.param[Value])})
+                    : 0;
+  convertPixels(done, n);
 }
 
 }  // namespace mottler

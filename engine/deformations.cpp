@@ -4,8 +4,9 @@
 // Each copies the texture (or, for "Carpet", one block of it) into the work
 // plane and then writes every texture pixel from a source position in that
 // copy.  None of them blends: method, offsets and "Fixed Colors" are ignored.
-// A disabled entry does nothing at all.  The rules, written literally, are
-// in reference/deformations.cpp.
+// A disabled entry does nothing at all.  A cancelled run stops them between
+// rows ("Glass" also after its draws and between its smoothing passes).
+// The rules, written literally, are in reference/deformations.cpp.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -70,6 +71,7 @@ void Twirl::run(TextureEngine& e, const ProgramEntry& entry) {
   };
   // theta depends on d only, the same for (adx, ady) and (ady, adx).
   for (int ady = 0; ady <= r; ++ady) {
+    if (e.cancel.requested()) return;
     for (int adx = ady; adx <= r; ++adx) {
       const double d = std::sqrt(static_cast<double>(adx * adx + ady * ady));
       if (d > radius) break;  // d grows with adx
@@ -124,6 +126,7 @@ void SineDistortion::run(TextureEngine& e, const ProgramEntry& entry) {
     }
     float rowAngle = rowStart;
     for (int y = 0; y < h; ++y) {
+      if (e.cancel.requested()) return;
       const double xShift = xAmplitude * std::sin(static_cast<double>(rowAngle));
       std::uint32_t* out = dst + static_cast<std::size_t>(y) * w;
       for (int i = 0; i < n; ++i) {
@@ -163,13 +166,28 @@ void DistortionByBuffer::run(TextureEngine& e, const ProgramEntry& entry) {
   const std::uint32_t* src = e.workPlane.data();
   const std::uint32_t* buf = e.buffer.data();
   std::uint32_t* dst = e.texture.data();
+  // A shift lies in 0..2a.  Where that stays below the size, one step back
+  // wraps a coordinate, done as a select: the buffer decides it, which a
+  // branch would guess badly.
+  const bool oneStep =
+      2 * (entry.param[XAmplitude] / 2) < w && 2 * (entry.param[YAmplitude] / 2) < h;
   for (int y = 0; y < h; ++y) {
+    if (e.cancel.requested()) return;
+    const std::uint32_t* in = buf + static_cast<std::size_t>(y) * w;
+    std::uint32_t* out = dst + static_cast<std::size_t>(y) * w;
     for (int x = 0; x < w; ++x) {
-      const std::uint32_t p = buf[static_cast<std::size_t>(y) * w + x];
+      const std::uint32_t p = in[x];
       const int l = (channel(p, 2) + channel(p, 1) + channel(p, 0)) / 3;
-      const int sy = wrap(yTable[l] + y, h);
-      const int sx = wrap(xTable[l] + x, w);
-      dst[static_cast<std::size_t>(y) * w + x] = src[static_cast<std::size_t>(sy) * w + sx];
+      int sy = yTable[l] + y;
+      int sx = xTable[l] + x;
+      if (oneStep) {
+        sy -= sy >= h ? h : 0;
+        sx -= sx >= w ? w : 0;
+      } else {
+        sy = wrap(sy, h);
+        sx = wrap(sx, w);
+      }
+      out[x] = src[static_cast<std::size_t>(sy) * w + sx];
     }
   }
 }
@@ -188,6 +206,7 @@ void Divider::run(TextureEngine& e, const ProgramEntry& entry) {
   std::uint32_t* dst = e.texture.data();
   int sy = 0;
   for (int y = 0; y < h; ++y) {
+    if (e.cancel.requested()) return;
     const std::uint32_t* in = src + static_cast<std::size_t>(sy) * w;
     std::uint32_t* out = dst + static_cast<std::size_t>(y) * w;
     int sx = 0;
@@ -280,6 +299,8 @@ void Glass::run(TextureEngine& e, const ProgramEntry& entry) {
     fy[i] = static_cast<std::int8_t>(half - r2 % distortion);
   }
 
+  if (e.cancel.requested()) return;
+
   // Smoothing, in place, row by row, each pixel left to right: the X field
   // value, then the Y field value.  The new value of the left neighbour is
   // carried in a register; column 0 takes its left neighbour from column
@@ -288,6 +309,7 @@ void Glass::run(TextureEngine& e, const ProgramEntry& entry) {
   // below.  Every read of a pixel's own old value comes before its write, so
   // widths and heights of 1 and 2 need no special case.
   for (int pass = 0; pass < entry.param[Smoothness]; ++pass) {
+    if (e.cancel.requested()) return;
     for (int y = 0; y < h; ++y) {
       const std::size_t rowStart = static_cast<std::size_t>(y) * w;
       const std::size_t aboveStart = static_cast<std::size_t>(y == 0 ? h - 1 : y - 1) * w;
@@ -319,6 +341,7 @@ void Glass::run(TextureEngine& e, const ProgramEntry& entry) {
   // branches (displacements near the edges go either way unpredictably).
   const bool oneStep = w >= 128 && h >= 128;
   for (int y = 0; y < h; ++y) {
+    if (e.cancel.requested()) return;
     const std::size_t rowStart = static_cast<std::size_t>(y) * w;
     if (oneStep) {
       for (int x = 0; x < w; ++x) {

@@ -21,7 +21,9 @@ bool wideVectorsSupported() {
 #endif
 }
 
-TextureEngine::TextureEngine() { setSize(kMaxTextureSide, kMaxTextureSide); }
+TextureEngine::TextureEngine() : falloff(static_cast<std::size_t>(kFalloffSide) * kFalloffSide) {
+  setSize(kMaxTextureSide, kMaxTextureSide);
+}
 
 void TextureEngine::setSize(int w, int h) {
   width = w;
@@ -38,15 +40,16 @@ void TextureEngine::setSize(int w, int h) {
     fieldX.resize(pixels);
     fieldY.resize(pixels);
   }
-  buildShadeTable();
-  buildBlobProfile();
 }
 
 void TextureEngine::clear(TexturePlane& plane) {
   std::memset(plane.data(), 0, static_cast<std::size_t>(pixelCount) * 4);
 }
 
-void TextureEngine::buildShadeTable() {
+namespace {
+
+ByteTable buildShadeTable() {
+  ByteTable shadeTable;
   // k is 1/127 as a single-precision constant; everything else is double.
   const double k = static_cast<double>(1.0f / 127.0f);
   for (int s = 0; s < 256; ++s) {
@@ -60,9 +63,11 @@ void TextureEngine::buildShadeTable() {
           static_cast<std::uint8_t>(static_cast<int>(v));
     }
   }
+  return shadeTable;
 }
 
-void TextureEngine::buildBlobProfile() {
+ByteTable buildBlobProfile() {
+  ByteTable blobProfile;
   // A bright round spot peaking at (128, 128): a wide gaussian plus a sharp
   // exponential fall-off.
   for (int k = 0; k < 256; ++k) {
@@ -75,6 +80,19 @@ void TextureEngine::buildBlobProfile() {
           static_cast<std::uint8_t>(static_cast<int>(255.0 * v));
     }
   }
+  return blobProfile;
+}
+
+}  // namespace
+
+const ByteTable& shadeTable() {
+  static const ByteTable table = buildShadeTable();
+  return table;
+}
+
+const ByteTable& blobProfile() {
+  static const ByteTable table = buildBlobProfile();
+  return table;
 }
 
 }  // namespace mottler

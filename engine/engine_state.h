@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -101,14 +102,50 @@ inline constexpr std::uint32_t rgb(std::uint32_t blue, std::uint32_t green, std:
   return (red << 16) | (green << 8) | blue;
 }
 
+// A 256 x 256 byte table, indexed [row * 256 + column].
+using ByteTable = std::array<std::uint8_t, 256 * 256>;
+
+// ShadeTable[s * 256 + t]: layer value s applied over texture value t.
+// Neither table depends on the texture size or on anything else, so each is
+// computed once per process, the first time it is asked for (safe from
+// several threads at once), and not at start-up.
+const ByteTable& shadeTable();
+// BlobProfile[k * 256 + s]: brightness of the "Blobs" spot, row k, column s.
+const ByteTable& blobProfile();
+
+// Whether the run in progress should stop.  Long commands ask between rows,
+// passes or shapes and return at once when it says so; what they leave in
+// the planes and the random state is then meaningless.  A flag, once seen
+// raised, stays seen until the next watch.
+class CancelCheck {
+ public:
+  // Watches a flag another thread may raise; nullptr: never cancelled.
+  void watch(const std::atomic<bool>* flag) {
+    flag_ = flag;
+    seen_ = false;
+  }
+  bool requested() {
+    ++asked_;
+    if (!seen_ && flag_ != nullptr) seen_ = flag_->load(std::memory_order_relaxed);
+    return seen_;
+  }
+  // How often commands have asked so far: their work counted in checks.
+  std::uint64_t asked() const { return asked_; }
+
+ private:
+  const std::atomic<bool>* flag_ = nullptr;
+  bool seen_ = false;
+  std::uint64_t asked_ = 0;
+};
+
 class TextureEngine {
  public:
   TextureEngine();
 
-  // Sets the texture size and the derived figures, sizes plane storage for it
-  // and rebuilds ShadeTable and BlobProfile.  Plane contents within the
-  // previous storage are kept.  Sizes are 1..kMaxTextureSide for the
-  // application; larger sizes work for headless rendering.
+  // Sets the texture size and the derived figures and sizes plane storage
+  // for it.  Plane contents within the previous storage are kept.  Sizes are
+  // 1..kMaxTextureSide for the application; larger sizes work for headless
+  // rendering.
   void setSize(int width, int height);
 
   // Sets the bytes in use of a plane to 0.
@@ -129,27 +166,26 @@ class TextureEngine {
   TexturePlane buffer;
   TexturePlane workPlane;
 
-  // ShadeTable[s * 256 + t]: layer value s applied over texture value t.
-  std::array<std::uint8_t, 256 * 256> shadeTable{};
-  // BlobProfile[k * 256 + s]: brightness of the "Blobs" spot, row k, column s.
-  std::array<std::uint8_t, 256 * 256> blobProfile{};
-
   // Per-pixel scratch of commands that need more than the work plane
   // ("Glass" keeps its two displacement fields here); sized by setSize.
   std::vector<std::int8_t> fieldX;
   std::vector<std::int8_t> fieldY;
 
+  // Scratch of "Enviroument Map": its fall-off for each distance |dx|, |dy|
+  // up to half the largest side the application offers, kFalloffSide a row.
+  static constexpr int kFalloffSide = kMaxTextureSide / 2 + 1;
+  std::vector<double> falloff;
+
   RandomState random;
   std::array<ProgramEntry, kProgramSlots> entries{};
+
+  // Consulted by long commands; a run that can be cancelled watches its flag.
+  CancelCheck cancel;
 
   // Run the sixteen-pixel code paths (the *_wide.cpp files) where the
   // processor has them.  The results are the same bits either way; tests and
   // benchmarks switch this off to compare the portable paths.
   bool wideVectors = wideVectorsSupported();
-
- private:
-  void buildShadeTable();
-  void buildBlobProfile();
 };
 
 }  // namespace mottler

@@ -4,14 +4,15 @@
 // All of them work on the texture in place (the work plane serves as their
 // copy), treat blue, green and red alike and leave byte 3 of every texture
 // pixel as it was.  None of them draws random numbers, and a disabled entry
-// does nothing.  The rules, written literally, are in reference/filters.cpp.
+// does nothing.  A cancelled run stops "Blur", "Unsharp Mask", "Maximum"
+// and "Minimum" between passes; the others make one pass.  The rules,
+// written literally, are in reference/filters.cpp.
 //
 // Two techniques: "Blur" and the blur of "Unsharp Mask" visit pixels in
 // order and each pixel waits for the one before it, so they hold the three
-// channels of a pixel in lanes of one 64-bit word; the others read only the
-// copy, so they take four pixels at a time as a vector of bytes, and the
-// pixels at the edges, whose neighbours wrap, one at a time through the same
-// vector code.
+// channels of a pixel in lanes of one word; the others read only the copy, so they take four pixels
+// at a time as a vector of bytes, and the pixels at the edges, whose neighbours wrap, one at a time
+// through the same vector code.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -53,17 +54,17 @@ Rows<Pixel> wrappedRows(Pixel* plane, int y, int w, int h) {
 
 // ------------------------------------------------- channels in lanes ---
 
-// The three colour bytes of a pixel spread into 16-bit lanes (bits 0, 16,
-// 32), so that sums of a few pixels are formed for all three channels at
-// once without carries between them.
-inline std::uint64_t spread(std::uint32_t p) {
-  return static_cast<std::uint64_t>(p & 0xFFu) | (static_cast<std::uint64_t>(p & 0xFF00u) << 8) |
-         (static_cast<std::uint64_t>(p & 0xFF0000u) << 16);
+// The three colour bytes of a pixel spread into 10-bit lanes (bits 0, 10,
+// 20) of a 32-bit word, so that sums of up to four pixels (at most 4 x 255)
+// are formed for all three channels at once without carries between them:
+// for "Blur".
+inline std::uint32_t spread10(std::uint32_t p) {
+  return (p & 0xFFu) | ((p & 0xFF00u) << 2) | ((p & 0xFF0000u) << 4);
 }
-inline std::uint32_t pack(std::uint64_t s) {
-  return static_cast<std::uint32_t>((s & 0xFFu) | ((s >> 8) & 0xFF00u) | ((s >> 16) & 0xFF0000u));
+inline std::uint32_t pack10(std::uint32_t s) {
+  return (s & 0xFFu) | ((s >> 2) & 0xFF00u) | ((s >> 4) & 0xFF0000u);
 }
-constexpr std::uint64_t kLaneLowByte = 0xFFull | (0xFFull << 16) | (0xFFull << 32);
+constexpr std::uint32_t kLane10LowByte = 0xFFu | (0xFFu << 10) | (0xFFu << 20);
 
 // The colour bytes in 21-bit lanes (bits 0, 21, 42), for "Unsharp Mask",
 // whose sums of up to 15 x 255 are divided by 15 in all lanes at once.
@@ -176,25 +177,37 @@ void crossPass(TextureEngine& e) {
 // "Blur": "Amount" passes of in-place four-neighbour averaging in row-major
 // order, neighbours wrapped; pixels already visited in a pass contribute
 // their new values.
+//
+// Only the left neighbour is one just written in the row: the rows above
+// and below do not change while a row is done, nor does the right
+// neighbour before its turn (except for the last pixel, whose right
+// neighbour is the row's first, already new).  So the sum of those three is
+// formed for the whole row first, four pixels at a time, and the pixel by
+// pixel walk adds only the left value.
 void Blur::run(TextureEngine& e, const ProgramEntry& entry) {
   if (entry.disabled) return;
   const int w = e.width, h = e.height;
   std::uint32_t* t = e.texture.data();
+  std::uint32_t* others = e.workPlane.data();  // a row of sums, in 10-bit lanes
   for (int pass = 0; pass < entry.param[Amount]; ++pass) {
+    if (e.cancel.requested()) return;
     for (int y = 0; y < h; ++y) {
       const Rows<std::uint32_t> r = wrappedRows(t, y, w, h);
+      for (int x = 0; x + 1 < w; ++x)
+        others[x] = spread10(r.down[x]) + spread10(r.up[x]) + spread10(r.row[x + 1]);
       // The left neighbour is the value just written (for column 0, column
-      // W - 1 as it still is), carried in a register; everything else is
-      // read from the plane as it stands.
-      std::uint64_t left = spread(r.row[w - 1]);
-      for (int x = 0; x < w; ++x) {
-        const int xr = x == w - 1 ? 0 : x + 1;
-        const std::uint64_t s = spread(r.down[x]) + spread(r.up[x]) + spread(r.row[xr]) + left;
-        // Each lane is at most 4 x 255: shifted down by two it is the
-        // quotient, and the bits shifted in from the next lane are masked.
-        left = (s >> 2) & kLaneLowByte;
-        r.row[x] = withSpare(r.row[x], pack(left));
+      // W - 1 as it still is), carried in a register.  Each lane of a sum
+      // is at most 4 x 255: shifted down by two it is the quotient, and the
+      // bits shifted in from the next lane are masked.
+      std::uint32_t left = spread10(r.row[w - 1]);
+      for (int x = 0; x + 1 < w; ++x) {
+        left = ((others[x] + left) >> 2) & kLane10LowByte;
+        r.row[x] = withSpare(r.row[x], pack10(left));
       }
+      const int last = w - 1;
+      left = ((spread10(r.down[last]) + spread10(r.up[last]) + spread10(r.row[0]) + left) >> 2) &
+             kLane10LowByte;
+      r.row[last] = withSpare(r.row[last], pack10(left));
     }
   }
 }
@@ -215,6 +228,7 @@ void UnsharpMask::run(TextureEngine& e, const ProgramEntry& entry) {
   std::memcpy(work + w, tex, static_cast<std::size_t>(e.pixelCount) * 4);
 
   for (int pass = 0; pass < entry.param[Radius]; ++pass) {
+    if (e.cancel.requested()) return;
     std::memcpy(work, work + w, static_cast<std::size_t>(w) * 4);
     std::memcpy(work + static_cast<std::size_t>(h + 1) * w, work + static_cast<std::size_t>(h) * w,
                 static_cast<std::size_t>(w) * 4);
@@ -350,13 +364,19 @@ void BumpMapping::run(TextureEngine& e, const ProgramEntry& entry) {
 // "Maximum": "Amount" passes of grey-scale dilation with the five-pixel cross.
 void Maximum::run(TextureEngine& e, const ProgramEntry& entry) {
   if (entry.disabled) return;
-  for (int pass = 0; pass < entry.param[Amount]; ++pass) crossPass<ByteMax>(e);
+  for (int pass = 0; pass < entry.param[Amount]; ++pass) {
+    if (e.cancel.requested()) return;
+    crossPass<ByteMax>(e);
+  }
 }
 
 // "Minimum": "Amount" passes of grey-scale erosion with the five-pixel cross.
 void Minimum::run(TextureEngine& e, const ProgramEntry& entry) {
   if (entry.disabled) return;
-  for (int pass = 0; pass < entry.param[Amount]; ++pass) crossPass<ByteMin>(e);
+  for (int pass = 0; pass < entry.param[Amount]; ++pass) {
+    if (e.cancel.requested()) return;
+    crossPass<ByteMin>(e);
+  }
 }
 
 // "Median": the median of the pixel and the four pixels at storage indices

@@ -1,7 +1,9 @@
 // Generators that fill the whole texture with a field of colour:
 // "Plasma", "Sine Plasma", "Perlin Noise", "Noise" and "Enviroument Map".
 // Their rules, written literally, are in reference/generators_fields.cpp;
-// the versions here compute the same bits faster.
+// the versions here compute the same bits faster.  A cancelled run stops
+// them between rows (of pixels, blocks or lattice cells; "Plasma" after its
+// subdivision).
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -155,6 +157,7 @@ void Plasma::run(TextureEngine& e, const ProgramEntry& entry) {
   seedPoint((W / 2 + W / 4) % W, (H / 2 + H / 4) % H);
 
   PlasmaSubdivision(e, entry.param[Roughness], maxHeight).subdivide(0, 0, W, H);
+  if (e.cancel.requested()) return;
 
   // Masks: channel * mask / 255, looked up per channel value.  Every pixel
   // of the heights is grey (written through grey() or cleared), so one
@@ -200,6 +203,7 @@ void SinePlasma::run(TextureEngine& e, const ProgramEntry& entry) {
   const long long red = entry.param[RedMask], green = entry.param[GreenMask],
                   blue = entry.param[BlueMask];
   for (int y = 0; y < H; ++y) {
+    if (e.cancel.requested()) return;
     std::uint32_t* row = e.workPlane.row(y, W);
     const long long yv = ty[static_cast<std::size_t>(y) & 255u];  // sizes past 256 repeat the table
     for (int x = 0; x < W; ++x) {
@@ -259,6 +263,7 @@ void PerlinNoise::run(TextureEngine& e, const ProgramEntry& entry) {
   const bool widenY = static_cast<double>(H) / cellH != ny;
   CosineWeights rowWeights;
   for (int cj = 0; cj < ny; ++cj) {
+    if (e.cancel.requested()) return;
     const int y0 = cj * cellH;
     const int ch = (widenY && y0 + 2LL * cellH >= H) ? H - y0 : cellH;
     for (int ci = 0; ci < nx; ++ci) {
@@ -341,6 +346,7 @@ void Noise::run(TextureEngine& e, const ProgramEntry& entry) {
   constexpr RandomLeap leap1(1), leap2(2), leap3(3);
 
   for (int y0 = 0; y0 < H; y0 += blockH) {
+    if (e.cancel.requested()) return;
     if (!entry.fixedColors && blockW == 1 && blockH == 1) {
       // One pixel per block: a row of blocks is a row of pixels.
       std::uint32_t* row = e.workPlane.row(y0, W);
@@ -408,8 +414,8 @@ void EnvironmentMap::run(TextureEngine& e, const ProgramEntry& entry) {
 
   // f depends only on |dx| and |dy|, and symmetrically; up to 256 x 256 the
   // values are computed once per pair a <= b.
-  constexpr int kHalf = kMaxTextureSide / 2 + 1;
-  static std::array<double, kHalf * kHalf> table;
+  constexpr int kHalf = TextureEngine::kFalloffSide;
+  double* table = e.falloff.data();
   const int maxA = std::max(H / 2, H - 1 - H / 2);
   const int maxB = std::max(W / 2, W - 1 - W / 2);
   const bool tabled = maxA < kHalf && maxB < kHalf;
@@ -422,6 +428,7 @@ void EnvironmentMap::run(TextureEngine& e, const ProgramEntry& entry) {
   }
 
   for (int y = 0; y < H; ++y) {
+    if (e.cancel.requested()) return;
     const int dy = H / 2 - y;
     std::uint32_t* row = e.texture.row(y, W);
     for (int x = 0; x < W; ++x) {

@@ -284,14 +284,18 @@ void paintBlob(Layer& layer, const std::uint8_t* profile, int x, int y, int side
   }
 }
 
-// The common frame of the seven commands: clear, shapes, blend.
+// The common frame of the seven commands: clear, shapes, blend.  A
+// cancelled run stops before the next shape.
 template <typename Shape>
 void drawShapes(TextureEngine& e, const ProgramEntry& entry, int amount, Shape&& shape) {
   if (e.width < 1 || e.height < 1) return;  // no plane yet: nothing to place shapes on
   e.clear(e.workPlane);
   Layer layer(e);
   const bool paint = entry.disabled == 0;
-  for (int n = 0; n < amount; ++n) shape(layer, paint);
+  for (int n = 0; n < amount; ++n) {
+    if (e.cancel.requested()) return;
+    shape(layer, paint);
+  }
   blendLayer(e, e.workPlane, entry);
 }
 
@@ -306,7 +310,7 @@ void Blobs::run(TextureEngine& e, const ProgramEntry& entry) {
     const int x = random.next() % layer.width;
     const int y = random.next() % layer.height;
     const std::uint32_t colour = shapeColour(random, fixed, p[RedMask], p[GreenMask], p[BlueMask]);
-    if (paint) paintBlob(layer, e.blobProfile.data(), x, y, side, colour);
+    if (paint) paintBlob(layer, blobProfile().data(), x, y, side, colour);
   });
 }
 

@@ -20,11 +20,19 @@ MOTTLER_WIDE void blendWide(TextureEngine& e, const TexturePlane& source, int me
 // time; returns how many pixels it did (the rest are left to the caller).
 MOTTLER_WIDE int applyTablesWide(TextureEngine& e, const std::uint8_t (&table)[3][256]);
 
-// buffer_colour_wide.cpp: from pixel `from` on, whole groups of sixteen
-// grey pixels (all colour bytes equal) become grey[value], keeping byte 3;
-// stops at the first group with a colour in it, or fewer than sixteen
-// pixels before n, and returns where it stopped.
-MOTTLER_WIDE int greyGroupsWide(std::uint32_t* tex, int from, int n,
-                                const std::uint8_t (&grey)[256]);
+namespace hsv {
+// The parameters of an "HSV" entry as its conversion uses them.
+struct Scales {
+  double hue;         // "Hue": hues are scaled by hue / 180
+  double saturation;  // "Saturation" in percent
+  double value;       // "Value" in percent
+};
+}  // namespace hsv
+
+// buffer_colour_wide.cpp: "HSV" for whole groups of sixteen pixels from
+// the start, a group whose pixels are all grey (all colour bytes equal)
+// through the grey table; returns how many pixels it did.
+MOTTLER_WIDE int hsvWide(std::uint32_t* tex, int n, const std::uint8_t (&grey)[256],
+                         const hsv::Scales& scales);
 
 }  // namespace mottler

@@ -128,10 +128,10 @@ TEST(BlendLayer, EveryValuePairMatchesTheRuleInEveryByte) {
         for (int y = 0; y < 256; ++y)
           for (int x = 0; x < width; ++x) {
             const std::uint32_t p = e.at(e.texture, x, y);
-            ASSERT_EQ(channel(p, 0), rule(method, x, y, e.shadeTable.data())) << method;
-            ASSERT_EQ(channel(p, 1), rule(method, y, x, e.shadeTable.data())) << method;
+            ASSERT_EQ(channel(p, 0), rule(method, x, y, shadeTable().data())) << method;
+            ASSERT_EQ(channel(p, 1), rule(method, y, x, shadeTable().data())) << method;
             ASSERT_EQ(channel(p, 2),
-                      rule(method, (x * 7 + y) & 255, (y * 13 + x) & 255, e.shadeTable.data()));
+                      rule(method, (x * 7 + y) & 255, (y * 13 + x) & 255, shadeTable().data()));
             ASSERT_EQ(p >> 24, static_cast<std::uint32_t>(x));
           }
       }
@@ -167,7 +167,7 @@ TEST(BlendLayer, EverySpanLengthBlendsEachPixelOnce) {
               std::uint32_t want = 0xC3000000u;
               for (int c = 0; c < 3; ++c) {
                 const int a = channel(layer, c), b = channel(was, c);
-                const int v = method == Add ? std::min(a + b, 255) : e.shadeTable[a * 256 + b];
+                const int v = method == Add ? std::min(a + b, 255) : shadeTable()[a * 256 + b];
                 want |= static_cast<std::uint32_t>(v) << (8 * c);
               }
               ASSERT_EQ(e.at(e.texture, x, y), want)

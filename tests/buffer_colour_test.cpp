@@ -230,3 +230,20 @@ TEST(ColourCommands, HsvMatchesTheReferenceOnRandomTextures) {
   for (const auto& p : params)
     expectSameAsReferenceOnRandomTextures(makeEntry(kHsv, {p[0], p[1], p[2]}));
 }
+
+// Every blue and green value with many reds (a plane holds all 65536 blue
+// and green pairs of one red), so that every sector, every largest channel
+// and every tie between channels is met.
+TEST(ColourCommands, HsvMatchesTheReferenceForEveryBlueAndGreen) {
+  static TextureEngine e;
+  e.setSize(256, 256);
+  const int params[][3] = {{180, 100, 100}, {359, 199, 37}, {360, 200, 200}, {7, 55, 143}};
+  for (const auto& p : params)
+    for (std::uint32_t red = 0; red < 256; red += red < 2 || red > 252 ? 1 : 23) {
+      SCOPED_TRACE(::testing::Message()
+                   << "red " << red << ", parameters " << p[0] << " " << p[1] << " " << p[2]);
+      for (std::uint32_t i = 0; i < 65536; ++i) e.texture.data()[i] = (red << 16) | i | (i << 24);
+      expectSameAsReference(e, makeEntry(kHsv, {p[0], p[1], p[2]}));
+      if (HasFatalFailure()) return;
+    }
+}

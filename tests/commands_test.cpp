@@ -1,10 +1,13 @@
 // Every one of the 32 commands, each on its own: random parameters, square,
 // wide and tall textures (1 x N and N x 1 among them), every blend method,
 // random offsets and flags, the fast path on every vector path against the
-// reference version; and out-of-range parameters, which must act as the
-// nearest value of the range.
+// reference version; out-of-range parameters, which must act as the
+// nearest value of the range; leftovers of earlier entries in the work
+// plane, which must change nothing; and a raised cancel flag, which must
+// stop each within one step.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cctype>
 #include <climits>
 #include <string>
@@ -15,73 +18,10 @@ using namespace mottler;
 
 namespace {
 
-struct Size {
-  int width, height;
-};
-
 // Square, wide and tall, odd and even, single rows and columns, and sizes
 // at or past 128 and up to 256, where some fast paths change technique.
 constexpr Size kSizes[] = {{1, 1},  {1, 40}, {40, 1},   {2, 7},    {7, 2},     {16, 16},  {45, 45},
                            {64, 9}, {9, 64}, {131, 27}, {27, 131}, {128, 130}, {256, 256}};
-
-// A source of random choices for one command.
-class Dice {
- public:
-  explicit Dice(std::int32_t seed) { random_.seed(seed); }
-  int below(int n) {
-    const int high = random_.next();
-    return (high * 32768 + random_.next()) % n;
-  }
-  int between(int lo, int hi) { return lo + below(hi - lo + 1); }
-  bool oneIn(int n) { return below(n) == 0; }
-
- private:
-  RandomState random_;
-};
-
-// A value for a parameter at a texture size: often an end of its range,
-// otherwise anywhere in it.  Counts, repetitions and lengths stay small
-// where large ones would only repeat the same work (over and over the same
-// pixels on a small texture) on the reference's slow path.  Values outside
-// the range appear on small textures, above it only where it costs little.
-std::int32_t randomValue(const ParamDecl& p, const Size& s, Dice& dice) {
-  const ParamLimits limits = p.limitsAt(s.width, s.height);
-  const int lo = limits.minValue;
-  int hi = std::max(lo, limits.maxValue);
-  const bool large = s.width * s.height > 4096;
-  const bool costly =
-      p.unit == Unit::CountPerArea || p.unit == Unit::Passes || p.unit == Unit::Pixels;
-  if (p.unit == Unit::CountPerArea) hi = std::min(hi, lo + (large ? 2 : 7));
-  if (p.unit == Unit::Passes && large) hi = std::min(hi, lo + 3);
-  if (p.unit == Unit::Pixels)
-    hi = std::min(hi, lo + (large ? 24 : std::min(48, 2 * std::max(s.width, s.height))));
-  if (s.width * s.height <= 256 && dice.oneIn(12)) {
-    const std::int32_t outside[] = {INT_MIN, -1, limits.maxValue + 1, INT_MAX};
-    return outside[dice.below(costly ? 2 : 4)];
-  }
-  switch (dice.below(4)) {
-    case 0:
-      return lo;
-    case 1:
-      return hi;
-    default:
-      return dice.between(lo, hi);
-  }
-}
-
-ProgramEntry randomEntry(const CommandDecl& command, const Size& s, int method, Dice& dice) {
-  ProgramEntry entry = makeEntry(command.code);
-  for (std::size_t k = 0; k < kParamCount; ++k)
-    entry.param[k] = command.params[k].used() ? randomValue(command.params[k], s, dice)
-                                              : dice.between(-1000, 1000);  // never read
-  // The method's low byte counts; 10 and above let the layer replace.
-  entry.method = method + (dice.oneIn(4) ? 256 * dice.between(1, 100) : 0);
-  entry.offsetX = dice.oneIn(8) ? dice.between(-1000, 1000) : dice.below(s.width);
-  entry.offsetY = dice.oneIn(8) ? dice.between(-1000, 1000) : dice.below(s.height);
-  entry.fixedColors = static_cast<std::uint8_t>(dice.below(2));
-  entry.disabled = static_cast<std::uint8_t>(dice.oneIn(8) ? 1 : 0);
-  return entry;
-}
 
 class EveryCommand : public ::testing::TestWithParam<int> {
  protected:
@@ -160,3 +100,71 @@ TEST_P(EveryCommand, OutOfRangeParametersActAsTheNearestEndOfTheRange) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AllCommands, EveryCommand, ::testing::Range(0, kCommandCount), testName);
+
+// What an entry leaves in the work plane and the scratch fields is never
+// read by the next one: between entries a run carries only the texture, the
+// buffer and the random state, which is all a snapshot between entries keeps.
+TEST_P(EveryCommand, LeftoversInTheWorkPlaneAndScratchChangeNothing) {
+  static TextureEngine clean, dirty;
+  Dice dice(4099 * (GetParam() + 1));
+  int method = 0;
+  for (const Size s : {Size{1, 1}, Size{16, 16}, Size{45, 45}, Size{131, 27}, Size{256, 256}}) {
+    for (const bool wide : vectorPaths()) {
+      SCOPED_TRACE(::testing::Message() << command().name << " at " << s.width << " x " << s.height
+                                        << ", " << pathName(wide));
+      clean.setSize(s.width, s.height);
+      fillRandom(clean, clean.texture, dice.below(32768));
+      fillRandom(clean, clean.buffer, dice.below(32768));
+      std::fill_n(clean.workPlane.data(), clean.workPlane.capacity(), 0u);
+      clean.random.seed(dice.below(32768));
+      copyEngine(clean, dirty);
+      RandomState garbage;
+      garbage.seed(dice.below(32768));
+      for (std::size_t i = 0; i < dirty.workPlane.capacity(); ++i)
+        dirty.workPlane.data()[i] = randomWord(garbage);
+      for (std::size_t i = 0; i < dirty.fieldX.size(); ++i) {
+        dirty.fieldX[i] = static_cast<std::int8_t>(garbage.next());
+        dirty.fieldY[i] = static_cast<std::int8_t>(garbage.next());
+      }
+      for (double& v : dirty.falloff) v = garbage.next() * 0.001;
+      clean.wideVectors = dirty.wideVectors = wide;
+
+      const ProgramEntry entry = randomEntry(command(), s, method, dice);
+      method = (method + 1) % 11;
+      executeCommand(clean, entry);
+      executeCommand(dirty, entry);
+      ASSERT_EQ(pixelsOf(dirty, dirty.texture), pixelsOf(clean, clean.texture));
+      ASSERT_EQ(pixelsOf(dirty, dirty.buffer), pixelsOf(clean, clean.buffer));
+      ASSERT_EQ(dirty.random.state, clean.random.state);
+    }
+  }
+}
+
+// A raised cancel flag stops a command at its first check, even at its most
+// expensive parameters; and a command that repeats a step (a shape, a pass)
+// checks at least once per step, so that a stop is never far away.
+TEST_P(EveryCommand, ACancelledRunStopsWithinOneStep) {
+  static TextureEngine e;
+  e.setSize(48, 40);
+  fillRandom(e, e.texture, 3);
+  fillRandom(e, e.buffer, 4);
+  ProgramEntry heaviest = makeEntry(command().code);
+  for (std::size_t k = 0; k < kParamCount; ++k)
+    heaviest.param[k] = command().params[k].limitsAt(e.width, e.height).maxValue;
+  std::atomic<bool> raised{true};
+  e.cancel.watch(&raised);
+  std::uint64_t before = e.cancel.asked();
+  executeCommand(e, heaviest);
+  EXPECT_LE(e.cancel.asked() - before, 1u);
+  e.cancel.watch(nullptr);
+
+  for (std::size_t k = 0; k < kParamCount; ++k) {
+    const ParamDecl& p = command().params[k];
+    if (p.unit != Unit::CountPerArea && p.unit != Unit::Passes) continue;
+    ProgramEntry entry = defaultEntry(command().code, e.width, e.height);
+    entry.param[k] = p.limitsAt(e.width, e.height).maxValue;
+    before = e.cancel.asked();
+    executeCommand(e, entry);
+    EXPECT_GE(e.cancel.asked() - before, static_cast<std::uint64_t>(entry.param[k])) << p.label;
+  }
+}

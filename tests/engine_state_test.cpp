@@ -24,9 +24,8 @@ TEST(RandomState, FollowsTheLinearCongruentialSequence) {
 }
 
 TEST(TextureEngine, ShadeTableMatchesItsRule) {
-  TextureEngine e;
-  auto shade = [&](int s, int t) {
-    return int{e.shadeTable[static_cast<std::size_t>(s * 256 + t)]};
+  auto shade = [](int s, int t) {
+    return int{shadeTable()[static_cast<std::size_t>(s * 256 + t)]};
   };
   for (int t = 0; t < 256; ++t) {
     EXPECT_EQ(shade(128, t), t);
@@ -40,9 +39,8 @@ TEST(TextureEngine, ShadeTableMatchesItsRule) {
 }
 
 TEST(TextureEngine, BlobProfileSamples) {
-  TextureEngine e;
-  auto blob = [&](int k, int s) {
-    return int{e.blobProfile[static_cast<std::size_t>(k * 256 + s)]};
+  auto blob = [](int k, int s) {
+    return int{blobProfile()[static_cast<std::size_t>(k * 256 + s)]};
   };
   EXPECT_EQ(blob(128, 128), 255);
   EXPECT_EQ(blob(128, 129), 245);

@@ -1,14 +1,17 @@
-// A run must not allocate: every command at its defaults and every example
-// program run while the global allocator counts.
+// A run must not allocate: every command at its defaults, every example
+// program, and the runner's runs with snapshots, edits and a cancellation,
+// while the global allocator counts.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <new>
+#include <vector>
 
 #include "document/program_file.h"
 #include "engine/executor.h"
+#include "engine/program_runner.h"
 
 namespace {
 std::atomic<bool> counting{false};
@@ -72,5 +75,52 @@ TEST(NoAllocation, EveryExampleProgram) {
     loadIntoEngine(doc, e);
     EXPECT_EQ(allocationsDuring(e, doc.seed, static_cast<int>(doc.entries.size())), 0)
         << item.path().filename();
+  }
+}
+
+namespace {
+class CancelAtSecondEntry : public RunObserver {
+ public:
+  explicit CancelAtSecondEntry(std::atomic<bool>& flag) : flag_(flag) {}
+  void entryStarting(int position) override {
+    if (position == 2) flag_ = true;
+  }
+
+ private:
+  std::atomic<bool>& flag_;
+};
+}  // namespace
+
+TEST(NoAllocation, RunnerRunsWithSnapshotsEditsAndCancellation) {
+  static TextureEngine e;
+  for (int size : {256, 37}) {
+    e.setSize(size, size);
+    std::vector<ProgramEntry> program;
+    for (const CommandDecl& d : kCommandTable) {
+      const CommandInfo info = commandInfoForSize(*catalogueIndexOfCode(d.code), size, size);
+      ProgramEntry entry{};
+      entry.code = d.code;
+      entry.method = Add;
+      for (int k = 0; k < kParamCount; ++k) entry.param[k] = info.defaultValue[k];
+      program.push_back(entry);
+    }
+    program.emplace_back();
+    ProgramRunner runner;
+    std::atomic<bool> cancel{false};
+    CancelAtSecondEntry observer(cancel);
+
+    allocations = 0;
+    counting = true;
+    const bool first = runner.run(e, 3, program, &cancel);
+    program[20].param[0] += 1;
+    const bool edited = runner.run(e, 3, program, &cancel);
+    program[1].disabled = 1;
+    const bool cancelled = runner.run(e, 3, program, &cancel, &observer);
+    cancel = false;
+    const bool again = runner.run(e, 4, program, &cancel);
+    counting = false;
+    EXPECT_TRUE(first && edited && again);
+    EXPECT_FALSE(cancelled);
+    EXPECT_EQ(allocations, 0) << size;
   }
 }

@@ -63,7 +63,7 @@ void blendLayer(TextureEngine& e, const TexturePlane& source, const ProgramEntry
       for (int c = 0; c < 3; ++c) {
         const int a = get(e, source, x + ox, y + oy, c);
         const int b = get(e, e.texture, x, y, c);
-        set(e, e.texture, x, y, c, blendByte(m, a, b, e.shadeTable.data()));
+        set(e, e.texture, x, y, c, blendByte(m, a, b, shadeTable().data()));
       }
 }
 

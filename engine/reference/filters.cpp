@@ -99,7 +99,7 @@ void BumpMapping::reference(TextureEngine& e, const ProgramEntry& entry) {
             (get(e, s, x, y - 1, c) + get(e, s, x - 1, y, c) + get(e, s, x - 1, y - 1, c));
         const int t = std::clamp(v * entry.param[Contrast] + entry.param[Brightness], 0, 255);
         set(e, e.texture, x, y, c,
-            e.shadeTable[static_cast<std::size_t>(t * 256 + get(e, s, x, y, c))]);
+            shadeTable()[static_cast<std::size_t>(t * 256 + get(e, s, x, y, c))]);
       }
 }
 

@@ -88,7 +88,7 @@ void Blobs::reference(TextureEngine& e, const ProgramEntry& entry) {
       std::uint32_t* line = e.workPlane.row(wrap(y + j, e.height), e.width);
       for (int i = 0, column = wrap(x, e.width); i < side; ++i) {
         const int t =
-            e.blobProfile[static_cast<std::size_t>(((j * step) >> 16) * 256 + ((i * step) >> 16))];
+            blobProfile()[static_cast<std::size_t>(((j * step) >> 16) * 256 + ((i * step) >> 16))];
         std::uint32_t out = line[column] & 0xFF000000u;
         for (int c = 0; c < 3; ++c) {
           const int gain = std::max(0, t + channel(colour, c) - 255);
