@@ -4,6 +4,7 @@
 
 #include <charconv>
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,7 +31,8 @@ constexpr const char* kUsage =
     "                       other extensions are refused.  An existing file is\n"
     "                       replaced only when the new one is complete; a device\n"
     "                       or FIFO is written directly; - writes to standard\n"
-    "                       output.  A name without an extension gets a bitmap.\n"
+    "                       output.  A name without an extension, a device and\n"
+    "                       a FIFO get a bitmap.\n"
     "  -f, --format=TYPE    bmp or png whatever FILE is called\n"
     "      --seed=N         random seed 0..32767 instead of the one in the file\n"
     "  -h, --help           show this help and exit\n"
@@ -52,6 +54,16 @@ constexpr option kOptions[] = {
     {"version", no_argument, nullptr, 'V'},
     {nullptr, 0, nullptr, 0},
 };
+
+// Standard output, a device or a FIFO: a stream whose name says nothing of the
+// picture type, so it gets a bitmap as standard output does.
+bool isStream(const std::string& output) {
+  if (output == "-") return true;
+  std::error_code error;
+  const std::filesystem::file_status status = std::filesystem::status(output, error);
+  return !error && (std::filesystem::is_fifo(status) || std::filesystem::is_character_file(status) ||
+                    std::filesystem::is_block_file(status) || std::filesystem::is_socket(status));
+}
 
 struct Settings {
   std::string input;
@@ -126,8 +138,8 @@ std::optional<int> parseOptions(int argc, char** argv, Settings& settings) {
   settings.input = argv[optind];
   if (settings.output.empty()) return usageError("no output file given: -o OUT.bmp");
   if (!settings.format) {
-    settings.format = settings.output == "-" ? mottler::PictureType::Bitmap
-                                             : mottler::pictureTypeForName(settings.output);
+    settings.format = isStream(settings.output) ? mottler::PictureType::Bitmap
+                                                : mottler::pictureTypeForName(settings.output);
     if (!settings.format)
       return usageError("cannot tell the picture type of " + settings.output +
                         ": the name must end in .bmp or .png");
