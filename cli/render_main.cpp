@@ -93,12 +93,6 @@ std::optional<mottler::PictureType> parseFormat(std::string_view text) {
   return std::nullopt;
 }
 
-std::string optionName(int code) {
-  for (const option& o : kOptions)
-    if (o.name && o.val == code) return "--" + std::string(o.name);
-  return std::string("-") + static_cast<char>(code);
-}
-
 // Reads the options into settings.  Returns an exit status when the program
 // should stop here (help, version, wrong usage), nullopt to go on.
 std::optional<int> parseOptions(int argc, char** argv, Settings& settings) {
@@ -126,7 +120,8 @@ std::optional<int> parseOptions(int argc, char** argv, Settings& settings) {
         std::printf("%s %s\n", kProgramName, mottler::kVersion);
         return 0;
       case ':':
-        return usageError("option " + optionName(optopt) + " needs a value");
+        // The option as typed: "-o" and "--output" are both reported as given.
+        return usageError("option " + std::string(argv[optind - 1]) + " needs a value");
       default:
         return usageError("unknown option " + (optopt != 0
                                                    ? std::string("-") + static_cast<char>(optopt)

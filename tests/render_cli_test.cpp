@@ -130,6 +130,8 @@ TEST(RenderCli, TakesTheUsualOptionForms) {
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
   }
   EXPECT_FALSE(fs::exists(dir / "x.bmp"));
+  // A missing value is reported with the option as it was typed.
+  EXPECT_EQ(sh(dir, "$R p.mlr -o").err, "mottler-render: option -o needs a value (see mottler-render --help)\n");
 }
 
 TEST(RenderCli, FailuresSayWhatAndWhereAndLeaveNoOutput) {
