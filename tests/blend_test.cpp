@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "engine/executor.h"
+#include "engine/reference/reference.h"
 #include "vector_paths.h"
 
 using namespace mottler;
@@ -83,32 +84,7 @@ TEST(BlendLayer, OffsetsShiftTheLayerWithWrapping) {
 // vector path, through whole vectors and the pixels after them (a width of
 // 255 leaves a tail of 15 pixels; 256 covers the pair 255, 255 too).
 TEST(BlendLayer, EveryValuePairMatchesTheRuleInEveryByte) {
-  auto rule = [](int m, int a, int b, const std::uint8_t* shade) -> int {
-    switch (m) {
-      case Middle:
-        return (a + b) / 2;
-      case Add:
-        return std::min(a + b, 255);
-      case Subtract:
-        return std::max(a - b, 0);
-      case Xor:
-        return a ^ b;
-      case And:
-        return a & b;
-      case Or:
-        return a | b;
-      case Multiply:
-        return a * b / 256;
-      case Shade:
-        return shade[a * 256 + b];
-      case Lighten:
-        return std::max(a, b);
-      case Darken:
-        return std::min(a, b);
-      default:
-        return a;
-    }
-  };
+  const auto rule = reference::blendByte;
   static TextureEngine e;
   for (const bool wide : vectorPaths())
     for (const int width : {255, 256})

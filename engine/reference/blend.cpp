@@ -19,8 +19,6 @@
 
 namespace mottler::reference {
 
-namespace {
-
 int blendByte(int m, int a, int b, const std::uint8_t* shadeTable) {
   switch (m) {
     case Middle:
@@ -47,8 +45,6 @@ int blendByte(int m, int a, int b, const std::uint8_t* shadeTable) {
       return a;
   }
 }
-
-}  // namespace
 
 void copyPlane(const TextureEngine& e, TexturePlane& to, const TexturePlane& from) {
   for (int y = 0; y < e.height; ++y)

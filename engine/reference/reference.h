@@ -34,7 +34,9 @@ inline void set(const TextureEngine& e, TexturePlane& plane, int x, int y, int c
 // All W x H pixels of one plane copied into another, all four bytes.
 void copyPlane(const TextureEngine& e, TexturePlane& to, const TexturePlane& from);
 
-// The layer blend (blend.cpp).
+// The layer blend (blend.cpp): one colour byte a of the layer over byte b of
+// the texture by the low byte m of the method, and the whole layer.
+int blendByte(int m, int a, int b, const std::uint8_t* shadeTable);
 void blendLayer(TextureEngine& e, const TexturePlane& source, const ProgramEntry& entry);
 
 }  // namespace mottler::reference
