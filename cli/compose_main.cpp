@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/tool_messages.h"
 #include "document/atomic_file.h"
 #include "document/program_file.h"
 #include "document/program_text.h"
@@ -42,13 +43,10 @@ constexpr option kOptions[] = {
     {nullptr, 0, nullptr, 0},
 };
 
-void printError(const std::string& message) {
-  std::fprintf(stderr, "%s: %s\n", kProgramName, message.c_str());
-}
+void printError(const std::string& message) { mottler::cli::printError(kProgramName, message); }
 
 int usageError(const std::string& message) {
-  printError(message + " (see mottler-compose --help)");
-  return 2;
+  return mottler::cli::usageError(kProgramName, message);
 }
 
 // Reads the options; returns an exit status when the program should stop
@@ -65,9 +63,7 @@ std::optional<int> parseOptions(int argc, char** argv) {
         std::printf("%s %s\n", kProgramName, mottler::kVersion);
         return 0;
       default:
-        return usageError("unknown option " + (optopt != 0
-                                                   ? std::string("-") + static_cast<char>(optopt)
-                                                   : std::string(argv[optind - 1])));
+        return usageError(mottler::cli::unknownOption(optopt, argv, optind));
     }
   }
   if (argc - optind != 2) return usageError("give the text and the program file to write");
@@ -104,8 +100,7 @@ int main(int argc, char** argv) {
       printError(inputName + ": longer than a program text can be (16 MiB)");
       return 1;
     case mottler::ReadAllStatus::Failed:
-      printError(std::string(mottler::kUnableToOpenMessage) + ": " +
-                 inputName + " (" + why + ")");
+      printError(std::string(mottler::kUnableToOpenMessage) + ": " + inputName + " (" + why + ")");
       return 1;
   }
   mottler::ProgramDocument doc;

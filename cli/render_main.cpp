@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "cli/tool_messages.h"
 #include "document/atomic_file.h"
 #include "document/bitmap_export.h"
 #include "document/program_file.h"
@@ -61,8 +62,9 @@ bool isStream(const std::string& output) {
   if (output == "-") return true;
   std::error_code error;
   const std::filesystem::file_status status = std::filesystem::status(output, error);
-  return !error && (std::filesystem::is_fifo(status) || std::filesystem::is_character_file(status) ||
-                    std::filesystem::is_block_file(status) || std::filesystem::is_socket(status));
+  return !error &&
+         (std::filesystem::is_fifo(status) || std::filesystem::is_character_file(status) ||
+          std::filesystem::is_block_file(status) || std::filesystem::is_socket(status));
 }
 
 struct Settings {
@@ -72,13 +74,10 @@ struct Settings {
   int seed = -1;  // -1: the file's own
 };
 
-void printError(const std::string& message) {
-  std::fprintf(stderr, "%s: %s\n", kProgramName, message.c_str());
-}
+void printError(const std::string& message) { mottler::cli::printError(kProgramName, message); }
 
 int usageError(const std::string& message) {
-  printError(message + " (see mottler-render --help)");
-  return 2;
+  return mottler::cli::usageError(kProgramName, message);
 }
 
 bool parseSeed(std::string_view text, int& seed) {
@@ -123,9 +122,7 @@ std::optional<int> parseOptions(int argc, char** argv, Settings& settings) {
         // The option as typed: "-o" and "--output" are both reported as given.
         return usageError("option " + std::string(argv[optind - 1]) + " needs a value");
       default:
-        return usageError("unknown option " + (optopt != 0
-                                                   ? std::string("-") + static_cast<char>(optopt)
-                                                   : std::string(argv[optind - 1])));
+        return usageError(mottler::cli::unknownOption(optopt, argv, optind));
     }
   }
   if (optind >= argc) return usageError("no program file given");
