@@ -143,29 +143,39 @@ std::unique_ptr<CMottlerDlg> windowWith(const std::string& text, QTemporaryDir& 
   return window;
 }
 
-void reportProbe(benchmark::State& state, const LatencyProbe& probe, double worst, long overFrame) {
-  state.counters["max_blocked_ms"] = benchmark::Counter(std::max(worst, probe.maxBlockedMs()));
-  state.counters["blocks_over_16ms"] = benchmark::Counter(static_cast<double>(overFrame));
-  state.counters["mean_tick_ms"] = benchmark::Counter(probe.meanIntervalMs());
-}
+// Runs each iteration's work under the probe, times it as the iteration and
+// keeps the worst block over all iterations for the report.
+class ProbedIterations {
+ public:
+  template <class Work>
+  void measure(benchmark::State& state, Work work) {
+    probe_.start();
+    QElapsedTimer clock;
+    clock.start();
+    work();
+    probe_.stop();
+    state.SetIterationTime(static_cast<double>(clock.nsecsElapsed()) / 1e9);
+    worst_ = std::max(worst_, probe_.maxBlockedMs());
+    overFrame_ += probe_.blocksOverFrame();
+  }
+  void report(benchmark::State& state) const {
+    state.counters["max_blocked_ms"] = benchmark::Counter(worst_);
+    state.counters["blocks_over_16ms"] = benchmark::Counter(static_cast<double>(overFrame_));
+    state.counters["mean_tick_ms"] = benchmark::Counter(probe_.meanIntervalMs());
+  }
+
+ private:
+  LatencyProbe probe_;
+  double worst_ = 0;
+  long overFrame_ = 0;
+};
 
 void Idle(benchmark::State& state) {
   QTemporaryDir dir;
   const std::unique_ptr<CMottlerDlg> window = windowWith("size 256 256\n", dir);
-  LatencyProbe probe;
-  double worst = 0;
-  long overFrame = 0;
-  for (auto _ : state) {
-    probe.start();
-    QElapsedTimer clock;
-    clock.start();
-    runEventsFor(1000);
-    probe.stop();
-    state.SetIterationTime(static_cast<double>(clock.nsecsElapsed()) / 1e9);
-    worst = std::max(worst, probe.maxBlockedMs());
-    overFrame += probe.blocksOverFrame();
-  }
-  reportProbe(state, probe, worst, overFrame);
+  ProbedIterations probed;
+  for (auto _ : state) probed.measure(state, [] { runEventsFor(1000); });
+  probed.report(state);
 }
 BENCHMARK(Idle)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 
@@ -175,34 +185,27 @@ void DragHeavyProgram(benchmark::State& state) {
   window->control<QListWidget>(IdList)->setCurrentRow(0);
   window->waitUntilIdle();
   QScrollBar* bar = window->control<QScrollBar>(kParamBarIds[0]);
-  LatencyProbe probe;
-  double worst = 0;
-  long overFrame = 0;
+  ProbedIterations probed;
   for (auto _ : state) {
-    probe.start();
-    QElapsedTimer clock;
-    clock.start();
-    // The drag: the thumb moves one step every 8 ms, as mouse moves arrive.
-    bar->setSliderDown(true);
-    int steps = 0;
-    QEventLoop loop;
-    QTimer drag;
-    drag.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&drag, &QTimer::timeout, [&] {
-      bar->setSliderPosition(bar->minimum() + (steps * 7) % (bar->maximum() - bar->minimum()));
-      if (++steps == 120) loop.quit();
+    probed.measure(state, [&] {
+      // The drag: the thumb moves one step every 8 ms, as mouse moves arrive.
+      bar->setSliderDown(true);
+      int steps = 0;
+      QEventLoop loop;
+      QTimer drag;
+      drag.setTimerType(Qt::PreciseTimer);
+      QObject::connect(&drag, &QTimer::timeout, [&] {
+        bar->setSliderPosition(bar->minimum() + (steps * 7) % (bar->maximum() - bar->minimum()));
+        if (++steps == 120) loop.quit();
+      });
+      drag.start(8);
+      loop.exec();
+      drag.stop();
+      bar->setSliderDown(false);
+      window->waitUntilIdle();
     });
-    drag.start(8);
-    loop.exec();
-    drag.stop();
-    bar->setSliderDown(false);
-    window->waitUntilIdle();
-    probe.stop();
-    state.SetIterationTime(static_cast<double>(clock.nsecsElapsed()) / 1e9);
-    worst = std::max(worst, probe.maxBlockedMs());
-    overFrame += probe.blocksOverFrame();
   }
-  reportProbe(state, probe, worst, overFrame);
+  probed.report(state);
 }
 BENCHMARK(DragHeavyProgram)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 
@@ -215,31 +218,24 @@ void LongRun(benchmark::State& state) {
   writeProgramFile(path.toStdString(), doc);
   QScrollBar* seed = window->control<QScrollBar>(IdSeedBar);
   QScrollBar* zoom = window->control<QScrollBar>(IdZoomBar);
-  LatencyProbe probe;
-  double worst = 0;
-  long overFrame = 0;
+  ProbedIterations probed;
   for (auto _ : state) {
-    probe.start();
-    QElapsedTimer clock;
-    clock.start();
-    window->openStartupDocument(path);
-    // While it runs: seed steps (each supersedes the run) and zoom steps.
-    for (int i = 0; i < 20; ++i) {
-      seed->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-      zoom->triggerAction(i < 10 ? QAbstractSlider::SliderSingleStepAdd
-                                 : QAbstractSlider::SliderSingleStepSub);
-      runEventsFor(25);
-    }
-    runEventsFor(500);
-    probe.stop();
-    state.SetIterationTime(static_cast<double>(clock.nsecsElapsed()) / 1e9);
-    worst = std::max(worst, probe.maxBlockedMs());
-    overFrame += probe.blocksOverFrame();
+    probed.measure(state, [&] {
+      window->openStartupDocument(path);
+      // While it runs: seed steps (each supersedes the run) and zoom steps.
+      for (int i = 0; i < 20; ++i) {
+        seed->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        zoom->triggerAction(i < 10 ? QAbstractSlider::SliderSingleStepAdd
+                                   : QAbstractSlider::SliderSingleStepSub);
+        runEventsFor(25);
+      }
+      runEventsFor(500);
+    });
     // The rest of the run is not measured: an empty program supersedes it.
     window->openStartupDocument(dir.filePath(QStringLiteral("bench.mlr")));
     window->waitUntilIdle();
   }
-  reportProbe(state, probe, worst, overFrame);
+  probed.report(state);
 }
 BENCHMARK(LongRun)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
 
