@@ -26,10 +26,13 @@ constexpr auto kPortable = blending::methodTable<PortableWalk>();
 void blendLayer(TextureEngine& e, const TexturePlane& source, const ProgramEntry& entry) {
   const int ox = wrap(entry.offsetX, e.width);
   const int oy = wrap(entry.offsetY, e.height);
-  if (e.wideVectors)
+#if MOTTLER_HAS_WIDE_PATH
+  if (e.wideVectors) {
     blendWide(e, source, entry.method, ox, oy);
-  else
-    kPortable[static_cast<std::size_t>(blending::methodIndex(entry.method))](e, source, ox, oy);
+    return;
+  }
+#endif
+  kPortable[static_cast<std::size_t>(blending::methodIndex(entry.method))](e, source, ox, oy);
 }
 
 }  // namespace mottler

@@ -5,6 +5,8 @@
 
 namespace mottler {
 
+#if MOTTLER_HAS_WIDE_PATH
+
 namespace {
 
 template <class Op>
@@ -22,5 +24,7 @@ MOTTLER_WIDE void blendWide(TextureEngine& e, const TexturePlane& source, int me
                             int oy) {
   kWide[static_cast<std::size_t>(blending::methodIndex(method))](e, source, ox, oy);
 }
+
+#endif  // MOTTLER_HAS_WIDE_PATH
 
 }  // namespace mottler

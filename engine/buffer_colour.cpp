@@ -68,11 +68,15 @@ void applyTables(TextureEngine& e, const std::uint8_t (&table)[3][256], int from
 
 // Applies the tables unless they change nothing; true when the caller has
 // nothing left to do (no change, or the wide code did it all).
-bool applyTablesQuickly(TextureEngine& e, const std::uint8_t (&table)[3][256]) {
+bool applyTablesQuickly([[maybe_unused]] TextureEngine& e, const std::uint8_t (&table)[3][256]) {
   if (identityTables(table)) return true;
-  if (!e.wideVectors) return false;
-  applyTables(e, table, applyTablesWide(e, table));
-  return true;
+#if MOTTLER_HAS_WIDE_PATH
+  if (e.wideVectors) {
+    applyTables(e, table, applyTablesWide(e, table));
+    return true;
+  }
+#endif
+  return false;
 }
 
 }  // namespace
@@ -297,10 +301,12 @@ void Hsv::run(TextureEngine& e, const ProgramEntry& entry) {
   };
   // The wide code converts whole groups of sixteen pixels in lanes; the
   // rest, or everything, pixel by pixel here.
-  const int done =
-      e.wideVectors ? hsvWide(tex, n, greyValue,
-                              {hueScale, saturationScale, static_cast<double>(entry.param[Value])})
-                    : 0;
+  int done = 0;
+#if MOTTLER_HAS_WIDE_PATH
+  if (e.wideVectors)
+    done = hsvWide(tex, n, greyValue,
+                   {hueScale, saturationScale, static_cast<double>(entry.param[Value])});
+#endif
   convertPixels(done, n);
 }
 

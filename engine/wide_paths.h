@@ -1,7 +1,10 @@
 // The sixteen-pixels-at-a-time versions of the per-pixel work, in the
 // *_wide.cpp files beside the portable fast paths.  They may only run where
 // wideVectorsSupported() says so; the portable code chooses by
-// TextureEngine::wideVectors and gives the same bits.
+// TextureEngine::wideVectors and gives the same bits.  Where the compiler
+// has no wide path (MOTTLER_HAS_WIDE_PATH is 0: other processors,
+// WebAssembly) they do not exist, and their callers keep to the portable code
+// whatever wideVectors says.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +13,8 @@
 #include "engine/pixel_lanes.h"
 
 namespace mottler {
+
+#if MOTTLER_HAS_WIDE_PATH
 
 // blend_wide.cpp: the layer blend, as blendLayer with the offsets wrapped.
 MOTTLER_WIDE void blendWide(TextureEngine& e, const TexturePlane& source, int method, int ox,
@@ -34,5 +39,7 @@ struct Scales {
 // through the grey table; returns how many pixels it did.
 MOTTLER_WIDE int hsvWide(std::uint32_t* tex, int n, const std::uint8_t (&grey)[256],
                          const hsv::Scales& scales);
+
+#endif  // MOTTLER_HAS_WIDE_PATH
 
 }  // namespace mottler
