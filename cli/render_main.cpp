@@ -136,6 +136,11 @@ std::optional<int> parseOptions(int argc, char** argv, Settings& settings) {
       return usageError("cannot tell the picture type of " + settings.output +
                         ": the name must end in .bmp or .png");
   }
+  // Refused before any work, in the builds without libpng (WebAssembly,
+  // cross builds).
+  if (*settings.format == mottler::PictureType::Png && !mottler::kPngAvailable)
+    return usageError(std::string("cannot write ") + settings.output + ": " +
+                      mottler::kNoPngMessage + " (use a .bmp name or -f bmp)");
   return std::nullopt;
 }
 

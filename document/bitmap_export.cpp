@@ -1,7 +1,9 @@
 #include "document/bitmap_export.h"
 
+#if MOTTLER_WITH_PNG
 #include <png.h>
 #include <zlib.h>
+#endif
 
 #include <cctype>
 #include <cstring>
@@ -53,6 +55,8 @@ std::vector<std::uint8_t> encodeBitmap(const TextureEngine& e, const TexturePlan
   return bytes;
 }
 
+#if MOTTLER_WITH_PNG
+
 namespace {
 void appendPngData(png_structp png, png_bytep data, png_size_t length) {
   auto* out = static_cast<std::vector<std::uint8_t>*>(png_get_io_ptr(png));
@@ -97,6 +101,12 @@ std::vector<std::uint8_t> encodePng(const TextureEngine& e, const TexturePlane& 
   return out;
 }
 
+#else
+
+std::vector<std::uint8_t> encodePng(const TextureEngine&, const TexturePlane&) { return {}; }
+
+#endif
+
 std::optional<PictureType> pictureTypeForName(const std::filesystem::path& path) {
   std::string extension = path.extension().string();
   for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -114,6 +124,10 @@ bool writeTextureFile(const std::filesystem::path& path, const TextureEngine& e,
   const std::optional<PictureType> type = pictureTypeForName(path);
   if (!type) {
     if (error) *error = "the name must end in .bmp or .png";
+    return false;
+  }
+  if (*type == PictureType::Png && !kPngAvailable) {
+    if (error) *error = kNoPngMessage;
     return false;
   }
   const std::vector<std::uint8_t> bytes = encodePicture(e, *type);

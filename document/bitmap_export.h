@@ -18,9 +18,18 @@ inline int bitmapRowLength(int width) { return 3 * width + width % 4; }
 // The exact bytes of the bitmap of a plane of the engine's current size.
 std::vector<std::uint8_t> encodeBitmap(const TextureEngine& engine, const TexturePlane& plane);
 
+// Whether this build writes PNG (it is built with libpng: MOTTLER_WITH_PNG);
+// without it only bitmaps are written, and a PNG is refused with the message.
+#if MOTTLER_WITH_PNG
+inline constexpr bool kPngAvailable = true;
+#else
+inline constexpr bool kPngAvailable = false;
+#endif
+inline constexpr const char* kNoPngMessage = "this build writes bitmaps only, not PNG";
+
 // The bytes of an 8-bit RGB PNG of a plane, quick to write (about a tenth
 // of the time of the usual compression settings) and readable by any PNG
-// reader.  Empty on failure.
+// reader.  Empty on failure, and always in a build without PNG.
 std::vector<std::uint8_t> encodePng(const TextureEngine& engine, const TexturePlane& plane);
 
 enum class PictureType { Bitmap, Png };
