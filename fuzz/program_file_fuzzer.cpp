@@ -5,10 +5,9 @@
 // itself, and is then run on the portable and, where the processor has them,
 // the wide code paths, which must give the same picture.
 //
-// Cost cap: a run takes at most kRunEntries entries, and each count or
-// number of passes in them (shapes, walks, blur passes) at most kRunAmount, so
-// that one input runs in a bounded time (well under a second at 256 x 256)
-// whatever its parameters.  The reader itself sees every input whole.
+// A run keeps to the cost cap of tests/random_programs.h (capRunCost), so that
+// one input runs in a bounded time whatever its parameters.  The reader
+// itself sees every input whole.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -18,13 +17,11 @@
 #include "document/program_file.h"
 #include "engine/catalogue.h"
 #include "engine/executor.h"
+#include "tests/random_programs.h"
 
 namespace {
 
 using namespace mottler;
-
-constexpr int kRunEntries = 4;
-constexpr std::int32_t kRunAmount = 8;
 
 void check(bool condition) {
   if (!condition) std::abort();
@@ -41,19 +38,6 @@ void checkInRange(const ProgramDocument& doc) {
     check(e.offsetX >= 0 && e.offsetX < doc.width);
     check(e.offsetY >= 0 && e.offsetY < doc.height);
     check(e.disabled <= 1 && e.fixedColors <= 1);
-  }
-}
-
-// Keeps the run within the cost cap.
-void capCost(ProgramDocument& doc) {
-  if (doc.entries.size() > static_cast<std::size_t>(kRunEntries)) doc.entries.resize(kRunEntries);
-  for (ProgramEntry& e : doc.entries) {
-    const CommandDecl& decl = kCommandTable[static_cast<std::size_t>(*catalogueIndexOfCode(e.code))];
-    for (std::size_t k = 0; k < decl.params.size(); ++k) {
-      const ParamDecl& p = decl.params[k];
-      if (p.unit == Unit::Count || p.unit == Unit::CountPerArea || p.unit == Unit::Passes)
-        e.param[k] = std::min(e.param[k], std::max(kRunAmount, p.minValue));
-    }
   }
 }
 
@@ -74,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   check(decodeProgram(encodeProgram(doc), again) == ReadStatus::Ok);
   check(again == doc);
 
-  capCost(doc);
+  capRunCost(doc);
   static TextureEngine portable, wide;
   runOn(portable, doc, false);
   if (wideVectorsSupported()) {

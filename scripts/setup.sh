@@ -13,6 +13,7 @@ PACKAGES=(
   libpng-dev
   xvfb xauth fonts-dejavu-core
   desktop-file-utils appstream shared-mime-info groff-base file
+  emscripten g++-aarch64-linux-gnu qemu-user-static
 )
 
 missing=()

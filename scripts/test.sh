@@ -10,6 +10,10 @@ export QT_QPA_PLATFORM=offscreen
 cd "$BUILD"
 ctest --output-on-failure -j"$(nproc)"
 
+# The renderers built for WebAssembly and aarch64 must make the same pictures.
+echo "The same pictures on every platform (WebAssembly, aarch64)"
+"$ROOT/scripts/check-platforms.sh"
+
 echo "Sanitizer pass (build-asan/)"
 SANITIZED="$ROOT/build-asan"
 cmake -S "$ROOT" -B "$SANITIZED" -DCMAKE_BUILD_TYPE=Release -DMOTTLER_SANITIZE=ON \
