@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The same bits on every platform: renders every example program and a set
-# of random programs with the native mottler-render and with the renderer
+# The same bits on every platform: renders every example program (with its
+# own seed and three others) and a set of random programs with the native mottler-render and with the renderer
 # built for each platform below, and fails when any picture differs by a
 # single byte, naming the program, its commands, the platform and the first
 # differing pixel.  Part of scripts/test.sh; on its own:
@@ -29,10 +29,12 @@ for platform in "${PLATFORMS[@]}"; do
   $build >/dev/null
 done
 
-# The programs: the examples under their own names, then the random ones.
+# The programs: the examples under their own names and each with three
+# other seeds, then the random ones.
 rm -rf "$WORK"
 mkdir -p "$WORK/programs"
 cp examples/*.mlr "$WORK/programs/"
+"$BUILD/bin/platform_compare" reseed "$WORK/programs" 3 examples/*.mlr
 "$BUILD/bin/platform_compare" generate "$WORK/programs" "$COUNT"
 
 # Renders every program with one renderer into a folder of bitmaps, as many

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <sstream>
 
 #include "engine/catalogue.h"
@@ -122,6 +123,29 @@ bool writeRandomPrograms(const std::filesystem::path& folder, std::int32_t set, 
     char name[32];
     std::snprintf(name, sizeof name, "random-%04d.mlr", number);
     if (!writeProgramFile(folder / name, randomProgram(set, number), error)) return false;
+  }
+  return true;
+}
+
+bool writeReseededPrograms(const std::filesystem::path& folder,
+                           const std::vector<std::filesystem::path>& programs, int count,
+                           std::string* error) {
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  Dice dice(4242);
+  for (const std::filesystem::path& program : programs) {
+    ProgramDocument doc;
+    if (readProgramFile(program, doc, error) != ReadStatus::Ok) {
+      if (error) *error = "cannot read " + program.string();
+      return false;
+    }
+    std::set<int> seeds = {doc.seed};
+    for (int k = 0; k < count; ++k) {
+      while (!seeds.insert(doc.seed).second) doc.seed = dice.below(32768);
+      const std::string name =
+          program.stem().string() + "-seed-" + std::to_string(doc.seed) + ".mlr";
+      if (!writeProgramFile(folder / name, doc, error)) return false;
+    }
   }
   return true;
 }

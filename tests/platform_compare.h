@@ -55,6 +55,13 @@ std::string describeDifference(const ProgramDocument& doc, std::string_view prog
 bool writeRandomPrograms(const std::filesystem::path& folder, std::int32_t set, int first,
                          int count, std::string* error);
 
+// Writes each program again with `count` other random seeds (the same ones
+// on every machine) as NAME-seed-N.mlr into a folder; false (with *error)
+// when one cannot be read or written.
+bool writeReseededPrograms(const std::filesystem::path& folder,
+                           const std::vector<std::filesystem::path>& programs, int count,
+                           std::string* error);
+
 // Compares platformFolder/NAME.bmp with referenceFolder/NAME.bmp for every
 // NAME.mlr in programFolder and writes a report of each difference (or
 // missing picture) to `report`.  Returns how many programs differ.

@@ -1,6 +1,8 @@
 // platform_compare: the native half of scripts/check-platforms.sh.
 //   platform_compare generate FOLDER COUNT [SET]
 //       writes random programs 0..COUNT-1 of SET (default 1) into FOLDER
+//   platform_compare reseed FOLDER COUNT PROGRAM.mlr...
+//       writes each program again with COUNT other seeds into FOLDER
 //   platform_compare compare PROGRAMS NATIVE OTHER PLATFORM
 //       compares OTHER/NAME.bmp with NATIVE/NAME.bmp for each PROGRAMS/NAME.mlr;
 //       exit status 1 when any differs, with a report of each
@@ -21,6 +23,7 @@ bool parseNumber(std::string_view text, int& value) {
 int usage() {
   std::fputs(
       "Usage: platform_compare generate FOLDER COUNT [SET]\n"
+      "       platform_compare reseed FOLDER COUNT PROGRAM.mlr...\n"
       "       platform_compare compare PROGRAMS NATIVE OTHER PLATFORM\n",
       stderr);
   return 2;
@@ -35,6 +38,16 @@ int main(int argc, char** argv) {
     if (!parseNumber(argv[3], count) || (argc == 5 && !parseNumber(argv[4], set))) return usage();
     std::string error;
     if (!mottler::writeRandomPrograms(argv[2], set, 0, count, &error)) {
+      std::fprintf(stderr, "platform_compare: %s\n", error.c_str());
+      return 1;
+    }
+    return 0;
+  }
+  if (verb == "reseed" && argc >= 5) {
+    int count = 0;
+    if (!parseNumber(argv[3], count)) return usage();
+    std::string error;
+    if (!mottler::writeReseededPrograms(argv[2], {argv + 4, argv + argc}, count, &error)) {
       std::fprintf(stderr, "platform_compare: %s\n", error.c_str());
       return 1;
     }

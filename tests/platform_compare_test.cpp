@@ -78,6 +78,31 @@ TEST(RandomPrograms, AreWrittenAsNumberedFiles) {
   EXPECT_FALSE(std::filesystem::exists(dir.path / "set" / "random-0011.mlr"));
 }
 
+// The copies differ from the program in the seed alone, and the seeds are
+// those of the name.
+TEST(RandomPrograms, ReseededCopiesKeepTheProgramWithAnotherSeed) {
+  TempDir dir;
+  ProgramDocument original = randomProgram(1, 7);
+  original.seed = 32767;
+  ASSERT_TRUE(writeProgramFile(dir.path / "original.mlr", original));
+  std::string error;
+  ASSERT_TRUE(writeReseededPrograms(dir.path / "out", {dir.path / "original.mlr"}, 3, &error))
+      << error;
+  int copies = 0;
+  for (const auto& item : std::filesystem::directory_iterator(dir.path / "out")) {
+    ProgramDocument doc;
+    ASSERT_EQ(readProgramFile(item.path(), doc), ReadStatus::Ok);
+    EXPECT_EQ(item.path().filename().string(),
+              "original-seed-" + std::to_string(doc.seed) + ".mlr");
+    EXPECT_NE(doc.seed, original.seed);
+    doc.seed = original.seed;
+    EXPECT_EQ(doc, original);
+    ++copies;
+  }
+  EXPECT_EQ(copies, 3);
+  EXPECT_FALSE(writeReseededPrograms(dir.path / "out", {dir.path / "missing.mlr"}, 1, &error));
+}
+
 // ------------------------------------------------------------------ bitmaps
 
 struct PictureCase {
