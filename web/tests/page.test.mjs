@@ -1,0 +1,260 @@
+// The web page in headless Chromium, driven as a user drives it: the
+// examples against the native renderer, an edit sequence by keys and pointer
+// against the editor model's own Save, undo and redo to both ends, a damaged
+// file, the time from a slider step to the painted preview, and an
+// accessibility audit.
+import assert from 'node:assert/strict';
+import { execFileSync } from 'node:child_process';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import { after, before, describe, test } from 'node:test';
+import { createRequire } from 'node:module';
+
+import {
+  bitmapPixels, canvasPixels, downloaded, editScript, examples, launch, median, openExample,
+  openPage, render, serve, settled, site,
+} from './browser.mjs';
+
+const exampleNames = fs.readdirSync(examples).filter((n) => n.endsWith('.mlr')).sort();
+const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'mottler-web-test-'));
+
+let server;
+let browser;
+let url;
+
+before(async () => {
+  server = await serve(site);
+  url = `http://127.0.0.1:${server.address().port}/index.html`;
+  browser = await launch();
+});
+
+after(async () => {
+  await browser?.close();
+  server?.close();
+  fs.rmSync(scratch, { recursive: true, force: true });
+});
+
+function nativeBitmap(name) {
+  const out = path.join(scratch, `${name}.bmp`);
+  execFileSync(render, [path.join(examples, name), '-o', out]);
+  return fs.readFileSync(out);
+}
+
+// The program file the editor model saves after the same verbs.
+function modelSaves(verbs) {
+  return execFileSync(editScript, { input: Buffer.from(`${verbs.join('\n')}\n`, 'latin1') });
+}
+
+describe('examples', () => {
+  test('every example shows and exports the native renderer\'s texture', async () => {
+    const { page, downloads, errors } = await openPage(browser, url);
+    for (const name of exampleNames) {
+      await openExample(page, name);
+      const native = nativeBitmap(name);
+      const { pixels } = bitmapPixels(native);
+      assert.ok((await canvasPixels(page)).equals(pixels), `${name}: preview differs`);
+      const stem = name.replace(/\.mlr$/, '');
+      const exported = await downloaded(downloads, `${stem}.bmp`, () => page.click('#export-bmp'));
+      assert.ok(exported.equals(native), `${name}: exported bitmap differs`);
+      assert.equal(await page.$eval('#status', (e) => e.textContent), ` ${stem}.bmp saved`);
+    }
+    // The tiled view repeats the texture 3 x 3.
+    await page.click('#tiled');
+    const tiled = await canvasPixels(page);
+    const { width, pixels } = bitmapPixels(nativeBitmap(exampleNames.at(-1)));
+    const row = width * 3;
+    assert.ok(tiled.subarray(0, row).equals(pixels.subarray(0, row)));
+    assert.ok(tiled.subarray(row, 2 * row).equals(pixels.subarray(0, row)));
+    await page.click('#tiled');
+    assert.deepEqual(errors, []);
+    await page.close();
+  });
+});
+
+describe('editing', () => {
+  // Each step: what the user does on the page, and the model's verb for it.
+  async function choose(page, name) {
+    const index = await page.$eval('#commands', (s, n) =>
+      [...s.options].find((o) => o.text === n).value, name);
+    await page.click(`#commands option[value="${index}"]`);
+  }
+  async function keys(page, selector, key, times) {
+    await page.focus(selector);
+    for (let i = 0; i < times; ++i) await page.keyboard.press(key);
+  }
+  const chosenName = (page) => page.$eval('#commands', (s) => s.selectedOptions[0].text);
+
+  test('an edit sequence saves what the model saves, and undoes and redoes whole', async () => {
+    const { page, downloads, errors } = await openPage(browser, url);
+    const verbs = [];
+
+    await choose(page, 'Plasma');
+    verbs.push('choose Plasma');
+    await keys(page, '#param-1', 'ArrowRight', 3);
+    verbs.push('param 1 3');
+    await keys(page, '#param-0', 'ArrowLeft', 1);  // at its minimum: nothing
+    await page.click('#add');
+    verbs.push('add');
+
+    await choose(page, 'Lines');
+    verbs.push('choose Lines');
+    await page.keyboard.press('ArrowDown');  // the focus stayed in the commands list
+    verbs.push(`choose ${await chosenName(page)}`);
+    await keys(page, '#seed', 'ArrowRight', 2);
+    verbs.push('seed 2');
+    await keys(page, '#offset-x', 'ArrowRight', 5);
+    verbs.push('offsetx 5');
+    await keys(page, '#method', 'ArrowDown', 1);
+    verbs.push(`method ${await page.$eval('#method', (s) => s.value)}`);
+    await page.click('#up');
+    verbs.push('up');
+    await page.click('#add');
+    verbs.push('add');
+
+    await page.click('#program option:first-child');
+    verbs.push('select 0');
+    await page.click('#state');
+    verbs.push('state');
+    await page.click('#remark');
+    await page.keyboard.type('Café wall');
+    verbs.push('remark Café wall');
+    await settled(page);
+
+    const expected = modelSaves(verbs);
+    const saved = await downloaded(downloads, 'Untitled.mlr', () => page.keyboard.down('Control')
+      .then(() => page.keyboard.press('s')).then(() => page.keyboard.up('Control')));
+    assert.ok(saved.equals(expected), 'the saved program differs from the model\'s');
+    assert.equal(await page.$eval('#status', (e) => e.textContent), ' Untitled.mlr saved');
+
+    // Undo to the start: an empty program, seed 0, no remark.
+    await page.keyboard.down('Control');
+    let undos = 0;
+    while (!(await page.$eval('#undo', (b) => b.disabled))) {
+      await page.keyboard.press('z');
+      ++undos;
+    }
+    await page.keyboard.up('Control');
+    const start = await page.evaluate(() => window.mottlerPage.state());
+    assert.ok(undos > 5, `${undos} undo steps`);
+    assert.equal(start.list.length, 0);
+    assert.equal(start.seed, 0);
+    assert.equal(start.remark, '');
+
+    // And redo to the end: the same program again, unmodified (it was saved there).
+    await page.keyboard.down('Control');
+    await page.keyboard.down('Shift');
+    let redos = 0;
+    while (!(await page.$eval('#redo', (b) => b.disabled))) {
+      await page.keyboard.press('Z');
+      ++redos;
+    }
+    await page.keyboard.up('Shift');
+    await page.keyboard.up('Control');
+    assert.equal(redos, undos);
+    const end = await page.evaluate(() => window.mottlerPage.state());
+    assert.equal(end.modified, false);
+    await settled(page);
+    const again = await downloaded(downloads, 'Untitled.mlr', () => page.click('#save'));
+    assert.ok(again.equals(expected));
+
+    // A damaged file: the message, and the program stays as it was.
+    const damaged = path.join(scratch, 'damaged.mlr');
+    fs.writeFileSync(damaged, Buffer.from('this is no program file at all'));
+    const input = await page.$('#open-file');
+    await input.uploadFile(damaged);
+    await page.waitForSelector('#error-dialog[open]');
+    assert.equal(await page.$eval('#error-title', (e) => e.textContent), 'Error');
+    assert.equal(await page.$eval('#error-text', (e) => e.textContent), 'File format not supported');
+    await page.keyboard.press('Enter');
+    await page.waitForSelector('#error-dialog:not([open])');
+    const untouched = await downloaded(downloads, 'Untitled.mlr', () => page.click('#save'));
+    assert.ok(untouched.equals(expected));
+    assert.deepEqual(errors, []);
+    await page.close();
+  });
+
+  test('"New" checks the size as the desktop dialog does and makes an empty program', async () => {
+    const { page } = await openPage(browser, url);
+    await page.click('#new');
+    await page.select('#new-preset', '5');
+    assert.equal(await page.$eval('#new-width', (e) => e.value), '8');
+    await page.$eval('#new-width', (e) => { e.value = '300'; });
+    await page.click('#new-ok');
+    assert.equal(await page.$eval('#new-error', (e) => e.textContent),
+      'Please enter an integer between 8 and 256.');
+    await page.$eval('#new-height', (e) => { e.value = ''; });
+    await page.click('#new-ok');
+    assert.equal(await page.$eval('#new-error', (e) => e.textContent), 'Please enter a positive integer.');
+    await page.$eval('#new-height', (e) => { e.value = '48'; });
+    await page.$eval('#new-width', (e) => { e.value = '100'; });
+    await page.$eval('#new-name', (e) => { e.value = 'cave'; });
+    await page.click('#new-ok');
+    await page.waitForSelector('#new-dialog:not([open])');
+    const state = await page.evaluate(() => window.mottlerPage.state());
+    assert.equal(state.width, 100);
+    assert.equal(state.height, 48);
+    assert.equal(await page.title(), 'Mottler - cave.mlr');
+    await settled(page);
+    assert.equal(await page.$eval('#preview', (c) => `${c.width}x${c.height}`), '100x48');
+    await page.close();
+  });
+});
+
+describe('speed', () => {
+  test('a slider step of the last entry reaches the painted preview', async () => {
+    const { page } = await openPage(browser, url);
+    const rows = [];
+    for (const name of exampleNames) {
+      await openExample(page, name);
+      // The last entry with a parameter: select it and step its first slider.
+      const last = await page.evaluate(() => window.mottlerPage.state().programLength - 1);
+      let k = -1;
+      for (let r = last; r >= 0 && k < 0; --r) {
+        await page.click(`#program option:nth-child(${r + 1})`);
+        k = await page.evaluate(() => window.mottlerPage.state().rows.findIndex((x) => x.enabled));
+      }
+      assert.ok(k >= 0, `${name}: no entry with a parameter`);
+      await page.focus(`#param-${k}`);
+      const first = await page.evaluate(() => window.mottlerPage.timings.length);
+      const steps = 15;
+      for (let i = 0; i < steps; ++i) {
+        const count = await page.evaluate(() => window.mottlerPage.timings.length);
+        // Up and back, so that the value stays inside its range.
+        await page.keyboard.press(i % 2 === 0 ? 'ArrowRight' : 'ArrowLeft');
+        await page.waitForFunction((c) => window.mottlerPage.timings.length > c, {}, count);
+      }
+      const times = await page.evaluate((f) => window.mottlerPage.timings.slice(f), first);
+      rows.push({ name, median: median(times), worst: Math.max(...times) });
+    }
+    const report = process.env.MOTTLER_WEB_TIMINGS;
+    if (report) fs.writeFileSync(report, JSON.stringify(rows, null, 1));
+    for (const r of rows)
+      console.log(`# ${r.name.padEnd(28)} median ${r.median.toFixed(1)} ms, worst ${r.worst.toFixed(1)} ms`);
+    await page.close();
+  });
+});
+
+describe('accessibility', () => {
+  test('the page and its dialogs have no violations in the audit', async () => {
+    const require = createRequire(import.meta.url);
+    const { page } = await openPage(browser, url);
+    await openExample(page, exampleNames[0]);
+    await page.click('#program option:first-child');
+    await page.addScriptTag({ path: require.resolve('axe-core/axe.min.js') });
+    const audit = () => page.evaluate(async () => {
+      const result = await window.axe.run(document);
+      return result.violations.map((v) => `${v.id}: ${v.nodes.map((n) => n.target.join(' ')).join(', ')}`);
+    });
+    assert.deepEqual(await audit(), []);
+    await page.click('#new');
+    assert.deepEqual(await audit(), []);
+
+    const shot = process.env.MOTTLER_WEB_SCREENSHOT;
+    if (shot) {
+      await page.click('#new-cancel');
+      await page.screenshot({ path: shot });
+    }
+    await page.close();
+  });
+});
