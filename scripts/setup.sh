@@ -14,6 +14,10 @@ PACKAGES=(
   xvfb xauth fonts-dejavu-core
   desktop-file-utils appstream shared-mime-info groff-base file
 )
+# The web page: emscripten builds it, Chromium runs its tests, npm installs
+# the pinned test packages (any node and npm already installed serve).
+PACKAGES+=(emscripten chromium)
+command -v npm >/dev/null || PACKAGES+=(npm)
 
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -10,6 +10,9 @@ export QT_QPA_PLATFORM=offscreen
 cd "$BUILD"
 ctest --output-on-failure -j"$(nproc)"
 
+echo "Web page in headless Chromium (build-web/)"
+"$ROOT/scripts/test-web.sh"
+
 echo "Sanitizer pass (build-asan/)"
 SANITIZED="$ROOT/build-asan"
 cmake -S "$ROOT" -B "$SANITIZED" -DCMAKE_BUILD_TYPE=Release -DMOTTLER_SANITIZE=ON \

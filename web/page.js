@@ -104,11 +104,11 @@
         for (let x = 0; x < 3; ++x) context.drawImage(tile, x * width, y * height);
     }
     const zoom = Number($('zoom').value) || 1;
-    canvas.style.width = `${canvas.width * zoom / devicePixelRatio}px`;
-    canvas.style.height = `${canvas.height * zoom / devicePixelRatio}px`;
-    canvas.setAttribute('aria-label',
-      `Preview of the ${$('look-buffer').checked ? 'buffer' : 'texture'}, ${width} × ${height} pixels` +
-      (tiles === 3 ? ', tiled 3 × 3' : ''));
+    set(canvas.style, 'width', `${canvas.width * zoom / devicePixelRatio}px`);
+    set(canvas.style, 'height', `${canvas.height * zoom / devicePixelRatio}px`);
+    const label = `Preview of the ${$('look-buffer').checked ? 'buffer' : 'texture'}, ` +
+      `${width} × ${height} pixels${tiles === 3 ? ', tiled 3 × 3' : ''}`;
+    if (canvas.getAttribute('aria-label') !== label) canvas.setAttribute('aria-label', label);
   }
 
   // --- the controls from the model ---------------------------------------------------
@@ -152,38 +152,45 @@
     $('method').replaceChildren(...catalogue.methods.map((name, i) => new Option(name, i)));
   }
 
+  // Writes a property only when it changes, so that a slider step touches
+  // only what it changed and the page does no needless layout.
+  function set(element, property, value) {
+    if (element[property] !== value) element[property] = value;
+  }
+  const setText = (element, value) => set(element, 'textContent', String(value));
+
   let shownList = '';
   function show() {
     state = json(M._mt_state());
-    document.title = `Mottler - ${baseName(state.documentPath)}`;
-    $('width-text').textContent = state.width;
-    $('height-text').textContent = state.height;
-    $('seed').value = state.seed;
-    $('seed-value').textContent = state.seed;
+    set(document, 'title', `Mottler - ${baseName(state.documentPath)}`);
+    setText($('width-text'), state.width);
+    setText($('height-text'), state.height);
+    set($('seed'), 'value', String(state.seed));
+    setText($('seed-value'), state.seed);
     if (document.activeElement !== $('remark') || $('remark').value !== state.remark)
       $('remark').value = state.remark;
 
     state.rows.forEach((row, k) => {
       const r = rows[k];
-      r.label.textContent = row.label;
-      r.label.classList.toggle('off', !row.enabled);
-      r.input.min = row.min;
-      r.input.max = row.max;
-      r.input.value = row.position;
-      r.input.disabled = !row.enabled;
-      r.output.textContent = row.value === null ? '' : row.value;
+      setText(r.label, row.label);
+      if (r.label.classList.contains('off') === row.enabled) r.label.classList.toggle('off', !row.enabled);
+      set(r.input, 'min', String(row.min));
+      set(r.input, 'max', String(row.max));
+      set(r.input, 'value', String(row.position));
+      set(r.input, 'disabled', !row.enabled);
+      setText(r.output, row.value === null ? '' : row.value);
     });
     for (const [name, id] of [['offsetX', 'offset-x'], ['offsetY', 'offset-y']]) {
       const bar = state[name];
-      $(id).max = bar.max;
-      $(id).value = bar.position;
-      $(id).disabled = !bar.enabled;
-      $(`${id}-value`).textContent = bar.value === null ? '' : bar.value;
+      set($(id), 'max', String(bar.max));
+      set($(id), 'value', String(bar.position));
+      set($(id), 'disabled', !bar.enabled);
+      setText($(`${id}-value`), bar.value === null ? '' : bar.value);
     }
-    $('method').value = String(state.method);
-    $('method').disabled = !state.methodEnabled;
-    $('fixed-colors').checked = state.fixedChecked;
-    $('fixed-colors').disabled = !state.fixedEnabled;
+    set($('method'), 'value', String(state.method));
+    set($('method'), 'disabled', !state.methodEnabled);
+    set($('fixed-colors'), 'checked', state.fixedChecked);
+    set($('fixed-colors'), 'disabled', !state.fixedEnabled);
 
     const list = JSON.stringify(state.list);
     const program = $('program');
@@ -192,24 +199,24 @@
       program.replaceChildren(...state.list.map((row) =>
         new Option(row.off ? `${row.name} (off)` : row.name)));
     }
-    program.selectedIndex = state.highlighted;
-    program.disabled = !state.listEnabled;
+    set(program, 'selectedIndex', state.highlighted);
+    set(program, 'disabled', !state.listEnabled);
     if (state.mode === 1) {
-      $('commands').value = String(state.pendingCommand);
-      $('command-summary').textContent = catalogue.commands[state.pendingCommand].summary;
+      set($('commands'), 'value', String(state.pendingCommand));
+      setText($('command-summary'), catalogue.commands[state.pendingCommand].summary);
     }
 
-    $('add').disabled = !state.canAdd;
-    $('cancel').disabled = !state.canCancel;
-    $('up').disabled = !state.canMove;
-    $('down').disabled = !state.canMove;
-    $('remove').disabled = !state.canRemove;
-    $('state').disabled = !state.canToggle;
-    $('save').disabled = !state.saveEnabled;
-    $('undo').disabled = !state.canUndo;
-    $('redo').disabled = !state.canRedo;
-    $('undo').textContent = state.canUndo ? `Undo ${state.undoText}` : 'Undo';
-    $('redo').textContent = state.canRedo ? `Redo ${state.redoText}` : 'Redo';
+    set($('add'), 'disabled', !state.canAdd);
+    set($('cancel'), 'disabled', !state.canCancel);
+    set($('up'), 'disabled', !state.canMove);
+    set($('down'), 'disabled', !state.canMove);
+    set($('remove'), 'disabled', !state.canRemove);
+    set($('state'), 'disabled', !state.canToggle);
+    set($('save'), 'disabled', !state.saveEnabled);
+    set($('undo'), 'disabled', !state.canUndo);
+    set($('redo'), 'disabled', !state.canRedo);
+    setText($('undo'), state.canUndo ? `Undo ${state.undoText}` : 'Undo');
+    setText($('redo'), state.canRedo ? `Redo ${state.redoText}` : 'Redo');
   }
 
   // A verb: run it, draw the controls again, run the program when it asks.

@@ -84,7 +84,7 @@ export async function downloaded(downloads, name, action) {
 
 // Waits until the preview shows the last edit.
 export async function settled(page) {
-  await page.waitForFunction(() => window.mottlerPage.idle());
+  await page.waitForFunction(() => window.mottlerPage.idle(), { polling: 20 });
 }
 
 export async function openExample(page, name) {

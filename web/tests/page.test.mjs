@@ -222,7 +222,7 @@ describe('speed', () => {
         const count = await page.evaluate(() => window.mottlerPage.timings.length);
         // Up and back, so that the value stays inside its range.
         await page.keyboard.press(i % 2 === 0 ? 'ArrowRight' : 'ArrowLeft');
-        await page.waitForFunction((c) => window.mottlerPage.timings.length > c, {}, count);
+        await page.waitForFunction((c) => window.mottlerPage.timings.length > c, { polling: 20 }, count);
       }
       const times = await page.evaluate((f) => window.mottlerPage.timings.slice(f), first);
       rows.push({ name, median: median(times), worst: Math.max(...times) });
