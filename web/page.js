@@ -33,11 +33,14 @@
   let waiting = null;    // the newest request not yet sent
   let nextId = 1;
   let lastPicture = null;
-  const timings = [];    // edit to painted preview, in milliseconds
+  // From an edit to its picture in the preview canvas, and to the start of
+  // the frame that shows it, in milliseconds.
+  const drawn = [];
+  const timings = [];
 
   function requestRun(startedAt = performance.now()) {
     const slots = takeBytes(M._mt_run_slots());
-    const request = { id: nextId++, slots, seed: state.seed, width: state.width,
+    const request = { id: nextId++, slots, seed: M._mt_seed(), width: state.width,
                       height: state.height, startedAt };
     if (inFlight) waiting = request;  // replaces any request that waits
     else send(request);
@@ -58,6 +61,7 @@
     lastPicture = event.data;
     paint();
     if (request) {
+      drawn.push(performance.now() - request.startedAt);
       requestAnimationFrame(() => {
         timings.push(performance.now() - request.startedAt);
         document.body.dataset.painted = String(request.id);
@@ -223,8 +227,9 @@
   function edit(verb) {
     const startedAt = performance.now();
     const result = verb();
-    show();
+    // The run first, so that the worker starts while the controls are drawn.
     if (result > 0) requestRun(startedAt);
+    show();
     return result;
   }
 
@@ -277,8 +282,8 @@
   }
 
   function stem() { return baseName(state.documentPath).replace(/\.[^.]*$/, '') || 'texture'; }
-  function save() {
-    if (!state.saveEnabled) return;
+  function save(always = false) {
+    if (!state.saveEnabled && !always) return;
     const name = baseName(state.documentPath) || 'Untitled.mlr';
     const bytes = withString(name, (n) => takeBytes(M._mt_save(n)));
     download(bytes, name, 'application/octet-stream');
@@ -318,6 +323,22 @@
       blob.arrayBuffer().then((b) => download(new Uint8Array(b), `${stem()}.png`, 'image/png'));
       status(` ${stem()}.png saved`);
     }, 'image/png');
+  }
+
+  // Before New: unsaved changes of a program with entries are offered for
+  // saving.  Resolves to false when the user cancels.
+  function saveChangesPrompt() {
+    if (!state.modified || state.programLength === 0) return Promise.resolve(true);
+    const dialog = $('prompt-dialog');
+    $('prompt-text').textContent = `Save changes to ${state.documentPath}?`;
+    dialog.returnValue = 'cancel';
+    dialog.showModal();
+    return new Promise((resolve) => {
+      dialog.addEventListener('close', () => {
+        if (dialog.returnValue === 'yes') save(true);
+        resolve(dialog.returnValue !== 'cancel');
+      }, { once: true });
+    });
   }
 
   // --- "New" ---------------------------------------------------------------------------
@@ -409,7 +430,7 @@
   $('tiled').addEventListener('change', paint);
   $('look-buffer').addEventListener('change', paint);
 
-  $('new').addEventListener('click', openNewDialog);
+  $('new').addEventListener('click', async () => { if (await saveChangesPrompt()) openNewDialog(); });
   $('new-form').addEventListener('submit', acceptNewDialog);
   $('new-cancel').addEventListener('click', () => $('new-dialog').close());
   $('new-preset').addEventListener('change', () => {
@@ -437,14 +458,14 @@
     openBytes(new Uint8Array(await response.arrayBuffer()), name);
   });
 
-  $('save').addEventListener('click', save);
+  $('save').addEventListener('click', () => save());
   $('export-bmp').addEventListener('click', exportBitmap);
   $('export-png').addEventListener('click', exportPng);
 
   document.addEventListener('keydown', (e) => {
     if (!(e.ctrlKey || e.metaKey) || e.altKey) return;
     const key = e.key.toLowerCase();
-    const actions = { z: e.shiftKey ? redo : undo, y: redo, s: save, o: () => $('open-file').click(),
+    const actions = { z: e.shiftKey ? redo : undo, y: redo, s: () => save(), o: () => $('open-file').click(),
                       e: exportBitmap };
     if (!actions[key] || document.querySelector('dialog[open]')) return;
     e.preventDefault();
@@ -456,6 +477,6 @@
 
   requestRun();
   // For the browser tests: the edit-to-paint times and the state.
-  window.mottlerPage = { timings, state: () => state, idle: () => !inFlight && !waiting };
+  window.mottlerPage = { drawn, timings, state: () => state, idle: () => !inFlight && !waiting };
   document.body.dataset.ready = 'true';
 })();

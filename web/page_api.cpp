@@ -393,6 +393,9 @@ EMSCRIPTEN_KEEPALIVE const std::uint8_t* mt_save(const char* name) {
   return data;
 }
 
+// The seed of a run.
+EMSCRIPTEN_KEEPALIVE int mt_seed() { return editor().model.seed(); }
+
 // The slots a run takes (48-byte records), as the preview worker wants them.
 EMSCRIPTEN_KEEPALIVE const std::uint8_t* mt_run_slots() {
   const std::vector<ProgramEntry> slots = editor().model.runSlots();
