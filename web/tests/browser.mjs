@@ -5,6 +5,8 @@ import fs from 'node:fs';
 import http from 'node:http';
 import os from 'node:os';
 import path from 'node:path';
+import assert from 'node:assert/strict';
+import zlib from 'node:zlib';
 import puppeteer from 'puppeteer-core';
 
 export const site = process.env.MOTTLER_SITE;
@@ -130,3 +132,49 @@ export const median = (values) => {
   const mid = sorted.length >> 1;
   return sorted.length % 2 ? sorted[mid] : (sorted[mid - 1] + sorted[mid]) / 2;
 };
+
+// The pixels of an 8-bit RGB or RGBA PNG without interlacing (what a
+// browser's encoder writes), red, green, blue.
+export function pngPixels(png) {
+  assert.ok(png.subarray(0, 8).equals(Buffer.from([0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a])));
+  let width = 0;
+  let height = 0;
+  let channels = 0;
+  const data = [];
+  for (let at = 8; at < png.length;) {
+    const length = png.readUInt32BE(at);
+    const type = png.toString('latin1', at + 4, at + 8);
+    const body = png.subarray(at + 8, at + 8 + length);
+    if (type === 'IHDR') {
+      width = body.readUInt32BE(0);
+      height = body.readUInt32BE(4);
+      assert.equal(body[8], 8, 'bit depth');
+      channels = { 2: 3, 6: 4 }[body[9]];
+      assert.ok(channels, `colour type ${body[9]}`);
+      assert.equal(body[12], 0, 'interlace');
+    } else if (type === 'IDAT') {
+      data.push(body);
+    }
+    at += 12 + length;
+  }
+  const raw = zlib.inflateSync(Buffer.concat(data));
+  const stride = width * channels;
+  const rows = Buffer.alloc(stride * height);
+  for (let y = 0; y < height; ++y) {
+    const filter = raw[y * (stride + 1)];
+    const line = raw.subarray(y * (stride + 1) + 1, (y + 1) * (stride + 1));
+    for (let i = 0; i < stride; ++i) {
+      const a = i >= channels ? rows[y * stride + i - channels] : 0;
+      const b = y > 0 ? rows[(y - 1) * stride + i] : 0;
+      const c = i >= channels && y > 0 ? rows[(y - 1) * stride + i - channels] : 0;
+      const p = a + b - c;
+      const paeth = Math.abs(p - a) <= Math.abs(p - b) && Math.abs(p - a) <= Math.abs(p - c) ? a
+        : Math.abs(p - b) <= Math.abs(p - c) ? b : c;
+      const predictor = [0, a, b, (a + b) >> 1, paeth][filter];
+      rows[y * stride + i] = (line[i] + predictor) & 255;
+    }
+  }
+  const out = Buffer.alloc(width * height * 3);
+  for (let i = 0; i < width * height; ++i) rows.copy(out, i * 3, i * channels, i * channels + 3);
+  return { width, height, pixels: out };
+}

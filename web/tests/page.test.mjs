@@ -13,7 +13,7 @@ import { createRequire } from 'node:module';
 
 import {
   bitmapPixels, canvasPixels, downloaded, editScript, examples, launch, median, openExample,
-  openPage, render, serve, settled, site,
+  openPage, pngPixels, render, serve, settled, site,
 } from './browser.mjs';
 
 const exampleNames = fs.readdirSync(examples).filter((n) => n.endsWith('.mlr')).sort();
@@ -58,6 +58,8 @@ describe('examples', () => {
       const exported = await downloaded(downloads, `${stem}.bmp`, () => page.click('#export-bmp'));
       assert.ok(exported.equals(native), `${name}: exported bitmap differs`);
       assert.equal(await page.$eval('#status', (e) => e.textContent), ` ${stem}.bmp saved`);
+      const png = await downloaded(downloads, `${stem}.png`, () => page.click('#export-png'));
+      assert.ok(pngPixels(png).pixels.equals(pixels), `${name}: exported PNG differs`);
     }
     // The tiled view repeats the texture 3 x 3.
     await page.click('#tiled');
@@ -213,6 +215,34 @@ describe('editing', () => {
   });
 });
 
+describe('opening', () => {
+  test('a program dropped on the page opens; the file picker takes one too', async () => {
+    const { page, errors } = await openPage(browser, url);
+    const name = exampleNames[1];
+    const bytes = fs.readFileSync(path.join(examples, name)).toString('base64');
+    await page.evaluate((data, n) => {
+      const raw = Uint8Array.from(atob(data), (c) => c.charCodeAt(0));
+      const transfer = new DataTransfer();
+      transfer.items.add(new File([raw], n));
+      document.querySelector('main').dispatchEvent(
+        new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true }));
+    }, bytes, name);
+    await page.waitForFunction((n) => window.mottlerPage.state().documentPath === n, {}, name);
+    await settled(page);
+    assert.ok((await canvasPixels(page)).equals(bitmapPixels(nativeBitmap(name)).pixels));
+    assert.equal(await page.$eval('#status', (e) => e.textContent), ` ${name} loaded`);
+
+    const other = exampleNames[2];
+    await (await page.$('#open-file')).uploadFile(path.join(examples, other));
+    await page.waitForFunction((n) => window.mottlerPage.state().documentPath === n, {}, other);
+    await settled(page);
+    assert.ok((await canvasPixels(page)).equals(bitmapPixels(nativeBitmap(other)).pixels));
+    assert.equal(await page.title(), `Mottler - ${other}`);
+    assert.deepEqual(errors, []);
+    await page.close();
+  });
+});
+
 describe('speed', () => {
   test('a slider step of the last entry reaches the painted preview', async () => {
     const { page } = await openPage(browser, url);
@@ -250,6 +280,22 @@ describe('speed', () => {
 });
 
 describe('accessibility', () => {
+  test('Tab reaches every control that works', async () => {
+    const { page } = await openPage(browser, url);
+    await openExample(page, exampleNames[0]);
+    await page.click('#program option:first-child');
+    const wanted = await page.evaluate(() => [...document.querySelectorAll('button, input, select')]
+      .filter((e) => !e.disabled && !e.hidden && !e.closest('dialog')).map((e) => e.id));
+    await page.focus('#new');
+    const reached = new Set();
+    for (let i = 0; i < wanted.length + 5; ++i) {
+      reached.add(await page.evaluate(() => document.activeElement.id));
+      await page.keyboard.press('Tab');
+    }
+    assert.deepEqual(wanted.filter((id) => !reached.has(id)), []);
+    await page.close();
+  });
+
   test('the page and its dialogs have no violations in the audit', async () => {
     const require = createRequire(import.meta.url);
     const { page } = await openPage(browser, url);
