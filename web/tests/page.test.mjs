@@ -243,6 +243,32 @@ describe('opening', () => {
   });
 });
 
+describe('preview', () => {
+  test('after a burst of slider steps the preview shows the program as it ends', async () => {
+    const { page, downloads } = await openPage(browser, url);
+    const name = 'ember-glow.mlr';
+    await openExample(page, name);
+    // The first entry: every step reruns the whole program.
+    await page.click('#program option:first-child');
+    const k = await page.evaluate(() => window.mottlerPage.state().rows.findIndex((x) => x.enabled));
+    const before = await page.evaluate(() => window.mottlerPage.drawn.length);
+    await page.focus(`#param-${k}`);
+    for (let i = 0; i < 20; ++i) await page.keyboard.press('ArrowRight', { delay: 0 });
+    await settled(page);
+    const runs = await page.evaluate((b) => window.mottlerPage.drawn.length - b, before);
+    assert.ok(runs >= 1 && runs <= 20, `${runs} runs for 20 steps`);
+    console.log(`${runs} runs for 20 steps`);
+
+    const saved = await downloaded(downloads, name, () => page.click('#save'));
+    const program = path.join(scratch, 'burst.mlr');
+    fs.writeFileSync(program, saved);
+    const out = path.join(scratch, 'burst.bmp');
+    execFileSync(render, [program, '-o', out]);
+    assert.ok((await canvasPixels(page)).equals(bitmapPixels(fs.readFileSync(out)).pixels));
+    await page.close();
+  });
+});
+
 describe('speed', () => {
   test('a slider step of the last entry reaches the painted preview', async () => {
     const { page } = await openPage(browser, url);
