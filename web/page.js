@@ -1,8 +1,10 @@
 // The page: a thin view over the editor model compiled to WebAssembly
 // (mottler.js).  Every user action goes to one of the model's verbs; the
 // controls are then drawn again from the model's state.  The preview runs in
-// a worker (preview_worker.js) with the same module; a newer edit replaces a
-// run that waits, so the preview follows a slider at the speed of the runs.
+// a worker (preview_worker.js) with the same module, which also draws into
+// the preview canvas where the browser can hand it over, so that a picture
+// reaches the screen without waiting for this thread; a newer edit replaces
+// a run that waits, so the preview follows a slider at the speed of the runs.
 'use strict';
 
 (async () => {
@@ -29,52 +31,92 @@
 
   // --- the preview worker -----------------------------------------------------------
   const worker = new Worker('preview_worker.js');
+  const canvas = $('preview');
+  // The worker draws into the canvas itself where the browser can hand it
+  // over; otherwise it sends the planes and the page draws them.
+  const handOver = typeof canvas.transferControlToOffscreen === 'function';
+  let context = null;
+  if (handOver) {
+    const offscreen = canvas.transferControlToOffscreen();
+    worker.postMessage({ canvas: offscreen }, [offscreen]);
+  } else {
+    context = canvas.getContext('2d', { willReadFrequently: true });
+  }
+  const view = () => ({ look: $('look-buffer').checked, tiled: $('tiled').checked });
+
   let inFlight = null;   // the request the worker runs
   let waiting = null;    // the newest request not yet sent
   let nextId = 1;
-  let lastPicture = null;
+  let picture = null;    // the planes of the last run, when the page draws
+  let pictureSize = null;
+  const startedAt = new Map();  // request id -> when its edit came (absolute ms)
+  const now = () => performance.timeOrigin + performance.now();
   // From an edit to its picture in the preview canvas, and to the start of
   // the frame that shows it, in milliseconds.
   const drawn = [];
   const timings = [];
+  const reads = new Map();
+  let nextRead = 1;
 
-  function requestRun(startedAt = performance.now()) {
+  function requestRun(editAt = performance.now()) {
     const slots = takeBytes(M._mt_run_slots());
     const request = { id: nextId++, slots, seed: M._mt_seed(), width: state.width,
-                      height: state.height, startedAt };
+                      height: state.height, editAt: performance.timeOrigin + editAt };
     if (inFlight) waiting = request;  // replaces any request that waits
     else send(request);
   }
   function send(request) {
     inFlight = request;
+    startedAt.set(request.id, request.editAt);
     worker.postMessage({ id: request.id, slots: request.slots, seed: request.seed,
                          width: request.width, height: request.height }, [request.slots.buffer]);
   }
+  function shown(id, at) {
+    timings.push(at - startedAt.get(id));
+    startedAt.delete(id);
+  }
   worker.onmessage = (event) => {
-    const request = inFlight;
+    const message = event.data;
+    if (message.read) {
+      reads.get(message.read)(message.pixels);
+      reads.delete(message.read);
+      return;
+    }
+    if (message.shownAt !== undefined) {
+      shown(message.id, message.shownAt);
+      return;
+    }
+    // A run ended: the next one starts at once.
     inFlight = null;
     if (waiting) {
       const next = waiting;
       waiting = null;
       send(next);
     }
-    lastPicture = event.data;
-    paint();
-    if (request) {
-      drawn.push(performance.now() - request.startedAt);
-      requestAnimationFrame(() => {
-        timings.push(performance.now() - request.startedAt);
-        document.body.dataset.painted = String(request.id);
-      });
+    if (message.picture) {
+      picture = message.picture;
+      pictureSize = { width: picture.width, height: picture.height };
+      drawPreview(canvas, context, picture, view());
+      drawn.push(now() - startedAt.get(message.id));
+      requestAnimationFrame(() => shown(message.id, now()));
+    } else {
+      pictureSize = { width: message.width, height: message.height };
+      drawn.push(message.drawnAt - startedAt.get(message.id));
     }
+    layoutPreview();
   };
 
-  // --- the preview ------------------------------------------------------------------
-  const canvas = $('preview');
-  const context = canvas.getContext('2d', { willReadFrequently: true });
-  const tile = document.createElement('canvas');
-  const tileContext = tile.getContext('2d');
+  // The canvas's pixels as the preview shows them (for the browser tests).
+  function previewPixels() {
+    if (!handOver) return Promise.resolve(readPreview(canvas, context));
+    const id = nextRead++;
+    return new Promise((resolve) => {
+      reads.set(id, resolve);
+      worker.postMessage({ read: id });
+    });
+  }
 
+  // --- the preview ------------------------------------------------------------------
   function zoomChoices(width, height) {
     const side = Math.max(width, height);
     return [1, 2, 3, 4, 6, 8, 12, 16, 24, 32].filter((z) => z * side <= 2048);
@@ -87,29 +129,21 @@
     zoom.value = String(zoomChoices(state.width, state.height).filter((z) => z <= fit).pop() || 1);
   }
 
-  function paint() {
-    if (!lastPicture) return;
-    const { width, height } = lastPicture;
-    const pixels = $('look-buffer').checked ? lastPicture.buffer : lastPicture.texture;
-    const picture = new ImageData(new Uint8ClampedArray(pixels), width, height);
+  // The view options changed: the picture is drawn again from the last run.
+  function changeView() {
+    if (handOver) worker.postMessage({ view: view() });
+    else if (picture) drawPreview(canvas, context, picture, view());
+    layoutPreview();
+  }
+
+  // The canvas's size on the page: whole device pixels per texel.
+  function layoutPreview() {
+    if (!pictureSize) return;
+    const { width, height } = pictureSize;
     const tiles = $('tiled').checked ? 3 : 1;
-    if (canvas.width !== width * tiles || canvas.height !== height * tiles) {
-      canvas.width = width * tiles;
-      canvas.height = height * tiles;
-    }
-    if (tiles === 1) {
-      context.putImageData(picture, 0, 0);
-    } else {
-      tile.width = width;
-      tile.height = height;
-      tileContext.putImageData(picture, 0, 0);
-      context.imageSmoothingEnabled = false;
-      for (let y = 0; y < 3; ++y)
-        for (let x = 0; x < 3; ++x) context.drawImage(tile, x * width, y * height);
-    }
     const zoom = Number($('zoom').value) || 1;
-    set(canvas.style, 'width', `${canvas.width * zoom / devicePixelRatio}px`);
-    set(canvas.style, 'height', `${canvas.height * zoom / devicePixelRatio}px`);
+    set(canvas.style, 'width', `${width * tiles * zoom / devicePixelRatio}px`);
+    set(canvas.style, 'height', `${height * tiles * zoom / devicePixelRatio}px`);
     const label = `Preview of the ${$('look-buffer').checked ? 'buffer' : 'texture'}, ` +
       `${width} × ${height} pixels${tiles === 3 ? ', tiled 3 × 3' : ''}`;
     if (canvas.getAttribute('aria-label') !== label) canvas.setAttribute('aria-label', label);
@@ -426,9 +460,9 @@
   $('undo').addEventListener('click', undo);
   $('redo').addEventListener('click', redo);
 
-  $('zoom').addEventListener('change', paint);
-  $('tiled').addEventListener('change', paint);
-  $('look-buffer').addEventListener('change', paint);
+  $('zoom').addEventListener('change', layoutPreview);
+  $('tiled').addEventListener('change', changeView);
+  $('look-buffer').addEventListener('change', changeView);
 
   $('new').addEventListener('click', async () => { if (await saveChangesPrompt()) openNewDialog(); });
   $('new-form').addEventListener('submit', acceptNewDialog);
@@ -477,6 +511,6 @@
 
   requestRun();
   // For the browser tests: the edit-to-paint times and the state.
-  window.mottlerPage = { drawn, timings, state: () => state, idle: () => !inFlight && !waiting };
+  window.mottlerPage = { drawn, timings, previewPixels, state: () => state, idle: () => !inFlight && !waiting };
   document.body.dataset.ready = 'true';
 })();

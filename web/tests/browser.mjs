@@ -55,8 +55,9 @@ export async function launch() {
 }
 
 // A fresh page of the site whose downloads land in a folder of their own.
-export async function openPage(browser, url) {
+export async function openPage(browser, url, beforeLoad = null) {
   const page = await browser.newPage();
+  if (beforeLoad) await page.evaluateOnNewDocument(beforeLoad);
   const errors = [];
   page.on('pageerror', (e) => errors.push(e.message));
   await page.setViewport({ width: 1280, height: 900 });
@@ -98,9 +99,8 @@ export async function openExample(page, name) {
 
 // The preview canvas's pixels, red, green, blue (the opaque alpha left out).
 export async function canvasPixels(page) {
-  const base64 = await page.evaluate(() => {
-    const canvas = document.getElementById('preview');
-    const data = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
+  const base64 = await page.evaluate(async () => {
+    const data = await window.mottlerPage.previewPixels();
     let s = '';
     for (let i = 0; i < data.length; i += 4) s += String.fromCharCode(data[i], data[i + 1], data[i + 2]);
     return btoa(s);

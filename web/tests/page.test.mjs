@@ -69,6 +69,12 @@ describe('examples', () => {
     assert.ok(tiled.subarray(0, row).equals(pixels.subarray(0, row)));
     assert.ok(tiled.subarray(row, 2 * row).equals(pixels.subarray(0, row)));
     await page.click('#tiled');
+    // "Look Buffer" shows the buffer (black: the program parks nothing there).
+    await page.click('#look-buffer');
+    const buffer = await canvasPixels(page);
+    assert.ok(buffer.every((byte) => byte === 0), 'an empty buffer is black');
+    await page.click('#look-buffer');
+    assert.ok((await canvasPixels(page)).equals(pixels));
     assert.deepEqual(errors, []);
     await page.close();
   });
@@ -210,7 +216,7 @@ describe('editing', () => {
     assert.equal(state.height, 48);
     assert.equal(await page.title(), 'Mottler - cave.mlr');
     await settled(page);
-    assert.equal(await page.$eval('#preview', (c) => `${c.width}x${c.height}`), '100x48');
+    assert.equal((await canvasPixels(page)).length, 100 * 48 * 3);
     await page.close();
   });
 });
@@ -265,6 +271,30 @@ describe('preview', () => {
     const out = path.join(scratch, 'burst.bmp');
     execFileSync(render, [program, '-o', out]);
     assert.ok((await canvasPixels(page)).equals(bitmapPixels(fs.readFileSync(out)).pixels));
+    await page.close();
+  });
+});
+
+describe('preview without a worker canvas', () => {
+  // Browsers that cannot hand a canvas to a worker: the page draws the planes.
+  const noHandOver = () => { delete HTMLCanvasElement.prototype.transferControlToOffscreen; };
+
+  test('shows the same texture, tiled view and buffer', async () => {
+    const { page, errors } = await openPage(browser, url, noHandOver);
+    const name = 'buffer-weave.mlr';
+    await openExample(page, name);
+    const { width, pixels } = bitmapPixels(nativeBitmap(name));
+    assert.ok((await canvasPixels(page)).equals(pixels));
+    await page.click('#tiled');
+    const tiled = await canvasPixels(page);
+    assert.equal(tiled.length, pixels.length * 9);
+    assert.ok(tiled.subarray(width * 3, width * 6).equals(pixels.subarray(0, width * 3)));
+    await page.click('#tiled');
+    await page.click('#look-buffer');
+    assert.ok(!(await canvasPixels(page)).equals(pixels), 'the buffer differs from the texture');
+    await page.click('#look-buffer');
+    assert.ok((await canvasPixels(page)).equals(pixels));
+    assert.deepEqual(errors, []);
     await page.close();
   });
 });
