@@ -369,7 +369,12 @@ describe('accessibility', () => {
       return result.violations.map((v) => `${v.id}: ${v.nodes.map((n) => n.target.join(' ')).join(', ')}`);
     });
     assert.deepEqual(await audit(), []);
+    // The save prompt (the selection marked the program changed), then "New".
     await page.click('#new');
+    await page.waitForSelector('#prompt-dialog[open]');
+    assert.deepEqual(await audit(), []);
+    await page.click('#prompt-dialog button[value="no"]');
+    await page.waitForSelector('#new-dialog[open]');
     assert.deepEqual(await audit(), []);
 
     const shot = process.env.MOTTLER_WEB_SCREENSHOT;
