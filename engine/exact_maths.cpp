@@ -23,6 +23,7 @@
 #include <bit>
 #include <cmath>  // std::sqrt, std::floor: exact under IEEE
 #include <cstdint>
+#include <cstring>
 #include <limits>
 
 namespace mottler {
@@ -30,8 +31,18 @@ namespace {
 
 // ------------------------------------------------------------- doubles ---
 
-std::uint64_t bitsOf(double x) { return std::bit_cast<std::uint64_t>(x); }
-double fromBits(std::uint64_t b) { return std::bit_cast<double>(b); }
+// Copied byte for byte (the standard library of the WebAssembly build has no
+// std::bit_cast yet).
+std::uint64_t bitsOf(double x) {
+  std::uint64_t b;
+  std::memcpy(&b, &x, sizeof b);
+  return b;
+}
+double fromBits(std::uint64_t b) {
+  double x;
+  std::memcpy(&x, &b, sizeof x);
+  return x;
+}
 double absOf(double x) { return fromBits(bitsOf(x) & ~(1ULL << 63)); }
 constexpr std::uint64_t kFractionMask = (1ULL << 52) - 1;
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
