@@ -69,12 +69,13 @@ export async function openPage(browser, url, beforeLoad = null) {
   return { page, downloads, errors };
 }
 
-// The bytes of a file the page downloads by an action.
+// The bytes of a file the page downloads by an action (within 15 s: a loaded
+// machine can take seconds to encode and hand over a picture).
 export async function downloaded(downloads, name, action) {
   const file = path.join(downloads, name);
   fs.rmSync(file, { force: true });
   await action();
-  for (let i = 0; i < 200; ++i) {
+  for (let i = 0; i < 600; ++i) {
     if (fs.existsSync(file)) {
       const bytes = fs.readFileSync(file);
       await new Promise((r) => setTimeout(r, 30));
