@@ -8,7 +8,16 @@
 'use strict';
 
 (async () => {
-  const M = await createMottler();
+  let M;
+  try {
+    M = await createMottler();
+  } catch (error) {
+    // Typically a page opened from the disk, where browsers refuse to load
+    // the module: it needs a web server.
+    document.getElementById('status').textContent =
+      `The page could not start (${error}). Serve its folder with a web server.`;
+    return;
+  }
   const $ = (id) => document.getElementById(id);
 
   // --- the module's interface ----------------------------------------------------
