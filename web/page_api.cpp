@@ -333,10 +333,18 @@ EMSCRIPTEN_KEEPALIVE int mt_down() { return keep(editor().model.moveDown()); }
 EMSCRIPTEN_KEEPALIVE int mt_set_parameter(int k, int value) {
   return keep(editor().model.setParameter(k, value));
 }
-EMSCRIPTEN_KEEPALIVE int mt_set_method(int method) { return keep(editor().model.setMethod(method)); }
-EMSCRIPTEN_KEEPALIVE int mt_set_fixed(int on) { return keep(editor().model.setFixedColors(on != 0)); }
-EMSCRIPTEN_KEEPALIVE int mt_set_offset_x(int value) { return keep(editor().model.setOffsetX(value)); }
-EMSCRIPTEN_KEEPALIVE int mt_set_offset_y(int value) { return keep(editor().model.setOffsetY(value)); }
+EMSCRIPTEN_KEEPALIVE int mt_set_method(int method) {
+  return keep(editor().model.setMethod(method));
+}
+EMSCRIPTEN_KEEPALIVE int mt_set_fixed(int on) {
+  return keep(editor().model.setFixedColors(on != 0));
+}
+EMSCRIPTEN_KEEPALIVE int mt_set_offset_x(int value) {
+  return keep(editor().model.setOffsetX(value));
+}
+EMSCRIPTEN_KEEPALIVE int mt_set_offset_y(int value) {
+  return keep(editor().model.setOffsetY(value));
+}
 EMSCRIPTEN_KEEPALIVE int mt_set_seed(int seed) { return keep(editor().model.setSeed(seed)); }
 
 // The remark as typed (UTF-8); refused (-1) when a character has no byte in
@@ -439,7 +447,8 @@ EMSCRIPTEN_KEEPALIVE void mt_render(const std::uint8_t* data, int count, int see
 EMSCRIPTEN_KEEPALIVE const std::uint8_t* mt_plane_rgba(int buffer) {
   const TextureEngine& engine = previewEngine();
   const TexturePlane& plane = buffer != 0 ? engine.buffer : engine.texture;
-  const std::size_t n = static_cast<std::size_t>(engine.width) * static_cast<std::size_t>(engine.height);
+  const std::size_t n =
+      static_cast<std::size_t>(engine.width) * static_cast<std::size_t>(engine.height);
   std::vector<std::uint8_t>& out = bytes();
   out.resize(n * 4);
   const std::uint32_t* px = plane.data();

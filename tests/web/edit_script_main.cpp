@@ -56,7 +56,8 @@ bool perform(EditorModel& m, UndoHistory& h, const std::string& line) {
   if (verb == "state") return keep(m.toggleState());
   if (verb == "up") return keep(m.moveUp());
   if (verb == "down") return keep(m.moveDown());
-  if (verb == "param") return (in >> a >> b) && keep(m.setParameter(a, m.parameterRow(a).position + b));
+  if (verb == "param")
+    return (in >> a >> b) && keep(m.setParameter(a, m.parameterRow(a).position + b));
   if (verb == "seed") return (in >> a) && keep(m.setSeed(m.seed() + a));
   if (verb == "offsetx") return (in >> a) && keep(m.setOffsetX(m.offsetXBar().position + a));
   if (verb == "offsety") return (in >> a) && keep(m.setOffsetY(m.offsetYBar().position + a));
