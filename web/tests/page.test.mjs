@@ -182,6 +182,16 @@ describe('editing', () => {
     await page.close();
   });
 
+  test('the remark takes only what a program file can hold', async () => {
+    const { page } = await openPage(browser, url);
+    await page.click('#remark');
+    // "→" has no byte in the remark's character set; "é" and "€" have.
+    await page.keyboard.type('a→é€b');
+    assert.equal(await page.$eval('#remark', (e) => e.value), 'aé€b');
+    assert.equal(await page.evaluate(() => window.mottlerPage.state().remark), 'aé€b');
+    await page.close();
+  });
+
   test('"New" checks the size as the desktop dialog does and makes an empty program', async () => {
     const { page } = await openPage(browser, url);
     // Unsaved changes are offered for saving first; Cancel keeps everything.
