@@ -103,6 +103,8 @@ std::vector<std::uint8_t> encodePng(const TextureEngine& e, const TexturePlane& 
 
 #else
 
+// A build without libpng (WebAssembly: the web page uses the browser's
+// encoder; cross builds): no PNG.
 std::vector<std::uint8_t> encodePng(const TextureEngine&, const TexturePlane&) { return {}; }
 
 #endif

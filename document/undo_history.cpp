@@ -54,7 +54,8 @@ UndoHistory::StoredStep UndoHistory::stored(EditStep step) const {
   s.text = std::move(step.text);
   s.target = step.target;
   s.gesture = step.gesture;
-  if (step.before.programSlots != slots_) s.bridge = changeBetween(slots_, step.before.programSlots);
+  if (step.before.programSlots != slots_)
+    s.bridge = changeBetween(slots_, step.before.programSlots);
   s.change = changeBetween(step.before.programSlots, step.after.programSlots);
   s.before = withoutSlots(std::move(step.before));
   s.after = withoutSlots(std::move(step.after));

@@ -87,7 +87,7 @@ class UndoHistory {
 
   std::vector<StoredStep> steps_;
   int index_ = 0;
-  int clean_ = 0;  // -1 once the saved state has been dropped with undone steps
+  int clean_ = 0;                    // -1 once the saved state has been dropped with undone steps
   std::vector<ProgramEntry> slots_;  // the program after the last done step
 };
 

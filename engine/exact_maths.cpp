@@ -31,8 +31,8 @@ namespace {
 
 // ------------------------------------------------------------- doubles ---
 
-// Copies rather than std::bit_cast, which the C++ library of the
-// WebAssembly build (emscripten's libc++ 13) does not have.
+// Copied byte for byte (the standard library of the WebAssembly build has no
+// std::bit_cast yet).
 std::uint64_t bitsOf(double x) {
   std::uint64_t b;
   std::memcpy(&b, &x, sizeof b);

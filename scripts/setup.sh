@@ -14,8 +14,14 @@ PACKAGES=(
   libmpfr-dev
   xvfb xauth fonts-dejavu-core
   desktop-file-utils appstream shared-mime-info groff-base file
-  emscripten g++-aarch64-linux-gnu qemu-user-static
 )
+# The web page: emscripten builds it, Chromium runs its tests, npm installs
+# the pinned test packages (any node and npm already installed serve).
+PACKAGES+=(emscripten chromium)
+command -v npm >/dev/null || PACKAGES+=(npm)
+# The comparison of the platforms' pictures: the renderer built for
+# WebAssembly (emscripten, above) and for aarch64, run under qemu.
+PACKAGES+=(g++-aarch64-linux-gnu qemu-user-static)
 
 missing=()
 for p in "${PACKAGES[@]}"; do

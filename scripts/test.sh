@@ -14,6 +14,9 @@ ctest --output-on-failure -j"$(nproc)"
 echo "The same pictures on every platform (WebAssembly, aarch64)"
 "$ROOT/scripts/check-platforms.sh"
 
+echo "Web page in headless Chromium (build-web/)"
+"$ROOT/scripts/test-web.sh"
+
 echo "Sanitizer pass (build-asan/)"
 SANITIZED="$ROOT/build-asan"
 cmake -S "$ROOT" -B "$SANITIZED" -DCMAKE_BUILD_TYPE=Release -DMOTTLER_SANITIZE=ON \

@@ -63,22 +63,53 @@ void randomAction(std::mt19937& rng, EditorModel& m, UndoHistory& h, WholeStepHi
     h.record(std::move(*r.step));
   };
   switch (pick(16)) {
-    case 0: keep(m.chooseCommand(pick(kCommandCount))); break;
-    case 1: keep(m.add()); break;
-    case 2: keep(m.cancel()); break;
-    case 3: keep(m.remove()); break;
-    case 4: keep(m.toggleState()); break;
-    case 5: keep(m.moveUp()); break;
-    case 6: keep(m.moveDown()); break;
+    case 0:
+      keep(m.chooseCommand(pick(kCommandCount)));
+      break;
+    case 1:
+      keep(m.add());
+      break;
+    case 2:
+      keep(m.cancel());
+      break;
+    case 3:
+      keep(m.remove());
+      break;
+    case 4:
+      keep(m.toggleState());
+      break;
+    case 5:
+      keep(m.moveUp());
+      break;
+    case 6:
+      keep(m.moveDown());
+      break;
     case 7:
-    case 8: keep(m.setParameter(pick(kParamCount), pick(200) - 100)); break;
-    case 9: keep(m.setSeed(pick(32768))); break;
-    case 10: keep(m.setMethod(pick(kBlendMethodCount))); break;
-    case 11: keep(m.setOffsetX(pick(256))); break;
-    case 12: m.selectEntry(pick(std::max(1, m.programLength()))); break;
-    case 13: m.startGesture(); break;
-    case 14: m.chooseCategory(); break;
-    default: h.markClean(); ref.markClean(); break;
+    case 8:
+      keep(m.setParameter(pick(kParamCount), pick(200) - 100));
+      break;
+    case 9:
+      keep(m.setSeed(pick(32768)));
+      break;
+    case 10:
+      keep(m.setMethod(pick(kBlendMethodCount)));
+      break;
+    case 11:
+      keep(m.setOffsetX(pick(256)));
+      break;
+    case 12:
+      m.selectEntry(pick(std::max(1, m.programLength())));
+      break;
+    case 13:
+      m.startGesture();
+      break;
+    case 14:
+      m.chooseCategory();
+      break;
+    default:
+      h.markClean();
+      ref.markClean();
+      break;
   }
 }
 
