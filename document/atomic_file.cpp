@@ -350,9 +350,11 @@ Temporary createTemporary(int folder, std::string& pattern, mode_t mode) {
 // Gives the new file the replaced file's owner and group where the system
 // allows it (root; a member of the file's group keeps the group), then its
 // permissions: changing the owner clears the set-user-ID bit, so the mode
-// comes second.
+// comes second.  Where neither is allowed the new file belongs to the saving
+// user, as any file the user makes.
 void keepOwnerAndMode(int fd, const struct stat& old) {
-  if (::fchown(fd, old.st_uid, old.st_gid) != 0) ::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+  [[maybe_unused]] const bool kept = ::fchown(fd, old.st_uid, old.st_gid) == 0 ||
+                                     ::fchown(fd, static_cast<uid_t>(-1), old.st_gid) == 0;
   ::fchmod(fd, old.st_mode & 07777);
 }
 
