@@ -13,6 +13,7 @@ PACKAGES=(
   libpng-dev
   xvfb xauth fonts-dejavu-core
   desktop-file-utils appstream shared-mime-info groff-base file
+  lintian
 )
 
 missing=()

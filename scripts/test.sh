@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets everything up on a fresh Debian 12 machine and runs every test: first
-# in build/, then once more in build-asan/, built with AddressSanitizer and
+# in build/, then lintian on the Debian package built from it, then the tests
+# once more in build-asan/, built with AddressSanitizer and
 # UndefinedBehaviorSanitizer, where any memory error, leak or undefined
 # operation fails the run.
 set -euo pipefail
@@ -9,6 +10,13 @@ export QT_QPA_PLATFORM=offscreen
 
 cd "$BUILD"
 ctest --output-on-failure -j"$(nproc)"
+
+# The Debian package, checked by Debian's own checker: any error or warning
+# fails the run.
+echo "Package check (lintian)"
+rm -f "$BUILD"/mottler_*.deb
+(cd "$BUILD" && cpack -G DEB >/dev/null)
+lintian --fail-on error,warning "$BUILD"/mottler_*.deb
 
 echo "Sanitizer pass (build-asan/)"
 SANITIZED="$ROOT/build-asan"
