@@ -226,13 +226,13 @@ bool lookUp(const fs::path& requested, Place& place, std::string* error) {
     std::string to(PATH_MAX, '\0');
     const ssize_t n = ::readlinkat(place.folder.get(), place.name.c_str(), to.data(), to.size());
     if (n < 0) return fail(error, "cannot follow the link " + place.shown.string());
-    if (static_cast<std::size_t>(n) >= to.size()) errno = ENAMETOOLONG;
-    to.resize(static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
+    const bool tooLong = static_cast<std::size_t>(n) >= to.size();
+    to.resize(tooLong ? 0 : static_cast<std::size_t>(n));
     const fs::path next(to);
     const fs::path shown = next.is_absolute() ? next : place.shown.parent_path() / next;
-    if (errno == ENAMETOOLONG || !next.has_filename()) {
-      if (errno != ENAMETOOLONG) errno = EISDIR;
-      return fail(error, "cannot write " + shown.string());
+    if (tooLong || !next.has_filename()) {  // a link to "folder/" names no file
+      errno = tooLong ? ENAMETOOLONG : EISDIR;
+      return fail(error, "cannot write " + (tooLong ? place.shown : shown).string());
     }
     if (next.has_parent_path()) {
       place.folder = openFolder(place.folder.get(), next.parent_path());
