@@ -1,7 +1,6 @@
 #include "document/atomic_file.h"
 
 #include <fcntl.h>
-#include <linux/magic.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
 #include <unistd.h>
@@ -190,8 +189,9 @@ Descriptor openFolder(int base, const fs::path& folder) {
 // Links in /proc (/proc/self/fd/1) lead to what a descriptor has open, which
 // their text does not name: only the kernel can follow them.
 bool inProcFileSystem(int folder) {
+  constexpr unsigned long kProcMagic = 0x9fa0;  // the /proc file system's f_type
   struct statfs fsInfo {};
-  return ::fstatfs(folder, &fsInfo) == 0 && fsInfo.f_type == PROC_SUPER_MAGIC;
+  return ::fstatfs(folder, &fsInfo) == 0 && static_cast<unsigned long>(fsInfo.f_type) == kProcMagic;
 }
 
 // Resolves the path to the place that receives the file, following the
@@ -372,11 +372,15 @@ bool syncFolder(int folder, std::string* error) {
 // the meantime is looked at again rather than blindly replaced.
 bool renameIntoPlace(int folder, const std::string& temporary, const std::string& name,
                      bool replacing) {
+#ifdef RENAME_NOREPLACE  // not in every C library (WebAssembly's has none)
   if (!replacing) {
     if (::renameat2(folder, temporary.c_str(), folder, name.c_str(), RENAME_NOREPLACE) == 0)
       return true;
     if (errno != EINVAL && errno != ENOSYS) return false;  // file systems without it
   }
+#else
+  static_cast<void>(replacing);
+#endif
   return ::renameat(folder, temporary.c_str(), folder, name.c_str()) == 0;
 }
 
