@@ -1,7 +1,9 @@
 #include "document/bitmap_export.h"
 
+#ifndef MOTTLER_NO_PNG
 #include <png.h>
 #include <zlib.h>
+#endif
 
 #include <cctype>
 #include <cstring>
@@ -53,6 +55,7 @@ std::vector<std::uint8_t> encodeBitmap(const TextureEngine& e, const TexturePlan
   return bytes;
 }
 
+#ifndef MOTTLER_NO_PNG
 namespace {
 void appendPngData(png_structp png, png_bytep data, png_size_t length) {
   auto* out = static_cast<std::vector<std::uint8_t>*>(png_get_io_ptr(png));
@@ -96,6 +99,10 @@ std::vector<std::uint8_t> encodePng(const TextureEngine& e, const TexturePlane& 
   png_destroy_write_struct(&png, &info);
   return out;
 }
+#else
+// A build without libpng (the web page, which uses the browser's encoder).
+std::vector<std::uint8_t> encodePng(const TextureEngine&, const TexturePlane&) { return {}; }
+#endif
 
 std::optional<PictureType> pictureTypeForName(const std::filesystem::path& path) {
   std::string extension = path.extension().string();

@@ -11,10 +11,15 @@ PACKAGES=(
   qt6-base-dev qt6-svg-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libpng-dev
+  libmpfr-dev
   xvfb xauth fonts-dejavu-core
   desktop-file-utils appstream shared-mime-info groff-base file
   lintian
 )
+# The web page: emscripten builds it, Chromium runs its tests, npm installs
+# the pinned test packages (any node and npm already installed serve).
+PACKAGES+=(emscripten chromium)
+command -v npm >/dev/null || PACKAGES+=(npm)
 
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets everything up on a fresh Debian 12 machine and runs every test: first
-# in build/, then lintian on the Debian package built from it, then the tests
-# once more in build-asan/, built with AddressSanitizer and
+# in build/, then lintian on the Debian package built from it and the web page
+# in headless Chromium, then the tests once more in build-asan/, built with
+# AddressSanitizer and
 # UndefinedBehaviorSanitizer, where any memory error, leak or undefined
 # operation fails the run.
 set -euo pipefail
@@ -17,6 +18,9 @@ echo "Package check (lintian)"
 rm -f "$BUILD"/mottler_*.deb
 (cd "$BUILD" && cpack -G DEB >/dev/null)
 lintian --fail-on error,warning "$BUILD"/mottler_*.deb
+
+echo "Web page in headless Chromium (build-web/)"
+"$ROOT/scripts/test-web.sh"
 
 echo "Sanitizer pass (build-asan/)"
 SANITIZED="$ROOT/build-asan"

@@ -14,7 +14,7 @@ endforeach()
 
 file(REMOVE_RECURSE "${OUT_DIR}")
 file(MAKE_DIRECTORY "${OUT_DIR}/images" "${OUT_DIR}/samples")
-file(GLOB pages "${PAGES_DIR}/*.html" "${PAGES_DIR}/*.css")
+file(GLOB pages "${PAGES_DIR}/*.html" "${PAGES_DIR}/*.css" "${PAGES_DIR}/*.png")
 file(COPY ${pages} DESTINATION "${OUT_DIR}")
 
 execute_process(COMMAND "${HELPGEN}" "${OUT_DIR}" RESULT_VARIABLE rc)
