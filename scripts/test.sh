@@ -2,9 +2,8 @@
 # Sets everything up on a fresh Debian 12 machine and runs every test: first
 # in build/, then lintian on the Debian package built from it and the web page
 # in headless Chromium, then the tests once more in build-asan/, built with
-# AddressSanitizer and
-# UndefinedBehaviorSanitizer, where any memory error, leak or undefined
-# operation fails the run.
+# AddressSanitizer and UndefinedBehaviorSanitizer, where any memory error,
+# leak or undefined operation fails the run.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 export QT_QPA_PLATFORM=offscreen
