@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -63,7 +64,7 @@ std::optional<int> parseOptions(int argc, char** argv) {
         std::printf("%s %s\n", kProgramName, mottler::kVersion);
         return 0;
       default:
-        return usageError(mottler::cli::unknownOption(optopt, argv, optind));
+        return usageError(mottler::cli::refusedOption(optopt, argv, optind, kOptions));
     }
   }
   if (argc - optind != 2) return usageError("give the text and the program file to write");
@@ -87,6 +88,9 @@ mottler::ReadAllStatus readText(const std::string& name, std::string& text, std:
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A reader that goes away (| head) makes the write fail with an error
+  // line and status 1, instead of ending the tool silently.
+  std::signal(SIGPIPE, SIG_IGN);
   if (const std::optional<int> status = parseOptions(argc, argv)) return *status;
   const std::string input = argv[optind];
   const std::string output = argv[optind + 1];

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <charconv>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -122,7 +123,7 @@ std::optional<int> parseOptions(int argc, char** argv, Settings& settings) {
         // The option as typed: "-o" and "--output" are both reported as given.
         return usageError("option " + std::string(argv[optind - 1]) + " needs a value");
       default:
-        return usageError(mottler::cli::unknownOption(optopt, argv, optind));
+        return usageError(mottler::cli::refusedOption(optopt, argv, optind, kOptions));
     }
   }
   if (optind >= argc) return usageError("no program file given");
@@ -147,6 +148,9 @@ std::optional<int> parseOptions(int argc, char** argv, Settings& settings) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A reader that goes away (| head) makes the write fail with an error
+  // line and status 1, instead of ending the tool silently.
+  std::signal(SIGPIPE, SIG_IGN);
   Settings settings;
   if (const std::optional<int> status = parseOptions(argc, argv, settings)) return *status;
 

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <sstream>
+#include <vector>
 
 namespace mottler {
 
@@ -13,31 +14,26 @@ bool toInt(std::string_view s, int& v) {
   return ec == std::errc() && ptr == end;
 }
 
+// The words of a line, split at spaces and tabs.
+std::vector<std::string> wordsOf(const std::string& line) {
+  std::istringstream in(line);
+  std::vector<std::string> words;
+  for (std::string word; in >> word;) words.push_back(word);
+  return words;
+}
+
 std::string trim(const std::string& s) {
   const auto b = s.find_first_not_of(" \t\r");
   if (b == std::string::npos) return {};
   return s.substr(b, s.find_last_not_of(" \t\r") - b + 1);
 }
 
-// Text taken from the input as it may be shown in an error line: control
-// bytes written as \xNN, so that a binary file cannot send escape sequences
-// to the terminal, and cut short after 60 bytes.
+// Text taken from the input as it may be shown in an error line, cut short
+// after 60 bytes.
 std::string shown(std::string_view text) {
   constexpr std::size_t kLongest = 60;
-  std::string out;
-  for (std::size_t i = 0; i < text.size() && i < kLongest; ++i) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    if (c < 0x20 || c == 0x7F) {
-      constexpr char kHex[] = "0123456789abcdef";
-      out += "\\x";
-      out += kHex[c >> 4];
-      out += kHex[c & 15];
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  if (text.size() > kLongest) out += "...";
-  return out;
+  if (text.size() <= kLongest) return escapeControlBytes(text);
+  return escapeControlBytes(text.substr(0, kLongest)) + "...";
 }
 
 std::optional<int> methodIndex(std::string_view name) {
@@ -104,6 +100,23 @@ bool parseCommand(const std::string& line, int width, int height, ProgramEntry& 
 
 }  // namespace
 
+std::string escapeControlBytes(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (const char byte : text) {
+    const auto c = static_cast<unsigned char>(byte);
+    if (c < 0x20 || c == 0x7F) {
+      constexpr char kHex[] = "0123456789abcdef";
+      out += "\\x";
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+    } else {
+      out += byte;
+    }
+  }
+  return out;
+}
+
 bool parseProgramText(const std::string& text, ProgramDocument& out, std::string* error) {
   ProgramDocument doc;
   std::istringstream lines(text);
@@ -121,16 +134,15 @@ bool parseProgramText(const std::string& text, ProgramDocument& out, std::string
     }
     const std::string line = trim(raw.substr(0, raw.find('#')));
     if (line.empty()) continue;
-    std::istringstream words(line);
-    std::string keyword;
-    words >> keyword;
-    if (keyword == "size") {
-      if (!(words >> doc.width >> doc.height) || doc.width < 1 || doc.height < 1 ||
-          doc.width > kMaxTextureSide || doc.height > kMaxTextureSide)
+    const std::vector<std::string> words = wordsOf(line);
+    if (words[0] == "size") {
+      if (words.size() != 3 || !toInt(words[1], doc.width) || !toInt(words[2], doc.height) ||
+          doc.width < 1 || doc.height < 1 || doc.width > kMaxTextureSide ||
+          doc.height > kMaxTextureSide)
         return fail("size must be two numbers from 1 to 256");
       if (!doc.entries.empty()) return fail("size must come before the commands");
-    } else if (keyword == "seed") {
-      if (!(words >> doc.seed) || doc.seed < 0 || doc.seed > 32767)
+    } else if (words[0] == "seed") {
+      if (words.size() != 2 || !toInt(words[1], doc.seed) || doc.seed < 0 || doc.seed > 32767)
         return fail("seed must be a number from 0 to 32767");
     } else {
       ProgramEntry entry;

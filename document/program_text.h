@@ -15,6 +15,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "document/program_file.h"
 
@@ -23,6 +24,11 @@ namespace mottler {
 // The longest text a reader of program texts takes in: room for the most
 // commands a program holds with long comments between them.
 inline constexpr std::size_t kMaxProgramTextBytes = 16u << 20;
+
+// The text with its control bytes written as \xNN, so that a name or a line
+// shown in an error message cannot break the message's line or send escape
+// sequences to the terminal.
+std::string escapeControlBytes(std::string_view text);
 
 // Parses the text into a program.  On an error returns false and describes
 // it (with the line number) in *error.

@@ -14,6 +14,7 @@ PACKAGES=(
   libmpfr-dev
   xvfb xauth fonts-dejavu-core
   desktop-file-utils appstream shared-mime-info groff-base file
+  lintian
 )
 # The web page: emscripten builds it, Chromium runs its tests, npm installs
 # the pinned test packages (any node and npm already installed serve).

@@ -68,6 +68,16 @@ TEST(AtomicFile, ALinkIsWrittenThroughEvenWhenItsFileIsMissing) {
   EXPECT_FALSE(writeFileAtomically(dir.path / "loop", bytes, &why));
   EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dir.path / "loop")));
   EXPECT_EQ(dir.count(), 4);
+
+  // A link to a folder, also written with a trailing slash, names no file.
+  fs::create_symlink("sub", dir.path / "to-folder");
+  fs::create_symlink("sub/", dir.path / "to-folder-slash");
+  for (const char* name : {"to-folder", "to-folder-slash"}) {
+    EXPECT_FALSE(writeFileAtomically(dir.path / name, bytes, &why)) << name;
+    EXPECT_NE(why.find("Is a directory"), std::string::npos) << why;
+  }
+  EXPECT_EQ(dir.count(), 6);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path / "sub"), {}), 2);
 }
 
 TEST(AtomicFile, NodesThatAreNotFilesAreWrittenNotReplaced) {

@@ -1,7 +1,7 @@
 // The order of the steps that make a save survive a power cut: the new
 // file's bytes reach the disk, the file is renamed over the old one, then
 // the folder (which holds the name) reaches the disk.  This test program
-// stands in for fsync and rename to record the steps, then does them.
+// stands in for fsync and renameat to record the steps, then does them.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -37,9 +37,16 @@ extern "C" int fsync(int fd) {
   return static_cast<int>(::syscall(SYS_fsync, fd));
 }
 
-extern "C" int rename(const char* from, const char* to) {
-  steps.push_back(std::string("rename to ") + to);
-  return static_cast<int>(::syscall(SYS_renameat, AT_FDCWD, from, AT_FDCWD, to));
+// The writer renames within the folder it holds open; a new file is renamed
+// only onto a name that is still free.
+extern "C" int renameat2(int fromFolder, const char* from, int toFolder, const char* to,
+                         unsigned int flags) {
+  steps.push_back("rename to " + pathOf(toFolder) + "/" + to);
+  return static_cast<int>(::syscall(SYS_renameat2, fromFolder, from, toFolder, to, flags));
+}
+
+extern "C" int renameat(int fromFolder, const char* from, int toFolder, const char* to) {
+  return renameat2(fromFolder, from, toFolder, to, 0);
 }
 
 TEST(DurableWrite, FileThenRenameThenFolder) {
@@ -51,7 +58,7 @@ TEST(DurableWrite, FileThenRenameThenFolder) {
     ASSERT_TRUE(mottler::writeFileAtomically(dir.path / "cave.mlr", bytes));
     ASSERT_EQ(steps.size(), 3u);
     EXPECT_EQ(steps[0].rfind("sync file " + folder + "/.cave.mlr.", 0), 0u) << steps[0];
-    EXPECT_EQ(steps[1], "rename to " + (dir.path / "cave.mlr").string());
+    EXPECT_EQ(steps[1], "rename to " + folder + "/cave.mlr");
     EXPECT_EQ(steps[2], "sync folder " + folder);
   }
 

@@ -57,3 +57,38 @@ TEST(ProgramText, ErrorsQuoteTheInputHarmlessly) {
   EXPECT_FALSE(parseProgramText(std::string(100000, 'A') + "\n", doc, &why));
   EXPECT_LT(why.size(), 100u);
 }
+
+// The size and seed lines take their numbers as strictly as a command takes
+// its parameters: junk after a number, or an extra word, is an error on its
+// line, never read as the number before it.
+class ProgramTextHeader : public testing::TestWithParam<std::pair<const char*, const char*>> {};
+
+TEST_P(ProgramTextHeader, JunkAfterANumberIsAnErrorOnItsLine) {
+  const auto [line, message] = GetParam();
+  ProgramDocument doc;
+  std::string why;
+  EXPECT_FALSE(parseProgramText(std::string("# header\n") + line + "\nPlasma:\n", doc, &why));
+  EXPECT_EQ(why, std::string("line 2: ") + message) << line;
+}
+
+constexpr const char* kSizeMessage = "size must be two numbers from 1 to 256";
+constexpr const char* kSeedMessage = "seed must be a number from 0 to 32767";
+
+INSTANTIATE_TEST_SUITE_P(
+    SizeAndSeed, ProgramTextHeader,
+    testing::Values(std::pair{"seed 1e3", kSeedMessage}, std::pair{"seed 12x", kSeedMessage},
+                    std::pair{"seed 1 2", kSeedMessage}, std::pair{"seed", kSeedMessage},
+                    std::pair{"seed 0x10", kSeedMessage}, std::pair{"seed 3.5", kSeedMessage},
+                    std::pair{"size 64 64x", kSizeMessage}, std::pair{"size 64x 64", kSizeMessage},
+                    std::pair{"size 64 64 64", kSizeMessage}, std::pair{"size 64", kSizeMessage},
+                    std::pair{"size 1e2 10", kSizeMessage}));
+
+TEST(ProgramText, ControlBytesAreEscapedAndTheRestKept) {
+  EXPECT_EQ(escapeControlBytes("a\nb\x1b[31m\x7f\t\xC3\xA9 z"), "a\\x0ab\\x1b[31m\\x7f\\x09\xC3\xA9 z");
+  EXPECT_EQ(escapeControlBytes(std::string("nul\0end", 7)), "nul\\x00end");
+  // Numbers written well are still read, comments after them too.
+  ProgramDocument doc;
+  ASSERT_TRUE(parseProgramText("size 64 32 # small\nseed 0032767\n", doc));
+  EXPECT_EQ(doc.width, 64);
+  EXPECT_EQ(doc.seed, 32767);
+}

@@ -1,9 +1,12 @@
 // Runs mottler-render and mottler-compose as a user or a batch script would:
 // through a shell, with pipes, FIFOs, devices and links.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -64,6 +67,36 @@ void writeProgram(const TempDir& dir, const std::string& name, int width = 16, i
 }
 
 bool startsWith(const std::string& s, const std::string& prefix) { return s.rfind(prefix, 0) == 0; }
+
+// Runs the tool in the folder with its standard output a pipe whose reader
+// has already gone, as after "| head" has read its fill, and SIGPIPE at its
+// default action as a shell leaves it.
+Result runIntoClosedPipe(const TempDir& dir, std::vector<std::string> args) {
+  Result r;
+  int ends[2];
+  if (::pipe(ends) != 0) return r;
+  ::close(ends[0]);
+  const std::string errors = dir / ".stderr";
+  const pid_t child = ::fork();
+  if (child == 0) {
+    std::signal(SIGPIPE, SIG_DFL);
+    const int errorFile = ::open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (::chdir(dir.path.c_str()) != 0 || ::dup2(ends[1], 1) < 0 || ::dup2(errorFile, 2) < 0)
+      ::_exit(127);
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
+  }
+  ::close(ends[1]);
+  int raw = 0;
+  ::waitpid(child, &raw, 0);
+  r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+  r.err = readBytes(errors);
+  fs::remove(errors);
+  return r;
+}
 
 }  // namespace
 
@@ -293,4 +326,102 @@ TEST(RenderCli, SurvivesHostileFiles) {
     ASSERT_TRUE(r.status == 0 || r.status == 1) << at << ": " << r.err;
     EXPECT_EQ(fs::exists(dir / "bad.bmp"), r.status == 0) << at;
   }
+}
+
+// A reader that goes away is a write error like any other: status 1 and an
+// error line, not a silent death by SIGPIPE (status 141).
+TEST(ToolEdges, AClosedPipeIsReportedAsAWriteError) {
+  TempDir dir;
+  writeProgram(dir, "p.mlr", 256, 256);  // more than a pipe holds
+  writeBytes(dir / "p.txt", "Plasma:\n");
+  const std::string saveFailed = "File could not be saved: ";
+  const struct {
+    std::vector<std::string> args;
+    std::string error;
+  } cases[] = {
+      {{MOTTLER_RENDER, "p.mlr", "-o", "-"},
+       "mottler-render: " + saveFailed + "standard output (cannot write: Broken pipe)\n"},
+      {{MOTTLER_RENDER, "p.mlr", "-o", "/dev/stdout"},
+       "mottler-render: " + saveFailed + "/dev/stdout (cannot write /proc/self/fd/1: Broken pipe)\n"},
+      {{MOTTLER_COMPOSE, "p.txt", "-"},
+       "mottler-compose: " + saveFailed + "standard output (cannot write: Broken pipe)\n"},
+  };
+  for (const auto& c : cases) {
+    const Result r = runIntoClosedPipe(dir, c.args);
+    EXPECT_EQ(r.status, 1) << c.args.back();
+    EXPECT_EQ(r.err, c.error);
+  }
+  EXPECT_EQ(dir.count(), 2);
+}
+
+// A name with a newline or an escape sequence in it cannot split an error
+// line (the second half posing as another message) nor reach the terminal.
+TEST(ToolEdges, ControlBytesInNamesAreEscapedInErrorLines) {
+  TempDir dir;
+  writeProgram(dir, "p.mlr");
+  writeBytes(dir / "p.txt", "Plasma:\n");
+  const std::string hostile = "$(printf 'x\\nmottler-render: all fine\\033[2J')";
+  const std::string shown = "x\\x0amottler-render: all fine\\x1b[2J";
+  const struct {
+    std::string command;
+    std::string error;
+  } cases[] = {
+      {"$R \"" + hostile + ".mlr\" -o out.bmp",
+       "mottler-render: Unable to open file: " + shown + ".mlr (No such file or directory)\n"},
+      {"$R p.mlr -o \"no/" + hostile + ".bmp\"",
+       "mottler-render: File could not be saved: no/" + shown + ".bmp (cannot write no/" + shown +
+           ".bmp: No such file or directory)\n"},
+      {"$C \"" + hostile + ".txt\" out.mlr",
+       "mottler-compose: Unable to open file: " + shown + ".txt (No such file or directory)\n"},
+      {"$C p.txt \"no/" + hostile + ".mlr\"",
+       "mottler-compose: File could not be saved: no/" + shown + ".mlr (cannot write no/" + shown +
+           ".mlr: No such file or directory)\n"},
+      {"$R p.mlr -o \"" + hostile + ".gif\"",
+       "mottler-render: cannot tell the picture type of " + shown +
+           ".gif: the name must end in .bmp or .png (see mottler-render --help)\n"},
+  };
+  for (const auto& c : cases) {
+    const Result r = sh(dir, c.command);
+    EXPECT_EQ(r.status, c.command.find(".gif") != std::string::npos ? 2 : 1) << c.command;
+    EXPECT_EQ(r.err, c.error);
+  }
+  EXPECT_EQ(dir.count(), 2);
+}
+
+// An option given a value it does not take is named as it was typed.
+TEST(ToolEdges, OptionsAreNamedAsTyped) {
+  TempDir dir;
+  const struct {
+    const char* command;
+    const char* error;
+  } cases[] = {
+      {"$R --help=3", "mottler-render: option --help takes no value (see mottler-render --help)\n"},
+      {"$R --vers=1 p.mlr -o x.bmp",
+       "mottler-render: option --vers takes no value (see mottler-render --help)\n"},
+      {"$C --help=3", "mottler-compose: option --help takes no value (see mottler-compose --help)\n"},
+      {"$C --version=", "mottler-compose: option --version takes no value (see mottler-compose --help)\n"},
+      {"$R --bogus=1", "mottler-render: unknown option --bogus=1 (see mottler-render --help)\n"},
+      {"$C -q", "mottler-compose: unknown option -q (see mottler-compose --help)\n"},
+  };
+  for (const auto& c : cases) {
+    const Result r = sh(dir, c.command);
+    EXPECT_EQ(r.status, 2) << c.command;
+    EXPECT_EQ(r.err, c.error);
+    EXPECT_TRUE(r.out.empty()) << c.command;
+  }
+}
+
+// The header lines of a program text are read strictly, as the parameters
+// are; the error names the line and nothing is written.
+TEST(ComposeCli, SizeAndSeedLinesAreReadStrictly) {
+  TempDir dir;
+  for (const char* line : {"seed 1e3", "size 64 64x", "seed 7 7"}) {
+    writeBytes(dir / "junk.txt", std::string("# header\n") + line + "\nPlasma:\n");
+    const Result r = sh(dir, "$C junk.txt out.mlr");
+    EXPECT_EQ(r.status, 1) << line;
+    EXPECT_EQ(r.err, std::string("mottler-compose: junk.txt: line 2: ") +
+                         (line[1] == 'e' ? "seed must be a number from 0 to 32767\n"
+                                         : "size must be two numbers from 1 to 256\n"));
+  }
+  EXPECT_EQ(dir.count(), 1);
 }

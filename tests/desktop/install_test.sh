@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs the build into a fresh folder and checks what a desktop reads
-# from it:  install_test.sh BUILD_DIR INSTALL_ROOT APP_ID
+# from it:  install_test.sh BUILD_DIR INSTALL_ROOT APP_ID VERSION
 set -uo pipefail
-build="$1" root="$2" id="$3"
+build="$1" root="$2" id="$3" version="$4"
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 need() { command -v "$1" >/dev/null || { echo "FAIL: $1 is not installed (scripts/setup.sh installs it)"; exit 1; }; }
@@ -22,7 +22,9 @@ for f in bin/mottler bin/mottler-render bin/mottler-compose \
          "share/icons/hicolor/scalable/apps/$id.svg" \
          share/icons/hicolor/scalable/mimetypes/application-x-mottler-program.svg \
          share/man/man1/mottler.1.gz share/man/man1/mottler-render.1.gz \
-         share/man/man1/mottler-compose.1.gz; do
+         share/man/man1/mottler-compose.1.gz \
+         share/doc/mottler/copyright share/doc/mottler/changelog.gz \
+         share/lintian/overrides/mottler; do
   [ -s "$root/$f" ] || fail "$f is missing"
 done
 for size in 16 22 24 32 48 64 128 256; do
@@ -51,6 +53,16 @@ for page in mottler mottler-render mottler-compose; do
 done
 
 update-mime-database "$root/share/mime" >/dev/null || fail "update-mime-database"
+
+# The copyright file in Debian's machine-readable form, and a changelog whose
+# newest entry is this version (NEWS.md needs a section for every release).
+head -1 "$root/share/doc/mottler/copyright" |
+  grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||
+  fail "copyright is not in the machine-readable format"
+grep -qx 'License: Expat' "$root/share/doc/mottler/copyright" || fail "copyright names no licence"
+first="$(zcat "$root/share/doc/mottler/changelog.gz" | head -1)"
+[ "$first" = "mottler ($version) unstable; urgency=medium" ] ||
+  fail "the changelog's newest entry is '$first', not $version: add a section to NEWS.md"
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures failed"
