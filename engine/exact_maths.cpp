@@ -616,11 +616,14 @@ bool fastSinCos(double x, bool cosine, double& out) {
   const int m = j & 127;
   int q = j >> 7;
   if (cosine) q = (q + 1) & 3;
-  // sin(q pi/2 + theta) = A cos r + B sin r.
-  const DD sm = t.sinSteps[m], cm = t.sinSteps[128 - m];
-  const DD minusSm = {-sm.hi, -sm.lo}, minusCm = {-cm.hi, -cm.lo};
-  const DD a = q == 0 ? sm : q == 1 ? cm : q == 2 ? minusSm : minusCm;
-  const DD b = q == 0 ? cm : q == 1 ? minusSm : q == 2 ? minusCm : sm;
+  // sin(q pi/2 + theta) = A cos r + B sin r: for q = 0..3, A is sin(m pi/256),
+  // cos(m pi/256), -sin, -cos and B is cos, -sin, -cos, sin (chosen without
+  // branches, which the quadrant would make unpredictable).
+  static constexpr double kSign[2] = {1.0, -1.0};
+  const int ia = m + (q & 1) * (128 - 2 * m);
+  const double signA = kSign[q >> 1], signB = kSign[(q ^ (q >> 1)) & 1];
+  const DD a = {signA * t.sinSteps[ia].hi, signA * t.sinSteps[ia].lo};
+  const DD b = {signB * t.sinSteps[128 - ia].hi, signB * t.sinSteps[128 - ia].lo};
 
   const double rh = r.hi, rl = r.lo;
   const DD r2 = twoProd(rh, rh);
@@ -646,9 +649,10 @@ bool fastSinCos(double x, bool cosine, double& out) {
 
 // e^(xh + xl), where xh + xl is off by at most xErr, for -708 < xh < 709:
 // x = N ln2/64 + r, |r| <= ln2/128, e^x = 2^(N/64) e^r with 2^(j/64) from the
-// table and e^r by its series.  Error below 2^-66.5 relative (taken as
-// 2^-65) plus xErr: r is off by under 2^-104, the series in double by
-// 2^-68 (its first terms exact), the product with the table by 2^-103.
+// table and e^r by its series.  Error below 2^-74 relative (taken as
+// 2^-71) plus xErr: r is off by under 2^-104, the series by 2^-76 (its
+// first three terms exact, the rest in double), the product with the table
+// by 2^-103.
 bool fastExp(double xh, double xl, double xErr, double& out) {
   if (!(xh > -708.0 && xh < 709.0)) return false;
   const ExpTables& t = expTables();
@@ -657,16 +661,17 @@ bool fastExp(double xh, double xl, double xErr, double& out) {
   const DD s = twoSum(head, -(nd * t.ln2Step[1]));          // exact
   const DD r = twoSum(s.hi, (s.lo - nd * t.ln2Step[2]) + xl);
   const double rh = r.hi, rl = r.lo;
-  const double p =
-      rh * rh *
-          (0.5 + rh * (1.0 / 6 + rh * (1.0 / 24 + rh * (1.0 / 120 + rh * (1.0 / 720 + rh / 5040))))) +
-      rh * rl;
+  // e^r = 1 + r + r^2/2 + cube, rh^2 exact, the rest (below 2^-25) in double.
+  const DD r2 = twoProd(rh, rh);
+  const double cube =
+      rh * r2.hi * (1.0 / 6 + rh * (1.0 / 24 + rh * (1.0 / 120 + rh * (1.0 / 720 + rh / 5040))));
   const DD e1 = fastTwoSum(1.0, rh);
-  const DD er = fastTwoSum(e1.hi, e1.lo + (rl + p));
+  const DD e2 = twoSum(e1.hi, 0.5 * r2.hi);
+  const DD er = fastTwoSum(e2.hi, (e1.lo + e2.lo) + ((rl + 0.5 * r2.lo) + (cube + rh * rl)));
   const int N = static_cast<int>(nd);
   const int j = N & 63;
   const DD v = mulDD(t.exp2Steps[j], er);
-  if (!provenNearest(v.hi, v.lo, (0x1p-65 + 1.01 * xErr) * v.hi)) return false;
+  if (!provenNearest(v.hi, v.lo, (0x1p-71 + 1.01 * xErr) * v.hi)) return false;
   out = v.hi * pow2((N - j) / 64);
   return true;
 }
@@ -705,9 +710,10 @@ DD logDD(double x) {
 
 // ------------------------------------------------------------ slow paths ---
 
-// The precisions tried in turn, in limbs of 32 bits: the first decides all
-// but a few arguments in a billion, the others are there for the rest.
-constexpr int kPrecisions[] = {5, 9, 15};
+// The precisions tried in turn, in limbs of 32 bits: the first decides
+// nearly every argument the fast path leaves, the second all but a few in
+// a billion, the others are there for the rest.
+constexpr int kPrecisions[] = {3, 5, 9, 15};
 
 // sin x or cos x for a finite x with |x| >= 2^-27.
 double slowSinCos(double x, bool cosine) {
