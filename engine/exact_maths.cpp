@@ -30,7 +30,9 @@ namespace {
 
 // ------------------------------------------------------------- doubles ---
 
-[[gnu::always_inline]] inline std::uint64_t bitsOf(double x) { return std::bit_cast<std::uint64_t>(x); }
+[[gnu::always_inline]] inline std::uint64_t bitsOf(double x) {
+  return std::bit_cast<std::uint64_t>(x);
+}
 [[gnu::always_inline]] inline double fromBits(std::uint64_t b) { return std::bit_cast<double>(b); }
 [[gnu::always_inline]] inline double absOf(double x) { return fromBits(bitsOf(x) & ~(1ULL << 63)); }
 constexpr std::uint64_t kFractionMask = (1ULL << 52) - 1;
@@ -187,9 +189,7 @@ Big one(int n) { return fromUnsigned(1, 0, false, n); }
 // 32 bits of the magnitude starting at bit pos (0 = the top bit), zeros
 // outside the stored bits.
 std::uint32_t bitsFrom(const Big& a, long pos) {
-  const auto limbAt = [&](long i) -> std::uint64_t {
-    return i >= 0 && i < a.n ? a.limb[i] : 0;
-  };
+  const auto limbAt = [&](long i) -> std::uint64_t { return i >= 0 && i < a.n ? a.limb[i] : 0; };
   const long word = pos >= 0 ? pos / 32 : (pos - 31) / 32;
   const int bit = static_cast<int>(pos - word * 32);
   const std::uint64_t both = limbAt(word) << 32 | limbAt(word + 1);
@@ -429,8 +429,8 @@ Big expSmall(const Big& r, int n) {
 // 2^-(32n - 26) (plus the error of z itself).
 Big expBig(const Big& z, double zd, int n) {
   const double k = nearestWhole(zd * 1.4426950408889634);
-  const Big kLn2 = mulSmall(withPrecision(bigLn2(), n + 1),
-                            static_cast<std::uint32_t>(k < 0 ? -k : k), n + 1);
+  const Big kLn2 =
+      mulSmall(withPrecision(bigLn2(), n + 1), static_cast<std::uint32_t>(k < 0 ? -k : k), n + 1);
   const Big r = addBig(z, k < 0 ? kLn2 : negated(kLn2), n + 1);
   return scaled(expSmall(r, n), static_cast<int>(k));
 }
@@ -603,8 +603,8 @@ const LogTables& logTables() {
 bool fastSinCos(double x, bool cosine, double& out) {
   const TrigTables& t = trigTables();
   const double kd = nearestWhole(x * 81.48733086305042);  // 256/pi
-  const double head = x - kd * t.piStep[0];                // exact
-  const double p2 = kd * t.piStep[1];                      // exact
+  const double head = x - kd * t.piStep[0];               // exact
+  const double p2 = kd * t.piStep[1];                     // exact
   const DD s = twoSum(head, -p2);
   const DD p3 = twoProd(kd, t.piStep[2]);
   const DD u = twoSum(s.hi, -p3.hi);
@@ -630,17 +630,17 @@ bool fastSinCos(double x, bool cosine, double& out) {
   const double halfZ = 0.5 * r2.hi;
   // cos r = 1 - z/2 + cosRest and sin r = r + sinRest, z = r2.hi.
   const double z = r2.hi;
-  const double cosRest = -0.5 * (r2.lo + 2.0 * rh * rl) +
-                         z * z * (1.0 / 24 - z * (1.0 / 720 - z * (1.0 / 40320)));
+  const double cosRest =
+      -0.5 * (r2.lo + 2.0 * rh * rl) + z * z * (1.0 / 24 - z * (1.0 / 720 - z * (1.0 / 40320)));
   const double sinRest = rh * z * (-1.0 / 6 + z * (1.0 / 120 - z * (1.0 / 5040)));
   // A cos r + B sin r = A + B r - A z/2 + (A cosRest + B sinRest).
   const DD br = twoProd(b.hi, rh);
   const DD az = twoProd(a.hi, -halfZ);
   const DD s1 = twoSum(a.hi, br.hi);
   const DD s2 = twoSum(s1.hi, az.hi);
-  const double rest = (s1.lo + s2.lo) + ((a.lo + br.lo + az.lo) +
-                                         (b.hi * rl + b.lo * rh - a.lo * halfZ) +
-                                         (a.hi * cosRest + b.hi * sinRest));
+  const double rest =
+      (s1.lo + s2.lo) + ((a.lo + br.lo + az.lo) + (b.hi * rl + b.lo * rh - a.lo * halfZ) +
+                         (a.hi * cosRest + b.hi * sinRest));
   const DD v = twoSum(s2.hi, rest);
   if (!provenNearest(v.hi, v.lo, 0x1p-65 * absOf(v.hi) + 1.01 * reductionErr)) return false;
   out = v.hi;
@@ -657,8 +657,8 @@ bool fastExp(double xh, double xl, double xErr, double& out) {
   if (!(xh > -708.0 && xh < 709.0)) return false;
   const ExpTables& t = expTables();
   const double nd = nearestWhole(xh * 92.33248261689366);  // 64/ln2
-  const double head = xh - nd * t.ln2Step[0];               // exact
-  const DD s = twoSum(head, -(nd * t.ln2Step[1]));          // exact
+  const double head = xh - nd * t.ln2Step[0];              // exact
+  const DD s = twoSum(head, -(nd * t.ln2Step[1]));         // exact
   const DD r = twoSum(s.hi, (s.lo - nd * t.ln2Step[2]) + xl);
   const double rh = r.hi, rl = r.lo;
   // e^r = 1 + r + r^2/2 + cube, rh^2 exact, the rest (below 2^-25) in double.
@@ -700,7 +700,8 @@ DD logDD(double x) {
   const double c = steps * (1.0 / 256);
   const DD s = divDD({m - c, 0.0}, twoSum(m, c));  // m - c exact
   const double s2 = s.hi * s.hi + 2.0 * s.hi * s.lo;
-  const double tail = 2.0 * s.hi * s2 * (1.0 / 3 + s2 * (1.0 / 5 + s2 * (1.0 / 7 + s2 * (1.0 / 9))));
+  const double tail =
+      2.0 * s.hi * s2 * (1.0 / 3 + s2 * (1.0 / 5 + s2 * (1.0 / 7 + s2 * (1.0 / 9))));
   const double ed = e;
   const DD eln2 = addDD(twoProd(ed, t.ln2.hi), {ed * t.ln2.lo, 0.0});
   const DD lnc = t.logSteps[static_cast<int>(steps) - kLogFirst];
@@ -826,7 +827,8 @@ bool exactPowCase(double x, double y, double& out) {
     if (value > (1ULL << 54) / root) return false;
     value *= root;
   }
-  const std::int64_t e2 = static_cast<std::int64_t>(qx / (1 << k)) * static_cast<std::int64_t>(power);
+  const std::int64_t e2 =
+      static_cast<std::int64_t>(qx / (1 << k)) * static_cast<std::int64_t>(power);
   return roundBig(fromUnsigned(value, static_cast<int>(e2), false, 3), true, 0, out);
 }
 
@@ -852,7 +854,7 @@ double slowPowOf(double x, double y) {
 double sinOrCos(double x, bool cosine, bool fast) {
   const double ax = absOf(x);
   if (ax < 0x1p-27) return cosine ? 1.0 : x;  // within a quarter of an ulp
-  if (!(ax < kInfinity)) return x - x;         // NaN
+  if (!(ax < kInfinity)) return x - x;        // NaN
   double out = 0.0;
   if (fast && ax < 0x1p22 && fastSinCos(x, cosine, out)) return out;
   return slowSinCos(x, cosine);
