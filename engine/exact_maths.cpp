@@ -21,7 +21,7 @@
 
 #include <algorithm>
 #include <bit>
-#include <cmath>  // std::sqrt, std::floor: exact under IEEE
+#include <cmath>  // std::sqrt: exact under IEEE
 #include <cstdint>
 #include <limits>
 
@@ -719,13 +719,14 @@ DD logDD(double x) {
   }
   const double steps = nearestWhole(m * 256.0);
   const double c = steps * (1.0 / 256);
+  const DD lnc = t.logSteps[static_cast<int>(steps) - kLogFirst];
+  const double ed = e;
+  const DD eln2 = addDD(twoProd(ed, t.ln2.hi), {ed * t.ln2.lo, 0.0});
+  if (m == c) return addDD(eln2, lnc);             // x a small whole number, say
   const DD s = divDD({m - c, 0.0}, twoSum(m, c));  // m - c exact
   const double s2 = s.hi * s.hi + 2.0 * s.hi * s.lo;
   const double tail =
       2.0 * s.hi * s2 * (1.0 / 3 + s2 * (1.0 / 5 + s2 * (1.0 / 7 + s2 * (1.0 / 9))));
-  const double ed = e;
-  const DD eln2 = addDD(twoProd(ed, t.ln2.hi), {ed * t.ln2.lo, 0.0});
-  const DD lnc = t.logSteps[static_cast<int>(steps) - kLogFirst];
   const DD sum = addDD(addDD(eln2, lnc), {2.0 * s.hi, 2.0 * s.lo});
   return twoSum(sum.hi, sum.lo + tail);
 }
@@ -887,8 +888,22 @@ double expOf(double x, bool fast) {
   return slowExpOf(x);
 }
 
-bool isWhole(double y) { return std::floor(y) == y; }
-bool isOddWhole(double y) { return isWhole(y) && absOf(y) < 0x1p53 && !isWhole(y * 0.5); }
+// For a finite y: whether it is a whole number, and an odd one (the bits
+// below the units place are zero; the units bit is set).
+bool isWhole(double y) {
+  const std::uint64_t b = bitsOf(y);
+  const int units = 1075 - static_cast<int>((b >> 52) & 0x7ff);  // units bit's place
+  if (units <= 0) return true;
+  if (units > 52) return (b & ~(1ULL << 63)) == 0;
+  return (b & ((1ULL << units) - 1)) == 0;
+}
+bool isOddWhole(double y) {
+  const std::uint64_t b = bitsOf(y);
+  const int units = 1075 - static_cast<int>((b >> 52) & 0x7ff);
+  if (units < 0 || units > 52) return false;
+  const std::uint64_t m = (b & kFractionMask) | 1ULL << 52;
+  return isWhole(y) && ((m >> units) & 1) != 0;
+}
 double withSignOf(double magnitude, double sign) {
   return fromBits((bitsOf(magnitude) & ~(1ULL << 63)) | (bitsOf(sign) & (1ULL << 63)));
 }
