@@ -23,17 +23,36 @@
 #include <bit>
 #include <cmath>  // std::sqrt: exact under IEEE
 #include <cstdint>
+#include <cstring>
 #include <limits>
+
+// The error-free sums and products below need every operation rounded on
+// its own: the build passes -ffp-contract=off and never -ffast-math; Clang
+// (also the WebAssembly compiler) is told here as well.
+#if defined(__FAST_MATH__)
+#error "engine/exact_maths.cpp needs strict IEEE arithmetic (no -ffast-math)"
+#endif
+#if defined(__clang__)
+#pragma STDC FP_CONTRACT OFF
+#endif
 
 namespace mottler {
 namespace {
 
 // ------------------------------------------------------------- doubles ---
 
+// The bits of a double and back (std::memcpy: the WebAssembly toolchain's
+// library has no std::bit_cast yet).
 [[gnu::always_inline]] inline std::uint64_t bitsOf(double x) {
-  return std::bit_cast<std::uint64_t>(x);
+  std::uint64_t b;
+  std::memcpy(&b, &x, sizeof b);
+  return b;
 }
-[[gnu::always_inline]] inline double fromBits(std::uint64_t b) { return std::bit_cast<double>(b); }
+[[gnu::always_inline]] inline double fromBits(std::uint64_t b) {
+  double x;
+  std::memcpy(&x, &b, sizeof x);
+  return x;
+}
 [[gnu::always_inline]] inline double absOf(double x) { return fromBits(bitsOf(x) & ~(1ULL << 63)); }
 constexpr std::uint64_t kFractionMask = (1ULL << 52) - 1;
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
