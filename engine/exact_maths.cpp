@@ -15,8 +15,8 @@
 // cases are found first (exactPowCase) and rounded exactly.
 //
 // The lookup tables of the fast path are computed once, on first use, by
-// the slow path's arithmetic from the constants below (pi, 2/pi and ln 2 in
-// hexadecimal; the tests check them against an independent library).
+// the slow path's arithmetic from the constants below (the leading
+// hexadecimal digits of pi, 2/pi and ln 2).
 #include "engine/exact_maths.h"
 
 #include <algorithm>
@@ -717,11 +717,11 @@ bool fastExp(double xh, double xl, double xErr, double& out) {
 }
 
 // ln x for a positive finite x as a double-double, relative error below
-// 2^-71: x = 2^E m with m in [sqrt(1/2), sqrt(2)], c = m rounded to a
+// 2^-70: x = 2^E m with m in [sqrt(1/2), sqrt(2)], c = m rounded to a
 // multiple of 1/256, ln m = ln c + 2 atanh(s), s = (m - c)/(m + c),
 // |s| < 2^-9.5, by four terms of its series.  The terms past 2s (at most
 // 2^-20 of it) are in double: 2^-72 of 2s; ln c and 2s do not cancel to
-// less than a third of either.
+// less than 1/2.4 of 2s.
 DD logDD(double x) {
   const LogTables& t = logTables();
   int e = 0;
