@@ -721,8 +721,10 @@ bool fastExp(double xh, double xl, double xErr, double& out) {
 // multiple of 1/256, ln m = ln c + 2 atanh(s), s = (m - c)/(m + c),
 // |s| < 2^-9.5, by four terms of its series.  The terms past 2s (at most
 // 2^-20 of it) are in double: 2^-72 of 2s; ln c and 2s do not cancel to
-// less than 1/2.4 of 2s.
-DD logDD(double x) {
+// less than 1/2.4 of 2s.  When m is such a multiple (x a small whole
+// number, say) ln x is E ln 2 + ln c alone, off by under 2^-100; *bound
+// gets the bound that holds.
+DD logDD(double x, double* bound = nullptr) {
   const LogTables& t = logTables();
   int e = 0;
   if (x < 0x1p-1022) {
@@ -741,7 +743,8 @@ DD logDD(double x) {
   const DD lnc = t.logSteps[static_cast<int>(steps) - kLogFirst];
   const double ed = e;
   const DD eln2 = addDD(twoProd(ed, t.ln2.hi), {ed * t.ln2.lo, 0.0});
-  if (m == c) return addDD(eln2, lnc);             // x a small whole number, say
+  if (bound != nullptr) *bound = m == c ? 0x1p-100 : 0x1p-70;
+  if (m == c) return addDD(eln2, lnc);
   const DD s = divDD({m - c, 0.0}, twoSum(m, c));  // m - c exact
   const double s2 = s.hi * s.hi + 2.0 * s.hi * s.lo;
   const double tail =
@@ -952,10 +955,11 @@ double powOf(double x, double y, bool fast) {
   double out = 0.0;
   bool done = false;
   if (fast && absOf(y) < 0x1p40) {
-    const DD l = logDD(x);
+    double logBound = 0.0;
+    const DD l = logDD(x, &logBound);
     const DD p = twoProd(y, l.hi);
     const DD z = fastTwoSum(p.hi, p.lo + y * l.lo);
-    done = fastExp(z.hi, z.lo, 0x1p-69 * absOf(z.hi), out);
+    done = fastExp(z.hi, z.lo, (2.0 * logBound + 0x1p-100) * absOf(z.hi), out);
   }
   if (!done) out = slowPowOf(x, y);
   return negative ? -out : out;
