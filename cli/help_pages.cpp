@@ -200,6 +200,12 @@ std::string commandSection(int index) {
     h << "<p class=\"params-none\">This command has no parameters.</p>\n";
   }
 
+  h << "<p class=\"scale-rule\"><b>At a larger scale:</b> "
+    << (d.scaleRule.empty()
+            ? std::string("lengths in pixels grow with the scale; everything else stays as it is.")
+            : escape(d.scaleRule))
+    << "</p>\n";
+
   h << "<p class=\"options\">";
   if (d.layerFlags & LayerBlended)
     h << "Blend method and X/Y offsets: <b>apply</b> (<a href=\"blend-methods.html\">blend "

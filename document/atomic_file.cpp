@@ -144,7 +144,7 @@ bool writeInPlace(const fs::path& target, std::span<const std::uint8_t> bytes, b
 }
 
 bool replaceAtomically(const fs::path& target, std::span<const std::uint8_t> bytes,
-                       const struct stat* old, std::string* error) {
+                       const struct stat* old, std::string* error, FolderSync folderSync) {
   // A file the user may not write to is refused, as opening it for writing
   // would be; the rename below would otherwise replace it.
   if (old && ::access(target.c_str(), W_OK) != 0)
@@ -175,13 +175,13 @@ bool replaceAtomically(const fs::path& target, std::span<const std::uint8_t> byt
     errno = reason;
     return fail(error, "cannot replace " + target.string());
   }
-  return syncFolder(folder, error);
+  return folderSync == FolderSync::Deferred || syncFolder(folder, error);
 }
 
 }  // namespace
 
 bool writeFileAtomically(const fs::path& requested, std::span<const std::uint8_t> bytes,
-                         std::string* error) {
+                         std::string* error, FolderSync folderSync) {
   if (requested.empty() || !requested.has_filename()) {
     errno = requested.empty() ? ENOENT : EISDIR;
     return fail(error, "cannot write \"" + requested.string() + "\"");
@@ -205,7 +205,13 @@ bool writeFileAtomically(const fs::path& requested, std::span<const std::uint8_t
     if (::lstat(target.c_str(), &named) != 0 || !sameFile(named, reached))
       return writeInPlace(requested, bytes, true, error);
   }
-  return replaceAtomically(target, bytes, exists ? &reached : nullptr, error);
+  return replaceAtomically(target, bytes, exists ? &reached : nullptr, error, folderSync);
+}
+
+bool syncFolderOf(const fs::path& file, std::string* error) {
+  fs::path target = file;
+  if (!resolveFinalLinks(target, error)) return false;
+  return syncFolder(target.has_parent_path() ? target.parent_path() : fs::path("."), error);
 }
 
 bool writeToDescriptor(int fd, std::span<const std::uint8_t> bytes, std::string* error) {

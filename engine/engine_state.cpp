@@ -21,11 +21,18 @@ bool wideVectorsSupported() {
 #endif
 }
 
-TextureEngine::TextureEngine() : falloff(static_cast<std::size_t>(kFalloffSide) * kFalloffSide) {
-  setSize(kMaxTextureSide, kMaxTextureSide);
+TextureEngine::TextureEngine() { setSize(kMaxTextureSide, kMaxTextureSide); }
+
+void TextureEngine::setScaledSize(int designWidth, int designHeight, int s) {
+  setSize(designWidth * s, designHeight * s);
+  scale = s;
+  if (s == 1) return;
+  if (!grid) grid = std::make_unique<TextureEngine>();
+  grid->setSize(designWidth, designHeight);
 }
 
 void TextureEngine::setSize(int w, int h) {
+  scale = 1;
   width = w;
   height = h;
   pixelCount = w * h;
@@ -40,6 +47,9 @@ void TextureEngine::setSize(int w, int h) {
     fieldX.resize(pixels);
     fieldY.resize(pixels);
   }
+  const std::size_t falloffSize =
+      static_cast<std::size_t>(w / 2 + 1) * static_cast<std::size_t>(h / 2 + 1);
+  if (falloff.size() < falloffSize) falloff.resize(falloffSize);
 }
 
 void TextureEngine::clear(TexturePlane& plane) {
