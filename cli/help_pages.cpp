@@ -23,12 +23,8 @@ struct Illustration {
 // rough plasma at twice its heights, which stop at 127.
 #define WARM_PLASMA "Plasma: 0 60 127 255 160 60\nBrightness: 200 200 200\n"
 constexpr const char* kWarmPlasma = WARM_PLASMA;
-constexpr const char* kDeformBase =
-    WARM_PLASMA
-    "Circles: 24 30 5 3 120 200 255 method=Add\n";
-constexpr const char* kFilterBase =
-    WARM_PLASMA
-    "Worms: 60 128 5 2 255 255 255 method=Add\n";
+constexpr const char* kDeformBase = WARM_PLASMA "Circles: 24 30 5 3 120 200 255 method=Add\n";
+constexpr const char* kFilterBase = WARM_PLASMA "Worms: 60 128 5 2 255 255 255 method=Add\n";
 
 constexpr Illustration kIllustrations[] = {
     // Generate: on a black texture, mostly with their defaults.
@@ -60,10 +56,11 @@ constexpr Illustration kIllustrations[] = {
     {kMinimum, kFilterBase, "Minimum: 2", ""},
     {kMedian, WARM_PLASMA "Points: 900 1 255 255 255 method=Add\n", "", ""},
     // Buffer.
-    {kMoveToBuffer, kWarmPlasma, "", "Clear Texture:\nWorms: 60 128 5 3\nConnect Buffer: method=Add\n"},
+    {kMoveToBuffer, kWarmPlasma, "",
+     "Clear Texture:\nWorms: 60 128 5 3\nConnect Buffer: method=Add\n"},
     {kClearTexture, kWarmPlasma, "", "Worms: 60 128 5 3\n"},
-    {kConnectBuffer,
-     WARM_PLASMA "Move to Buffer:\nClear Texture:\nCircles: 24 30 5 3\n", "Connect Buffer: method=Multiply", ""},
+    {kConnectBuffer, WARM_PLASMA "Move to Buffer:\nClear Texture:\nCircles: 24 30 5 3\n",
+     "Connect Buffer: method=Multiply", ""},
     // Adjust Colors.
     {kGammaCorrection, kWarmPlasma, "Gamma Correction: 50", ""},
     {kBrightness, kWarmPlasma, "Brightness: 60 120 180", ""},
@@ -101,11 +98,20 @@ std::string escape(std::string_view text) {
   std::string out;
   for (char c : text) {
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += c;
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -212,12 +218,13 @@ std::string commandSection(int index) {
          "methods</a>). ";
   else
     h << "Blend method and X/Y offsets: do not apply. ";
-  h << "&ldquo;Fixed Colors&rdquo;: " << ((d.layerFlags & LayerFixedColors) ? "<b>applies</b>." : "does not apply.");
+  h << "&ldquo;Fixed Colors&rdquo;: "
+    << ((d.layerFlags & LayerFixedColors) ? "<b>applies</b>." : "does not apply.");
   h << " Command code " << d.code << ".</p>\n";
 
-  h << "<p class=\"program-caption\">The picture's program (<a href=\"samples/" << id
-    << ".mlr\">" << id << ".mlr</a>):</p>\n<pre class=\"program\">"
-    << escape(commandSample(index)) << "</pre>\n</section>\n";
+  h << "<p class=\"program-caption\">The picture's program (<a href=\"samples/" << id << ".mlr\">"
+    << id << ".mlr</a>):</p>\n<pre class=\"program\">" << escape(commandSample(index))
+    << "</pre>\n</section>\n";
   return h.str();
 }
 
@@ -279,8 +286,8 @@ std::vector<Sample> allSamples() {
   samples.push_back({"blend-layer", header(kSampleSide) + layer + "\n"});
   for (int m = 0; m < kBlendMethodCount; ++m) {
     const std::string method(CommandCatalogue::blendMethodName(m));
-    samples.push_back(
-        {"blend-" + slug(method), header(kSampleSide) + texture + layer + " method=" + method + "\n"});
+    samples.push_back({"blend-" + slug(method),
+                       header(kSampleSide) + texture + layer + " method=" + method + "\n"});
   }
   return samples;
 }
@@ -294,9 +301,11 @@ std::string commandReferenceHtml() {
        "seven parameter slots; the table of each command lists the ones it uses, with their "
        "ranges, the values a command starts with when you choose it in the tree, and what "
        "the numbers measure:</p>\n"
-    << kUnitsList <<
-       "<p>The pictures are made by Mottler itself from the small program printed under them "
-       "(" << kSampleSide << " &times; " << kSampleSide << " pixels, random seed 1). Each program is also "
+    << kUnitsList
+    << "<p>The pictures are made by Mottler itself from the small program printed under them "
+       "("
+    << kSampleSide << " &times; " << kSampleSide
+    << " pixels, random seed 1). Each program is also "
        "here as a program file: open it with File &gt; Open to try the command out. In the "
        "printed programs a command written without numbers takes its defaults, and "
        "<code>method=</code> names the blend method.</p>\n";

@@ -98,11 +98,11 @@ struct Settings {
   std::string input;
   std::string output;
   std::optional<mottler::PictureType> format;
-  int seed = -1;  // -1: the file's own
-  int scale = 0;  // 0: not asked for (1)
+  int seed = -1;                      // -1: the file's own
+  int scale = 0;                      // 0: not asked for (1)
   int sizeWidth = 0, sizeHeight = 0;  // --size, 0: not asked for
   int firstSeed = -1, lastSeed = -1;  // --seeds
-  int threads = 0;  // 0: every core
+  int threads = 0;                    // 0: every core
 };
 
 void printError(const std::string& message) { mottler::cli::printError(kProgramName, message); }
@@ -183,8 +183,10 @@ std::optional<int> parseOptions(int argc, char** argv, Settings& settings) {
         break;
       case kSeedsOption:
         if (!parseSeedRange(optarg, settings.firstSeed, settings.lastSeed))
-          return usageError("the seeds must be a range A-B of whole numbers 0..32767 with A <= B, "
-                            "not '" + std::string(optarg) + "'");
+          return usageError(
+              "the seeds must be a range A-B of whole numbers 0..32767 with A <= B, "
+              "not '" +
+              std::string(optarg) + "'");
         break;
       case kThreadsOption:
         if (!parseNumber(optarg, 1, 1024, settings.threads))
@@ -214,8 +216,9 @@ std::optional<int> parseOptions(int argc, char** argv, Settings& settings) {
     if (settings.seed >= 0) return usageError("give either --seed or --seeds, not both");
     const std::size_t at = settings.output.find("%d");
     if (at == std::string::npos || settings.output.find("%d", at + 2) != std::string::npos)
-      return usageError("with --seeds the output name must hold %d once, for the seed: "
-                        "-o 'tile-%d.png'");
+      return usageError(
+          "with --seeds the output name must hold %d once, for the seed: "
+          "-o 'tile-%d.png'");
   }
   if (!settings.format) {
     settings.format = isStream(settings.output) ? mottler::PictureType::Bitmap
@@ -254,9 +257,10 @@ int main(int argc, char** argv) {
     if (settings.sizeWidth % doc.width != 0 || settings.sizeHeight % doc.height != 0 ||
         settings.sizeWidth / doc.width != settings.sizeHeight / doc.height)
       return usageError("the size " + std::to_string(settings.sizeWidth) + "x" +
-                        std::to_string(settings.sizeHeight) + " is not the same whole multiple of " +
-                        "the program's size " + std::to_string(doc.width) + "x" +
-                        std::to_string(doc.height) + " in both directions");
+                        std::to_string(settings.sizeHeight) +
+                        " is not the same whole multiple of " + "the program's size " +
+                        std::to_string(doc.width) + "x" + std::to_string(doc.height) +
+                        " in both directions");
     scale = settings.sizeWidth / doc.width;
   }
   const long long outWidth = 1LL * doc.width * scale, outHeight = 1LL * doc.height * scale;
@@ -278,7 +282,7 @@ int main(int argc, char** argv) {
   std::atomic<int> nextSeed{first};
   std::atomic<int> done{0};
   std::atomic<bool> failed{false};
-  std::mutex reporting;  // error lines and the progress line, one at a time
+  std::mutex reporting;           // error lines and the progress line, one at a time
   std::set<std::string> written;  // the files of a batch, their folders synced at the end
 
   auto renderSeeds = [&] {
@@ -287,17 +291,15 @@ int main(int argc, char** argv) {
     engine->setScaledSize(doc.width, doc.height, scale);
     for (int seed = nextSeed++; seed <= last; seed = nextSeed++) {
       mottler::runProgram(*engine, seed, entries);
-      const std::vector<std::uint8_t> picture =
-          mottler::encodePicture(*engine, *settings.format);
+      const std::vector<std::uint8_t> picture = mottler::encodePicture(*engine, *settings.format);
       const std::string output = batch ? nameForSeed(settings.output, seed) : settings.output;
       const bool toOutput = output == "-";
       std::string why;
-      const bool ok =
-          !picture.empty() &&
-          (toOutput ? mottler::writeToDescriptor(STDOUT_FILENO, picture, &why)
-                    : mottler::writeFileAtomically(output, picture, &why,
-                                                   batch ? mottler::FolderSync::Deferred
-                                                         : mottler::FolderSync::Each));
+      const bool ok = !picture.empty() &&
+                      (toOutput ? mottler::writeToDescriptor(STDOUT_FILENO, picture, &why)
+                                : mottler::writeFileAtomically(output, picture, &why,
+                                                               batch ? mottler::FolderSync::Deferred
+                                                                     : mottler::FolderSync::Each));
       const std::lock_guard<std::mutex> lock(reporting);
       if (!ok) {
         failed = true;

@@ -38,7 +38,10 @@ struct Plasma {
       .run = run,
       .reference = reference,
       .summary = "Cloudy fractal heights made by midpoint subdivision, tinted by the three masks.",
-      .scaleRule = "The subdivision runs over the whole scaled texture; each edge's random displacement is measured in pixels of the design (the edge length divided by the scale), so the heights vary as much per design pixel as at the design size."};
+      .scaleRule =
+          "The subdivision runs over the whole scaled texture; each edge's random displacement is "
+          "measured in pixels of the design (the edge length divided by the scale), so the heights "
+          "vary as much per design pixel as at the design size."};
 };
 
 struct SinePlasma {
@@ -131,7 +134,9 @@ struct EnvironmentMap {
       .run = run,
       .reference = reference,
       .summary = "Darkens the texture away from its centre, like a spot light.",
-      .scaleRule = "Radius grows with the scale like every length, and the fall-off is computed from the distance in pixels of the design (the distance divided by the scale)."};
+      .scaleRule =
+          "Radius grows with the scale like every length, and the fall-off is computed from the "
+          "distance in pixels of the design (the distance divided by the scale)."};
 };
 
 // ------------------------------------------------ generators_shapes.cpp ---
@@ -157,7 +162,9 @@ struct Blobs {
       .run = run,
       .reference = reference,
       .summary = "Soft glowing spots that add up where they overlap.",
-      .scaleRule = "Positions are drawn as at the design size and multiplied by the scale, so shapes lie on the design's pixel grid; sizes and thicknesses grow with the scale like every length."};
+      .scaleRule =
+          "Positions are drawn as at the design size and multiplied by the scale, so shapes lie on "
+          "the design's pixel grid; sizes and thicknesses grow with the scale like every length."};
 };
 
 struct Points {
@@ -180,7 +187,9 @@ struct Points {
       .run = run,
       .reference = reference,
       .summary = "Randomly placed square dots.",
-      .scaleRule = "Positions are drawn as at the design size and multiplied by the scale, so shapes lie on the design's pixel grid; sizes and thicknesses grow with the scale like every length."};
+      .scaleRule =
+          "Positions are drawn as at the design size and multiplied by the scale, so shapes lie on "
+          "the design's pixel grid; sizes and thicknesses grow with the scale like every length."};
 };
 
 struct Lines {
@@ -205,7 +214,9 @@ struct Lines {
       .run = run,
       .reference = reference,
       .summary = "Parallel straight strokes of one length at random places.",
-      .scaleRule = "Positions are drawn as at the design size and multiplied by the scale, so shapes lie on the design's pixel grid; sizes and thicknesses grow with the scale like every length."};
+      .scaleRule =
+          "Positions are drawn as at the design size and multiplied by the scale, so shapes lie on "
+          "the design's pixel grid; sizes and thicknesses grow with the scale like every length."};
 };
 
 struct Circles {
@@ -230,7 +241,9 @@ struct Circles {
       .run = run,
       .reference = reference,
       .summary = "Circle outlines of random radius.",
-      .scaleRule = "Positions are drawn as at the design size and multiplied by the scale, so shapes lie on the design's pixel grid; sizes and thicknesses grow with the scale like every length."};
+      .scaleRule =
+          "Positions are drawn as at the design size and multiplied by the scale, so shapes lie on "
+          "the design's pixel grid; sizes and thicknesses grow with the scale like every length."};
 };
 
 struct Rectangles {
@@ -255,7 +268,9 @@ struct Rectangles {
       .run = run,
       .reference = reference,
       .summary = "Rectangle outlines of one size at random places.",
-      .scaleRule = "Positions are drawn as at the design size and multiplied by the scale, so shapes lie on the design's pixel grid; sizes and thicknesses grow with the scale like every length."};
+      .scaleRule =
+          "Positions are drawn as at the design size and multiplied by the scale, so shapes lie on "
+          "the design's pixel grid; sizes and thicknesses grow with the scale like every length."};
 };
 
 struct Worms {
@@ -280,7 +295,11 @@ struct Worms {
       .run = run,
       .reference = reference,
       .summary = "Random walks that wander diagonally across the texture.",
-      .scaleRule = "Start positions are drawn as at the design size and multiplied by the scale. Each worm keeps the path of the design: every scale steps it picks a direction, stamps its brush (scale times as thick) and holds the direction for that many pixels, so it is scale times as long and as wiggly with the same number of turns."};
+      .scaleRule =
+          "Start positions are drawn as at the design size and multiplied by the scale. Each worm "
+          "keeps the path of the design: every scale steps it picks a direction, stamps its brush "
+          "(scale times as thick) and holds the direction for that many pixels, so it is scale "
+          "times as long and as wiggly with the same number of turns."};
 };
 
 struct Splines {
@@ -306,7 +325,9 @@ struct Splines {
       .run = run,
       .reference = reference,
       .summary = "S-shaped curves that ease from one height to another.",
-      .scaleRule = "Positions are drawn as at the design size and multiplied by the scale, so shapes lie on the design's pixel grid; sizes and thicknesses grow with the scale like every length."};
+      .scaleRule =
+          "Positions are drawn as at the design size and multiplied by the scale, so shapes lie on "
+          "the design's pixel grid; sizes and thicknesses grow with the scale like every length."};
 };
 
 // ------------------------------------------------------ deformations.cpp ---
@@ -427,7 +448,10 @@ struct Glass {
       .run = run,
       .reference = reference,
       .summary = "Random smoothed displacement, as seen through rippled glass.",
-      .scaleRule = "The displacement fields are drawn and smoothed at the design size (two draws per design pixel), then read between their points bilinearly and multiplied by the scale for every pixel."};
+      .scaleRule =
+          "The displacement fields are drawn and smoothed at the design size (two draws per design "
+          "pixel), then read between their points bilinearly and multiplied by the scale for every "
+          "pixel."};
 };
 
 // ----------------------------------------------------------- filters.cpp ---
@@ -448,7 +472,9 @@ struct Blur {
       .run = run,
       .reference = reference,
       .summary = "Softens the texture by repeated neighbour averaging.",
-      .scaleRule = "Each of the scale x scale interleaved grids of every scale-th pixel is blurred with the design's passes, then an average over scale pixels across and down joins the grids."};
+      .scaleRule =
+          "Each of the scale x scale interleaved grids of every scale-th pixel is blurred with the "
+          "design's passes, then an average over scale pixels across and down joins the grids."};
 };
 
 struct UnsharpMask {
@@ -469,7 +495,9 @@ struct UnsharpMask {
       .run = run,
       .reference = reference,
       .summary = "Brightens pixels that stand out above a blurred copy.",
-      .scaleRule = "The design's rule runs on each of the scale x scale interleaved grids of every scale-th pixel, so the blur reaches as far as at the design size."};
+      .scaleRule =
+          "The design's rule runs on each of the scale x scale interleaved grids of every scale-th "
+          "pixel, so the blur reaches as far as at the design size."};
 };
 
 struct BumpMapping {
@@ -489,24 +517,27 @@ struct BumpMapping {
       .run = run,
       .reference = reference,
       .summary = "Lights the texture from the upper left as if its colours were heights.",
-      .scaleRule = "The design's rule runs on each of the scale x scale interleaved grids of every scale-th pixel, so slopes are taken over the distance of one design pixel."};
+      .scaleRule =
+          "The design's rule runs on each of the scale x scale interleaved grids of every scale-th "
+          "pixel, so slopes are taken over the distance of one design pixel."};
 };
 
 struct Maximum {
   enum Param { Amount };
   static void run(TextureEngine& e, const ProgramEntry& entry);
   static void reference(TextureEngine& e, const ProgramEntry& entry);
-  static constexpr CommandDecl declaration{.code = kMaximum,
-                                           .category = kFilters,
-                                           .name = "Maximum",
-                                           .layerFlags = 0,
-                                           .params =
-                                               {
-                                                   param("Amount", Unit::Passes, 1, 24, 1),
-                                               },
-                                           .run = run,
-                                           .reference = reference,
-                                           .summary = "Grows bright areas.",
+  static constexpr CommandDecl declaration{
+      .code = kMaximum,
+      .category = kFilters,
+      .name = "Maximum",
+      .layerFlags = 0,
+      .params =
+          {
+              param("Amount", Unit::Passes, 1, 24, 1),
+          },
+      .run = run,
+      .reference = reference,
+      .summary = "Grows bright areas.",
       .scaleRule = "Scale times as many passes: each pass grows a bright area by one pixel."};
 };
 
@@ -514,32 +545,36 @@ struct Minimum {
   enum Param { Amount };
   static void run(TextureEngine& e, const ProgramEntry& entry);
   static void reference(TextureEngine& e, const ProgramEntry& entry);
-  static constexpr CommandDecl declaration{.code = kMinimum,
-                                           .category = kFilters,
-                                           .name = "Minimum",
-                                           .layerFlags = 0,
-                                           .params =
-                                               {
-                                                   param("Amount", Unit::Passes, 1, 24, 1),
-                                               },
-                                           .run = run,
-                                           .reference = reference,
-                                           .summary = "Grows dark areas.",
+  static constexpr CommandDecl declaration{
+      .code = kMinimum,
+      .category = kFilters,
+      .name = "Minimum",
+      .layerFlags = 0,
+      .params =
+          {
+              param("Amount", Unit::Passes, 1, 24, 1),
+          },
+      .run = run,
+      .reference = reference,
+      .summary = "Grows dark areas.",
       .scaleRule = "Scale times as many passes: each pass grows a dark area by one pixel."};
 };
 
 struct Median {
   static void run(TextureEngine& e, const ProgramEntry& entry);
   static void reference(TextureEngine& e, const ProgramEntry& entry);
-  static constexpr CommandDecl declaration{.code = kMedian,
-                                           .category = kFilters,
-                                           .name = "Median",
-                                           .layerFlags = 0,
-                                           .params = {},
-                                           .run = run,
-                                           .reference = reference,
-                                           .summary = "Removes single-pixel specks.",
-      .scaleRule = "The design's rule runs on each of the scale x scale interleaved grids of every scale-th pixel, so specks of one design pixel (scale x scale pixels) go."};
+  static constexpr CommandDecl declaration{
+      .code = kMedian,
+      .category = kFilters,
+      .name = "Median",
+      .layerFlags = 0,
+      .params = {},
+      .run = run,
+      .reference = reference,
+      .summary = "Removes single-pixel specks.",
+      .scaleRule =
+          "The design's rule runs on each of the scale x scale interleaved grids of every scale-th "
+          "pixel, so specks of one design pixel (scale x scale pixels) go."};
 };
 
 // ----------------------------------------------------- buffer_colour.cpp ---

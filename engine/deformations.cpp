@@ -49,7 +49,8 @@ void displaceByScaledFields(TextureEngine& e, const std::int8_t* fx, const std::
     if (e.cancel.requested()) return;
     int r0, r1, wy;
     locate(y, fh, r0, r1, wy);
-    const std::size_t row0 = static_cast<std::size_t>(r0) * fw, row1 = static_cast<std::size_t>(r1) * fw;
+    const std::size_t row0 = static_cast<std::size_t>(r0) * fw,
+                      row1 = static_cast<std::size_t>(r1) * fw;
     for (int x = 0; x < w; ++x) {
       int c0, c1, wx;
       locate(x, fw, c0, c1, wx);
@@ -58,8 +59,8 @@ void displaceByScaledFields(TextureEngine& e, const std::int8_t* fx, const std::
       const long long w01 = static_cast<long long>(denominator - wx) * wy;
       const long long w11 = static_cast<long long>(wx) * wy;
       auto at = [&](const std::int8_t* f) {
-        const long long sum = w00 * f[row0 + c0] + w10 * f[row0 + c1] + w01 * f[row1 + c0] +
-                              w11 * f[row1 + c1];
+        const long long sum =
+            w00 * f[row0 + c0] + w10 * f[row0 + c1] + w01 * f[row1 + c0] + w11 * f[row1 + c1];
         return static_cast<int>(sum * s / norm);
       };
       const int sx = wrap(x - at(fx), w);

@@ -216,11 +216,11 @@ void boxAverage(TextureEngine& e, int s) {
   const int w = e.width, h = e.height, before = s / 2;
   std::uint32_t* tex = e.texture.data();
   std::uint32_t* work = e.workPlane.data();
-  const auto averaged = [s](const int (&sum)[3]) {
+  const auto averaged = [s](const int(&sum)[3]) {
     return rgb(static_cast<std::uint32_t>(sum[0] / s), static_cast<std::uint32_t>(sum[1] / s),
                static_cast<std::uint32_t>(sum[2] / s));
   };
-  const auto add = [](int (&sum)[3], std::uint32_t p, int sign) {
+  const auto add = [](int(&sum)[3], std::uint32_t p, int sign) {
     for (int c = 0; c < 3; ++c) sum[c] += sign * channel(p, c);
   };
   for (int y = 0; y < h; ++y) {

@@ -195,7 +195,8 @@ void SinePlasma::run(TextureEngine& e, const ProgramEntry& entry) {
   // 256 entries at least, and one per column and row of larger textures.
   std::array<long long, kMaxScaledSide> tx{};
   std::array<long long, kMaxScaledSide> ty{};
-  const std::size_t entries = static_cast<std::size_t>(std::clamp(std::max(W, H), 256, kMaxScaledSide));
+  const std::size_t entries =
+      static_cast<std::size_t>(std::clamp(std::max(W, H), 256, kMaxScaledSide));
   double ax = 0.0;
   double ay = 0.0;
   for (std::size_t i = 0; i < entries; ++i) {
@@ -212,7 +213,8 @@ void SinePlasma::run(TextureEngine& e, const ProgramEntry& entry) {
     std::uint32_t* row = e.workPlane.row(y, W);
     const long long yv = ty[static_cast<std::size_t>(y) % entries];
     for (int x = 0; x < W; ++x) {
-      const long long v = std::clamp((tx[static_cast<std::size_t>(x) % entries] + yv) / 2, 0LL, 255LL);
+      const long long v =
+          std::clamp((tx[static_cast<std::size_t>(x) % entries] + yv) / 2, 0LL, 255LL);
       row[x] = rgb(byteOf((v * blue) >> 8), byteOf((v * green) >> 8), byteOf((v * red) >> 8));
     }
   }
@@ -432,8 +434,9 @@ void EnvironmentMap::run(TextureEngine& e, const ProgramEntry& entry) {
     for (int a = 0; a <= maxA; ++a)
       for (int b = 0; b <= maxB; ++b)
         table[static_cast<std::size_t>(a) * kHalf + static_cast<std::size_t>(b)] =
-            (b < a && a <= maxB) ? table[static_cast<std::size_t>(b) * kHalf + static_cast<std::size_t>(a)]
-                                 : falloff(k, 1LL * a * a + 1LL * b * b, scale);
+            (b < a && a <= maxB)
+                ? table[static_cast<std::size_t>(b) * kHalf + static_cast<std::size_t>(a)]
+                : falloff(k, 1LL * a * a + 1LL * b * b, scale);
   }
 
   for (int y = 0; y < H; ++y) {

@@ -82,7 +82,7 @@ inline void transform(std::vector<std::complex<double>>& a) {
 struct Statistics {
   std::vector<double> values;  // in the order of names()
   static std::vector<std::string> names(int bands) {
-    std::vector<std::string> n = {"mean blue", "mean green", "mean red", "deviation blue",
+    std::vector<std::string> n = {"mean blue",       "mean green",    "mean red", "deviation blue",
                                   "deviation green", "deviation red", "gradient"};
     for (int b = 0; b < bands; ++b)
       n.push_back("spectrum " + std::to_string(1 << b) + "-" + std::to_string(2 << b));
@@ -146,7 +146,8 @@ inline Statistics measure(const Picture& p) {
       const double r = std::hypot(std::min(x, p.width - x), std::min(y, p.height - y));
       for (int b = 0; b < bands; ++b)
         if (r >= (1 << b) && r < (2 << b))
-          power[static_cast<std::size_t>(b)] += std::norm(f[static_cast<std::size_t>(y) * p.width + x]);
+          power[static_cast<std::size_t>(b)] +=
+              std::norm(f[static_cast<std::size_t>(y) * p.width + x]);
     }
   // Amplitude per pixel, in colour levels: comparable across sizes.
   for (double pw : power) s.values.push_back(std::sqrt(pw) / n);
@@ -197,7 +198,9 @@ struct SeamSteps {
 
 inline SeamSteps seamSteps(const TextureEngine& e) {
   const int w = e.width, h = e.height;
-  const auto px = [&](int x, int y) { return e.texture.data()[static_cast<std::size_t>(y) * w + x]; };
+  const auto px = [&](int x, int y) {
+    return e.texture.data()[static_cast<std::size_t>(y) * w + x];
+  };
   const auto step = [](std::uint32_t a, std::uint32_t b) {
     int d = 0;
     for (int c = 0; c < 3; ++c) d += std::abs(channel(a, c) - channel(b, c));

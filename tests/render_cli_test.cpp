@@ -132,7 +132,8 @@ TEST(RenderCli, TakesTheUsualOptionForms) {
   }
   EXPECT_FALSE(fs::exists(dir / "x.bmp"));
   // A missing value is reported with the option as it was typed.
-  EXPECT_EQ(sh(dir, "$R p.mlr -o").err, "mottler-render: option -o needs a value (see mottler-render --help)\n");
+  EXPECT_EQ(sh(dir, "$R p.mlr -o").err,
+            "mottler-render: option -o needs a value (see mottler-render --help)\n");
 }
 
 TEST(RenderCli, FailuresSayWhatAndWhereAndLeaveNoOutput) {
@@ -299,8 +300,9 @@ TEST(RenderCli, SurvivesHostileFiles) {
 TEST(RenderCli, ScaleAndSizeRenderTheDesignLarger) {
   TempDir dir;
   writeProgram(dir, "p.mlr");  // 16 x 12
-  Result r = sh(dir, "$R --scale 3 p.mlr -o s3.bmp && $R p.mlr --size 48x36 -o z.bmp && "
-                     "$R --scale=1 p.mlr -o one.bmp && $R p.mlr -o plain.bmp");
+  Result r = sh(dir,
+                "$R --scale 3 p.mlr -o s3.bmp && $R p.mlr --size 48x36 -o z.bmp && "
+                "$R --scale=1 p.mlr -o one.bmp && $R p.mlr -o plain.bmp");
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(fs::file_size(dir / "s3.bmp"), 54u + 36u * static_cast<unsigned>(bitmapRowLength(48)));
   EXPECT_EQ(readBytes(dir / "s3.bmp"), readBytes(dir / "z.bmp"));
@@ -347,9 +349,10 @@ TEST(RenderCli, RefusesScalesAndSizesItCannotMake) {
 TEST(RenderCli, ASeedRangeRendersOneFilePerSeedOnAnyNumberOfThreads) {
   TempDir dir;
   writeProgram(dir, "p.mlr");
-  Result r = sh(dir, "mkdir a b && $R --seeds 3-7 p.mlr -o 'a/tile-%d.png' --scale 2 && "
-                     "$R --seeds=3-7 --threads=1 --scale 2 p.mlr -o 'b/tile-%d.png' && "
-                     "$R --seed 5 --scale 2 p.mlr -o single.png");
+  Result r = sh(dir,
+                "mkdir a b && $R --seeds 3-7 p.mlr -o 'a/tile-%d.png' --scale 2 && "
+                "$R --seeds=3-7 --threads=1 --scale 2 p.mlr -o 'b/tile-%d.png' && "
+                "$R --seed 5 --scale 2 p.mlr -o single.png");
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err, "") << "no progress lines when standard error is not a terminal";
   for (int seed = 3; seed <= 7; ++seed) {

@@ -49,9 +49,20 @@ constexpr int kReferences = 8;
 // verdicts are printed, not failed, until their rules keep the look; they
 // must still tile.
 const std::set<std::string> kLookNotYetKept = {
-    "Lines",      "Circles",   "Worms",  "Splines",           "Twirl",
-    "Sine Distortion", "Distortion by Buffer", "Divider", "Glass", "Blur",
-    "buffer-distortion.mlr", "ember-glow.mlr", "spline-silk.mlr", "worms-tangle.mlr",
+    "Lines",
+    "Circles",
+    "Worms",
+    "Splines",
+    "Twirl",
+    "Sine Distortion",
+    "Distortion by Buffer",
+    "Divider",
+    "Glass",
+    "Blur",
+    "buffer-distortion.mlr",
+    "ember-glow.mlr",
+    "spline-silk.mlr",
+    "worms-tangle.mlr",
 };
 
 // Expects the program to keep its look at each scale, and to tile there as
@@ -72,16 +83,20 @@ void expectSameLook(const std::vector<ProgramEntry>& program, int width, int hei
   for (int s : scales) {
     SCOPED_TRACE("scale " + std::to_string(s));
     const TextureEngine& e = render(program, width, height, s, seed, 100 + s);
-    const look::Verdict verdict = look::compare(look::measure(look::shrunk(e, s)), references, bands);
+    const look::Verdict verdict =
+        look::compare(look::measure(look::shrunk(e, s)), references, bands);
     if (kLookNotYetKept.count(name) != 0) {
-      if (!verdict.same) std::printf("%s at scale %d, not yet the same look:\n%s", name.c_str(), s,
-                                     verdict.report.c_str());
+      if (!verdict.same)
+        std::printf("%s at scale %d, not yet the same look:\n%s", name.c_str(), s,
+                    verdict.report.c_str());
     } else {
       EXPECT_TRUE(verdict.same) << verdict.report;
     }
     const look::SeamSteps seam = look::seamSteps(e);
-    EXPECT_LE(seam.edgeX, seam.innerX * designEdge + 0.5) << "a seam between the last and the first column";
-    EXPECT_LE(seam.edgeY, seam.innerY * designEdge + 0.5) << "a seam between the last and the first row";
+    EXPECT_LE(seam.edgeX, seam.innerX * designEdge + 0.5)
+        << "a seam between the last and the first column";
+    EXPECT_LE(seam.edgeY, seam.innerY * designEdge + 0.5)
+        << "a seam between the last and the first row";
   }
 }
 
@@ -101,7 +116,8 @@ std::vector<ProgramEntry> programOf(const CommandDecl& d) {
   }
   program.push_back(defaultEntry(d.code, kSide, kSide));
   // Enough lattice cells that eight renders show the spread of their mean.
-  if (d.code == kPerlinNoise) program.back().param[PerlinNoise::Width] = program.back().param[PerlinNoise::Height] = 8;
+  if (d.code == kPerlinNoise)
+    program.back().param[PerlinNoise::Width] = program.back().param[PerlinNoise::Height] = 8;
   return program;
 }
 
@@ -114,8 +130,11 @@ TEST_P(ScaledCommand, KeepsItsLookAndTiles) {
 
 INSTANTIATE_TEST_SUITE_P(EveryCommand, ScaledCommand, ::testing::Range(0, kCommandCount),
                          [](const ::testing::TestParamInfo<int>& info) {
-                           std::string name(kCommandTable[static_cast<std::size_t>(info.param)].name);
-                           std::erase_if(name, [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); });
+                           std::string name(
+                               kCommandTable[static_cast<std::size_t>(info.param)].name);
+                           std::erase_if(name, [](char c) {
+                             return !std::isalnum(static_cast<unsigned char>(c));
+                           });
                            return name;
                          });
 
@@ -140,7 +159,8 @@ TEST(ScaledExamples, KeepTheirLookAndTile) {
       expectSameLook(doc.entries, doc.width, doc.height, doc.seed, {2, 4, 8},
                      files[i].filename().string());
     else
-      expectSameLook(doc.entries, doc.width, doc.height, doc.seed, {2}, files[i].filename().string());
+      expectSameLook(doc.entries, doc.width, doc.height, doc.seed, {2},
+                     files[i].filename().string());
   }
 }
 

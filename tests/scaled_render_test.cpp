@@ -13,7 +13,8 @@ namespace {
 
 std::uint64_t fingerprint(const TextureEngine& e) {
   std::uint64_t h = 14695981039346656037ull;
-  for (int i = 0; i < e.pixelCount; ++i) h = (h ^ (e.texture.data()[i] & 0xFFFFFFu)) * 1099511628211ull;
+  for (int i = 0; i < e.pixelCount; ++i)
+    h = (h ^ (e.texture.data()[i] & 0xFFFFFFu)) * 1099511628211ull;
   return h;
 }
 
@@ -37,9 +38,9 @@ INSTANTIATE_TEST_SUITE_P(EveryCommand, ScaledParameters, ::testing::Range(0, kCo
 // A few programs that use every family.
 std::vector<ProgramEntry> mixedProgram(int width, int height) {
   std::vector<ProgramEntry> p;
-  for (CommandCode c : {kPlasma, kBlobs, kWorms, kMoveToBuffer, kGlass, kBlur, kUnsharpMask,
-                        kBumpMapping, kMedian, kMaximum, kEnvironmentMap, kSinePlasma,
-                        kDistortionByBuffer, kConnectBuffer})
+  for (CommandCode c :
+       {kPlasma, kBlobs, kWorms, kMoveToBuffer, kGlass, kBlur, kUnsharpMask, kBumpMapping, kMedian,
+        kMaximum, kEnvironmentMap, kSinePlasma, kDistortionByBuffer, kConnectBuffer})
     p.push_back(defaultEntry(c, width, height));
   p.back().offsetX = width / 3;
   p.back().offsetY = height / 5;
@@ -82,8 +83,9 @@ TEST(ScaledRun, IsTheSameEveryTimeAndDiffersFromTheDesignUpscaled) {
 TEST(ScaledRun, OffsetsGrowWithTheScale) {
   auto e = std::make_unique<TextureEngine>();
   e->setScaledSize(16, 8, 4);
-  std::vector<ProgramEntry> program = {defaultEntry(kPlasma, 16, 8), defaultEntry(kMoveToBuffer, 16, 8),
-                                       defaultEntry(kClearTexture, 16, 8), defaultEntry(kConnectBuffer, 16, 8)};
+  std::vector<ProgramEntry> program = {
+      defaultEntry(kPlasma, 16, 8), defaultEntry(kMoveToBuffer, 16, 8),
+      defaultEntry(kClearTexture, 16, 8), defaultEntry(kConnectBuffer, 16, 8)};
   program[3].offsetX = 3;
   program[3].offsetY = 5;
   run(*e, program, 1);
@@ -103,7 +105,8 @@ TEST(ScaledRun, RunsEveryCommandAtTheLargestSide) {
     SCOPED_TRACE(std::string(d.name));
     ProgramEntry entry = defaultEntry(d.code, 256, 2);
     for (std::size_t k = 0; k < kParamCount; ++k)
-      if (d.params[k].used() && d.params[k].unit == Unit::Pixels) entry.param[k] = d.params[k].maxValue;
+      if (d.params[k].used() && d.params[k].unit == Unit::Pixels)
+        entry.param[k] = d.params[k].maxValue;
     run(*e, {defaultEntry(kSinePlasma, 256, 2), entry}, 4);
   }
 }
