@@ -1,10 +1,15 @@
 #include "cli/help_pages.h"
 
+#include <algorithm>
 #include <cctype>
 #include <fstream>
+#include <memory>
 #include <sstream>
 
+#include "document/bitmap_export.h"
+#include "document/program_file.h"
 #include "engine/catalogue.h"
+#include "engine/executor.h"
 
 namespace mottler::help {
 
@@ -345,6 +350,135 @@ bool writeGeneratedPages(const std::filesystem::path& dir, std::string* error) {
   for (const Sample& s : allSamples())
     if (!writeFile(dir / "samples" / (s.stem + ".txt"), s.text, error)) return false;
   return true;
+}
+
+}  // namespace mottler::help
+
+namespace mottler::help {
+
+namespace {
+
+// Runs a document at a scale in the engine.
+void renderAt(TextureEngine& e, const ProgramDocument& doc, int scale) {
+  const int count = loadIntoEngine(doc, e);
+  e.setScaledSize(doc.width, doc.height, scale);
+  runProgram(e, doc.seed, count);
+}
+
+// A design-size picture of the engine's texture in `out` (the design size):
+// every scale x scale block averaged, or the block at the middle copied.
+void shrinkInto(const TextureEngine& e, TextureEngine& out, bool crop) {
+  const int s = e.scale, w = out.width, h = out.height;
+  const int x0 = (e.width - w) / 2, y0 = (e.height - h) / 2;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      std::uint32_t& pixel = out.texture.data()[static_cast<std::size_t>(y) * w + x];
+      if (crop) {
+        pixel = e.texture.data()[static_cast<std::size_t>(y0 + y) * e.width + x0 + x] & 0xFFFFFFu;
+        continue;
+      }
+      int sum[3] = {0, 0, 0};
+      for (int j = 0; j < s; ++j)
+        for (int i = 0; i < s; ++i) {
+          const std::uint32_t p =
+              e.texture.data()[static_cast<std::size_t>(y * s + j) * e.width + x * s + i];
+          for (int c = 0; c < 3; ++c) sum[c] += channel(p, c);
+        }
+      pixel = rgb(static_cast<std::uint32_t>(sum[0] / (s * s)),
+                  static_cast<std::uint32_t>(sum[1] / (s * s)),
+                  static_cast<std::uint32_t>(sum[2] / (s * s)));
+    }
+}
+
+bool writePng(const TextureEngine& e, const std::filesystem::path& path, std::string* error) {
+  const std::vector<std::uint8_t> bytes = encodePng(e, e.texture);
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  if (bytes.empty() || !out) {
+    if (error) *error = "cannot write " + path.string();
+    return false;
+  }
+  return true;
+}
+
+std::string sheetPicture(const std::string& file, int width, int height,
+                         const std::string& caption) {
+  return "<figure><img src=\"images/" + file + "\" width=\"" + std::to_string(width) +
+         "\" height=\"" + std::to_string(height) + "\" alt=\"" + escape(caption) +
+         "\"><figcaption>" + caption + "</figcaption></figure>";
+}
+
+}  // namespace
+
+bool writeContactSheets(const std::filesystem::path& examplesDir, const std::filesystem::path& dir,
+                        std::string* error) {
+  std::vector<std::filesystem::path> files;
+  std::error_code ec;
+  for (const auto& item : std::filesystem::directory_iterator(examplesDir, ec))
+    if (item.path().extension() == ".mlr") files.push_back(item.path());
+  if (ec) {
+    if (error) *error = "cannot read " + examplesDir.string() + ": " + ec.message();
+    return false;
+  }
+  std::sort(files.begin(), files.end());
+  std::filesystem::create_directories(dir / "images", ec);
+
+  std::ostringstream h;
+  h << pageStart("Large textures");
+  h << "<h1>Large textures</h1>\n<p>A program is designed at its own size, at most 256 &times; "
+       "256, "
+       "where it runs fast enough to edit live. <a href=\"window.html#export-at-size\">File &gt; "
+       "Export at Size</a> and <a href=\"command-line.html\"><code>mottler-render "
+       "--scale</code></a> make the same texture at 2, 4, 8 or 16 times its width and height, up "
+       "to "
+       "4096 &times; 4096: every length grows with the scale, and each command keeps its look by "
+       "the "
+       "scale rule its <a href=\"commands.html\">reference entry</a> gives. A larger texture is a "
+       "new, finer realization of the same design, not the small picture enlarged.</p>\n"
+       "<p>Each example below is shown at its design size; at "
+    << kSheetScale << " &times; its size shrunk back to the design size by averaging every "
+    << kSheetScale << " &times; " << kSheetScale
+    << " block, which should look like a design-size picture with another seed; and a piece "
+       "of the large texture at full resolution, from its middle.</p>\n";
+
+  auto big = std::make_unique<TextureEngine>();
+  auto small = std::make_unique<TextureEngine>();
+  for (const std::filesystem::path& file : files) {
+    ProgramDocument doc;
+    if (readProgramFile(file, doc) != ReadStatus::Ok) {
+      if (error) *error = "cannot read the example " + file.string();
+      return false;
+    }
+    const std::string stem = file.stem().string();
+    renderAt(*small, doc, 1);
+    if (!writePng(*small, dir / "images" / ("sheet-" + stem + ".png"), error)) return false;
+    renderAt(*big, doc, kSheetScale);
+    small->setSize(doc.width, doc.height);
+    shrinkInto(*big, *small, false);
+    if (!writePng(*small, dir / "images" / ("sheet-" + stem + "-shrunk.png"), error)) return false;
+    shrinkInto(*big, *small, true);
+    if (!writePng(*small, dir / "images" / ("sheet-" + stem + "-crop.png"), error)) return false;
+
+    const std::string big_size = std::to_string(doc.width * kSheetScale) + " &times; " +
+                                 std::to_string(doc.height * kSheetScale);
+    h << "<section class=\"sheet\" id=\"" << stem << "\">\n<h2>" << escape(stem) << "</h2>\n";
+    if (!doc.remark.empty()) h << "<p>" << escape(doc.remark) << "</p>\n";
+    h << "<div class=\"pictures\">"
+      << sheetPicture(
+             "sheet-" + stem + ".png", doc.width, doc.height,
+             "Design size, " + std::to_string(doc.width) + " &times; " + std::to_string(doc.height))
+      << "\n"
+      << sheetPicture("sheet-" + stem + "-shrunk.png", doc.width, doc.height,
+                      big_size + ", shrunk back")
+      << "\n"
+      << sheetPicture("sheet-" + stem + "-crop.png", doc.width, doc.height,
+                      big_size + ", a piece at full size")
+      << "</div>\n</section>\n";
+  }
+  h << kPageEnd;
+  return writeFile(dir / "large-textures.html", h.str(), error);
 }
 
 }  // namespace mottler::help

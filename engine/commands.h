@@ -163,8 +163,8 @@ struct Blobs {
       .reference = reference,
       .summary = "Soft glowing spots that add up where they overlap.",
       .scaleRule =
-          "Positions are drawn as at the design size and multiplied by the scale, so shapes lie on "
-          "the design's pixel grid; sizes and thicknesses grow with the scale like every length."};
+          "Positions are rounded down to a multiple of the scale, so shapes lie on the design's "
+          "pixel grid; sizes and thicknesses grow with the scale like every length."};
 };
 
 struct Points {
@@ -188,8 +188,8 @@ struct Points {
       .reference = reference,
       .summary = "Randomly placed square dots.",
       .scaleRule =
-          "Positions are drawn as at the design size and multiplied by the scale, so shapes lie on "
-          "the design's pixel grid; sizes and thicknesses grow with the scale like every length."};
+          "Positions are rounded down to a multiple of the scale, so shapes lie on the design's "
+          "pixel grid; sizes and thicknesses grow with the scale like every length."};
 };
 
 struct Lines {
@@ -215,8 +215,8 @@ struct Lines {
       .reference = reference,
       .summary = "Parallel straight strokes of one length at random places.",
       .scaleRule =
-          "Positions are drawn as at the design size and multiplied by the scale, so shapes lie on "
-          "the design's pixel grid; sizes and thicknesses grow with the scale like every length."};
+          "Positions are rounded down to a multiple of the scale, so shapes lie on the design's "
+          "pixel grid; sizes and thicknesses grow with the scale like every length."};
 };
 
 struct Circles {
@@ -242,8 +242,8 @@ struct Circles {
       .reference = reference,
       .summary = "Circle outlines of random radius.",
       .scaleRule =
-          "Positions are drawn as at the design size and multiplied by the scale, so shapes lie on "
-          "the design's pixel grid; sizes and thicknesses grow with the scale like every length."};
+          "Positions are rounded down to a multiple of the scale, so shapes lie on the design's "
+          "pixel grid; sizes and thicknesses grow with the scale like every length."};
 };
 
 struct Rectangles {
@@ -269,8 +269,8 @@ struct Rectangles {
       .reference = reference,
       .summary = "Rectangle outlines of one size at random places.",
       .scaleRule =
-          "Positions are drawn as at the design size and multiplied by the scale, so shapes lie on "
-          "the design's pixel grid; sizes and thicknesses grow with the scale like every length."};
+          "Positions are rounded down to a multiple of the scale, so shapes lie on the design's "
+          "pixel grid; sizes and thicknesses grow with the scale like every length."};
 };
 
 struct Worms {
@@ -296,7 +296,7 @@ struct Worms {
       .reference = reference,
       .summary = "Random walks that wander diagonally across the texture.",
       .scaleRule =
-          "Start positions are drawn as at the design size and multiplied by the scale. Each worm "
+          "Start positions are rounded down to a multiple of the scale. Each worm "
           "keeps the path of the design: every scale steps it picks a direction, stamps its brush "
           "(scale times as thick) and holds the direction for that many pixels, so it is scale "
           "times as long and as wiggly with the same number of turns."};
@@ -326,8 +326,8 @@ struct Splines {
       .reference = reference,
       .summary = "S-shaped curves that ease from one height to another.",
       .scaleRule =
-          "Positions are drawn as at the design size and multiplied by the scale, so shapes lie on "
-          "the design's pixel grid; sizes and thicknesses grow with the scale like every length."};
+          "Positions are rounded down to a multiple of the scale, so shapes lie on the design's "
+          "pixel grid; sizes and thicknesses grow with the scale like every length."};
 };
 
 // ------------------------------------------------------ deformations.cpp ---

@@ -57,10 +57,11 @@ struct Layer {
       : pixels(e.workPlane.data()), width(e.width), height(e.height), scale(e.scale) {}
 
   // A shape's position from a draw r: r mod W and r mod H.  At a scale s
-  // shapes lie on the design's pixel grid, (r mod W/s) x s, so that strokes
-  // of the design's thickness cover whole design pixels as they do there.
-  int column(int r) const { return r % (width / scale) * scale; }
-  int row(int r) const { return r % (height / scale) * scale; }
+  // shapes lie on the design's pixel grid, the position rounded down to a
+  // multiple of s, so that strokes of the design's thickness cover whole
+  // design pixels as they do there.
+  int column(int r) const { return r % width / scale * scale; }
+  int row(int r) const { return r % height / scale * scale; }
 
   // Sets a w x h rectangle with top-left corner (x, y) to colour, wrapping
   // at the edges.  Needs 0 <= w <= width and 0 <= h <= height, so that no
