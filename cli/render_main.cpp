@@ -50,7 +50,9 @@ constexpr const char* kUsage =
     "                       multiple of the program's width and height\n"
     "      --seeds=A-B      render every seed from A to B (0..32767); FILE must\n"
     "                       hold %d, which becomes the seed: -o 'tile-%d.png'\n"
-    "      --threads=N      render a batch on N threads (default: every core)\n"
+    "      --threads=N      use N threads (default: every core): a batch renders\n"
+    "                       one picture per thread, a single picture shares\n"
+    "                       the work of its commands; the bytes are the same\n"
     "  -h, --help           show this help and exit\n"
     "  -V, --version        show the version and exit\n"
     "\n"
@@ -285,10 +287,14 @@ int main(int argc, char** argv) {
   std::mutex reporting;           // error lines and the progress line, one at a time
   std::set<std::string> written;  // the files of a batch, their folders synced at the end
 
+  // One picture per thread; the threads a batch leaves over share the work
+  // of each picture's commands (the same bytes whatever the number).
+  const int threadsEach = std::max(1, (settings.threads != 0 ? settings.threads : cores) / threads);
   auto renderSeeds = [&] {
     auto engine = std::make_unique<mottler::TextureEngine>();
     const int entries = mottler::loadIntoEngine(doc, *engine);
     engine->setScaledSize(doc.width, doc.height, scale);
+    engine->setThreads(threadsEach);
     for (int seed = nextSeed++; seed <= last; seed = nextSeed++) {
       mottler::runProgram(*engine, seed, entries);
       const std::vector<std::uint8_t> picture = mottler::encodePicture(*engine, *settings.format);

@@ -26,9 +26,24 @@ TextureEngine::TextureEngine() { setSize(kMaxTextureSide, kMaxTextureSide); }
 void TextureEngine::setScaledSize(int designWidth, int designHeight, int s) {
   setSize(designWidth * s, designHeight * s);
   scale = s;
-  if (s == 1) return;
-  if (!grid) grid = std::make_unique<TextureEngine>();
-  grid->setSize(designWidth, designHeight);
+  prepareGrids();
+}
+
+void TextureEngine::setThreads(int n) {
+  n = std::max(1, n);
+  if (n == threads()) return;
+  pool.reset();
+  if (n > 1) pool = std::make_unique<BandPool>(n);
+  prepareGrids();
+}
+
+void TextureEngine::prepareGrids() {
+  if (scale == 1) return;
+  grids.resize(static_cast<std::size_t>(threads()));
+  for (std::unique_ptr<TextureEngine>& g : grids) {
+    if (!g) g = std::make_unique<TextureEngine>();
+    g->setSize(designWidth(), designHeight());
+  }
 }
 
 void TextureEngine::setSize(int w, int h) {

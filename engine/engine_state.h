@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "engine/band_pool.h"
 #include "engine/catalogue.h"
 #include "engine/pixel_lanes.h"
 
@@ -162,6 +163,12 @@ class TextureEngine {
   // setSize.
   void setScaledSize(int designWidth, int designHeight, int scale);
 
+  // How many threads share the work of a command (1: the calling thread
+  // alone).  The helpers are made here, never during a run; the result is
+  // the same bits whatever the number.
+  void setThreads(int threads);
+  int threads() const { return pool ? pool->threads() : 1; }
+
   // The size the program was designed at: width / scale, height / scale.
   int designWidth() const { return width / scale; }
   int designHeight() const { return height / scale; }
@@ -195,11 +202,14 @@ class TextureEngine {
   // up to half the width and height; sized by setSize.
   std::vector<double> falloff;
 
-  // A second engine of the design size for the filters that, at a scale s
-  // above 1, run their design-size rule on each of the s x s interleaved
-  // grids of every s-th pixel (CommandDecl::scaleRule); made by
-  // setScaledSize, never during a run.
-  std::unique_ptr<TextureEngine> grid;
+  // Engines of the design size, one per thread, for the filters that, at a
+  // scale s above 1, run their design-size rule on each of the s x s
+  // interleaved grids of every s-th pixel (CommandDecl::scaleRule); made by
+  // setScaledSize and setThreads, never during a run.
+  std::vector<std::unique_ptr<TextureEngine>> grids;
+
+  // The helper threads; none with one thread.
+  std::unique_ptr<BandPool> pool;
 
   RandomState random;
   std::array<ProgramEntry, kProgramSlots> entries{};
@@ -211,6 +221,9 @@ class TextureEngine {
   // processor has them.  The results are the same bits either way; tests and
   // benchmarks switch this off to compare the portable paths.
   bool wideVectors = wideVectorsSupported();
+
+ private:
+  void prepareGrids();
 };
 
 }  // namespace mottler

@@ -142,6 +142,21 @@ inline Bytes medianOfFive(Bytes p0, Bytes p1, Bytes p2, Bytes p3, Bytes p4) {
   return ByteMax::pick(p1, p2);
 }
 
+// Runs oneRow(y) for every row 0..h-1, in bands of rows shared out over
+// the engine's threads when it has more than one.
+template <class OneRow>
+void forEachRowBand(TextureEngine& e, int h, OneRow& oneRow) {
+  constexpr int kBandRows = 32;
+  if (!e.pool) {
+    for (int y = 0; y < h; ++y) oneRow(y);
+    return;
+  }
+  auto band = [&](int, int index) {
+    for (int y = index * kBandRows, end = std::min(h, y + kBandRows); y < end; ++y) oneRow(y);
+  };
+  e.pool->forEach((h + kBandRows - 1) / kBandRows, band);
+}
+
 // One grey-scale dilation (Pick = ByteMax) or erosion (ByteMin) pass with
 // the five-pixel cross, wrapped, read from a copy made at the start of the
 // pass.
@@ -154,7 +169,7 @@ void crossPass(TextureEngine& e) {
   const auto cross = [](Bytes centre, Bytes right, Bytes below, Bytes left, Bytes above) {
     return Pick::pick(Pick::pick(Pick::pick(Pick::pick(centre, right), below), left), above);
   };
-  for (int y = 0; y < h; ++y) {
+  auto oneRow = [&](int y) {
     const Rows<const std::uint32_t> r = wrappedRows(src, y, w, h);
     std::uint32_t* out = dst + static_cast<std::size_t>(y) * w;
     const auto one = [&](int x) {
@@ -170,7 +185,9 @@ void crossPass(TextureEngine& e) {
                    cross(loadBytes(r.row + x), loadBytes(r.row + x + 1), loadBytes(r.down + x),
                          loadBytes(r.row + x - 1), loadBytes(r.up + x)));
     for (; x < w; ++x) one(x);
-  }
+  };
+  // Every row reads only the copy: bands of rows on the threads.
+  forEachRowBand(e, h, oneRow);
 }
 
 // ------------------------------------------------------- at a scale ---
@@ -180,31 +197,40 @@ void crossPass(TextureEngine& e) {
 // on each of the s x s interleaved grids of every s-th pixel: grid (px, py)
 // holds the pixels (px + s i, py + s j), a picture of the design size whose
 // neighbours lie s pixels apart, as the design's pixels do in the scaled
-// texture.  The grid engine has the design size (setScaledSize).  Returns
+// texture.  The grid engines have the design size (setScaledSize), one per
+// thread, and the threads share the grids out.  Returns
 // false at scale 1, where the caller runs the rule itself.
 bool runOnGrids(TextureEngine& e, const ProgramEntry& entry, CommandProcedure rule) {
-  if (e.scale == 1 || !e.grid) return false;
-  TextureEngine& g = *e.grid;
-  g.cancel = e.cancel;
-  g.wideVectors = e.wideVectors;
-  const int s = e.scale, w = e.width, gw = g.width, gh = g.height;
+  if (e.scale == 1 || e.grids.empty()) return false;
+  for (std::unique_ptr<TextureEngine>& g : e.grids) {
+    g->cancel = e.cancel;
+    g->wideVectors = e.wideVectors;
+  }
+  const int s = e.scale, w = e.width;
   std::uint32_t* tex = e.texture.data();
-  std::uint32_t* grid = g.texture.data();
-  for (int py = 0; py < s; ++py)
-    for (int px = 0; px < s; ++px) {
-      if (e.cancel.requested()) return true;
-      for (int j = 0; j < gh; ++j) {
-        const std::uint32_t* in = tex + static_cast<std::size_t>(py + s * j) * w + px;
-        std::uint32_t* out = grid + static_cast<std::size_t>(j) * gw;
-        for (int i = 0; i < gw; ++i) out[i] = in[static_cast<std::size_t>(s) * i];
-      }
-      rule(g, entry);
-      for (int j = 0; j < gh; ++j) {
-        std::uint32_t* out = tex + static_cast<std::size_t>(py + s * j) * w + px;
-        const std::uint32_t* in = grid + static_cast<std::size_t>(j) * gw;
-        for (int i = 0; i < gw; ++i) out[static_cast<std::size_t>(s) * i] = in[i];
-      }
+  // Each grid is a disjoint set of pixels: the threads share them out.
+  auto oneGrid = [&](int worker, int index) {
+    TextureEngine& g = *e.grids[static_cast<std::size_t>(worker)];
+    if (g.cancel.requested()) return;
+    const int px = index % s, py = index / s, gw = g.width, gh = g.height;
+    std::uint32_t* grid = g.texture.data();
+    for (int j = 0; j < gh; ++j) {
+      const std::uint32_t* in = tex + static_cast<std::size_t>(py + s * j) * w + px;
+      std::uint32_t* out = grid + static_cast<std::size_t>(j) * gw;
+      for (int i = 0; i < gw; ++i) out[i] = in[static_cast<std::size_t>(s) * i];
     }
+    rule(g, entry);
+    for (int j = 0; j < gh; ++j) {
+      std::uint32_t* out = tex + static_cast<std::size_t>(py + s * j) * w + px;
+      const std::uint32_t* in = grid + static_cast<std::size_t>(j) * gw;
+      for (int i = 0; i < gw; ++i) out[static_cast<std::size_t>(s) * i] = in[i];
+    }
+  };
+  if (e.pool) {
+    e.pool->forEach(s * s, oneGrid);
+  } else {
+    for (int index = 0; index < s * s; ++index) oneGrid(0, index);
+  }
   return true;
 }
 

@@ -352,7 +352,8 @@ TEST(RenderCli, ASeedRangeRendersOneFilePerSeedOnAnyNumberOfThreads) {
   Result r = sh(dir,
                 "mkdir a b && $R --seeds 3-7 p.mlr -o 'a/tile-%d.png' --scale 2 && "
                 "$R --seeds=3-7 --threads=1 --scale 2 p.mlr -o 'b/tile-%d.png' && "
-                "$R --seed 5 --scale 2 p.mlr -o single.png");
+                "$R --seed 5 --scale 2 p.mlr -o single.png && "
+                "$R --seed 5 --scale 2 --threads 7 p.mlr -o seven.png");
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err, "") << "no progress lines when standard error is not a terminal";
   for (int seed = 3; seed <= 7; ++seed) {
@@ -361,6 +362,7 @@ TEST(RenderCli, ASeedRangeRendersOneFilePerSeedOnAnyNumberOfThreads) {
     EXPECT_EQ(readBytes(dir / ("a/" + name)), readBytes(dir / ("b/" + name))) << name;
   }
   EXPECT_EQ(readBytes(dir / "a/tile-5.png"), readBytes(dir / "single.png"));
+  EXPECT_EQ(readBytes(dir / "seven.png"), readBytes(dir / "single.png"));
   EXPECT_NE(readBytes(dir / "a/tile-3.png"), readBytes(dir / "a/tile-4.png"));
   EXPECT_FALSE(fs::exists(dir / "a/tile-8.png"));
 }

@@ -112,3 +112,34 @@ TEST(ScaledRun, RunsEveryCommandAtTheLargestSide) {
 }
 
 }  // namespace
+
+namespace {
+
+// The examples and a mixed program at scales 1 to 3 on 1, 2 and 7 threads:
+// the same bytes every time.
+TEST(ScaledRun, GivesTheSameBytesOnAnyNumberOfThreads) {
+  std::vector<std::pair<std::vector<ProgramEntry>, Size>> programs = {
+      {mixedProgram(48, 40), Size{48, 40}}};
+  for (const CommandDecl& d : kCommandTable) {
+    std::vector<ProgramEntry> p = mixedProgram(32, 24);
+    p.push_back(defaultEntry(d.code, 32, 24));
+    programs.push_back({p, Size{32, 24}});
+  }
+  auto e = std::make_unique<TextureEngine>();
+  for (const auto& [program, size] : programs)
+    for (int scale : {1, 2, 3}) {
+      std::uint64_t first = 0;
+      for (int threads : {1, 2, 7}) {
+        e->setScaledSize(size.width, size.height, scale);
+        e->setThreads(threads);
+        const std::uint64_t print = run(*e, program, 21);
+        if (threads == 1)
+          first = print;
+        else
+          EXPECT_EQ(print, first) << threads << " threads, scale " << scale << ", "
+                                  << kCommandTable[0].name;
+      }
+    }
+}
+
+}  // namespace

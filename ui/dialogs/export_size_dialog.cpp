@@ -178,6 +178,7 @@ void CExportSizeDlg::startExport(const QString& path) {
 // On the worker thread: render, encode, write.  Touches no widget.
 void CExportSizeDlg::render(int scale, bool png, std::string path) {
   auto engine = std::make_unique<TextureEngine>();
+  engine->setThreads(static_cast<int>(std::max(1u, std::thread::hardware_concurrency())));
   ProgressCount counter(entriesDone_);
   bool written = false;
   std::string message;
