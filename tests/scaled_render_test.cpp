@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "engine/program_runner.h"
 #include "engine_support.h"
 
 using namespace mottler;
@@ -140,6 +141,28 @@ TEST(ScaledRun, GivesTheSameBytesOnAnyNumberOfThreads) {
                                   << kCommandTable[0].name;
       }
     }
+}
+
+}  // namespace
+
+namespace {
+
+// A runner keeps snapshots between runs; a design at another scale with
+// the same pixel size is another picture and must not reuse them.
+TEST(ScaledRun, ARunnerDoesNotReuseSnapshotsAcrossScales) {
+  auto e = std::make_unique<TextureEngine>();
+  auto fresh = std::make_unique<TextureEngine>();
+  std::vector<ProgramEntry> program = mixedProgram(32, 32);
+  program.emplace_back();
+  ProgramRunner runner;
+  e->setScaledSize(64, 64, 1);
+  ASSERT_TRUE(runner.run(*e, 3, program));
+  e->setScaledSize(32, 32, 2);
+  ASSERT_TRUE(runner.run(*e, 3, program));
+  EXPECT_EQ(runner.lastStart(), 0);
+  fresh->setScaledSize(32, 32, 2);
+  EXPECT_EQ(fingerprint(*e),
+            run(*fresh, std::vector<ProgramEntry>(program.begin(), program.end() - 1), 3));
 }
 
 }  // namespace
