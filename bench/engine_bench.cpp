@@ -309,6 +309,36 @@ void registerExampleBenchmarks() {
   }
 }
 
+// Every example program made large: at 8 and 16 times its 256 x 256
+// design size (2048 x 2048 and 4096 x 4096), on one thread and on every
+// core; once each, as one export makes it.
+void registerLargeExampleBenchmarks() {
+  for (const auto& [name, doc] : examplePrograms())
+    for (const int scale : {8, 16})
+      for (const int threads : {1, 0}) {
+        const std::string title = "LargeExample/" + name + "/" + std::to_string(doc.width * scale) +
+                                  (threads == 1 ? "/1thread" : "/allcores");
+        benchmark::RegisterBenchmark(
+            title.c_str(),
+            [doc = doc, scale, threads](benchmark::State& s) {
+              static auto e = std::make_unique<TextureEngine>();
+              e->setScaledSize(doc.width, doc.height, scale);
+              e->setThreads(threads != 0 ? threads
+                                         : static_cast<int>(
+                                               std::max(1u, std::thread::hardware_concurrency())));
+              std::copy(doc.entries.begin(), doc.entries.end(), e->entries.begin());
+              e->entries[doc.entries.size()] = ProgramEntry{};
+              for (auto _ : s) {
+                runProgram(*e, doc.seed, static_cast<int>(doc.entries.size()));
+                benchmark::ClobberMemory();
+              }
+              e->setThreads(1);
+            })
+            ->Iterations(1)
+            ->Unit(benchmark::kMillisecond);
+      }
+}
+
 // The entry as one step of a scroll bar changes it: its first parameter
 // that can move one up (or else one down), or, for a command without
 // parameters, its "State".
@@ -548,6 +578,7 @@ class TableReporter : public benchmark::ConsoleReporter {
 int main(int argc, char** argv) {
   registerCommandBenchmarks();
   registerExampleBenchmarks();
+  registerLargeExampleBenchmarks();
   registerEditBenchmarks();
   registerCancelBenchmarks();
   registerScalingBenchmarks();

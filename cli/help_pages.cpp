@@ -1,10 +1,15 @@
 #include "cli/help_pages.h"
 
+#include <algorithm>
 #include <cctype>
 #include <fstream>
+#include <memory>
 #include <sstream>
 
+#include "document/bitmap_export.h"
+#include "document/program_file.h"
 #include "engine/catalogue.h"
+#include "engine/executor.h"
 
 namespace mottler::help {
 
@@ -23,12 +28,8 @@ struct Illustration {
 // rough plasma at twice its heights, which stop at 127.
 #define WARM_PLASMA "Plasma: 0 60 127 255 160 60\nBrightness: 200 200 200\n"
 constexpr const char* kWarmPlasma = WARM_PLASMA;
-constexpr const char* kDeformBase =
-    WARM_PLASMA
-    "Circles: 24 30 5 3 120 200 255 method=Add\n";
-constexpr const char* kFilterBase =
-    WARM_PLASMA
-    "Worms: 60 128 5 2 255 255 255 method=Add\n";
+constexpr const char* kDeformBase = WARM_PLASMA "Circles: 24 30 5 3 120 200 255 method=Add\n";
+constexpr const char* kFilterBase = WARM_PLASMA "Worms: 60 128 5 2 255 255 255 method=Add\n";
 
 constexpr Illustration kIllustrations[] = {
     // Generate: on a black texture, mostly with their defaults.
@@ -60,10 +61,11 @@ constexpr Illustration kIllustrations[] = {
     {kMinimum, kFilterBase, "Minimum: 2", ""},
     {kMedian, WARM_PLASMA "Points: 900 1 255 255 255 method=Add\n", "", ""},
     // Buffer.
-    {kMoveToBuffer, kWarmPlasma, "", "Clear Texture:\nWorms: 60 128 5 3\nConnect Buffer: method=Add\n"},
+    {kMoveToBuffer, kWarmPlasma, "",
+     "Clear Texture:\nWorms: 60 128 5 3\nConnect Buffer: method=Add\n"},
     {kClearTexture, kWarmPlasma, "", "Worms: 60 128 5 3\n"},
-    {kConnectBuffer,
-     WARM_PLASMA "Move to Buffer:\nClear Texture:\nCircles: 24 30 5 3\n", "Connect Buffer: method=Multiply", ""},
+    {kConnectBuffer, WARM_PLASMA "Move to Buffer:\nClear Texture:\nCircles: 24 30 5 3\n",
+     "Connect Buffer: method=Multiply", ""},
     // Adjust Colors.
     {kGammaCorrection, kWarmPlasma, "Gamma Correction: 50", ""},
     {kBrightness, kWarmPlasma, "Brightness: 60 120 180", ""},
@@ -101,11 +103,20 @@ std::string escape(std::string_view text) {
   std::string out;
   for (char c : text) {
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += c;
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -200,18 +211,25 @@ std::string commandSection(int index) {
     h << "<p class=\"params-none\">This command has no parameters.</p>\n";
   }
 
+  h << "<p class=\"scale-rule\"><b>At a larger scale:</b> "
+    << (d.scaleRule.empty()
+            ? std::string("lengths in pixels grow with the scale; everything else stays as it is.")
+            : escape(d.scaleRule))
+    << "</p>\n";
+
   h << "<p class=\"options\">";
   if (d.layerFlags & LayerBlended)
     h << "Blend method and X/Y offsets: <b>apply</b> (<a href=\"blend-methods.html\">blend "
          "methods</a>). ";
   else
     h << "Blend method and X/Y offsets: do not apply. ";
-  h << "&ldquo;Fixed Colors&rdquo;: " << ((d.layerFlags & LayerFixedColors) ? "<b>applies</b>." : "does not apply.");
+  h << "&ldquo;Fixed Colors&rdquo;: "
+    << ((d.layerFlags & LayerFixedColors) ? "<b>applies</b>." : "does not apply.");
   h << " Command code " << d.code << ".</p>\n";
 
-  h << "<p class=\"program-caption\">The picture's program (<a href=\"samples/" << id
-    << ".mlr\">" << id << ".mlr</a>):</p>\n<pre class=\"program\">"
-    << escape(commandSample(index)) << "</pre>\n</section>\n";
+  h << "<p class=\"program-caption\">The picture's program (<a href=\"samples/" << id << ".mlr\">"
+    << id << ".mlr</a>):</p>\n<pre class=\"program\">" << escape(commandSample(index))
+    << "</pre>\n</section>\n";
   return h.str();
 }
 
@@ -273,8 +291,8 @@ std::vector<Sample> allSamples() {
   samples.push_back({"blend-layer", header(kSampleSide) + layer + "\n"});
   for (int m = 0; m < kBlendMethodCount; ++m) {
     const std::string method(CommandCatalogue::blendMethodName(m));
-    samples.push_back(
-        {"blend-" + slug(method), header(kSampleSide) + texture + layer + " method=" + method + "\n"});
+    samples.push_back({"blend-" + slug(method),
+                       header(kSampleSide) + texture + layer + " method=" + method + "\n"});
   }
   return samples;
 }
@@ -288,9 +306,11 @@ std::string commandReferenceHtml() {
        "seven parameter slots; the table of each command lists the ones it uses, with their "
        "ranges, the values a command starts with when you choose it in the tree, and what "
        "the numbers measure:</p>\n"
-    << kUnitsList <<
-       "<p>The pictures are made by Mottler itself from the small program printed under them "
-       "(" << kSampleSide << " &times; " << kSampleSide << " pixels, random seed 1). Each program is also "
+    << kUnitsList
+    << "<p>The pictures are made by Mottler itself from the small program printed under them "
+       "("
+    << kSampleSide << " &times; " << kSampleSide
+    << " pixels, random seed 1). Each program is also "
        "here as a program file: open it with File &gt; Open to try the command out. In the "
        "printed programs a command written without numbers takes its defaults, and "
        "<code>method=</code> names the blend method.</p>\n";
@@ -330,6 +350,135 @@ bool writeGeneratedPages(const std::filesystem::path& dir, std::string* error) {
   for (const Sample& s : allSamples())
     if (!writeFile(dir / "samples" / (s.stem + ".txt"), s.text, error)) return false;
   return true;
+}
+
+}  // namespace mottler::help
+
+namespace mottler::help {
+
+namespace {
+
+// Runs a document at a scale in the engine.
+void renderAt(TextureEngine& e, const ProgramDocument& doc, int scale) {
+  const int count = loadIntoEngine(doc, e);
+  e.setScaledSize(doc.width, doc.height, scale);
+  runProgram(e, doc.seed, count);
+}
+
+// A design-size picture of the engine's texture in `out` (the design size):
+// every scale x scale block averaged, or the block at the middle copied.
+void shrinkInto(const TextureEngine& e, TextureEngine& out, bool crop) {
+  const int s = e.scale, w = out.width, h = out.height;
+  const int x0 = (e.width - w) / 2, y0 = (e.height - h) / 2;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      std::uint32_t& pixel = out.texture.data()[static_cast<std::size_t>(y) * w + x];
+      if (crop) {
+        pixel = e.texture.data()[static_cast<std::size_t>(y0 + y) * e.width + x0 + x] & 0xFFFFFFu;
+        continue;
+      }
+      int sum[3] = {0, 0, 0};
+      for (int j = 0; j < s; ++j)
+        for (int i = 0; i < s; ++i) {
+          const std::uint32_t p =
+              e.texture.data()[static_cast<std::size_t>(y * s + j) * e.width + x * s + i];
+          for (int c = 0; c < 3; ++c) sum[c] += channel(p, c);
+        }
+      pixel = rgb(static_cast<std::uint32_t>(sum[0] / (s * s)),
+                  static_cast<std::uint32_t>(sum[1] / (s * s)),
+                  static_cast<std::uint32_t>(sum[2] / (s * s)));
+    }
+}
+
+bool writePng(const TextureEngine& e, const std::filesystem::path& path, std::string* error) {
+  const std::vector<std::uint8_t> bytes = encodePng(e, e.texture);
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  if (bytes.empty() || !out) {
+    if (error) *error = "cannot write " + path.string();
+    return false;
+  }
+  return true;
+}
+
+std::string sheetPicture(const std::string& file, int width, int height,
+                         const std::string& caption) {
+  return "<figure><img src=\"images/" + file + "\" width=\"" + std::to_string(width) +
+         "\" height=\"" + std::to_string(height) + "\" alt=\"" + escape(caption) +
+         "\"><figcaption>" + caption + "</figcaption></figure>";
+}
+
+}  // namespace
+
+bool writeContactSheets(const std::filesystem::path& examplesDir, const std::filesystem::path& dir,
+                        std::string* error) {
+  std::vector<std::filesystem::path> files;
+  std::error_code ec;
+  for (const auto& item : std::filesystem::directory_iterator(examplesDir, ec))
+    if (item.path().extension() == ".mlr") files.push_back(item.path());
+  if (ec) {
+    if (error) *error = "cannot read " + examplesDir.string() + ": " + ec.message();
+    return false;
+  }
+  std::sort(files.begin(), files.end());
+  std::filesystem::create_directories(dir / "images", ec);
+
+  std::ostringstream h;
+  h << pageStart("Large textures");
+  h << "<h1>Large textures</h1>\n<p>A program is designed at its own size, at most 256 &times; "
+       "256, "
+       "where it runs fast enough to edit live. <a href=\"window.html#export-at-size\">File &gt; "
+       "Export at Size</a> and <a href=\"command-line.html\"><code>mottler-render "
+       "--scale</code></a> make the same texture at 2, 4, 8 or 16 times its width and height, up "
+       "to "
+       "4096 &times; 4096: every length grows with the scale, and each command keeps its look by "
+       "the "
+       "scale rule its <a href=\"commands.html\">reference entry</a> gives. A larger texture is a "
+       "new, finer realization of the same design, not the small picture enlarged.</p>\n"
+       "<p>Each example below is shown at its design size; at "
+    << kSheetScale << " &times; its size shrunk back to the design size by averaging every "
+    << kSheetScale << " &times; " << kSheetScale
+    << " block, which should look like a design-size picture with another seed; and a piece "
+       "of the large texture at full resolution, from its middle.</p>\n";
+
+  auto big = std::make_unique<TextureEngine>();
+  auto small = std::make_unique<TextureEngine>();
+  for (const std::filesystem::path& file : files) {
+    ProgramDocument doc;
+    if (readProgramFile(file, doc) != ReadStatus::Ok) {
+      if (error) *error = "cannot read the example " + file.string();
+      return false;
+    }
+    const std::string stem = file.stem().string();
+    renderAt(*small, doc, 1);
+    if (!writePng(*small, dir / "images" / ("sheet-" + stem + ".png"), error)) return false;
+    renderAt(*big, doc, kSheetScale);
+    small->setSize(doc.width, doc.height);
+    shrinkInto(*big, *small, false);
+    if (!writePng(*small, dir / "images" / ("sheet-" + stem + "-shrunk.png"), error)) return false;
+    shrinkInto(*big, *small, true);
+    if (!writePng(*small, dir / "images" / ("sheet-" + stem + "-crop.png"), error)) return false;
+
+    const std::string big_size = std::to_string(doc.width * kSheetScale) + " &times; " +
+                                 std::to_string(doc.height * kSheetScale);
+    h << "<section class=\"sheet\" id=\"" << stem << "\">\n<h2>" << escape(stem) << "</h2>\n";
+    if (!doc.remark.empty()) h << "<p>" << escape(doc.remark) << "</p>\n";
+    h << "<div class=\"pictures\">"
+      << sheetPicture(
+             "sheet-" + stem + ".png", doc.width, doc.height,
+             "Design size, " + std::to_string(doc.width) + " &times; " + std::to_string(doc.height))
+      << "\n"
+      << sheetPicture("sheet-" + stem + "-shrunk.png", doc.width, doc.height,
+                      big_size + ", shrunk back")
+      << "\n"
+      << sheetPicture("sheet-" + stem + "-crop.png", doc.width, doc.height,
+                      big_size + ", a piece at full size")
+      << "</div>\n</section>\n";
+  }
+  h << kPageEnd;
+  return writeFile(dir / "large-textures.html", h.str(), error);
 }
 
 }  // namespace mottler::help

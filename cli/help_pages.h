@@ -41,4 +41,17 @@ std::string commandReferenceHtml();
 // in *error when a file could not be written.
 bool writeGeneratedPages(const std::filesystem::path& dir, std::string* error = nullptr);
 
+// The scale of the manual's large-texture page.
+inline constexpr int kSheetScale = 4;
+
+// The page of large textures (large-textures.html): for every example
+// program in examplesDir (*.mlr, by name), a contact sheet of three
+// pictures written into dir/images: the design size (sheet-<stem>.png),
+// the texture at kSheetScale times the size shrunk back by averaging every
+// block (sheet-<stem>-shrunk.png), and a design-size crop of that texture
+// at full resolution from its middle (sheet-<stem>-crop.png).  false with
+// a reason in *error when an example cannot be read or a file written.
+bool writeContactSheets(const std::filesystem::path& examplesDir, const std::filesystem::path& dir,
+                        std::string* error = nullptr);
+
 }  // namespace mottler::help

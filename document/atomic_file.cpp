@@ -385,7 +385,7 @@ bool renameIntoPlace(int folder, const std::string& temporary, const std::string
 }
 
 Outcome replaceByRename(const Place& place, std::span<const std::uint8_t> bytes,
-                        std::string* error) {
+                        std::string* error, FolderSync folderSync) {
   const int folder = place.folder.get();
   const bool replacing = place.node == Node::Regular;
   // A file the user may not write to is refused, as opening it for writing
@@ -419,7 +419,8 @@ Outcome replaceByRename(const Place& place, std::span<const std::uint8_t> bytes,
     if (errno == EEXIST && !replacing) return Outcome::LookAgain;
     return failed(error, "cannot replace " + place.shown.string());
   }
-  return syncFolder(folder, error) ? Outcome::Written : Outcome::Failed;
+  return (folderSync == FolderSync::Deferred || syncFolder(folder, error)) ? Outcome::Written
+                                                                        : Outcome::Failed;
 }
 
 }  // namespace
@@ -427,7 +428,7 @@ Outcome replaceByRename(const Place& place, std::span<const std::uint8_t> bytes,
 void setSaveStageHook(SaveStageHook hook) { stageHook.store(hook); }
 
 bool writeFileAtomically(const fs::path& requested, std::span<const std::uint8_t> bytes,
-                         std::string* error) {
+                         std::string* error, FolderSync folderSync) {
   if (requested.empty() || !requested.has_filename()) {
     errno = requested.empty() ? ENOENT : EISDIR;
     return fail(error, "cannot write \"" + requested.string() + "\"");
@@ -443,7 +444,7 @@ bool writeFileAtomically(const fs::path& requested, std::span<const std::uint8_t
     switch (place.node) {
       case Node::Missing:
       case Node::Regular:
-        outcome = replaceByRename(place, bytes, error);
+        outcome = replaceByRename(place, bytes, error, folderSync);
         break;
       case Node::Special:
         outcome = writeIntoNode(place, bytes, error);
@@ -456,6 +457,12 @@ bool writeFileAtomically(const fs::path& requested, std::span<const std::uint8_t
   }
   if (error) *error = "cannot write " + requested.string() + ": it kept changing while it was saved";
   return false;
+}
+
+bool syncFolderOf(const fs::path& file, std::string* error) {
+  Place place;
+  if (!lookUp(file, place, error)) return false;
+  return syncFolder(place.folder.get(), error);
 }
 
 bool writeToDescriptor(int fd, std::span<const std::uint8_t> bytes, std::string* error) {

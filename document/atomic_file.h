@@ -40,8 +40,18 @@ namespace mottler {
 //
 // On failure a regular target is untouched, no temporary file is left
 // behind, false is returned and *error (when given) says why.
+//
+// With FolderSync::Deferred the folder is not synced here: a batch writing
+// many files into one folder syncs it once at the end with syncFolderOf.
+// Every file is still synced before it is renamed, so a power cut never
+// leaves a half-written file over a good one.
+enum class FolderSync { Each, Deferred };
 bool writeFileAtomically(const std::filesystem::path& target, std::span<const std::uint8_t> bytes,
-                         std::string* error = nullptr);
+                         std::string* error = nullptr, FolderSync folderSync = FolderSync::Each);
+
+// Syncs the folder a file lies in (its rename made durable); false with the
+// reason in *error only on an I/O error.
+bool syncFolderOf(const std::filesystem::path& file, std::string* error = nullptr);
 
 // The moments of a save at which a test steps in, to change the file system
 // under the writer or to interrupt it there.

@@ -154,6 +154,12 @@ void bringIntoRange(const CommandDecl& command, std::array<std::int32_t, kParamC
     if (command.params[k].used()) params[k] = command.params[k].inRange(params[k], width, height);
 }
 
+void scaleParameters(const CommandDecl& command, std::array<std::int32_t, kParamCount>& params,
+                     int scale) {
+  for (std::size_t k = 0; k < kParamCount; ++k)
+    if (command.params[k].unit == Unit::Pixels) params[k] *= scale;
+}
+
 void CommandCatalogue::build() {
   // The declared limits, before any size adjusts them.
   for (int i = 0; i < kCommandCount; ++i)

@@ -88,8 +88,11 @@ enum BlendMethod : int {
   Darken = 9,    // min(a, b)
 };
 
-// What a parameter's number measures.  Nothing in a run reads it; the help
-// shows it, and it says how a value would carry over to another texture size.
+// What a parameter's number measures.  The help shows it, and a run at a
+// scale s (TextureEngine::setScaledSize) carries a value over through it:
+// pixels are multiplied by s, every other unit stays as it is (a count of
+// shapes too: every shape grows with s, so the same count covers the same
+// share of the texture).
 enum class Unit : std::uint8_t {
   None,          // an empty slot
   Pixels,        // a length, size, distance or position in pixels
@@ -187,6 +190,9 @@ struct CommandDecl {
   CommandProcedure run;        // the procedure a run uses
   CommandProcedure reference;  // the same rule written literally (engine/reference/)
   std::string_view summary;    // one sentence for the help pages
+  // How the command keeps its look at a scale s above 1 beyond what its
+  // parameters' units do; empty when the units say it all.  The help shows it.
+  std::string_view scaleRule = {};
 };
 
 // The declarations in catalogue-index (tree) order.
@@ -201,6 +207,11 @@ const CommandDecl* commandToRun(CommandCode code);
 // the program file reader to every entry it reads.
 void bringIntoRange(const CommandDecl& command, std::array<std::int32_t, kParamCount>& params,
                     int width, int height);
+
+// Carries parameters brought into range at the design size over to a scale:
+// every used parameter in pixels is multiplied by the scale.
+void scaleParameters(const CommandDecl& command, std::array<std::int32_t, kParamCount>& params,
+                     int scale);
 
 // The record the rest of the system looks commands up in.  Some limits are
 // rewritten by adjustForSize, so the catalogue holds a mutable copy.

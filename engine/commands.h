@@ -37,7 +37,11 @@ struct Plasma {
           },
       .run = run,
       .reference = reference,
-      .summary = "Cloudy fractal heights made by midpoint subdivision, tinted by the three masks."};
+      .summary = "Cloudy fractal heights made by midpoint subdivision, tinted by the three masks.",
+      .scaleRule =
+          "The subdivision runs over the whole scaled texture; each edge's random displacement is "
+          "measured in pixels of the design (the edge length divided by the scale), so the heights "
+          "vary as much per design pixel as at the design size."};
 };
 
 struct SinePlasma {
@@ -129,7 +133,10 @@ struct EnvironmentMap {
            mask("Red Mask", 0), mask("Green Mask", 0), mask("Blue Mask", 0)},
       .run = run,
       .reference = reference,
-      .summary = "Darkens the texture away from its centre, like a spot light."};
+      .summary = "Darkens the texture away from its centre, like a spot light.",
+      .scaleRule =
+          "Radius grows with the scale like every length, and the fall-off is computed from the "
+          "distance in pixels of the design (the distance divided by the scale)."};
 };
 
 // ------------------------------------------------ generators_shapes.cpp ---
@@ -154,7 +161,10 @@ struct Blobs {
           },
       .run = run,
       .reference = reference,
-      .summary = "Soft glowing spots that add up where they overlap."};
+      .summary = "Soft glowing spots that add up where they overlap.",
+      .scaleRule =
+          "Positions are rounded down to a multiple of the scale, so shapes lie on the design's "
+          "pixel grid; sizes and thicknesses grow with the scale like every length."};
 };
 
 struct Points {
@@ -176,7 +186,10 @@ struct Points {
           },
       .run = run,
       .reference = reference,
-      .summary = "Randomly placed square dots."};
+      .summary = "Randomly placed square dots.",
+      .scaleRule =
+          "Positions are rounded down to a multiple of the scale, so shapes lie on the design's "
+          "pixel grid; sizes and thicknesses grow with the scale like every length."};
 };
 
 struct Lines {
@@ -200,7 +213,10 @@ struct Lines {
           },
       .run = run,
       .reference = reference,
-      .summary = "Parallel straight strokes of one length at random places."};
+      .summary = "Parallel straight strokes of one length at random places.",
+      .scaleRule =
+          "Positions are rounded down to a multiple of the scale, so shapes lie on the design's "
+          "pixel grid; sizes and thicknesses grow with the scale like every length."};
 };
 
 struct Circles {
@@ -224,7 +240,10 @@ struct Circles {
           },
       .run = run,
       .reference = reference,
-      .summary = "Circle outlines of random radius."};
+      .summary = "Circle outlines of random radius.",
+      .scaleRule =
+          "Positions are rounded down to a multiple of the scale, so shapes lie on the design's "
+          "pixel grid; sizes and thicknesses grow with the scale like every length."};
 };
 
 struct Rectangles {
@@ -248,7 +267,10 @@ struct Rectangles {
           },
       .run = run,
       .reference = reference,
-      .summary = "Rectangle outlines of one size at random places."};
+      .summary = "Rectangle outlines of one size at random places.",
+      .scaleRule =
+          "Positions are rounded down to a multiple of the scale, so shapes lie on the design's "
+          "pixel grid; sizes and thicknesses grow with the scale like every length."};
 };
 
 struct Worms {
@@ -272,7 +294,12 @@ struct Worms {
           },
       .run = run,
       .reference = reference,
-      .summary = "Random walks that wander diagonally across the texture."};
+      .summary = "Random walks that wander diagonally across the texture.",
+      .scaleRule =
+          "Start positions are rounded down to a multiple of the scale. Each worm "
+          "keeps the path of the design: every scale steps it picks a direction, stamps its brush "
+          "(scale times as thick) and holds the direction for that many pixels, so it is scale "
+          "times as long and as wiggly with the same number of turns."};
 };
 
 struct Splines {
@@ -297,7 +324,10 @@ struct Splines {
           },
       .run = run,
       .reference = reference,
-      .summary = "S-shaped curves that ease from one height to another."};
+      .summary = "S-shaped curves that ease from one height to another.",
+      .scaleRule =
+          "Positions are rounded down to a multiple of the scale, so shapes lie on the design's "
+          "pixel grid; sizes and thicknesses grow with the scale like every length."};
 };
 
 // ------------------------------------------------------ deformations.cpp ---
@@ -417,7 +447,11 @@ struct Glass {
           },
       .run = run,
       .reference = reference,
-      .summary = "Random smoothed displacement, as seen through rippled glass."};
+      .summary = "Random smoothed displacement, as seen through rippled glass.",
+      .scaleRule =
+          "The displacement fields are drawn and smoothed at the design size (two draws per design "
+          "pixel), then read between their points bilinearly and multiplied by the scale for every "
+          "pixel."};
 };
 
 // ----------------------------------------------------------- filters.cpp ---
@@ -437,7 +471,10 @@ struct Blur {
           },
       .run = run,
       .reference = reference,
-      .summary = "Softens the texture by repeated neighbour averaging."};
+      .summary = "Softens the texture by repeated neighbour averaging.",
+      .scaleRule =
+          "Each of the scale x scale interleaved grids of every scale-th pixel is blurred with the "
+          "design's passes, then an average over scale pixels across and down joins the grids."};
 };
 
 struct UnsharpMask {
@@ -457,7 +494,10 @@ struct UnsharpMask {
           },
       .run = run,
       .reference = reference,
-      .summary = "Brightens pixels that stand out above a blurred copy."};
+      .summary = "Brightens pixels that stand out above a blurred copy.",
+      .scaleRule =
+          "The design's rule runs on each of the scale x scale interleaved grids of every scale-th "
+          "pixel, so the blur reaches as far as at the design size."};
 };
 
 struct BumpMapping {
@@ -476,54 +516,65 @@ struct BumpMapping {
           },
       .run = run,
       .reference = reference,
-      .summary = "Lights the texture from the upper left as if its colours were heights."};
+      .summary = "Lights the texture from the upper left as if its colours were heights.",
+      .scaleRule =
+          "The design's rule runs on each of the scale x scale interleaved grids of every scale-th "
+          "pixel, so slopes are taken over the distance of one design pixel."};
 };
 
 struct Maximum {
   enum Param { Amount };
   static void run(TextureEngine& e, const ProgramEntry& entry);
   static void reference(TextureEngine& e, const ProgramEntry& entry);
-  static constexpr CommandDecl declaration{.code = kMaximum,
-                                           .category = kFilters,
-                                           .name = "Maximum",
-                                           .layerFlags = 0,
-                                           .params =
-                                               {
-                                                   param("Amount", Unit::Passes, 1, 24, 1),
-                                               },
-                                           .run = run,
-                                           .reference = reference,
-                                           .summary = "Grows bright areas."};
+  static constexpr CommandDecl declaration{
+      .code = kMaximum,
+      .category = kFilters,
+      .name = "Maximum",
+      .layerFlags = 0,
+      .params =
+          {
+              param("Amount", Unit::Passes, 1, 24, 1),
+          },
+      .run = run,
+      .reference = reference,
+      .summary = "Grows bright areas.",
+      .scaleRule = "Scale times as many passes: each pass grows a bright area by one pixel."};
 };
 
 struct Minimum {
   enum Param { Amount };
   static void run(TextureEngine& e, const ProgramEntry& entry);
   static void reference(TextureEngine& e, const ProgramEntry& entry);
-  static constexpr CommandDecl declaration{.code = kMinimum,
-                                           .category = kFilters,
-                                           .name = "Minimum",
-                                           .layerFlags = 0,
-                                           .params =
-                                               {
-                                                   param("Amount", Unit::Passes, 1, 24, 1),
-                                               },
-                                           .run = run,
-                                           .reference = reference,
-                                           .summary = "Grows dark areas."};
+  static constexpr CommandDecl declaration{
+      .code = kMinimum,
+      .category = kFilters,
+      .name = "Minimum",
+      .layerFlags = 0,
+      .params =
+          {
+              param("Amount", Unit::Passes, 1, 24, 1),
+          },
+      .run = run,
+      .reference = reference,
+      .summary = "Grows dark areas.",
+      .scaleRule = "Scale times as many passes: each pass grows a dark area by one pixel."};
 };
 
 struct Median {
   static void run(TextureEngine& e, const ProgramEntry& entry);
   static void reference(TextureEngine& e, const ProgramEntry& entry);
-  static constexpr CommandDecl declaration{.code = kMedian,
-                                           .category = kFilters,
-                                           .name = "Median",
-                                           .layerFlags = 0,
-                                           .params = {},
-                                           .run = run,
-                                           .reference = reference,
-                                           .summary = "Removes single-pixel specks."};
+  static constexpr CommandDecl declaration{
+      .code = kMedian,
+      .category = kFilters,
+      .name = "Median",
+      .layerFlags = 0,
+      .params = {},
+      .run = run,
+      .reference = reference,
+      .summary = "Removes single-pixel specks.",
+      .scaleRule =
+          "The design's rule runs on each of the scale x scale interleaved grids of every scale-th "
+          "pixel, so specks of one design pixel (scale x scale pixels) go."};
 };
 
 // ----------------------------------------------------- buffer_colour.cpp ---

@@ -25,6 +25,54 @@ void copyTextureToWork(TextureEngine& e) {
   std::memcpy(e.workPlane.data(), e.texture.data(), static_cast<std::size_t>(e.pixelCount) * 4);
 }
 
+// "Glass" at a scale s: the design's fields fx, fy (designWidth x
+// designHeight) read at the design position of each texture pixel, ((x + 0.5)
+// / s - 0.5, (y + 0.5) / s - 0.5), between the four nearest field points
+// (wrapped) with bilinear weights, and multiplied by s; in integers, the
+// weights in 2s-ths and the sum truncated toward zero.
+void displaceByScaledFields(TextureEngine& e, const std::int8_t* fx, const std::int8_t* fy) {
+  const int s = e.scale;
+  const int w = e.width, h = e.height;
+  const int fw = e.designWidth(), fh = e.designHeight();
+  const int denominator = 2 * s;
+  // Position of pixel x between field columns: 2x + 1 - s in 2s-ths.
+  auto locate = [&](int x, int side, int& first, int& second, int& weight) {
+    const int at = 2 * x + 1 - s;
+    const int whole = at >= 0 ? at / denominator : -((-at + denominator - 1) / denominator);
+    weight = at - whole * denominator;  // 0..2s-1: the share of the second point
+    first = wrap(whole, side);
+    second = first + 1 == side ? 0 : first + 1;
+  };
+  const std::uint32_t* src = e.workPlane.data();
+  std::uint32_t* dst = e.texture.data();
+  const long long norm = static_cast<long long>(denominator) * denominator;
+  for (int y = 0; y < h; ++y) {
+    if (e.cancel.requested()) return;
+    int r0, r1, wy;
+    locate(y, fh, r0, r1, wy);
+    const std::size_t row0 = static_cast<std::size_t>(r0) * fw,
+                      row1 = static_cast<std::size_t>(r1) * fw;
+    for (int x = 0; x < w; ++x) {
+      int c0, c1, wx;
+      locate(x, fw, c0, c1, wx);
+      const long long w00 = static_cast<long long>(denominator - wx) * (denominator - wy);
+      const long long w10 = static_cast<long long>(wx) * (denominator - wy);
+      const long long w01 = static_cast<long long>(denominator - wx) * wy;
+      const long long w11 = static_cast<long long>(wx) * wy;
+      auto at = [&](const std::int8_t* f) {
+        const long long sum =
+            w00 * f[row0 + c0] + w10 * f[row0 + c1] + w01 * f[row1 + c0] + w11 * f[row1 + c1];
+        return static_cast<int>(sum * s / norm);
+      };
+      const int sx = wrap(x - at(fx), w);
+      const int sy = wrap(y - at(fy), h);
+      const std::uint32_t p = src[static_cast<std::size_t>(sy) * w + sx];
+      std::uint32_t& out = dst[static_cast<std::size_t>(y) * w + x];
+      out = (out & 0xFF000000u) | (p & 0x00FFFFFFu);
+    }
+  }
+}
+
 }  // namespace
 
 // "Twirl": a vortex about (W/2, H/2) with radius R = min(W/2, H/2).  Inside
@@ -151,14 +199,15 @@ void DistortionByBuffer::run(TextureEngine& e, const ProgramEntry& entry) {
   const int h = e.height;
   copyTextureToWork(e);
 
-  std::uint8_t xTable[256];
-  std::uint8_t yTable[256];
-  auto buildTable = [](std::uint8_t* table, int amplitude, int turbulence) {
+  // 0..Amplitude: bytes at the design size, more at a scale.
+  int xTable[256];
+  int yTable[256];
+  auto buildTable = [](int* table, int amplitude, int turbulence) {
     const int a = amplitude / 2;
     const double dv = static_cast<double>(257 - turbulence);
     for (int i = 0; i < 256; ++i) {
       const double v = static_cast<double>(a) * exactSin(kPi * static_cast<double>(i) / dv);
-      table[i] = static_cast<std::uint8_t>(a + static_cast<int>(v));
+      table[i] = a + static_cast<int>(v);
     }
   };
   buildTable(xTable, entry.param[XAmplitude], entry.param[XTurbulence]);
@@ -260,14 +309,19 @@ void Carpet::run(TextureEngine& e, const ProgramEntry& entry) {
 // X then Y), smoothed "Smoothness" times in place by the mean of the four
 // wrapped neighbours, then every pixel takes blue, green and red from the
 // copy at (x - X field, y - Y field), wrapped by a full modulo.
+//
+// At a scale s the fields are those of the design: drawn and smoothed at
+// the design size (two draws per design pixel), then read between their
+// points bilinearly and multiplied by s for every pixel of the texture.
 void Glass::run(TextureEngine& e, const ProgramEntry& entry) {
   if (entry.disabled) return;
-  const int w = e.width;
-  const int h = e.height;
-  const int count = e.pixelCount;
+  const int scale = e.scale;
+  const int w = e.designWidth();
+  const int h = e.designHeight();
+  const int count = w * h;
   copyTextureToWork(e);
 
-  const int distortion = entry.param[Distortion];
+  const int distortion = entry.param[Distortion] / scale;
   const int half = distortion / 2;
   std::int8_t* fx = e.fieldX.data();
   std::int8_t* fy = e.fieldY.data();
@@ -333,6 +387,11 @@ void Glass::run(TextureEngine& e, const ProgramEntry& entry) {
         leftY = vy;
       }
     }
+  }
+
+  if (scale > 1) {
+    displaceByScaledFields(e, fx, fy);
+    return;
   }
 
   const std::uint32_t* src = e.workPlane.data();

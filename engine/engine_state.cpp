@@ -23,11 +23,33 @@ bool wideVectorsSupported() {
 #endif
 }
 
-TextureEngine::TextureEngine() : falloff(static_cast<std::size_t>(kFalloffSide) * kFalloffSide) {
-  setSize(kMaxTextureSide, kMaxTextureSide);
+TextureEngine::TextureEngine() { setSize(kMaxTextureSide, kMaxTextureSide); }
+
+void TextureEngine::setScaledSize(int designWidth, int designHeight, int s) {
+  setSize(designWidth * s, designHeight * s);
+  scale = s;
+  prepareGrids();
+}
+
+void TextureEngine::setThreads(int n) {
+  n = kThreadsSupported ? std::max(1, n) : 1;
+  if (n == threads()) return;
+  pool.reset();
+  if (n > 1) pool = std::make_unique<BandPool>(n);
+  prepareGrids();
+}
+
+void TextureEngine::prepareGrids() {
+  if (scale == 1) return;
+  grids.resize(static_cast<std::size_t>(threads()));
+  for (std::unique_ptr<TextureEngine>& g : grids) {
+    if (!g) g = std::make_unique<TextureEngine>();
+    g->setSize(designWidth(), designHeight());
+  }
 }
 
 void TextureEngine::setSize(int w, int h) {
+  scale = 1;
   width = w;
   height = h;
   pixelCount = w * h;
@@ -42,6 +64,9 @@ void TextureEngine::setSize(int w, int h) {
     fieldX.resize(pixels);
     fieldY.resize(pixels);
   }
+  const std::size_t falloffSize =
+      static_cast<std::size_t>(w / 2 + 1) * static_cast<std::size_t>(h / 2 + 1);
+  if (falloff.size() < falloffSize) falloff.resize(falloffSize);
 }
 
 void TextureEngine::clear(TexturePlane& plane) {

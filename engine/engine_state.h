@@ -5,8 +5,10 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
+#include "engine/band_pool.h"
 #include "engine/catalogue.h"
 #include "engine/pixel_lanes.h"
 
@@ -30,7 +32,11 @@ static_assert(sizeof(ProgramEntry) == 48, "a program entry is a 48-byte record")
 
 inline constexpr int kProgramSlots = 1024;  // the pending slot included
 inline constexpr int kMaxProgramLength = kProgramSlots - 1;
-inline constexpr int kMaxTextureSide = 256;  // largest size the application offers
+inline constexpr int kMaxTextureSide = 256;  // largest design size the application offers
+// A run can render the design at up to kMaxScale times its width and height
+// (the same texture, finer), up to kMaxScaledSide pixels a side.
+inline constexpr int kMaxScale = 16;
+inline constexpr int kMaxScaledSide = 4096;
 
 // A picture of the current texture size.  Pixels are 32-bit words 0x00RRGGBB
 // (byte 0 blue, byte 1 green, byte 2 red, byte 3 spare), rows packed at the
@@ -145,8 +151,27 @@ class TextureEngine {
   // Sets the texture size and the derived figures and sizes plane storage
   // for it.  Plane contents within the previous storage are kept.  Sizes are
   // 1..kMaxTextureSide for the application; larger sizes work for headless
-  // rendering.
+  // rendering.  The scale becomes 1.
   void setSize(int width, int height);
+
+  // Sets a design size (the size the program was made at) and a scale
+  // 1..kMaxScale: the texture becomes scale x width by scale x height and a
+  // run makes the same design there, finer.  Parameters are brought into
+  // their ranges at the design size and then scaled through their units
+  // (bringIntoRange, scaleParameters); commands whose look needs more than
+  // that follow their own scale rule (CommandDecl::scaleRule).  Scale 1 is
+  // setSize.
+  void setScaledSize(int designWidth, int designHeight, int scale);
+
+  // How many threads share the work of a command (1: the calling thread
+  // alone).  The helpers are made here, never during a run; the result is
+  // the same bits whatever the number.
+  void setThreads(int threads);
+  int threads() const { return pool ? pool->threads() : 1; }
+
+  // The size the program was designed at: width / scale, height / scale.
+  int designWidth() const { return width / scale; }
+  int designHeight() const { return height / scale; }
 
   // Sets the bytes in use of a plane to 0.
   void clear(TexturePlane& plane);
@@ -161,6 +186,8 @@ class TextureEngine {
   std::int32_t pixelCount = 0;
   std::int32_t stride = 0;
   std::int32_t byteSize = 0;
+  // 1: the texture is the design itself; s: s times its width and height.
+  std::int32_t scale = 1;
 
   TexturePlane texture;
   TexturePlane buffer;
@@ -172,9 +199,17 @@ class TextureEngine {
   std::vector<std::int8_t> fieldY;
 
   // Scratch of "Enviroument Map": its fall-off for each distance |dx|, |dy|
-  // up to half the largest side the application offers, kFalloffSide a row.
-  static constexpr int kFalloffSide = kMaxTextureSide / 2 + 1;
+  // up to half the width and height; sized by setSize.
   std::vector<double> falloff;
+
+  // Engines of the design size, one per thread, for the filters that, at a
+  // scale s above 1, run their design-size rule on each of the s x s
+  // interleaved grids of every s-th pixel (CommandDecl::scaleRule); made by
+  // setScaledSize and setThreads, never during a run.
+  std::vector<std::unique_ptr<TextureEngine>> grids;
+
+  // The helper threads; none with one thread.
+  std::unique_ptr<BandPool> pool;
 
   RandomState random;
   std::array<ProgramEntry, kProgramSlots> entries{};
@@ -186,6 +221,9 @@ class TextureEngine {
   // processor has them.  The results are the same bits either way; tests and
   // benchmarks switch this off to compare the portable paths.
   bool wideVectors = wideVectorsSupported();
+
+ private:
+  void prepareGrids();
 };
 
 }  // namespace mottler

@@ -4,14 +4,28 @@ namespace mottler {
 
 namespace {
 
+// An offset of the design, wrapped into it, in pixels of the scaled texture.
+std::int32_t scaledOffset(std::int32_t offset, int designSide, int scale) {
+  std::int32_t wrapped = offset % designSide;
+  if (wrapped < 0) wrapped += designSide;
+  return wrapped * scale;
+}
+
 // The entry's command, or nullptr; inRange becomes the entry as the command
-// sees it, every parameter brought into its range at the texture size.
+// sees it, every parameter brought into its range at the design size and,
+// at a scale above 1, carried over to the scale with the X/Y offsets
+// (lengths in pixels grow with the scale).
 const CommandDecl* commandOf(const TextureEngine& engine, const ProgramEntry& entry,
                              ProgramEntry& inRange) {
   const CommandDecl* command = commandToRun(entry.code);
   if (command == nullptr) return nullptr;
   inRange = entry;
-  bringIntoRange(*command, inRange.param, engine.width, engine.height);
+  bringIntoRange(*command, inRange.param, engine.designWidth(), engine.designHeight());
+  if (engine.scale > 1) {
+    scaleParameters(*command, inRange.param, engine.scale);
+    inRange.offsetX = scaledOffset(entry.offsetX, engine.designWidth(), engine.scale);
+    inRange.offsetY = scaledOffset(entry.offsetY, engine.designHeight(), engine.scale);
+  }
   return command;
 }
 

@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "engine/arithmetic.h"
 #include "engine/commands.h"
 #include "engine/engine_state.h"
 #include "engine/pixel_lanes.h"
@@ -141,6 +142,21 @@ inline Bytes medianOfFive(Bytes p0, Bytes p1, Bytes p2, Bytes p3, Bytes p4) {
   return ByteMax::pick(p1, p2);
 }
 
+// Runs oneRow(y) for every row 0..h-1, in bands of rows shared out over
+// the engine's threads when it has more than one.
+template <class OneRow>
+void forEachRowBand(TextureEngine& e, int h, OneRow& oneRow) {
+  constexpr int kBandRows = 32;
+  if (!e.pool) {
+    for (int y = 0; y < h; ++y) oneRow(y);
+    return;
+  }
+  auto band = [&](int, int index) {
+    for (int y = index * kBandRows, end = std::min(h, y + kBandRows); y < end; ++y) oneRow(y);
+  };
+  e.pool->forEach((h + kBandRows - 1) / kBandRows, band);
+}
+
 // One grey-scale dilation (Pick = ByteMax) or erosion (ByteMin) pass with
 // the five-pixel cross, wrapped, read from a copy made at the start of the
 // pass.
@@ -153,7 +169,7 @@ void crossPass(TextureEngine& e) {
   const auto cross = [](Bytes centre, Bytes right, Bytes below, Bytes left, Bytes above) {
     return Pick::pick(Pick::pick(Pick::pick(Pick::pick(centre, right), below), left), above);
   };
-  for (int y = 0; y < h; ++y) {
+  auto oneRow = [&](int y) {
     const Rows<const std::uint32_t> r = wrappedRows(src, y, w, h);
     std::uint32_t* out = dst + static_cast<std::size_t>(y) * w;
     const auto one = [&](int x) {
@@ -169,6 +185,91 @@ void crossPass(TextureEngine& e) {
                    cross(loadBytes(r.row + x), loadBytes(r.row + x + 1), loadBytes(r.down + x),
                          loadBytes(r.row + x - 1), loadBytes(r.up + x)));
     for (; x < w; ++x) one(x);
+  };
+  // Every row reads only the copy: bands of rows on the threads.
+  forEachRowBand(e, h, oneRow);
+}
+
+// ------------------------------------------------------- at a scale ---
+
+// At a scale s above 1, "Blur", "Unsharp Mask", "Bump Mapping" and
+// "Median" keep the look of the design by running their design-size rule
+// on each of the s x s interleaved grids of every s-th pixel: grid (px, py)
+// holds the pixels (px + s i, py + s j), a picture of the design size whose
+// neighbours lie s pixels apart, as the design's pixels do in the scaled
+// texture.  The grid engines have the design size (setScaledSize), one per
+// thread, and the threads share the grids out.  Returns
+// false at scale 1, where the caller runs the rule itself.
+bool runOnGrids(TextureEngine& e, const ProgramEntry& entry, CommandProcedure rule) {
+  if (e.scale == 1 || e.grids.empty()) return false;
+  for (std::unique_ptr<TextureEngine>& g : e.grids) {
+    g->cancel = e.cancel;
+    g->wideVectors = e.wideVectors;
+  }
+  const int s = e.scale, w = e.width;
+  std::uint32_t* tex = e.texture.data();
+  // Each grid is a disjoint set of pixels: the threads share them out.
+  auto oneGrid = [&](int worker, int index) {
+    TextureEngine& g = *e.grids[static_cast<std::size_t>(worker)];
+    if (g.cancel.requested()) return;
+    const int px = index % s, py = index / s, gw = g.width, gh = g.height;
+    std::uint32_t* grid = g.texture.data();
+    for (int j = 0; j < gh; ++j) {
+      const std::uint32_t* in = tex + static_cast<std::size_t>(py + s * j) * w + px;
+      std::uint32_t* out = grid + static_cast<std::size_t>(j) * gw;
+      for (int i = 0; i < gw; ++i) out[i] = in[static_cast<std::size_t>(s) * i];
+    }
+    rule(g, entry);
+    for (int j = 0; j < gh; ++j) {
+      std::uint32_t* out = tex + static_cast<std::size_t>(py + s * j) * w + px;
+      const std::uint32_t* in = grid + static_cast<std::size_t>(j) * gw;
+      for (int i = 0; i < gw; ++i) out[static_cast<std::size_t>(s) * i] = in[i];
+    }
+  };
+  if (e.pool) {
+    e.pool->forEach(s * s, oneGrid);
+  } else {
+    for (int index = 0; index < s * s; ++index) oneGrid(0, index);
+  }
+  return true;
+}
+
+// Averages every pixel's colour over the s pixels from s / 2 before it to
+// s - 1 - s / 2 after it, across (wrapped, into the work plane) and then
+// down (wrapped, back into the texture), each average truncated; byte 3 of
+// the texture stays.  "Blur" joins its grids this way.
+void boxAverage(TextureEngine& e, int s) {
+  const int w = e.width, h = e.height, before = s / 2;
+  std::uint32_t* tex = e.texture.data();
+  std::uint32_t* work = e.workPlane.data();
+  const auto averaged = [s](const int(&sum)[3]) {
+    return rgb(static_cast<std::uint32_t>(sum[0] / s), static_cast<std::uint32_t>(sum[1] / s),
+               static_cast<std::uint32_t>(sum[2] / s));
+  };
+  const auto add = [](int(&sum)[3], std::uint32_t p, int sign) {
+    for (int c = 0; c < 3; ++c) sum[c] += sign * channel(p, c);
+  };
+  for (int y = 0; y < h; ++y) {
+    const std::uint32_t* in = tex + static_cast<std::size_t>(y) * w;
+    std::uint32_t* out = work + static_cast<std::size_t>(y) * w;
+    int sum[3] = {0, 0, 0};
+    for (int k = -before; k < s - before; ++k) add(sum, in[wrap(k, w)], 1);
+    for (int x = 0; x < w; ++x) {
+      out[x] = averaged(sum);
+      add(sum, in[wrap(x - before, w)], -1);
+      add(sum, in[wrap(x + s - before, w)], 1);
+    }
+  }
+  for (int x = 0; x < w; ++x) {
+    int sum[3] = {0, 0, 0};
+    for (int k = -before; k < s - before; ++k)
+      add(sum, work[static_cast<std::size_t>(wrap(k, h)) * w + x], 1);
+    for (int y = 0; y < h; ++y) {
+      std::uint32_t& p = tex[static_cast<std::size_t>(y) * w + x];
+      p = withSpare(p, averaged(sum));
+      add(sum, work[static_cast<std::size_t>(wrap(y - before, h)) * w + x], -1);
+      add(sum, work[static_cast<std::size_t>(wrap(y + s - before, h)) * w + x], 1);
+    }
   }
 }
 
@@ -184,8 +285,15 @@ void crossPass(TextureEngine& e) {
 // neighbour is the row's first, already new).  So the sum of those three is
 // formed for the whole row first, four pixels at a time, and the pixel by
 // pixel walk adds only the left value.
+//
+// At a scale s: the design's passes on each of the s x s grids, then an
+// s-pixel box average across and down to join the grids.
 void Blur::run(TextureEngine& e, const ProgramEntry& entry) {
   if (entry.disabled) return;
+  if (runOnGrids(e, entry, run)) {
+    if (!e.cancel.requested()) boxAverage(e, e.scale);
+    return;
+  }
   const int w = e.width, h = e.height;
   std::uint32_t* t = e.texture.data();
   std::uint32_t* others = e.workPlane.data();  // a row of sums, in 10-bit lanes
@@ -215,8 +323,10 @@ void Blur::run(TextureEngine& e, const ProgramEntry& entry) {
 // "Unsharp Mask": blur a copy "Radius" times with the 3/2/1 kernel (rows
 // padded by copies of the edge rows, columns not wrapped), then lift every
 // channel that lies above its blurred value by k times the difference.
+// At a scale s: the design's rule on each of the s x s grids.
 void UnsharpMask::run(TextureEngine& e, const ProgramEntry& entry) {
   if (entry.disabled) return;
+  if (runOnGrids(e, entry, run)) return;
   const int w = e.width, h = e.height;
   // k = Amount x 0.01, stored in single precision.
   const float k = static_cast<float>(entry.param[Amount] * 0.01);
@@ -318,8 +428,11 @@ void UnsharpMask::run(TextureEngine& e, const ProgramEntry& entry) {
 // + Brightness, limited to 0..255, shades the pixel through ShadeTable[t][c],
 // which is computed here (shade_lanes.h).  |v x Contrast + Brightness| <=
 // 765 x 32 + 255 fits a signed 16-bit lane.
+// At a scale s: the design's rule on each of the s x s grids, so that the
+// slopes are taken over the design's pixel distance.
 void BumpMapping::run(TextureEngine& e, const ProgramEntry& entry) {
   if (entry.disabled) return;
+  if (runOnGrids(e, entry, run)) return;
   const int w = e.width, h = e.height;
   copyPlane(e, e.workPlane, e.texture);
   const std::uint32_t* src = e.workPlane.data();
@@ -361,19 +474,21 @@ void BumpMapping::run(TextureEngine& e, const ProgramEntry& entry) {
   }
 }
 
-// "Maximum": "Amount" passes of grey-scale dilation with the five-pixel cross.
+// "Maximum": "Amount" passes of grey-scale dilation with the five-pixel cross;
+// at a scale s, s times as many (each pass grows a diamond by one pixel).
 void Maximum::run(TextureEngine& e, const ProgramEntry& entry) {
   if (entry.disabled) return;
-  for (int pass = 0; pass < entry.param[Amount]; ++pass) {
+  for (int pass = 0; pass < entry.param[Amount] * e.scale; ++pass) {
     if (e.cancel.requested()) return;
     crossPass<ByteMax>(e);
   }
 }
 
-// "Minimum": "Amount" passes of grey-scale erosion with the five-pixel cross.
+// "Minimum": "Amount" passes of grey-scale erosion with the five-pixel cross;
+// at a scale s, s times as many.
 void Minimum::run(TextureEngine& e, const ProgramEntry& entry) {
   if (entry.disabled) return;
-  for (int pass = 0; pass < entry.param[Amount]; ++pass) {
+  for (int pass = 0; pass < entry.param[Amount] * e.scale; ++pass) {
     if (e.cancel.requested()) return;
     crossPass<ByteMin>(e);
   }
@@ -383,8 +498,11 @@ void Minimum::run(TextureEngine& e, const ProgramEntry& entry) {
 // i - 1, i + 1, i - W and i + W, the plane taken as a ring of W x H pixels
 // (so a row's first pixel has the previous row's last pixel on its left,
 // and the rows above the top and below the bottom wrap).
+// At a scale s: the design's rule on each of the s x s grids, so that a
+// speck of the design's size (s x s pixels) goes.
 void Median::run(TextureEngine& e, const ProgramEntry& entry) {
   if (entry.disabled) return;
+  if (runOnGrids(e, entry, run)) return;
   const int n = e.pixelCount;
   const int w = e.width;
   if (n <= 0) return;

@@ -36,6 +36,7 @@ class PlasmaSubdivision {
         height_(e.height),
         roughness_(roughness),
         maxHeight_(maxHeight),
+        scale_(e.scale),
         random_(e.random) {}
 
   static bool needsWork(int x1, int y1, int x2, int y2) { return x2 - x1 >= 2 || y2 - y1 >= 2; }
@@ -91,10 +92,11 @@ class PlasmaSubdivision {
   bool isUnset(int x, int y) { return (pixel(x, y) & 0xFFu) == 0; }
 
   // One draw: k = -5..4; v = (d * k * roughness + 100 * (a + b)) / 200,
-  // held within 1..maxHeight.
+  // held within 1..maxHeight.  At a scale s the edge d is measured in
+  // pixels of the design: v = (d * k * roughness + 100 * s * (a + b)) / (200 * s).
   void edgeValue(int x, int y, int d, int a, int b) {
     const long long k = random_.next() % 10 - 5;
-    long long v = (d * k * roughness_ + 100LL * (a + b)) / 200;
+    long long v = (d * k * roughness_ + 100LL * scale_ * (a + b)) / (200LL * scale_);
     if (v < 1) v = 1;
     if (v >= maxHeight_) v = maxHeight_;
     pixel(x, y) = grey(byteOf(v));
@@ -105,6 +107,7 @@ class PlasmaSubdivision {
   int height_;
   long long roughness_;
   int maxHeight_;
+  long long scale_;
   RandomState& random_;
 };
 
@@ -134,7 +137,7 @@ class CosineWeights {
 
  private:
   int n_ = -1;
-  std::array<double, 512> table_{};
+  std::array<double, kMaxScaledSide / 2> table_{};
 };
 
 }  // namespace
@@ -190,11 +193,14 @@ void SinePlasma::run(TextureEngine& e, const ProgramEntry& entry) {
   const double sy = 2.0 * kPi / (static_cast<double>(H) / entry.param[YPeriod]);
   const double cx = entry.param[XCoefficient];
   const double cy = entry.param[YCoefficient];
-  std::array<long long, 256> tx{};
-  std::array<long long, 256> ty{};
+  // 256 entries at least, and one per column and row of larger textures.
+  std::array<long long, kMaxScaledSide> tx{};
+  std::array<long long, kMaxScaledSide> ty{};
+  const std::size_t entries =
+      static_cast<std::size_t>(std::clamp(std::max(W, H), 256, kMaxScaledSide));
   double ax = 0.0;
   double ay = 0.0;
-  for (std::size_t i = 0; i < 256; ++i) {
+  for (std::size_t i = 0; i < entries; ++i) {
     tx[i] = static_cast<long long>((exactSin(ax) + 1.0) * cx);
     ty[i] = static_cast<long long>((exactCos(ay) + 1.0) * cy);
     ax += sx;
@@ -206,9 +212,10 @@ void SinePlasma::run(TextureEngine& e, const ProgramEntry& entry) {
   for (int y = 0; y < H; ++y) {
     if (e.cancel.requested()) return;
     std::uint32_t* row = e.workPlane.row(y, W);
-    const long long yv = ty[static_cast<std::size_t>(y) & 255u];  // sizes past 256 repeat the table
+    const long long yv = ty[static_cast<std::size_t>(y) % entries];
     for (int x = 0; x < W; ++x) {
-      const long long v = std::clamp((tx[static_cast<std::size_t>(x) & 255u] + yv) / 2, 0LL, 255LL);
+      const long long v =
+          std::clamp((tx[static_cast<std::size_t>(x) % entries] + yv) / 2, 0LL, 255LL);
       row[x] = rgb(byteOf((v * blue) >> 8), byteOf((v * green) >> 8), byteOf((v * red) >> 8));
     }
   }
@@ -394,9 +401,10 @@ void Noise::run(TextureEngine& e, const ProgramEntry& entry) {
 
 namespace {
 // Fall-off of "Enviroument Map" at squared distance r2 from the centre:
-// 0.95 * exp(-k * d) + 0.05 * exp(-0.002 * d * d), at most 1.
-double falloff(double k, int r2) {
-  const double d = std::sqrt(static_cast<double>(r2));
+// 0.95 * exp(-k * d) + 0.05 * exp(-0.002 * d * d), at most 1, with d in
+// pixels of the design (the distance divided by the scale).
+double falloff(double k, long long r2, int scale) {
+  const double d = std::sqrt(static_cast<double>(r2)) / scale;
   const double f = 0.95 * exactExp(-k * d) + 0.05 * exactExp(-0.002 * d * d);
   return f > 1.0 ? 1.0 : f;
 }
@@ -409,23 +417,27 @@ void EnvironmentMap::run(TextureEngine& e, const ProgramEntry& entry) {
 
   const int W = e.width;
   const int H = e.height;
-  const double k = 1.0 / (static_cast<double>(entry.param[Radius]) + 1.0);
+  // The radius of the design: at a scale the distances are divided by it too.
+  const int scale = e.scale;
+  const double k = 1.0 / (static_cast<double>(entry.param[Radius] / scale) + 1.0);
   const double red = entry.param[RedMask], green = entry.param[GreenMask],
                blue = entry.param[BlueMask];
 
-  // f depends only on |dx| and |dy|, and symmetrically; up to 256 x 256 the
-  // values are computed once per pair a <= b.
-  constexpr int kHalf = TextureEngine::kFalloffSide;
-  double* table = e.falloff.data();
+  // f depends only on |dx| and |dy|, and symmetrically: the values are
+  // computed once per pair a <= b into a table of (maxA + 1) rows of
+  // (maxB + 1), which setSize made room for.
   const int maxA = std::max(H / 2, H - 1 - H / 2);
   const int maxB = std::max(W / 2, W - 1 - W / 2);
-  const bool tabled = maxA < kHalf && maxB < kHalf;
+  const std::size_t kHalf = static_cast<std::size_t>(maxB) + 1;
+  double* table = e.falloff.data();
+  const bool tabled = e.falloff.size() >= (static_cast<std::size_t>(maxA) + 1) * kHalf;
   if (tabled) {
     for (int a = 0; a <= maxA; ++a)
       for (int b = 0; b <= maxB; ++b)
-        table[static_cast<std::size_t>(a * kHalf + b)] =
-            (b < a && a <= maxB) ? table[static_cast<std::size_t>(b * kHalf + a)]
-                                 : falloff(k, a * a + b * b);
+        table[static_cast<std::size_t>(a) * kHalf + static_cast<std::size_t>(b)] =
+            (b < a && a <= maxB)
+                ? table[static_cast<std::size_t>(b) * kHalf + static_cast<std::size_t>(a)]
+                : falloff(k, 1LL * a * a + 1LL * b * b, scale);
   }
 
   for (int y = 0; y < H; ++y) {
@@ -434,8 +446,9 @@ void EnvironmentMap::run(TextureEngine& e, const ProgramEntry& entry) {
     std::uint32_t* row = e.texture.row(y, W);
     for (int x = 0; x < W; ++x) {
       const int dx = x - W / 2;
-      const double f = tabled ? table[static_cast<std::size_t>(std::abs(dy) * kHalf + std::abs(dx))]
-                              : falloff(k, dx * dx + dy * dy);
+      const double f = tabled ? table[static_cast<std::size_t>(std::abs(dy)) * kHalf +
+                                      static_cast<std::size_t>(std::abs(dx))]
+                              : falloff(k, 1LL * dx * dx + 1LL * dy * dy, scale);
       const std::uint32_t p = row[x];
       const double b = channel(p, 0), g = channel(p, 1), r = channel(p, 2);
       row[x] = (p & 0xFF000000u) | rgb(byteOf(static_cast<long long>(b * f * blue * (1.0 / 256))),

@@ -52,7 +52,17 @@ struct Layer {
   int width;
   int height;
 
-  explicit Layer(TextureEngine& e) : pixels(e.workPlane.data()), width(e.width), height(e.height) {}
+  int scale;
+
+  explicit Layer(TextureEngine& e)
+      : pixels(e.workPlane.data()), width(e.width), height(e.height), scale(e.scale) {}
+
+  // A shape's position from a draw r: r mod W and r mod H.  At a scale s
+  // shapes lie on the design's pixel grid, the position rounded down to a
+  // multiple of s, so that strokes of the design's thickness cover whole
+  // design pixels as they do there.
+  int column(int r) const { return r % width / scale * scale; }
+  int row(int r) const { return r % height / scale * scale; }
 
   // Sets a w x h rectangle with top-left corner (x, y) to colour, wrapping
   // at the edges.  Needs 0 <= w <= width and 0 <= h <= height, so that no
@@ -193,10 +203,12 @@ void addSaturated(std::uint32_t* dst, const std::uint32_t* src, int n) {
   }
 }
 
-// Largest blob side the parameter ranges allow: (511 + 512 + 1).
-constexpr int kMaxBlobSide = 1024;
-static_assert(Blobs::declaration.params[Blobs::MaximumRadius].maxValue - 1 +
-                  Blobs::declaration.params[Blobs::AdditionalRadius].maxValue + 1 <=
+// Largest blob side the parameter ranges allow: (511 + 512 + 1) at the
+// design size, kMaxScale times that at the largest scale.
+constexpr int kMaxBlobSide = 1024 * kMaxScale;
+static_assert((Blobs::declaration.params[Blobs::MaximumRadius].maxValue +
+               Blobs::declaration.params[Blobs::AdditionalRadius].maxValue) *
+                  kMaxScale <=
               kMaxBlobSide);
 
 // One blob: an R x R square with top-left corner (x, y); pixel (x + i, y + j)
@@ -308,8 +320,8 @@ void Blobs::run(TextureEngine& e, const ProgramEntry& entry) {
   RandomState& random = e.random;
   drawShapes(e, entry, p[Amount], [&](Layer& layer, bool paint) {
     const int side = random.next() % p[MaximumRadius] + p[AdditionalRadius] + 1;
-    const int x = random.next() % layer.width;
-    const int y = random.next() % layer.height;
+    const int x = layer.column(random.next());
+    const int y = layer.row(random.next());
     const std::uint32_t colour = shapeColour(random, fixed, p[RedMask], p[GreenMask], p[BlueMask]);
     if (paint) paintBlob(layer, blobProfile().data(), x, y, side, colour);
   });
@@ -321,8 +333,8 @@ void Points::run(TextureEngine& e, const ProgramEntry& entry) {
   RandomState& random = e.random;
   drawShapes(e, entry, p[Amount], [&](Layer& layer, bool paint) {
     const std::uint32_t colour = shapeColour(random, fixed, p[RedMask], p[GreenMask], p[BlueMask]);
-    const int x = random.next() % layer.width;
-    const int y = random.next() % layer.height;
+    const int x = layer.column(random.next());
+    const int y = layer.row(random.next());
     if (paint) layer.stampSquare(x, y, colour, p[Thickness]);
   });
 }
@@ -336,8 +348,8 @@ void Lines::run(TextureEngine& e, const ProgramEntry& entry) {
   RandomState& random = e.random;
   drawShapes(e, entry, p[Amount], [&](Layer& layer, bool paint) {
     const std::uint32_t colour = shapeColour(random, fixed, p[RedMask], p[GreenMask], p[BlueMask]);
-    const int x = random.next() % layer.width;
-    const int y = random.next() % layer.height;
+    const int x = layer.column(random.next());
+    const int y = layer.row(random.next());
     if (!paint) return;
     Stroke stroke(layer, colour, p[Thickness]);
     stampLine(stroke, x, y, x + dx, y + dy);
@@ -350,8 +362,8 @@ void Circles::run(TextureEngine& e, const ProgramEntry& entry) {
   const bool fixed = entry.fixedColors != 0;
   RandomState& random = e.random;
   drawShapes(e, entry, p[Amount], [&](Layer& layer, bool paint) {
-    const int x = random.next() % layer.width;
-    const int y = random.next() % layer.height;
+    const int x = layer.column(random.next());
+    const int y = layer.row(random.next());
     const std::uint32_t colour = shapeColour(random, fixed, p[RedMask], p[GreenMask], p[BlueMask]);
     const int radius = random.next() % p[MaximumRadius] + p[AdditionalRadius];
     if (!paint) return;
@@ -385,8 +397,8 @@ void Rectangles::run(TextureEngine& e, const ProgramEntry& entry) {
   const bool fixed = entry.fixedColors != 0;
   RandomState& random = e.random;
   drawShapes(e, entry, p[Amount], [&](Layer& layer, bool paint) {
-    const int x = random.next() % layer.width;
-    const int y = random.next() % layer.height;
+    const int x = layer.column(random.next());
+    const int y = layer.row(random.next());
     const std::uint32_t colour = shapeColour(random, fixed, p[RedMask], p[GreenMask], p[BlueMask]);
     if (!paint) return;
     Stroke stroke(layer, colour, p[Thickness]);
@@ -397,30 +409,46 @@ void Rectangles::run(TextureEngine& e, const ProgramEntry& entry) {
   });
 }
 
+// At a scale s a worm keeps the path of the design: it draws a direction
+// every s steps, holds it for s pixels and stamps its (s times as thick)
+// brush at the start of each such stretch, so a worm of the same number of
+// turns is s times as long (its length is in pixels) and as wiggly, its
+// stamps meeting corner to corner as the design's do.
 void Worms::run(TextureEngine& e, const ProgramEntry& entry) {
   const auto& p = entry.param;
   const int length = p[MaximumLength], twirl = p[Twirl];
+  const int hold = e.scale;
   const bool fixed = entry.fixedColors != 0;
   RandomState& random = e.random;
   drawShapes(e, entry, p[Amount], [&](Layer& layer, bool paint) {
-    int x = random.next() % layer.width;
-    int y = random.next() % layer.height;
+    int x = layer.column(random.next());
+    int y = layer.row(random.next());
     const std::uint32_t colour = shapeColour(random, fixed, p[RedMask], p[GreenMask], p[BlueMask]);
     Stroke stroke(layer, colour, p[Thickness]);
+    int stepX = 0, stepY = 0;
     for (int step = 0; step < length; ++step) {
+      if (step % hold != 0) {
+        x += stepX;
+        y += stepY;
+        continue;
+      }
       if (paint) stroke.stamp(x, y);
-      const int a = random.next() % twirl;
-      const int b = random.next() % twirl;
-      // Branches rather than selects: with the step predicted, the next
-      // stamp need not wait for the division that decides it.
-      if (random.next() % (a + 1) > a / 2)
-        ++x;
-      else
-        --x;
-      if (random.next() % (b + 1) > b / 2)
-        ++y;
-      else
-        --y;
+      {
+        const int a = random.next() % twirl;
+        const int b = random.next() % twirl;
+        // Branches rather than selects: with the step predicted, the next
+        // stamp need not wait for the division that decides it.
+        if (random.next() % (a + 1) > a / 2)
+          stepX = 1;
+        else
+          stepX = -1;
+        if (random.next() % (b + 1) > b / 2)
+          stepY = 1;
+        else
+          stepY = -1;
+      }
+      x += stepX;
+      y += stepY;
     }
   });
 }
@@ -432,8 +460,8 @@ void Splines::run(TextureEngine& e, const ProgramEntry& entry) {
   RandomState& random = e.random;
   drawShapes(e, entry, p[Amount], [&](Layer& layer, bool paint) {
     const std::uint32_t colour = shapeColour(random, fixed, p[RedMask], p[GreenMask], p[BlueMask]);
-    const int x0 = random.next() % layer.width;
-    const int y0 = random.next() % layer.height;
+    const int x0 = layer.column(random.next());
+    const int y0 = layer.row(random.next());
     const int a1 = random.next() % 360 + variant - 128;
     const int a2 = random.next() % 360 + variant - 128;
     if (!paint) return;

@@ -45,10 +45,13 @@ void ProgramRunner::forget() {
 // Snapshots taken at another size or with another seed describe other
 // pictures: they are all dropped, and the slots are cut to the new size.
 void ProgramRunner::adoptSize(const TextureEngine& engine, int seed) {
-  if (engine.width == width_ && engine.height == height_ && seed == seed_) return;
+  // The same size at another scale is another picture.
+  if (engine.width == width_ && engine.height == height_ && engine.scale == scale_ && seed == seed_)
+    return;
   forget();
   width_ = engine.width;
   height_ = engine.height;
+  scale_ = engine.scale;
   seed_ = seed;
   slotPixels_ = 2 * static_cast<std::size_t>(std::max(engine.pixelCount, 0));
   const std::size_t slotBytes = slotPixels_ * sizeof(std::uint32_t);

@@ -97,6 +97,7 @@ class ProgramRunner {
 
   int width_ = -1;
   int height_ = -1;
+  int scale_ = 1;
   int seed_ = 0;
   std::size_t slotPixels_ = 0;  // texture and buffer
   int capacity_ = 0;

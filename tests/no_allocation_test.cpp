@@ -78,6 +78,26 @@ TEST(NoAllocation, EveryExampleProgram) {
   }
 }
 
+// At a scale the grids, the fields and the tables were all made by
+// setScaledSize.
+TEST(NoAllocation, EveryCommandAtAScale) {
+  static TextureEngine e;
+  for (int scale : {2, 3}) {
+    e.setScaledSize(40, 24, scale);
+    int slot = 0;
+    for (const CommandDecl& d : kCommandTable) {
+      ProgramEntry& entry = e.entries[static_cast<std::size_t>(slot++)];
+      const CommandInfo info = commandInfoForSize(*catalogueIndexOfCode(d.code), 40, 24);
+      entry = ProgramEntry{};
+      entry.code = d.code;
+      entry.method = Add;
+      for (int k = 0; k < kParamCount; ++k) entry.param[k] = info.defaultValue[k];
+    }
+    e.entries[static_cast<std::size_t>(slot)] = ProgramEntry{};
+    EXPECT_EQ(allocationsDuring(e, 5, slot), 0) << scale;
+  }
+}
+
 namespace {
 class CancelAtSecondEntry : public RunObserver {
  public:

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "document/bitmap_export.h"
 #include "document/program_file.h"
 #include "document/program_text.h"
 #include "document/version.h"
@@ -164,7 +165,8 @@ TEST(RenderCli, TakesTheUsualOptionForms) {
   }
   EXPECT_FALSE(fs::exists(dir / "x.bmp"));
   // A missing value is reported with the option as it was typed.
-  EXPECT_EQ(sh(dir, "$R p.mlr -o").err, "mottler-render: option -o needs a value (see mottler-render --help)\n");
+  EXPECT_EQ(sh(dir, "$R p.mlr -o").err,
+            "mottler-render: option -o needs a value (see mottler-render --help)\n");
 }
 
 TEST(RenderCli, FailuresSayWhatAndWhereAndLeaveNoOutput) {
@@ -424,4 +426,84 @@ TEST(ComposeCli, SizeAndSeedLinesAreReadStrictly) {
                                          : "size must be two numbers from 1 to 256\n"));
   }
   EXPECT_EQ(dir.count(), 1);
+}
+
+TEST(RenderCli, ScaleAndSizeRenderTheDesignLarger) {
+  TempDir dir;
+  writeProgram(dir, "p.mlr");  // 16 x 12
+  Result r = sh(dir,
+                "$R --scale 3 p.mlr -o s3.bmp && $R p.mlr --size 48x36 -o z.bmp && "
+                "$R --scale=1 p.mlr -o one.bmp && $R p.mlr -o plain.bmp");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(fs::file_size(dir / "s3.bmp"), 54u + 36u * static_cast<unsigned>(bitmapRowLength(48)));
+  EXPECT_EQ(readBytes(dir / "s3.bmp"), readBytes(dir / "z.bmp"));
+  EXPECT_EQ(readBytes(dir / "one.bmp"), readBytes(dir / "plain.bmp"));
+}
+
+TEST(RenderCli, RefusesScalesAndSizesItCannotMake) {
+  TempDir dir;
+  writeProgram(dir, "p.mlr");
+  writeProgram(dir, "big.mlr", 256, 200);
+  struct Case {
+    const char* options;
+    const char* says;
+  } cases[] = {
+      {"--scale 0", "the scale must be"},
+      {"--scale 17", "the scale must be"},
+      {"--scale 2x", "the scale must be"},
+      {"--size 40x36", "not the same whole multiple"},
+      {"--size 32x36", "not the same whole multiple"},
+      {"--size 48", "WIDTHxHEIGHT"},
+      {"--scale 2 --size 32x24", "not both"},
+      {"--seeds 5", "range A-B"},
+      {"--seeds 9-3", "range A-B"},
+      {"--seed 1 --seeds 1-2", "not both"},
+      {"--threads 0", "number of threads"},
+  };
+  for (const Case& c : cases) {
+    Result r = sh(dir, std::string("$R ") + c.options + " p.mlr -o 'out-%d.bmp'");
+    EXPECT_EQ(r.status, 2) << c.options;
+    EXPECT_NE(r.err.find(c.says), std::string::npos) << c.options << ": " << r.err;
+    EXPECT_FALSE(fs::exists(dir / "out-%d.bmp")) << c.options;
+  }
+  Result once = sh(dir, "$R --seeds 1-2 p.mlr -o plain.bmp");
+  EXPECT_EQ(once.status, 2);
+  EXPECT_NE(once.err.find("must hold %d"), std::string::npos) << once.err;
+  EXPECT_FALSE(fs::exists(dir / "plain.bmp"));
+  // Larger than 4096 x 4096: refused before anything is rendered.
+  Result r = sh(dir, "$R --size 4352x3400 big.mlr -o huge.png");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("at most 4096x4096"), std::string::npos) << r.err;
+  EXPECT_FALSE(fs::exists(dir / "huge.png"));
+}
+
+TEST(RenderCli, ASeedRangeRendersOneFilePerSeedOnAnyNumberOfThreads) {
+  TempDir dir;
+  writeProgram(dir, "p.mlr");
+  Result r = sh(dir,
+                "mkdir a b && $R --seeds 3-7 p.mlr -o 'a/tile-%d.png' --scale 2 && "
+                "$R --seeds=3-7 --threads=1 --scale 2 p.mlr -o 'b/tile-%d.png' && "
+                "$R --seed 5 --scale 2 p.mlr -o single.png && "
+                "$R --seed 5 --scale 2 --threads 7 p.mlr -o seven.png");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "") << "no progress lines when standard error is not a terminal";
+  for (int seed = 3; seed <= 7; ++seed) {
+    const std::string name = "tile-" + std::to_string(seed) + ".png";
+    ASSERT_TRUE(fs::exists(dir / ("a/" + name))) << name;
+    EXPECT_EQ(readBytes(dir / ("a/" + name)), readBytes(dir / ("b/" + name))) << name;
+  }
+  EXPECT_EQ(readBytes(dir / "a/tile-5.png"), readBytes(dir / "single.png"));
+  EXPECT_EQ(readBytes(dir / "seven.png"), readBytes(dir / "single.png"));
+  EXPECT_NE(readBytes(dir / "a/tile-3.png"), readBytes(dir / "a/tile-4.png"));
+  EXPECT_FALSE(fs::exists(dir / "a/tile-8.png"));
+}
+
+TEST(RenderCli, ABatchGoesOnPastAFileItCannotWrite) {
+  TempDir dir;
+  writeProgram(dir, "p.mlr");
+  Result r = sh(dir, "mkdir tile-4.bmp && $R --seeds 3-5 p.mlr -o 'tile-%d.bmp'");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("tile-4.bmp"), std::string::npos) << r.err;
+  EXPECT_TRUE(fs::exists(dir / "tile-3.bmp"));
+  EXPECT_TRUE(fs::exists(dir / "tile-5.bmp"));
 }

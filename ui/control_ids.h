@@ -49,6 +49,7 @@ enum MenuCommandId : int {
   IdFileSave = 57603,
   IdFileSaveAs = 32774,
   IdFileExport = 32778,
+  IdFileExportAtSize = 32790,
   IdFileExit = 32775,
   IdEditUndo = 57643,
   IdEditRedo = 57644,

@@ -22,6 +22,7 @@
 #include "ui/control_ids.h"
 #include "ui/dialogs/dialog_seam.h"
 #include "ui/dialogs/dialog_texts.h"
+#include "ui/dialogs/export_size_dialog.h"
 #include "ui/dialogs/new_texture_dialog.h"
 #include "ui/edit_history.h"
 #include "ui/main_dialog.h"
@@ -252,6 +253,17 @@ void CMottlerDlg::writeExport(const RunOutcome& outcome, const QString& path, Ex
     return;
   }
   setStatusText(QStringLiteral(" ") + path + QStringLiteral(" saved"));
+}
+
+void CMottlerDlg::exportAtSize() {
+  CExportSizeDlg::Job job{model_.runSlots(), model_.seed(), model_.width(), model_.height()};
+  const QString document = QString::fromStdString(model_.documentPath());
+  const QString folder = exportFolder.isEmpty() ? folderOf(document) : exportFolder;
+  QString name = fileNameOf(document);
+  if (const qsizetype dot = name.lastIndexOf(QLatin1Char('.')); dot > 0) name.truncate(dot);
+  auto* dialog = new CExportSizeDlg(std::move(job), folder + name, this);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  dialog->show();
 }
 
 // --- exit -----------------------------------------------------------------------

@@ -313,6 +313,7 @@ void CMottlerDlg::createMenu() {
   add(file, IdFileSaveAs, "Save &As...", QKeySequence(), &CMottlerDlg::saveDocumentAs)->setEnabled(false);
   file->addSeparator();
   add(file, IdFileExport, "&Export", QKeySequence(Qt::CTRL | Qt::Key_E), &CMottlerDlg::exportBitmap);
+  add(file, IdFileExportAtSize, "Export at Si&ze...", QKeySequence(), &CMottlerDlg::exportAtSize);
   file->addSeparator();
   add(file, IdFileExit, "E&xit", QKeySequence(Qt::ALT | Qt::Key_X), &CMottlerDlg::closeDocument);
 

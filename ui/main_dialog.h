@@ -141,6 +141,9 @@ class CMottlerDlg : public QDialog {
   void saveDocument();
   void saveDocumentAs();
   void exportBitmap();
+  // File > "Export at Size...": opens the modeless dialog with the program
+  // as it is now.
+  void exportAtSize();
   void closeDocument();
   void openDroppedDocument(const QString& path);
 

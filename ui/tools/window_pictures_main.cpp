@@ -6,15 +6,19 @@
 //   window-plasma.png         "Plasma" chosen in the command tree
 //   window-first-program.png  the manual's first program opened
 //   new-dialog.png            the "New" dialog
+//   export-size-dialog.png    the "Export at Size" dialog for the first program
 // Any question the window would ask is answered by a script, so nothing
 // waits for a user; a program that does not open is an error.
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QListWidget>
 #include <QTreeWidget>
 #include <cstdio>
 
+#include "document/program_file.h"
 #include "ui/control_ids.h"
+#include "ui/dialogs/export_size_dialog.h"
 #include "ui/dialogs/new_texture_dialog.h"
 #include "ui/dialogs/scripted_dialog_seam.h"
 #include "ui/main_dialog.h"
@@ -75,6 +79,17 @@ int main(int argc, char** argv) {
     window.control<QListWidget>(IdList)->setCurrentRow(1);
     window.setStatusText(QStringLiteral(" first-program.mlr loaded"));
     if (!save(window, images, "window-first-program.png")) return 1;
+
+    // The sizes with their estimates, once the design-size run has been timed.
+    mottler::ProgramDocument doc;
+    mottler::readProgramFile(program.toStdString(), doc);
+    CExportSizeDlg dialog({doc.entries, doc.seed, doc.width, doc.height},
+                          QDir::homePath() + QStringLiteral("/first-program"));
+    dialog.show();
+    while (dialog.sizeBox()->itemText(0).contains(QStringLiteral("estimating")))
+      QApplication::processEvents(QEventLoop::AllEvents, 20);
+    dialog.sizeBox()->setCurrentIndex(2);
+    if (!save(dialog, images, "export-size-dialog.png")) return 1;
   }
   {
     CNewTextureDlg dialog(QDir::homePath() + QLatin1Char('/'));
