@@ -1,5 +1,5 @@
 # Toolchain file for 64-bit ARM Linux with Debian's cross compiler
-# (g++-aarch64-linux-gnu); scripts/build-aarch64.sh is the usual way in:
+# (g++-aarch64-linux-gnu); scripts/build-for.sh aarch64 is the usual way in:
 #   cmake -S . -B build-aarch64 -DCMAKE_TOOLCHAIN_FILE=cmake/aarch64-linux-gnu.cmake
 # The programs run on an x86-64 machine under qemu-user
 # (qemu-aarch64-static -L /usr/aarch64-linux-gnu build-aarch64/bin/mottler-render).

@@ -1,5 +1,5 @@
 # Toolchain file for WebAssembly: Debian's emscripten, with what its tools
-# need on Debian (scripts/build-wasm.sh is the usual way in):
+# need on Debian (scripts/build-for.sh wasm is the usual way in):
 #   cmake -S . -B build-wasm -DCMAKE_TOOLCHAIN_FILE=cmake/wasm.cmake [-DMOTTLER_WASM_SIMD=ON]
 # MOTTLER_WASM_SIMD=ON compiles for WebAssembly's 128-bit vectors
 # (-msimd128); the pictures are the same either way.

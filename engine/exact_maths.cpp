@@ -15,47 +15,57 @@
 // cases are found first (exactPowCase) and rounded exactly.
 //
 // The lookup tables of the fast path are computed once, on first use, by
-// the slow path's arithmetic from the constants below (pi, 2/pi and ln 2 in
-// hexadecimal; the tests check them against an independent library).
+// the slow path's arithmetic from the constants below (the leading
+// hexadecimal digits of pi, 2/pi and ln 2).
 #include "engine/exact_maths.h"
 
 #include <algorithm>
 #include <bit>
-#include <cmath>  // std::sqrt, std::floor: exact under IEEE
+#include <cmath>  // std::sqrt: exact under IEEE
 #include <cstdint>
 #include <cstring>
 #include <limits>
+
+// The error-free sums and products below need every operation rounded on
+// its own: the build passes -ffp-contract=off and never -ffast-math; Clang
+// (also the WebAssembly compiler) is told here as well.
+#if defined(__FAST_MATH__)
+#error "engine/exact_maths.cpp needs strict IEEE arithmetic (no -ffast-math)"
+#endif
+#if defined(__clang__)
+#pragma STDC FP_CONTRACT OFF
+#endif
 
 namespace mottler {
 namespace {
 
 // ------------------------------------------------------------- doubles ---
 
-// Copied byte for byte (the standard library of the WebAssembly build has no
-// std::bit_cast yet).
-std::uint64_t bitsOf(double x) {
+// The bits of a double and back (std::memcpy: the WebAssembly toolchain's
+// library has no std::bit_cast yet).
+[[gnu::always_inline]] inline std::uint64_t bitsOf(double x) {
   std::uint64_t b;
   std::memcpy(&b, &x, sizeof b);
   return b;
 }
-double fromBits(std::uint64_t b) {
+[[gnu::always_inline]] inline double fromBits(std::uint64_t b) {
   double x;
   std::memcpy(&x, &b, sizeof x);
   return x;
 }
-double absOf(double x) { return fromBits(bitsOf(x) & ~(1ULL << 63)); }
+[[gnu::always_inline]] inline double absOf(double x) { return fromBits(bitsOf(x) & ~(1ULL << 63)); }
 constexpr std::uint64_t kFractionMask = (1ULL << 52) - 1;
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 // 2^e for -1074 <= e <= 1023.
-double pow2(int e) {
+[[gnu::always_inline]] inline double pow2(int e) {
   if (e >= -1022) return fromBits(static_cast<std::uint64_t>(e + 1023) << 52);
   return fromBits(1ULL << (e + 1074));
 }
 
 // The whole number nearest to t (ties to even), for |t| < 2^51.
-double nearestWhole(double t) {
+[[gnu::always_inline]] inline double nearestWhole(double t) {
   constexpr double kShifter = 0x1.8p52;
   return (t + kShifter) - kShifter;
 }
@@ -67,26 +77,26 @@ struct DD {
   double lo;
 };
 
-DD twoSum(double a, double b) {
+[[gnu::always_inline]] inline DD twoSum(double a, double b) {
   const double s = a + b;
   const double bb = s - a;
   return {s, (a - (s - bb)) + (b - bb)};
 }
 
 // Exact a + b as hi + lo, for |a| >= |b| (or a = 0).
-DD fastTwoSum(double a, double b) {
+[[gnu::always_inline]] inline DD fastTwoSum(double a, double b) {
   const double s = a + b;
   return {s, b - (s - a)};
 }
 
-void split(double a, double& hi, double& lo) {
+[[gnu::always_inline]] inline void split(double a, double& hi, double& lo) {
   const double c = 134217729.0 * a;  // 2^27 + 1
   hi = c - (c - a);
   lo = a - hi;
 }
 
 // Exact a * b as hi + lo (Dekker), for products far from overflow.
-DD twoProd(double a, double b) {
+[[gnu::always_inline]] inline DD twoProd(double a, double b) {
   const double p = a * b;
   double ah, al, bh, bl;
   split(a, ah, al);
@@ -94,17 +104,17 @@ DD twoProd(double a, double b) {
   return {p, ((ah * bh - p) + ah * bl + al * bh) + al * bl};
 }
 
-DD mulDD(DD a, DD b) {
+[[gnu::always_inline]] inline DD mulDD(DD a, DD b) {
   const DD p = twoProd(a.hi, b.hi);
   return fastTwoSum(p.hi, p.lo + (a.hi * b.lo + a.lo * b.hi));
 }
 
-DD addDD(DD a, DD b) {
+[[gnu::always_inline]] inline DD addDD(DD a, DD b) {
   const DD s = twoSum(a.hi, b.hi);
   return twoSum(s.hi, s.lo + (a.lo + b.lo));
 }
 
-DD divDD(DD a, DD b) {
+[[gnu::always_inline]] inline DD divDD(DD a, DD b) {
   const double q1 = a.hi / b.hi;
   const DD p = twoProd(q1, b.hi);
   const double r = (((a.hi - p.hi) - p.lo) + a.lo) - q1 * b.lo;
@@ -116,7 +126,7 @@ DD divDD(DD a, DD b) {
 // Compares with half the smaller gap next to hi, with a margin for the
 // rounding of |lo| + err; tiny, zero and non-finite hi are left to the slow
 // path.
-bool provenNearest(double hi, double lo, double err) {
+[[gnu::always_inline]] inline bool provenNearest(double hi, double lo, double err) {
   const std::uint64_t b = bitsOf(hi) & ~(1ULL << 63);
   const int biased = static_cast<int>(b >> 52);
   if (biased <= 1 || biased >= 2047) return false;
@@ -143,7 +153,6 @@ struct Big {
 
 Big zeroBig(int n) {
   Big a;
-  std::fill(a.limb, a.limb + kMaxLimbs, 0u);
   a.n = n;
   return a;
 }
@@ -199,9 +208,7 @@ Big one(int n) { return fromUnsigned(1, 0, false, n); }
 // 32 bits of the magnitude starting at bit pos (0 = the top bit), zeros
 // outside the stored bits.
 std::uint32_t bitsFrom(const Big& a, long pos) {
-  const auto limbAt = [&](long i) -> std::uint64_t {
-    return i >= 0 && i < a.n ? a.limb[i] : 0;
-  };
+  const auto limbAt = [&](long i) -> std::uint64_t { return i >= 0 && i < a.n ? a.limb[i] : 0; };
   const long word = pos >= 0 ? pos / 32 : (pos - 31) / 32;
   const int bit = static_cast<int>(pos - word * 32);
   const std::uint64_t both = limbAt(word) << 32 | limbAt(word + 1);
@@ -217,14 +224,15 @@ Big addBig(const Big& a, const Big& b, int n) {
   const Big* y = &b;
   if (y->exp > x->exp) std::swap(x, y);
   const int w = n + 2;
-  std::uint32_t X[kMaxLimbs + 3] = {};
-  std::uint32_t Y[kMaxLimbs + 3] = {};
+  // Limb 0 is spare, for a carry.
+  std::uint32_t X[kMaxLimbs + 3];
+  std::uint32_t Y[kMaxLimbs + 3];
+  X[0] = Y[0] = 0;
   for (int i = 0; i < w; ++i) {
     X[i + 1] = i < x->n ? x->limb[i] : 0;
     Y[i + 1] = bitsFrom(*y, 32L * i - (x->exp - y->exp));
   }
-  // One spare limb on top for a carry.
-  std::uint32_t R[kMaxLimbs + 3] = {};
+  std::uint32_t R[kMaxLimbs + 3];
   bool neg = x->neg;
   if (x->neg == y->neg) {
     std::uint64_t carry = 0;
@@ -256,7 +264,8 @@ Big subBig(const Big& a, const Big& b, int n) { return addBig(a, negated(b), n);
 Big mulBig(const Big& a, const Big& b, int n) {
   if (a.zero || b.zero) return zeroBig(n);
   const int na = std::min(a.n, n + 1), nb = std::min(b.n, n + 1);
-  std::uint32_t P[2 * kMaxLimbs + 2] = {};
+  std::uint32_t P[2 * kMaxLimbs + 2];
+  std::fill(P, P + na + nb, 0u);
   for (int i = na - 1; i >= 0; --i) {
     std::uint64_t carry = 0;
     for (int j = nb - 1; j >= 0; --j) {
@@ -272,7 +281,7 @@ Big mulBig(const Big& a, const Big& b, int n) {
 
 Big mulSmall(const Big& a, std::uint32_t k, int n) {
   if (a.zero || k == 0) return zeroBig(n);
-  std::uint32_t R[kMaxLimbs + 2] = {};
+  std::uint32_t R[kMaxLimbs + 2];
   std::uint64_t carry = 0;
   const int m = std::min(a.n, n + 1);
   for (int i = m - 1; i >= 0; --i) {
@@ -286,7 +295,7 @@ Big mulSmall(const Big& a, std::uint32_t k, int n) {
 
 Big divSmall(const Big& a, std::uint32_t k, int n) {
   if (a.zero) return zeroBig(n);
-  std::uint32_t R[kMaxLimbs + 2] = {};
+  std::uint32_t R[kMaxLimbs + 2];
   std::uint64_t rest = 0;
   for (int i = 0; i < n + 1; ++i) {
     const std::uint64_t cur = rest << 32 | (i < a.n ? a.limb[i] : 0);
@@ -439,8 +448,8 @@ Big expSmall(const Big& r, int n) {
 // 2^-(32n - 26) (plus the error of z itself).
 Big expBig(const Big& z, double zd, int n) {
   const double k = nearestWhole(zd * 1.4426950408889634);
-  const Big kLn2 = mulSmall(withPrecision(bigLn2(), n + 1),
-                            static_cast<std::uint32_t>(k < 0 ? -k : k), n + 1);
+  const Big kLn2 =
+      mulSmall(withPrecision(bigLn2(), n + 1), static_cast<std::uint32_t>(k < 0 ? -k : k), n + 1);
   const Big r = addBig(z, k < 0 ? kLn2 : negated(kLn2), n + 1);
   return scaled(expSmall(r, n), static_cast<int>(k));
 }
@@ -512,41 +521,112 @@ Big sinCosBig(double x, bool cosine, int n) {
 
 // --------------------------------------------------------- fast tables ---
 
-struct Tables {
+// Built once, each on the first call that needs it.
+
+struct TrigTables {
   DD sinSteps[129];  // sin(m pi/256), m = 0..128
-  DD exp2Steps[64];  // 2^(j/64), j = 0..63
   double piStep[4];  // pi/256 in four parts, the first two of 24 bits
-  double ln2Step[3];  // ln 2/64 in three parts, the first two of 36 bits
-  DD ln2;
-  DD inverseOdd[16];  // 1/(2k+1)
 };
 
-Tables buildTables() {
-  constexpr int n = 5;
-  Tables t{};
-  const Big pi = withPrecision(bigPi(), n);
-  for (std::uint32_t m = 0; m <= 128; ++m)
-    t.sinSteps[m] = ddOf(sinSmall(scaled(mulSmall(pi, m, n), -8), n));
-  const Big ln2 = withPrecision(bigLn2(), n);
-  for (std::uint32_t j = 0; j < 64; ++j)
-    t.exp2Steps[j] = ddOf(expSmall(scaled(mulSmall(ln2, j, n), -6), n));
-  Big rest = scaled(pi, -8);
-  for (int i = 0; i < 4; ++i) {
-    t.piStep[i] = i < 2 ? leadingBits(rest, 24) : nearestOf(rest);
-    rest = subBig(rest, fromDouble(t.piStep[i], n), n);
+struct ExpTables {
+  DD exp2Steps[64];   // 2^(j/64), j = 0..63
+  double ln2Step[3];  // ln 2/64 in three parts, the first two of 36 bits
+};
+
+constexpr int kLogFirst = 181, kLogLast = 363;  // ln(i/256) for i within
+struct LogTables {
+  DD logSteps[kLogLast - kLogFirst + 1];
+  DD ln2;
+};
+
+constexpr int kTableLimbs = 5;
+
+// v in parts: the first ones of `bits` bits each, the rest to nearest.
+template <int parts>
+void splitInto(Big v, int bits, int truncated, double (&out)[parts]) {
+  for (int i = 0; i < parts; ++i) {
+    out[i] = i < truncated ? leadingBits(v, bits) : nearestOf(v);
+    v = subBig(v, fromDouble(out[i], kTableLimbs), kTableLimbs);
   }
-  rest = scaled(ln2, -6);
-  for (int i = 0; i < 3; ++i) {
-    t.ln2Step[i] = i < 2 ? leadingBits(rest, 36) : nearestOf(rest);
-    rest = subBig(rest, fromDouble(t.ln2Step[i], n), n);
+}
+
+// The tables step from one entry to the next (a rotation by pi/256, a
+// product by 2^(1/64), a sum with ln(1 + 1/i)), which costs a few products
+// an entry instead of a series each: each step loses a few units of the
+// 160th bit, far below the 106 bits kept.
+
+TrigTables buildTrigTables() {
+  constexpr int n = kTableLimbs;
+  TrigTables t{};
+  const Big step = scaled(withPrecision(bigPi(), n), -8);
+  const Big c1 = cosSmall(step, n), s1 = sinSmall(step, n);
+  Big c = one(n), s = zeroBig(n);
+  for (int m = 0; m <= 64; ++m) {
+    t.sinSteps[m] = ddOf(s);
+    t.sinSteps[128 - m] = ddOf(c);
+    const Big next = addBig(mulBig(s, c1, n), mulBig(c, s1, n), n);
+    c = subBig(mulBig(c, c1, n), mulBig(s, s1, n), n);
+    s = next;
   }
-  t.ln2 = ddOf(ln2);
-  for (std::uint32_t k = 0; k < 16; ++k) t.inverseOdd[k] = ddOf(divSmall(one(n), 2 * k + 1, n));
+  splitInto(step, 24, 2, t.piStep);
   return t;
 }
 
-const Tables& tables() {
-  static const Tables t = buildTables();
+ExpTables buildExpTables() {
+  constexpr int n = kTableLimbs;
+  ExpTables t{};
+  const Big step = scaled(withPrecision(bigLn2(), n), -6);
+  const Big factor = expSmall(step, n);
+  Big v = one(n);
+  for (int j = 0; j < 64; ++j) {
+    t.exp2Steps[j] = ddOf(v);
+    v = mulBig(v, factor, n);
+  }
+  splitInto(step, 36, 2, t.ln2Step);
+  return t;
+}
+
+// 2 atanh(1/q) = ln((q + 1)/(q - 1)) by its series, for q >= 3.
+Big twiceAtanhOfInverse(std::uint32_t q, int n) {
+  Big power = divSmall(one(n), q, n);
+  Big sum = power;
+  for (std::uint32_t k = 1;; ++k) {
+    power = divSmall(power, q * q, n);
+    if (power.zero || power.exp < sum.exp - 32 * n - 4) break;
+    sum = addBig(sum, divSmall(power, 2 * k + 1, n), n);
+  }
+  return scaled(sum, 1);
+}
+
+// ln(i/256) from ln 1 = 0 at i = 256 by steps ln((i + 1)/i) = 2 atanh(1/(2i + 1)).
+LogTables buildLogTables() {
+  constexpr int n = kTableLimbs;
+  LogTables t{};
+  Big up = zeroBig(n), down = zeroBig(n);
+  for (int i = 256; i <= kLogLast; ++i) {
+    t.logSteps[i - kLogFirst] = ddOf(up);
+    up = addBig(up, twiceAtanhOfInverse(static_cast<std::uint32_t>(2 * i + 1), n), n);
+  }
+  for (int i = 256; i >= kLogFirst; --i) {
+    t.logSteps[i - kLogFirst] = ddOf(down);
+    down = subBig(down, twiceAtanhOfInverse(static_cast<std::uint32_t>(2 * i - 1), n), n);
+  }
+  t.ln2 = ddOf(withPrecision(bigLn2(), n));
+  return t;
+}
+
+const TrigTables& trigTables() {
+  static const TrigTables t = buildTrigTables();
+  return t;
+}
+
+const ExpTables& expTables() {
+  static const ExpTables t = buildExpTables();
+  return t;
+}
+
+const LogTables& logTables() {
+  static const LogTables t = buildLogTables();
   return t;
 }
 
@@ -555,13 +635,16 @@ const Tables& tables() {
 // sin x (cosine: cos x) for 2^-27 <= |x| < 2^22, or false when the
 // rounding is not proven.  x = k pi/256 + r, |r| <= pi/512, and with
 // k = 128 q + m, sin x = sin(q pi/2 + m pi/256 + r) from the table and
-// the short series of sin r and cos r.  Error below 2^-63 relative plus
-// that of r (2^-101 |x - k C1| + 2^-127).
+// the short series of sin r and cos r.  Error below 2^-67 relative (taken
+// as 2^-65) plus that of r (2^-101 |x - k C1| + 2^-127): sinRest is off by
+// 2^-68 of B r, which is at most the result, the other parts by 2^-70 of
+// |A| + |B r|, which is at most three times the result (|B r| <= A/2 when
+// m > 0).
 bool fastSinCos(double x, bool cosine, double& out) {
-  const Tables& t = tables();
+  const TrigTables& t = trigTables();
   const double kd = nearestWhole(x * 81.48733086305042);  // 256/pi
-  const double head = x - kd * t.piStep[0];                // exact
-  const double p2 = kd * t.piStep[1];                      // exact
+  const double head = x - kd * t.piStep[0];               // exact
+  const double p2 = kd * t.piStep[1];                     // exact
   const DD s = twoSum(head, -p2);
   const DD p3 = twoProd(kd, t.piStep[2]);
   const DD u = twoSum(s.hi, -p3.hi);
@@ -573,60 +656,76 @@ bool fastSinCos(double x, bool cosine, double& out) {
   const int m = j & 127;
   int q = j >> 7;
   if (cosine) q = (q + 1) & 3;
-  // sin(q pi/2 + theta) = A cos r + B sin r.
-  const DD sm = t.sinSteps[m], cm = t.sinSteps[128 - m];
-  const DD minusSm = {-sm.hi, -sm.lo}, minusCm = {-cm.hi, -cm.lo};
-  const DD a = q == 0 ? sm : q == 1 ? cm : q == 2 ? minusSm : minusCm;
-  const DD b = q == 0 ? cm : q == 1 ? minusSm : q == 2 ? minusCm : sm;
+  // sin(q pi/2 + theta) = A cos r + B sin r: for q = 0..3, A is sin(m pi/256),
+  // cos(m pi/256), -sin, -cos and B is cos, -sin, -cos, sin (chosen without
+  // branches, which the quadrant would make unpredictable).
+  static constexpr double kSign[2] = {1.0, -1.0};
+  const int ia = m + (q & 1) * (128 - 2 * m);
+  const double signA = kSign[q >> 1], signB = kSign[(q ^ (q >> 1)) & 1];
+  const DD a = {signA * t.sinSteps[ia].hi, signA * t.sinSteps[ia].lo};
+  const DD b = {signB * t.sinSteps[128 - ia].hi, signB * t.sinSteps[128 - ia].lo};
 
   const double rh = r.hi, rl = r.lo;
   const DD r2 = twoProd(rh, rh);
+  const double halfZ = 0.5 * r2.hi;
+  // cos r = 1 - z/2 + cosRest and sin r = r + sinRest, z = r2.hi.
   const double z = r2.hi;
-  const double r2lo = r2.lo + 2.0 * rh * rl;
-  // cos r - 1 and sin r - r.
-  const double cosTail =
-      -0.5 * z + (-0.5 * r2lo + z * z * (1.0 / 24 - z * (1.0 / 720 - z * (1.0 / 40320))));
-  const double sinTail = rh * z * (-1.0 / 6 + z * (1.0 / 120 - z * (1.0 / 5040)));
+  const double cosRest =
+      -0.5 * (r2.lo + 2.0 * rh * rl) + z * z * (1.0 / 24 - z * (1.0 / 720 - z * (1.0 / 40320)));
+  const double sinRest = rh * z * (-1.0 / 6 + z * (1.0 / 120 - z * (1.0 / 5040)));
+  // A cos r + B sin r = A + B r - A z/2 + (A cosRest + B sinRest).
   const DD br = twoProd(b.hi, rh);
-  const DD head2 = twoSum(a.hi, br.hi);
-  const double rest = head2.lo + ((a.lo + (br.lo + (b.hi * rl + b.lo * rh))) +
-                                  (a.hi * cosTail + b.hi * sinTail));
-  const DD v = twoSum(head2.hi, rest);
-  if (!provenNearest(v.hi, v.lo, 0x1p-63 * absOf(v.hi) + 1.01 * reductionErr)) return false;
+  const DD az = twoProd(a.hi, -halfZ);
+  const DD s1 = twoSum(a.hi, br.hi);
+  const DD s2 = twoSum(s1.hi, az.hi);
+  const double rest =
+      (s1.lo + s2.lo) + ((a.lo + br.lo + az.lo) + (b.hi * rl + b.lo * rh - a.lo * halfZ) +
+                         (a.hi * cosRest + b.hi * sinRest));
+  const DD v = twoSum(s2.hi, rest);
+  if (!provenNearest(v.hi, v.lo, 0x1p-65 * absOf(v.hi) + 1.01 * reductionErr)) return false;
   out = v.hi;
   return true;
 }
 
 // e^(xh + xl), where xh + xl is off by at most xErr, for -708 < xh < 709:
 // x = N ln2/64 + r, |r| <= ln2/128, e^x = 2^(N/64) e^r with 2^(j/64) from the
-// table and e^r by its series.  Error below 2^-63 relative plus xErr.
+// table and e^r by its series.  Error below 2^-74 relative (taken as
+// 2^-71) plus xErr: r is off by under 2^-104, the series by 2^-76 (its
+// first three terms exact, the rest in double), the product with the table
+// by 2^-103.
 bool fastExp(double xh, double xl, double xErr, double& out) {
   if (!(xh > -708.0 && xh < 709.0)) return false;
-  const Tables& t = tables();
+  const ExpTables& t = expTables();
   const double nd = nearestWhole(xh * 92.33248261689366);  // 64/ln2
-  const double head = xh - nd * t.ln2Step[0];               // exact
-  const DD s = twoSum(head, -(nd * t.ln2Step[1]));          // exact
+  const double head = xh - nd * t.ln2Step[0];              // exact
+  const DD s = twoSum(head, -(nd * t.ln2Step[1]));         // exact
   const DD r = twoSum(s.hi, (s.lo - nd * t.ln2Step[2]) + xl);
   const double rh = r.hi, rl = r.lo;
-  const double p =
-      rh * rh *
-          (0.5 + rh * (1.0 / 6 + rh * (1.0 / 24 + rh * (1.0 / 120 + rh * (1.0 / 720 + rh / 5040))))) +
-      rh * rl;
+  // e^r = 1 + r + r^2/2 + cube, rh^2 exact, the rest (below 2^-25) in double.
+  const DD r2 = twoProd(rh, rh);
+  const double cube =
+      rh * r2.hi * (1.0 / 6 + rh * (1.0 / 24 + rh * (1.0 / 120 + rh * (1.0 / 720 + rh / 5040))));
   const DD e1 = fastTwoSum(1.0, rh);
-  const DD er = fastTwoSum(e1.hi, e1.lo + (rl + p));
+  const DD e2 = twoSum(e1.hi, 0.5 * r2.hi);
+  const DD er = fastTwoSum(e2.hi, (e1.lo + e2.lo) + ((rl + 0.5 * r2.lo) + (cube + rh * rl)));
   const int N = static_cast<int>(nd);
   const int j = N & 63;
   const DD v = mulDD(t.exp2Steps[j], er);
-  if (!provenNearest(v.hi, v.lo, (0x1p-63 + 1.01 * xErr) * v.hi)) return false;
+  if (!provenNearest(v.hi, v.lo, (0x1p-71 + 1.01 * xErr) * v.hi)) return false;
   out = v.hi * pow2((N - j) / 64);
   return true;
 }
 
 // ln x for a positive finite x as a double-double, relative error below
-// 2^-74: x = 2^E m with m in [sqrt(1/2), sqrt(2)), ln m = 2 atanh(s),
-// s = (m - 1)/(m + 1), |s| < 0.172, by 14 terms of its series.
-DD logDD(double x) {
-  const Tables& t = tables();
+// 2^-70: x = 2^E m with m in [sqrt(1/2), sqrt(2)], c = m rounded to a
+// multiple of 1/256, ln m = ln c + 2 atanh(s), s = (m - c)/(m + c),
+// |s| < 2^-9.5, by four terms of its series.  The terms past 2s (at most
+// 2^-20 of it) are in double: 2^-72 of 2s; ln c and 2s do not cancel to
+// less than 1/2.4 of 2s.  When m is such a multiple (x a small whole
+// number, say) ln x is E ln 2 + ln c alone, off by under 2^-100; *bound
+// gets the bound that holds.
+DD logDD(double x, double* bound = nullptr) {
+  const LogTables& t = logTables();
   int e = 0;
   if (x < 0x1p-1022) {
     x *= 0x1p54;
@@ -639,21 +738,27 @@ DD logDD(double x) {
     m *= 0.5;
     e += 1;
   }
-  const DD s = divDD({m - 1.0, 0.0}, twoSum(m, 1.0));
-  const DD s2 = mulDD(s, s);
-  DD sum = t.inverseOdd[13];
-  for (int k = 12; k >= 0; --k) sum = addDD(t.inverseOdd[k], mulDD(sum, s2));
-  DD lm = mulDD(sum, s);
-  lm = {2.0 * lm.hi, 2.0 * lm.lo};
+  const double steps = nearestWhole(m * 256.0);
+  const double c = steps * (1.0 / 256);
+  const DD lnc = t.logSteps[static_cast<int>(steps) - kLogFirst];
   const double ed = e;
-  return addDD(addDD(twoProd(ed, t.ln2.hi), {ed * t.ln2.lo, 0.0}), lm);
+  const DD eln2 = addDD(twoProd(ed, t.ln2.hi), {ed * t.ln2.lo, 0.0});
+  if (bound != nullptr) *bound = m == c ? 0x1p-100 : 0x1p-70;
+  if (m == c) return addDD(eln2, lnc);
+  const DD s = divDD({m - c, 0.0}, twoSum(m, c));  // m - c exact
+  const double s2 = s.hi * s.hi + 2.0 * s.hi * s.lo;
+  const double tail =
+      2.0 * s.hi * s2 * (1.0 / 3 + s2 * (1.0 / 5 + s2 * (1.0 / 7 + s2 * (1.0 / 9))));
+  const DD sum = addDD(addDD(eln2, lnc), {2.0 * s.hi, 2.0 * s.lo});
+  return twoSum(sum.hi, sum.lo + tail);
 }
 
 // ------------------------------------------------------------ slow paths ---
 
-// The precisions tried in turn, in limbs of 32 bits: the first decides all
-// but a few arguments in a billion, the others are there for the rest.
-constexpr int kPrecisions[] = {5, 9, 15};
+// The precisions tried in turn, in limbs of 32 bits: the first decides
+// nearly every argument the fast path leaves, the second all but a few in
+// a billion, the others are there for the rest.
+constexpr int kPrecisions[] = {3, 5, 9, 15};
 
 // sin x or cos x for a finite x with |x| >= 2^-27.
 double slowSinCos(double x, bool cosine) {
@@ -766,7 +871,8 @@ bool exactPowCase(double x, double y, double& out) {
     if (value > (1ULL << 54) / root) return false;
     value *= root;
   }
-  const std::int64_t e2 = static_cast<std::int64_t>(qx / (1 << k)) * static_cast<std::int64_t>(power);
+  const std::int64_t e2 =
+      static_cast<std::int64_t>(qx / (1 << k)) * static_cast<std::int64_t>(power);
   return roundBig(fromUnsigned(value, static_cast<int>(e2), false, 3), true, 0, out);
 }
 
@@ -792,7 +898,7 @@ double slowPowOf(double x, double y) {
 double sinOrCos(double x, bool cosine, bool fast) {
   const double ax = absOf(x);
   if (ax < 0x1p-27) return cosine ? 1.0 : x;  // within a quarter of an ulp
-  if (!(ax < kInfinity)) return x - x;         // NaN
+  if (!(ax < kInfinity)) return x - x;        // NaN
   double out = 0.0;
   if (fast && ax < 0x1p22 && fastSinCos(x, cosine, out)) return out;
   return slowSinCos(x, cosine);
@@ -804,8 +910,22 @@ double expOf(double x, bool fast) {
   return slowExpOf(x);
 }
 
-bool isWhole(double y) { return std::floor(y) == y; }
-bool isOddWhole(double y) { return isWhole(y) && absOf(y) < 0x1p53 && !isWhole(y * 0.5); }
+// For a finite y: whether it is a whole number, and an odd one (the bits
+// below the units place are zero; the units bit is set).
+bool isWhole(double y) {
+  const std::uint64_t b = bitsOf(y);
+  const int units = 1075 - static_cast<int>((b >> 52) & 0x7ff);  // units bit's place
+  if (units <= 0) return true;
+  if (units > 52) return (b & ~(1ULL << 63)) == 0;
+  return (b & ((1ULL << units) - 1)) == 0;
+}
+bool isOddWhole(double y) {
+  const std::uint64_t b = bitsOf(y);
+  const int units = 1075 - static_cast<int>((b >> 52) & 0x7ff);
+  if (units < 0 || units > 52) return false;
+  const std::uint64_t m = (b & kFractionMask) | 1ULL << 52;
+  return isWhole(y) && ((m >> units) & 1) != 0;
+}
 double withSignOf(double magnitude, double sign) {
   return fromBits((bitsOf(magnitude) & ~(1ULL << 63)) | (bitsOf(sign) & (1ULL << 63)));
 }
@@ -835,10 +955,11 @@ double powOf(double x, double y, bool fast) {
   double out = 0.0;
   bool done = false;
   if (fast && absOf(y) < 0x1p40) {
-    const DD l = logDD(x);
+    double logBound = 0.0;
+    const DD l = logDD(x, &logBound);
     const DD p = twoProd(y, l.hi);
     const DD z = fastTwoSum(p.hi, p.lo + y * l.lo);
-    done = fastExp(z.hi, z.lo, 0x1p-72 * absOf(z.hi), out);
+    done = fastExp(z.hi, z.lo, (2.0 * logBound + 0x1p-100) * absOf(z.hi), out);
   }
   if (!done) out = slowPowOf(x, y);
   return negative ? -out : out;

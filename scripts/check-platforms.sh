@@ -17,9 +17,9 @@ cd "$ROOT"
 # One line a platform: its name | how to build its renderer | how to run it
 # (paths from the source folder).  A new platform is one more line.
 PLATFORMS=(
-  "wasm|scripts/build-wasm.sh build-wasm|node build-wasm/bin/mottler-render.js"
-  "wasm-simd|scripts/build-wasm.sh --simd build-wasm-simd|node build-wasm-simd/bin/mottler-render.js"
-  "aarch64|scripts/build-aarch64.sh build-aarch64|qemu-aarch64-static -L /usr/aarch64-linux-gnu build-aarch64/bin/mottler-render"
+  "wasm|scripts/build-for.sh wasm build-wasm|node build-wasm/bin/mottler-render.js"
+  "wasm-simd|scripts/build-for.sh wasm-simd build-wasm-simd|node build-wasm-simd/bin/mottler-render.js"
+  "aarch64|scripts/build-for.sh aarch64 build-aarch64|qemu-aarch64-static -L /usr/aarch64-linux-gnu build-aarch64/bin/mottler-render"
 )
 
 cmake --build "$BUILD" -j"$(nproc)" --target mottler-render platform_compare >/dev/null

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The web page's tests: builds the page with emscripten into build-web/site/,
+# The web page's tests: builds the page with emscripten into build-wasm/site/,
 # installs the pinned test packages (web/tests/package-lock.json) and runs
 # the browser tests in headless Chromium against the native programs in
 # build/ (mottler-render, mottler-edit-script).  Run by test.sh after the
@@ -8,10 +8,10 @@ set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="${BUILD:-$ROOT/build}"
-WEB_BUILD="$ROOT/build-web"
+WEB_BUILD="$ROOT/build-wasm"
 
 # The page with the core for WebAssembly (cmake/wasm.cmake).
-"$ROOT/scripts/build-wasm.sh" "$WEB_BUILD" mottler_site
+"$ROOT/scripts/build-for.sh" wasm "$WEB_BUILD" mottler_site
 
 # The packages exactly as locked; puppeteer-core fetches no browser.
 (cd "$ROOT/web/tests" && npm ci --no-audit --no-fund --loglevel=error)

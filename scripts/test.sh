@@ -23,7 +23,7 @@ rm -f "$BUILD"/mottler_*.deb
 (cd "$BUILD" && cpack -G DEB >/dev/null)
 lintian --fail-on error,warning "$BUILD"/mottler_*.deb
 
-echo "Web page in headless Chromium (build-web/)"
+echo "Web page in headless Chromium (build-wasm/site/)"
 "$ROOT/scripts/test-web.sh"
 
 echo "Sanitizer pass (build-asan/)"
