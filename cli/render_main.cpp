@@ -233,7 +233,8 @@ std::optional<int> parseOptions(int argc, char** argv, Settings& settings) {
   // Refused before any work, in the builds without libpng (WebAssembly,
   // cross builds).
   if (*settings.format == mottler::PictureType::Png && !mottler::kPngAvailable)
-    return usageError(std::string("cannot write ") + settings.output + ": " +
+    return usageError(std::string("cannot write ") +
+                      (settings.output == "-" ? "standard output" : settings.output) + ": " +
                       mottler::kNoPngMessage + " (use a .bmp name or -f bmp)");
   return std::nullopt;
 }

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The same bits on every platform: renders every example program (with its
-# own seed and three others) and a set of random programs with the native mottler-render and with the renderer
-# built for each platform below, and fails when any picture differs by a
-# single byte, naming the program, its commands, the platform and the first
-# differing pixel.  Part of scripts/test.sh; on its own:
+# own seed and three others) and a set of random programs with the native
+# mottler-render and with the renderer built for each platform below, and
+# fails when any picture differs by a single byte, naming the program, its
+# commands, the platform and the first differing pixel.  Part of scripts/test.sh; on its own:
 #   scripts/check-platforms.sh [COUNT]    COUNT random programs (default 320)
 # The native build is build/ (or $BUILD); the programs and pictures are kept
 # in build/platforms/ to look at afterwards.
