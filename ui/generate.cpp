@@ -141,7 +141,8 @@ void CMottlerDlg::waitUntilIdle() {
 }
 
 // The last finished picture (the texture, or the buffer with "Look
-// Buffer"), zoomed into the preview bitmap, tiled 2 x 2 with "Tile".
+// Buffer"), zoomed into the preview bitmap, or tiled 3 x 3 to fit with
+// "Tile".
 void CMottlerDlg::drawPicture() {
   preview::clearBitmap(previewBits.data());
   copyPlaneToPreview();
@@ -152,7 +153,7 @@ void CMottlerDlg::copyPlaneToPreview() {
   const int height = engine_->height;
   const TexturePlane& source = lookBufferBox_->isChecked() ? engine_->buffer : engine_->texture;
   if (tileBox_->isChecked()) {
-    preview::blitTiled(zoom, width, height, source.data(), previewBits.data());
+    preview::blitTiled(width, height, source.data(), previewBits.data());
     return;
   }
   const preview::Placement place = preview::placeZoomed(zoom, width, height);
@@ -160,20 +161,7 @@ void CMottlerDlg::copyPlaneToPreview() {
                       source.data(), previewBits.data());
 }
 
-void CMottlerDlg::showPreviewBitmap() {
-  preview_->setBitmap(previewBits.data());
-  // Inside the preview's own paint the picture is drawn right after this.
-  if (!inPaint_) preview_->update();
-}
-
-void CMottlerDlg::paintPreview() {
-  if (inPaint_) return;
-  inPaint_ = true;
-  forceRedraw = true;
-  redrawOnly = true;
-  generate();
-  inPaint_ = false;
-}
+void CMottlerDlg::showPreviewBitmap() { preview_->setBitmap(previewBits.data()); }
 
 void CMottlerDlg::onGenerateClicked() {
   forceRedraw = true;

@@ -23,7 +23,11 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScopedValueRollback>
+#include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
+#include <QCursor>
+#include <QGuiApplication>
 #include <QStatusBar>
 #include <QTimer>
 #include <QTreeWidget>
@@ -38,6 +42,7 @@
 #include "ui/horizontal_scroll_bar.h"
 #include "ui/preview_control.h"
 #include "ui/remark_box.h"
+#include "ui/window_layout.h"
 
 // The compiled-in resources live in a static library and must be registered
 // once before the first use.
@@ -58,6 +63,9 @@ const QString kLayoutPath = QStringLiteral(":/mottler/main_window.layout");
 
 // Room kept between the preview and the controls below it, in pixels.
 constexpr int kPreviewGap = 4;
+
+// The window can be made this small; below its default size it scrolls.
+constexpr QSize kSmallestWindow(320, 240);
 
 QString idName(int id) { return QString::number(id); }
 
@@ -103,18 +111,25 @@ CMottlerDlg::CMottlerDlg(QWidget* parent)
   setAcceptDrops(true);
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                 Qt::WindowCloseButtonHint);
+                 Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
   createControls();
   createMenu();
   createStatusBar();
 
+  // The client area fills the window; a window smaller than its default
+  // size (a small screen) scrolls it, so every control stays reachable.
+  auto* scroller = new QScrollArea(this);
+  scroller->setFrameShape(QFrame::NoFrame);
+  scroller->setWidgetResizable(true);
+  scroller->setWidget(client_);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
   layout->setMenuBar(menuBar_);
-  layout->addWidget(client_);
+  layout->addWidget(scroller, 1);
   layout->addWidget(statusBar_);
-  layout->setSizeConstraint(QLayout::SetFixedSize);
+  setMinimumSize(kSmallestWindow);
+  resize(openingSize());
 
   setUp();
 
@@ -138,6 +153,18 @@ CMottlerDlg::~CMottlerDlg() {
   delete worker_;
 }
 
+// The default size (the layout's client area with the menu and the status
+// bar), made no larger than the screen the window opens on leaves for it.
+QSize CMottlerDlg::openingSize() const {
+  const QSize wanted(client_->defaultSize().width(),
+                     menuBar_->sizeHint().height() + client_->defaultSize().height() +
+                         statusBar_->sizeHint().height());
+  const QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
+  if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr) return wanted;
+  return fittedWindowSize(wanted, screen->availableGeometry().size(), kFrameAllowance);
+}
+
 // --- construction ------------------------------------------------------------
 
 void CMottlerDlg::createControls() {
@@ -145,13 +172,15 @@ void CMottlerDlg::createControls() {
   if (!layout.error.isEmpty()) qFatal("Mottler: the window layout is damaged: %s", qPrintable(layout.error));
 
   const DialogUnits units = DialogUnits(font()).widened(layout.widenPercent);
-  client_ = new QWidget(this);
+  client_ = new GrowingClient(this);
   QSize clientSize = units.toPixels(layout.units).size();
 
   // The preview shows the whole 258 x 258 bitmap: where its rectangle is
   // smaller, the preview grows and the controls of the left column below it,
   // or of the columns to its right, move out of its way.
   QRect previewRect;
+  QRect treeUnits;
+  QRect listUnits;
   int moveDown = 0;
   int moveRight = 0;
   int previewBottomUnits = 0;
@@ -165,6 +194,26 @@ void CMottlerDlg::createControls() {
     previewBottomUnits = c.units.bottom();
     previewRightUnits = c.units.right();
   }
+  for (const ControlTemplate& c : layout.controls) {
+    if (c.kind == QLatin1String("tree")) treeUnits = c.units;
+    if (c.kind == QLatin1String("list")) listUnits = c.units;
+  }
+  // How each control follows the window as it grows, from where it sits.
+  auto anchorOf = [&](const ControlTemplate& c) {
+    const QRect& u = c.units;
+    if (c.kind == QLatin1String("preview")) return Anchor::Preview;
+    if (u.left() <= previewRightUnits) {
+      if (u.top() <= previewBottomUnits) return Anchor::Fixed;
+      const bool wide = c.kind == QLatin1String("group") || c.kind == QLatin1String("hscroll") ||
+                        c.kind == QLatin1String("edit");
+      return wide ? Anchor::WideBelowPreview : Anchor::BelowPreview;
+    }
+    if (u.left() < treeUnits.left() || u.top() < treeUnits.top()) return Anchor::Middle;
+    if (c.kind == QLatin1String("tree")) return Anchor::Tree;
+    if (c.kind == QLatin1String("list")) return Anchor::List;
+    if (u.top() < listUnits.top()) return Anchor::ListCaption;
+    return c.kind == QLatin1String("group") ? Anchor::BelowListFrame : Anchor::BelowList;
+  };
   for (const ControlTemplate& c : layout.controls) {
     const QRect r = units.toPixels(c.units);
     if (c.units.top() > previewBottomUnits && c.units.left() <= previewRightUnits)
@@ -250,13 +299,13 @@ void CMottlerDlg::createControls() {
       w = bar;
     }
     if (w == nullptr) continue;
-    w->setGeometry(r);
+    client_->place(w, r, anchorOf(c));
     if (c.id >= 0) w->setObjectName(idName(c.id));
     if (c.has(QStringLiteral("disabled"))) w->setEnabled(false);
     if (r.right() + 1 > clientSize.width()) clientSize.setWidth(r.right() + 1);
     if (r.bottom() + 1 > clientSize.height()) clientSize.setHeight(r.bottom() + 1);
   }
-  client_->setFixedSize(clientSize);
+  client_->setDefaultSize(clientSize);
   setWindowTitle(layout.caption);
 
   zoomBar_ = control<QScrollBar>(IdZoomBar);
@@ -388,7 +437,6 @@ void CMottlerDlg::connectHandlers() {
   // The remark box would take a dropped file's name as text.
   remarkEdit_->setAcceptDrops(false);
 
-  connect(preview_, &PreviewControl::pictureNeeded, this, &CMottlerDlg::paintPreview);
   connect(worker_, &RenderWorker::runEnded, this, &CMottlerDlg::onRunEnded);
   connect(progressTimer_, &QTimer::timeout, this, &CMottlerDlg::showProgress);
 

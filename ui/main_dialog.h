@@ -38,6 +38,7 @@ class PreviewControl;
 
 namespace mottler::ui {
 class EditHistory;
+class GrowingClient;
 }
 
 class CMottlerDlg : public QDialog {
@@ -95,9 +96,6 @@ class CMottlerDlg : public QDialog {
 
   // Redraws every control from the model.
   void showModel();
-
-  // The preview needs its picture: redraw it from the planes.
-  void paintPreview();
 
  public slots:
   void accept() override;  // Enter: the window stays open
@@ -160,6 +158,7 @@ class CMottlerDlg : public QDialog {
   void setUpToolTips();
   void setUpAccessibleNames();
   void endDialog();
+  QSize openingSize() const;
 
   // Generation (generate.cpp).
   std::uint64_t startRun(bool mustFinish);
@@ -206,7 +205,7 @@ class CMottlerDlg : public QDialog {
   QMenuBar* menuBar_ = nullptr;
   QStatusBar* statusBar_ = nullptr;
   QLabel* statusPart_ = nullptr;
-  QWidget* client_ = nullptr;
+  mottler::ui::GrowingClient* client_ = nullptr;
 
   PreviewControl* preview_ = nullptr;
   QScrollBar* zoomBar_ = nullptr;
@@ -252,7 +251,6 @@ class CMottlerDlg : public QDialog {
   };
   std::vector<PendingExport> pendingExports_;
 
-  bool inPaint_ = false;   // generate was called by the preview's paint
   bool ending_ = false;    // closeDocument decided to end the window
   bool showing_ = false;   // the controls are being set from the model
   bool methodChanged_ = false;  // the Method box's choice changed the method

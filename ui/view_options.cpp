@@ -24,7 +24,8 @@ void CMottlerDlg::onLookBufferClicked() {
   generate();
 }
 
-// The texture repeated 2 x 2 at the current zoom, so that the seams show.
+// The texture repeated 3 x 3 at a size where the whole tiling fits, so that
+// the seams and the repetition show.
 void CMottlerDlg::onTileClicked() {
   redrawOnly = true;
   forceRedraw = true;

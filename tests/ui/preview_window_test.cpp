@@ -50,17 +50,19 @@ TEST(PreviewWindow, ZoomScrollBarFollowsADrag) {
   EXPECT_EQ(dlg.previewBits[0], 0u);
 }
 
-TEST(PreviewWindow, TileShowsFourCopiesWithoutRunning) {
+TEST(PreviewWindow, TileShowsNineCopiesThatFitWithoutRunning) {
   CMottlerDlg dlg;
   openProgram(dlg, emptyProgram(64, 64));
   markTexture(dlg);
   dlg.control<QCheckBox>(IdTile)->click();
   EXPECT_FALSE(programRanSinceMark(dlg));
-  // 128 x 128 at (65, 65): texel (0, 0) starts each copy.
-  for (int at : {65 * 258 + 65, 65 * 258 + 129, 129 * 258 + 65, 129 * 258 + 129})
-    EXPECT_EQ(dlg.previewBits[at], kMarker) << at;
-  EXPECT_EQ(dlg.previewBits[64 * 258 + 64], 0u);
+  // 3 x 3 copies of 64 x 64 at a whole zoom of 1: 192 x 192 at (33, 33);
+  // texel (0, 0) starts each copy.
+  for (int y : {33, 97, 161})
+    for (int x : {33, 97, 161}) EXPECT_EQ(dlg.previewBits[y * 258 + x], kMarker) << x << "," << y;
+  EXPECT_EQ(dlg.previewBits[32 * 258 + 32], 0u);
+  EXPECT_EQ(dlg.previewBits[225 * 258 + 225], 0u);
   dlg.control<QCheckBox>(IdTile)->click();
-  EXPECT_EQ(dlg.previewBits[65 * 258 + 129], 0u);
+  EXPECT_EQ(dlg.previewBits[33 * 258 + 33], 0u);
   EXPECT_EQ(dlg.previewBits[97 * 258 + 97], kMarker);
 }
