@@ -52,6 +52,7 @@ enum MenuCommandId : int {
   IdFileExit = 32775,
   IdEditUndo = 57643,
   IdEditRedo = 57644,
+  IdViewVariations = 32790,
   IdHelpContents = 32776,
   IdHelpWebSite = 32785,
   IdHelpAbout = 32777,

@@ -17,6 +17,7 @@
 
 #include "ui/main_dialog.h"
 #include "ui/preview_control.h"
+#include "ui/variations_view.h"
 
 using namespace mottler;
 using namespace mottler::ui;
@@ -54,6 +55,8 @@ std::uint64_t CMottlerDlg::startRun(bool mustFinish) {
   request.mustFinish = mustFinish;
   const int size = static_cast<int>(request.program.size());
 
+  if (variations_ != nullptr && variations_->isVisible())
+    variations_->showProgram(request.program, request.seed, request.width, request.height);
   setStatusText(QString());
   latestRun_ = worker_->submit(std::move(request));
   ++runsOutstanding_;

@@ -42,6 +42,7 @@
 #include "ui/horizontal_scroll_bar.h"
 #include "ui/preview_control.h"
 #include "ui/remark_box.h"
+#include "ui/variations_view.h"
 #include "ui/window_layout.h"
 
 // The compiled-in resources live in a static library and must be registered
@@ -379,6 +380,10 @@ void CMottlerDlg::createMenu() {
     edit->addAction(action);
   }
   connect(history_, &EditHistory::restored, this, &CMottlerDlg::onStepRestored);
+
+  QMenu* view = menuBar_->addMenu(QStringLiteral("&View"));
+  add(view, IdViewVariations, "&Variations", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V),
+      &CMottlerDlg::showVariations);
 
   QMenu* help = menuBar_->addMenu(QStringLiteral("&Help"));
   add(help, IdHelpContents, "&Contents", QKeySequence(Qt::Key_F1), &CMottlerDlg::showHelp);

@@ -39,6 +39,7 @@ class PreviewControl;
 namespace mottler::ui {
 class EditHistory;
 class GrowingClient;
+class VariationsView;
 }
 
 class CMottlerDlg : public QDialog {
@@ -89,6 +90,9 @@ class CMottlerDlg : public QDialog {
   // picture until the run's picture is there) or, with redrawOnly, redraws
   // the preview from the last finished picture.
   void generate();
+  // The seed variations, once View > Variations has opened them.
+  mottler::ui::VariationsView* variations() const { return variations_; }
+
   // A run has been asked for and its picture is not there yet.
   bool isRunning() const { return runsOutstanding_ > 0; }
   // Handles events until no run is outstanding.
@@ -141,6 +145,10 @@ class CMottlerDlg : public QDialog {
   void exportBitmap();
   void closeDocument();
   void openDroppedDocument(const QString& path);
+
+  // View.
+  void showVariations();
+  void onVariationChosen(int seed);
 
   // Help.
   void showHelp();
@@ -233,6 +241,7 @@ class CMottlerDlg : public QDialog {
   QPushButton* generateButton_ = nullptr;
 
   QCheckBox* tileBox_ = nullptr;
+  mottler::ui::VariationsView* variations_ = nullptr;  // made when first shown
 
   // Runs: the worker, the requests whose outcome has not come back, the
   // last request (the one the progress bar follows), and the last request

@@ -6,6 +6,7 @@
 #include <QScrollBar>
 
 #include "ui/main_dialog.h"
+#include "ui/variations_view.h"
 
 using namespace mottler;
 
@@ -30,4 +31,25 @@ void CMottlerDlg::onTileClicked() {
   redrawOnly = true;
   forceRedraw = true;
   generate();
+}
+
+// The grid follows the program: the window hands it the program of every
+// run it starts.
+void CMottlerDlg::showVariations() {
+  if (variations_ == nullptr) {
+    variations_ = new ui::VariationsView(this);
+    connect(variations_, &ui::VariationsView::seedChosen, this, &CMottlerDlg::onVariationChosen);
+  }
+  variations_->showProgram(model_.runSlots(), model_.seed(), model_.width(), model_.height());
+  variations_->show();
+  variations_->raise();
+  variations_->activateWindow();
+}
+
+// A seed chosen in the grid is one step of the undo history, whatever came
+// before or after it.
+void CMottlerDlg::onVariationChosen(int seed) {
+  model_.startGesture();
+  apply(model_.setSeed(seed));
+  model_.startGesture();
 }

@@ -56,7 +56,7 @@ TEST(Undo, TheEditMenuSitsBetweenFileAndHelpAndNamesTheStep) {
   ASSERT_NE(bar, nullptr);
   QStringList menus;
   for (QAction* a : bar->actions()) menus << a->text();
-  EXPECT_EQ(menus, (QStringList{"&File", "&Edit", "&Help"}));
+  EXPECT_EQ(menus, (QStringList{"&File", "&Edit", "&View", "&Help"}));
 
   EXPECT_EQ(undoAction(dlg)->text(), "&Undo");
   EXPECT_EQ(redoAction(dlg)->text(), "&Redo");
