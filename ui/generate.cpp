@@ -10,11 +10,13 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QListWidget>
 #include <QProgressBar>
 #include <QTimer>
 #include <algorithm>
 #include <utility>
 
+#include "document/run_times.h"
 #include "ui/main_dialog.h"
 #include "ui/preview_control.h"
 #include "ui/variations_view.h"
@@ -97,6 +99,11 @@ void CMottlerDlg::takePicture(const RunOutcome& outcome) {
   drawPicture();
   preview::drawFrame(previewBits.data());
   showPreviewBitmap();
+  entryTimes_ = outcome.entryNanos;
+  showEntryTimes();
+  // The run's time, unless a file message came since the run started.
+  if (statusText().isEmpty())
+    setStatusText(QString::fromStdString(runTimeText(outcome.runNanos)));
 }
 
 void CMottlerDlg::showProgress() {
@@ -172,3 +179,24 @@ void CMottlerDlg::onGenerateClicked() {
 }
 
 void CMottlerDlg::onAutoGenerateClicked() { generate(); }
+
+// Each program entry's time in the last finished run: the tooltip of its
+// list item and its accessible description; slow entries are marked.
+void CMottlerDlg::showEntryTimes() {
+  for (int i = 0; i < list_->count(); ++i) {
+    QListWidgetItem* item = list_->item(i);
+    const bool timed = static_cast<std::size_t>(i) < entryTimes_.size();
+    const EntryTime described = describeEntryTime(timed ? entryTimes_[static_cast<std::size_t>(i)] : 0);
+    const bool slow = timed && described.slow;
+    const QString time = timed ? QString::fromStdString(described.text) : QString();
+    const QString tip = timed ? item->text() + QStringLiteral(": ") + time : QString();
+    if (item->toolTip() != tip) item->setToolTip(tip);
+    if (item->data(Qt::AccessibleDescriptionRole).toString() != time)
+      item->setData(Qt::AccessibleDescriptionRole, time);
+    QFont font = list_->font();
+    font.setBold(slow);
+    if (item->font() != font) item->setFont(font);
+    const QVariant colour = slow ? QVariant(QBrush(QColor(0xb0, 0x10, 0x10))) : QVariant();
+    if (item->data(Qt::ForegroundRole) != colour) item->setData(Qt::ForegroundRole, colour);
+  }
+}

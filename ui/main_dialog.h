@@ -178,6 +178,7 @@ class CMottlerDlg : public QDialog {
   void drawPicture();
   void copyPlaneToPreview();
   void showPreviewBitmap();
+  void showEntryTimes();
 
   // Editor (program_editor.cpp).
   void apply(mottler::EditResult result);
@@ -252,6 +253,7 @@ class CMottlerDlg : public QDialog {
   std::uint64_t latestRun_ = 0;
   std::uint64_t oldDocumentUpTo_ = 0;
   bool clockShown_ = false;  // the wait cursor is up for the runs
+  std::vector<std::int64_t> entryTimes_;  // of the last finished run, nanoseconds
   // Exports waiting for the picture of their run.
   struct PendingExport {
     std::uint64_t run;

@@ -72,6 +72,7 @@ void CMottlerDlg::showProgramList() {
     if (item->data(Qt::AccessibleTextRole).toString() != spoken) item->setData(Qt::AccessibleTextRole, spoken);
   }
   list_->setEnabled(model_.listEnabled());
+  showEntryTimes();
 
   const std::optional<int> highlighted = model_.highlightedRow();
   if (highlighted) {
