@@ -9,11 +9,11 @@
 // and "HSV" go sixteen pixels at a time in buffer_colour_wide.cpp where the
 // processor has the wide instructions.
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <cstring>
 
 #include "engine/commands.h"
+#include "engine/exact_maths.h"
 #include "engine/executor.h"
 #include "engine/pixel_lanes.h"
 #include "engine/wide_paths.h"
@@ -101,10 +101,10 @@ void ConnectBuffer::run(TextureEngine& e, const ProgramEntry& entry) {
 void GammaCorrection::run(TextureEngine& e, const ProgramEntry& entry) {
   if (entry.disabled) return;
   const double g = entry.param[Percents] * 0.01;
-  const double k = std::pow(255.0, g) / 255.0;
+  const double k = exactPow(255.0, g) / 255.0;
   std::uint8_t table[3][256];
   for (int c = 0; c < 256; ++c) {
-    const std::uint8_t v = limitTruncate(std::pow(static_cast<double>(c), g) / k + 0.5);
+    const std::uint8_t v = limitTruncate(exactPow(static_cast<double>(c), g) / k + 0.5);
     table[0][c] = table[1][c] = table[2][c] = v;
   }
   if (applyTablesQuickly(e, table)) return;

@@ -15,6 +15,7 @@
 #include "engine/arithmetic.h"
 #include "engine/commands.h"
 #include "engine/engine_state.h"
+#include "engine/exact_maths.h"
 
 namespace mottler {
 
@@ -78,8 +79,8 @@ void Twirl::run(TextureEngine& e, const ProgramEntry& entry) {
       const double f = (radius - d) / radius;
       const double q = f * f;
       const double theta = k * q;
-      const double c = std::cos(theta);
-      const double s = std::sin(theta);
+      const double c = exactCos(theta);
+      const double s = exactSin(theta);
       turn(adx, ady, c, s);
       if (adx != ady) turn(ady, adx, c, s);
     }
@@ -121,13 +122,13 @@ void SineDistortion::run(TextureEngine& e, const ProgramEntry& entry) {
   for (int x0 = 0; x0 < w; x0 += kChunk) {
     const int n = std::min(kChunk, w - x0);
     for (int i = 0; i < n; ++i) {
-      yShift[i] = yAmplitude * std::sin(static_cast<double>(colAngle));
+      yShift[i] = yAmplitude * exactSin(static_cast<double>(colAngle));
       colAngle = static_cast<float>(static_cast<double>(colAngle) + static_cast<double>(colStep));
     }
     float rowAngle = rowStart;
     for (int y = 0; y < h; ++y) {
       if (e.cancel.requested()) return;
-      const double xShift = xAmplitude * std::sin(static_cast<double>(rowAngle));
+      const double xShift = xAmplitude * exactSin(static_cast<double>(rowAngle));
       std::uint32_t* out = dst + static_cast<std::size_t>(y) * w;
       for (int i = 0; i < n; ++i) {
         const int x = x0 + i;
@@ -156,7 +157,7 @@ void DistortionByBuffer::run(TextureEngine& e, const ProgramEntry& entry) {
     const int a = amplitude / 2;
     const double dv = static_cast<double>(257 - turbulence);
     for (int i = 0; i < 256; ++i) {
-      const double v = static_cast<double>(a) * std::sin(kPi * static_cast<double>(i) / dv);
+      const double v = static_cast<double>(a) * exactSin(kPi * static_cast<double>(i) / dv);
       table[i] = static_cast<std::uint8_t>(a + static_cast<int>(v));
     }
   };

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "engine/exact_maths.h"
+
 namespace mottler {
 
 bool wideVectorsSupported() {
@@ -74,7 +76,7 @@ ByteTable buildBlobProfile() {
     for (int s = 0; s < 256; ++s) {
       const double d =
           2.0 * std::sqrt(static_cast<double>((128 - k) * (128 - k) + (s - 128) * (s - 128)));
-      double v = 0.075 * std::exp(-0.002 * d * d) + 0.925 * std::exp(-0.02 * d);
+      double v = 0.075 * exactExp(-0.002 * d * d) + 0.925 * exactExp(-0.02 * d);
       if (v > 1.0) v = 1.0;
       blobProfile[static_cast<std::size_t>(k * 256 + s)] =
           static_cast<std::uint8_t>(static_cast<int>(255.0 * v));

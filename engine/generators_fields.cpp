@@ -11,6 +11,7 @@
 
 #include "engine/arithmetic.h"
 #include "engine/commands.h"
+#include "engine/exact_maths.h"
 #include "engine/executor.h"
 
 namespace mottler {
@@ -129,7 +130,7 @@ class CosineWeights {
     return i < static_cast<int>(table_.size()) ? table_[static_cast<std::size_t>(i)]
                                                : compute(i, n_);
   }
-  static double compute(int i, int n) { return (1.0 - std::cos(kPi * i / n)) * 0.5; }
+  static double compute(int i, int n) { return (1.0 - exactCos(kPi * i / n)) * 0.5; }
 
  private:
   int n_ = -1;
@@ -194,8 +195,8 @@ void SinePlasma::run(TextureEngine& e, const ProgramEntry& entry) {
   double ax = 0.0;
   double ay = 0.0;
   for (std::size_t i = 0; i < 256; ++i) {
-    tx[i] = static_cast<long long>((std::sin(ax) + 1.0) * cx);
-    ty[i] = static_cast<long long>((std::cos(ay) + 1.0) * cy);
+    tx[i] = static_cast<long long>((exactSin(ax) + 1.0) * cx);
+    ty[i] = static_cast<long long>((exactCos(ay) + 1.0) * cy);
     ax += sx;
     ay += sy;
   }
@@ -396,7 +397,7 @@ namespace {
 // 0.95 * exp(-k * d) + 0.05 * exp(-0.002 * d * d), at most 1.
 double falloff(double k, int r2) {
   const double d = std::sqrt(static_cast<double>(r2));
-  const double f = 0.95 * std::exp(-k * d) + 0.05 * std::exp(-0.002 * d * d);
+  const double f = 0.95 * exactExp(-k * d) + 0.05 * exactExp(-0.002 * d * d);
   return f > 1.0 ? 1.0 : f;
 }
 }  // namespace

@@ -24,6 +24,7 @@
 
 #include "engine/arithmetic.h"
 #include "engine/commands.h"
+#include "engine/exact_maths.h"
 #include "engine/executor.h"
 
 namespace mottler {
@@ -329,8 +330,8 @@ void Points::run(TextureEngine& e, const ProgramEntry& entry) {
 void Lines::run(TextureEngine& e, const ProgramEntry& entry) {
   const auto& p = entry.param;
   const double a = static_cast<double>(p[Angle]) * kPi / 180.0;
-  const int dx = static_cast<int>(std::sin(a) * static_cast<double>(p[MaximumLength]));
-  const int dy = static_cast<int>(std::cos(a) * static_cast<double>(p[MaximumLength]));
+  const int dx = static_cast<int>(exactSin(a) * static_cast<double>(p[MaximumLength]));
+  const int dy = static_cast<int>(exactCos(a) * static_cast<double>(p[MaximumLength]));
   const bool fixed = entry.fixedColors != 0;
   RandomState& random = e.random;
   drawShapes(e, entry, p[Amount], [&](Layer& layer, bool paint) {
@@ -436,9 +437,9 @@ void Splines::run(TextureEngine& e, const ProgramEntry& entry) {
     const int a1 = random.next() % 360 + variant - 128;
     const int a2 = random.next() % 360 + variant - 128;
     if (!paint) return;
-    const int x1 = x0 + static_cast<int>(std::sin(static_cast<double>(a1) * kPi / 180.0) *
+    const int x1 = x0 + static_cast<int>(exactSin(static_cast<double>(a1) * kPi / 180.0) *
                                          static_cast<double>(length));
-    const int y1 = y0 + static_cast<int>(std::cos(static_cast<double>(a2) * kPi / 180.0) *
+    const int y1 = y0 + static_cast<int>(exactCos(static_cast<double>(a2) * kPi / 180.0) *
                                          static_cast<double>(length));
     const int n = std::abs(x1 - x0);
     // 1 - t is formed from a single-precision 1.0 and the end height is a
@@ -450,7 +451,7 @@ void Splines::run(TextureEngine& e, const ProgramEntry& entry) {
     int px = x0, py = y0;
     for (int i = 0; i < n; ++i) {
       const double t =
-          (1.0 - std::cos(kPi * static_cast<double>(i) / static_cast<double>(n))) * 0.5;
+          (1.0 - exactCos(kPi * static_cast<double>(i) / static_cast<double>(n))) * 0.5;
       const int yi = static_cast<int>((one - t) * static_cast<double>(y0) + t * yEnd);
       stampLine(stroke, px, py, x0 + i, yi);
       px = x0 + i;

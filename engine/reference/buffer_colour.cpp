@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "engine/commands.h"
+#include "engine/exact_maths.h"
 #include "engine/reference/reference.h"
 
 namespace mottler {
@@ -56,9 +57,9 @@ void ConnectBuffer::reference(TextureEngine& e, const ProgramEntry& entry) {
 void GammaCorrection::reference(TextureEngine& e, const ProgramEntry& entry) {
   if (entry.disabled) return;
   const double g = entry.param[Percents] * 0.01;
-  const double k = std::pow(255.0, g) / 255.0;
+  const double k = exactPow(255.0, g) / 255.0;
   eachChannel(
-      e, [&](int, int c) { return limitTruncate(std::pow(static_cast<double>(c), g) / k + 0.5); });
+      e, [&](int, int c) { return limitTruncate(exactPow(static_cast<double>(c), g) / k + 0.5); });
 }
 
 // "Brightness": each channel c -> min(255, c x its percentage / 100).

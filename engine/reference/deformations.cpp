@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/commands.h"
+#include "engine/exact_maths.h"
 #include "engine/reference/reference.h"
 
 namespace mottler {
@@ -33,8 +34,8 @@ void Twirl::reference(TextureEngine& e, const ProgramEntry& entry) {
         const double q = ((r - d) / r) * ((r - d) / r);
         theta = (-entry.param[Angle] * (2 * kPi / 120)) * q;
       }
-      const int sx = cx + static_cast<int>(dx * std::cos(theta) - dy * std::sin(theta));
-      const int sy = cy + static_cast<int>(dx * std::sin(theta) + dy * std::cos(theta));
+      const int sx = cx + static_cast<int>(dx * exactCos(theta) - dy * exactSin(theta));
+      const int sy = cy + static_cast<int>(dx * exactSin(theta) + dy * exactCos(theta));
       pixel(e, e.texture, x, y) = pixel(e, e.workPlane, sx, sy);
     }
 }
@@ -55,11 +56,11 @@ void SineDistortion::reference(TextureEngine& e, const ProgramEntry& entry) {
   const float columnStart = static_cast<float>(kPi * entry.param[XPhase] / fy);
   float rowAngle = static_cast<float>(kPi * entry.param[YPhase] / fx);
   for (int y = 0; y < e.height; ++y) {
-    const double xShift = entry.param[XAmplitude] * std::sin(static_cast<double>(rowAngle));
+    const double xShift = entry.param[XAmplitude] * exactSin(static_cast<double>(rowAngle));
     float columnAngle = columnStart;
     for (int x = 0; x < e.width; ++x) {
       const int sy = static_cast<int>(y + entry.param[YAmplitude] *
-                                              std::sin(static_cast<double>(columnAngle)));
+                                              exactSin(static_cast<double>(columnAngle)));
       columnAngle = static_cast<float>(static_cast<double>(columnAngle) + columnStep);
       const int sx = static_cast<int>(x + xShift);
       pixel(e, e.texture, x, y) = pixel(e, e.workPlane, sx, sy);
@@ -78,9 +79,9 @@ void DistortionByBuffer::reference(TextureEngine& e, const ProgramEntry& entry) 
   const int ax = entry.param[XAmplitude] / 2, ay = entry.param[YAmplitude] / 2;
   for (int i = 0; i < 256; ++i) {
     xTable[i] = static_cast<std::uint8_t>(
-        ax + static_cast<int>(ax * std::sin(kPi * i / (257 - entry.param[XTurbulence]))));
+        ax + static_cast<int>(ax * exactSin(kPi * i / (257 - entry.param[XTurbulence]))));
     yTable[i] = static_cast<std::uint8_t>(
-        ay + static_cast<int>(ay * std::sin(kPi * i / (257 - entry.param[YTurbulence]))));
+        ay + static_cast<int>(ay * exactSin(kPi * i / (257 - entry.param[YTurbulence]))));
   }
   for (int y = 0; y < e.height; ++y)
     for (int x = 0; x < e.width; ++x) {

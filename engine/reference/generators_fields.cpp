@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "engine/commands.h"
+#include "engine/exact_maths.h"
 #include "engine/reference/reference.h"
 
 namespace mottler {
@@ -95,8 +96,8 @@ void SinePlasma::reference(TextureEngine& e, const ProgramEntry& entry) {
   int X[256], Y[256];
   double ax = 0, ay = 0;
   for (int i = 0; i < 256; ++i) {
-    X[i] = static_cast<int>((std::sin(ax) + 1) * entry.param[XCoefficient]);
-    Y[i] = static_cast<int>((std::cos(ay) + 1) * entry.param[YCoefficient]);
+    X[i] = static_cast<int>((exactSin(ax) + 1) * entry.param[XCoefficient]);
+    Y[i] = static_cast<int>((exactCos(ay) + 1) * entry.param[YCoefficient]);
     ax += sx;
     ay += sy;
   }
@@ -152,7 +153,7 @@ void PerlinNoise::reference(TextureEngine& e, const ProgramEntry& entry) {
       if (static_cast<double>(W) / width != nx && x0 + 2 * width >= W) cw = W - x0;
       if (static_cast<double>(H) / height != ny && y0 + 2 * height >= H) ch = H - y0;
       for (int v = 0; v < ch; ++v) {
-        const double t = (1 - std::cos(kPi * v / ch)) * 0.5;
+        const double t = (1 - exactCos(kPi * v / ch)) * 0.5;
         float left[3], right[3];
         for (int c = 0; c < 3; ++c) {
           const float P = static_cast<float>(G[ci][cj][c]),
@@ -163,7 +164,7 @@ void PerlinNoise::reference(TextureEngine& e, const ProgramEntry& entry) {
           right[c] = static_cast<float>((1 - t) * Q + t * S);
         }
         for (int u = 0; u < cw; ++u) {
-          const double s = (1 - std::cos(kPi * u / cw)) * 0.5;
+          const double s = (1 - exactCos(kPi * u / cw)) * 0.5;
           const int x = x0 + u, y = y0 + v;
           if (x < 0 || x >= W || y < 0 || y >= H) continue;
           for (int c = 0; c < 3; ++c)
@@ -218,7 +219,7 @@ void EnvironmentMap::reference(TextureEngine& e, const ProgramEntry& entry) {
     for (int x = 0; x < e.width; ++x) {
       const int dx = x - e.width / 2, dy = e.height / 2 - y;
       const double d = std::sqrt(static_cast<double>(dx * dx + dy * dy));
-      double f = 0.95 * std::exp(-k * d) + 0.05 * std::exp(-0.002 * d * d);
+      double f = 0.95 * exactExp(-k * d) + 0.05 * exactExp(-0.002 * d * d);
       if (f > 1.0) f = 1.0;
       for (int c = 0; c < 3; ++c)
         set(e, e.texture, x, y, c,

@@ -11,6 +11,7 @@
 #include <cstdlib>
 
 #include "engine/commands.h"
+#include "engine/exact_maths.h"
 #include "engine/reference/reference.h"
 
 namespace mottler {
@@ -119,8 +120,8 @@ void Points::reference(TextureEngine& e, const ProgramEntry& entry) {
 void Lines::reference(TextureEngine& e, const ProgramEntry& entry) {
   const auto& p = entry.param;
   const double a = p[Angle] * kPi / 180;
-  const int dx = static_cast<int>(std::sin(a) * p[MaximumLength]);
-  const int dy = static_cast<int>(std::cos(a) * p[MaximumLength]);
+  const int dx = static_cast<int>(exactSin(a) * p[MaximumLength]);
+  const int dy = static_cast<int>(exactCos(a) * p[MaximumLength]);
   drawShapes(e, entry, p[Amount], [&](bool paint) {
     const std::uint32_t colour = shapeColour(e, entry, p[RedMask], p[GreenMask], p[BlueMask]);
     const int x = e.random.next() % e.width;
@@ -199,12 +200,12 @@ void Splines::reference(TextureEngine& e, const ProgramEntry& entry) {
     const int a1 = e.random.next() % 360 + p[Variant] - 128;
     const int a2 = e.random.next() % 360 + p[Variant] - 128;
     if (!paint) return;
-    const int x1 = x0 + static_cast<int>(std::sin(a1 * kPi / 180) * p[MaximumLength]);
-    const int y1 = y0 + static_cast<int>(std::cos(a2 * kPi / 180) * p[MaximumLength]);
+    const int x1 = x0 + static_cast<int>(exactSin(a1 * kPi / 180) * p[MaximumLength]);
+    const int y1 = y0 + static_cast<int>(exactCos(a2 * kPi / 180) * p[MaximumLength]);
     const int n = std::abs(x1 - x0);
     int px = x0, py = y0;
     for (int i = 0; i < n; ++i) {
-      const double t = (1 - std::cos(kPi * i / n)) * 0.5;
+      const double t = (1 - exactCos(kPi * i / n)) * 0.5;
       // 1 - t from a single-precision 1, the end height single precision.
       const int yi = static_cast<int>((1.0f - t) * y0 + t * static_cast<float>(y1));
       stampLine(e, px, py, x0 + i, yi, colour, p[Thickness]);
