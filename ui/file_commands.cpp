@@ -18,6 +18,7 @@
 
 #include "document/atomic_file.h"
 #include "document/bitmap_export.h"
+#include "document/file_names.h"
 #include "document/program_file.h"
 #include "ui/control_ids.h"
 #include "ui/dialogs/dialog_seam.h"
@@ -36,23 +37,15 @@ std::filesystem::path fsPath(const QString& path) {
   return std::filesystem::path(QFile::encodeName(path).toStdString());
 }
 
-// The part of a path after its last separator.
-QString fileNameOf(const QString& path) { return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1); }
+QString fileNameOf(const QString& path) { return QString::fromStdString(mottler::fileNameOf(path.toStdString())); }
+QString folderOf(const QString& path) { return QString::fromStdString(mottler::folderOf(path.toStdString())); }
 
-// The part of a path up to and including its last separator.
-QString folderOf(const QString& path) { return path.left(path.lastIndexOf(QLatin1Char('/')) + 1); }
+PictureType pictureTypeOf(ExportType type) {
+  return type == ExportType::Png ? PictureType::Png : PictureType::Bitmap;
+}
 
-// The path of an exported picture: a chosen file name without the chosen
-// type's extension (".bmp" anywhere in the name, ".png" at its end) keeps its
-// folder and its name up to the name's last "." and gets the extension
-// instead.  Folders are never looked at: a dot in one is no extension.
-QString picturePathFor(const QString& chosen, ExportType type) {
-  QString name = fileNameOf(chosen);
-  if (type == ExportType::Bitmap && name.contains(kBitmapExtension)) return chosen;
-  if (type == ExportType::Png && name.endsWith(kPngExtension, Qt::CaseInsensitive)) return chosen;
-  const int dot = name.lastIndexOf(QLatin1Char('.'));
-  if (dot >= 0) name.truncate(dot);
-  return folderOf(chosen) + name + (type == ExportType::Png ? kPngExtension : kBitmapExtension);
+ExportType exportTypeOf(PictureType type) {
+  return type == PictureType::Png ? ExportType::Png : ExportType::Bitmap;
 }
 
 // Whether a file could be put at path at all: its folder exists and takes
@@ -119,10 +112,9 @@ bool CMottlerDlg::saveToDocumentPath() {
 }
 
 bool CMottlerDlg::saveUnderChosenName() {
-  QString chosen = askSaveProgram(this, QString::fromStdString(model_.documentPath()));
-  if (chosen.isEmpty()) return false;
-  // Only the file name counts: /home/j.smith/cave becomes cave.mlr there.
-  if (!fileNameOf(chosen).contains(QLatin1Char('.'))) chosen += kProgramExtension;
+  const QString asked = askSaveProgram(this, QString::fromStdString(model_.documentPath()));
+  if (asked.isEmpty()) return false;
+  const QString chosen = QString::fromStdString(programPathFor(asked.toStdString()));
   model_.setDocumentPath(chosen.toStdString());
   return writeDocument(chosen);
 }
@@ -221,11 +213,14 @@ bool CMottlerDlg::loadDocument(const QString& path) {
 // made in the meantime do not reach the file.  The file holds the texture
 // whatever "Look Buffer" shows.
 void CMottlerDlg::exportBitmap() {
-  const QString document = QString::fromStdString(model_.documentPath());
-  const QString folder = exportFolder.isEmpty() ? folderOf(document) : exportFolder;
-  const ExportChoice chosen = askExportPicture(this, folder + fileNameOf(document));
+  const ExportChoice chosen = askExportPicture(
+      this, QString::fromStdString(exportSuggestion(model_.documentPath(), exportFolder.toStdString())));
   if (chosen.path.isEmpty()) return;
-  const QString path = picturePathFor(chosen.path, chosen.type);
+  // A typed name ending in a type we write decides the type; the filter
+  // decides only for a name without one.
+  const PicturePath picture = picturePathFor(chosen.path.toStdString(), pictureTypeOf(chosen.type));
+  const QString path = QString::fromStdString(picture.path);
+  const ExportType type = exportTypeOf(picture.type);
   exportFolder = folderOf(path);
   if (!folderTakesFile(path)) {
     showFileError(this, kCouldNotSaveText);
@@ -233,7 +228,7 @@ void CMottlerDlg::exportBitmap() {
   }
   // The whole program runs, even with "Auto Generate" off, so that the file
   // and the preview show the current program.
-  pendingExports_.push_back({startRun(true), path, chosen.type});
+  pendingExports_.push_back({startRun(true), path, type});
   forceRedraw = false;
   redrawOnly = false;
 }

@@ -606,19 +606,26 @@ TEST_F(DocumentCommands, ExportTypesStartFoldersAndNamesInDottedFolders) {
   EXPECT_TRUE(QFile::exists(at("j.smith/cave.mlr")));
   EXPECT_EQ(dlg.openFolder, at("j.smith/"));
 
-  // PNG: the chosen type's extension replaces another one; the bitmap's
-  // rule looks at the file name only too.
-  seam.answerFile(at("j.smith/tex.bmp"), kPngFilter);
+  // A typed type decides whatever the filter (regression: exp.png with the
+  // bitmap filter was written as exp.bmp); the filter's extension replaces
+  // another one, and the bitmap's rule looks at the file name only too.
+  seam.answerFile(at("j.smith/exp.png"), kBitmapFilter);
+  trigger(IdFileExport);
+  seam.answerFile(at("j.smith/tex.txt"), kPngFilter);
   trigger(IdFileExport);
   seam.answerFile(at("j.smith/tex"));
   trigger(IdFileExport);
   dlg.waitUntilIdle();
   const auto saves = seam.callsOf(Kind::SaveFile);
-  EXPECT_EQ(saves[saves.size() - 2].text, at("j.smith/cave.mlr"));  // the document's folder
-  const auto png = bytesOf(at("j.smith/tex.png"));
-  ASSERT_GT(png.size(), 8u);
-  EXPECT_EQ(png[0], 0x89);
-  EXPECT_EQ(png[1], 'P');
+  EXPECT_EQ(saves[saves.size() - 3].text, at("j.smith/cave.mlr"));  // the document's folder
+  EXPECT_EQ(dlg.statusText(), " " + at("j.smith/tex.bmp") + " saved");
+  EXPECT_FALSE(QFile::exists(at("j.smith/exp.bmp")));
+  for (const char* name : {"j.smith/exp.png", "j.smith/tex.png"}) {
+    const auto png = bytesOf(at(name));
+    ASSERT_GT(png.size(), 8u) << name;
+    EXPECT_EQ(png[0], 0x89) << name;
+    EXPECT_EQ(png[1], 'P') << name;
+  }
   EXPECT_EQ(bytesOf(at("j.smith/tex.bmp")), encodeBitmap(finished(dlg), dlg.engine().texture));
   EXPECT_TRUE(messages().empty());
 
