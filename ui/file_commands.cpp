@@ -44,9 +44,6 @@ PictureType pictureTypeOf(ExportType type) {
   return type == ExportType::Png ? PictureType::Png : PictureType::Bitmap;
 }
 
-ExportType exportTypeOf(PictureType type) {
-  return type == PictureType::Png ? ExportType::Png : ExportType::Bitmap;
-}
 
 // Whether a file could be put at path at all: its folder exists and takes
 // files, the path is not a folder itself, and a file already there may be
@@ -73,7 +70,7 @@ void CMottlerDlg::onRemarkEdited(const QString& text) {
 }
 
 void CMottlerDlg::showDocumentCaption(const QString& fileName) {
-  setWindowTitle(title + QStringLiteral(" - ") + fileName);
+  setWindowTitle(title_ + QStringLiteral(" - ") + fileName);
 }
 
 // What New and Open share once the model holds the new document: the old
@@ -81,7 +78,7 @@ void CMottlerDlg::showDocumentCaption(const QString& fileName) {
 // the undo history starts afresh, the tree shows "Generate", and every
 // control shows the document.
 void CMottlerDlg::showFreshDocument() {
-  zoom = 100;
+  zoom_ = 100;
   leaveDocument();
   history_->clear();
   selectFirstTreeItem();
@@ -101,7 +98,7 @@ bool CMottlerDlg::writeDocument(const QString& path) {
   setStatusText(QStringLiteral(" ") + path + QStringLiteral(" saved"));
   model_.documentSaved(path.toStdString());
   // Open starts in the folder of the document from now on.
-  openFolder = folderOf(path);
+  openFolder_ = folderOf(path);
   history_->markClean();
   return true;
 }
@@ -150,7 +147,7 @@ bool CMottlerDlg::saveChangesPrompt() {
 void CMottlerDlg::newDocument() {
   if (!saveChangesPrompt()) return;
 
-  CNewTextureDlg dialog(openFolder, this);
+  CNewTextureDlg dialog(openFolder_, this);
   if (!dialogSeam().runNewTextureDialog(dialog)) return;
   model_.newDocument(dialog.documentWidth(), dialog.documentHeight(), dialog.documentName().toStdString(),
                      dialog.documentPath().toStdString());
@@ -158,7 +155,7 @@ void CMottlerDlg::newDocument() {
   showFreshDocument();
 
   // The empty texture shows even with "Auto Generate" off.
-  forceRedraw = true;
+  forceRedraw_ = true;
   generate();
 
   setStatusText(QStringLiteral("Ready"));
@@ -168,9 +165,9 @@ void CMottlerDlg::newDocument() {
 // --- open -----------------------------------------------------------------------
 
 void CMottlerDlg::openDocument() {
-  const QString chosen = askOpenProgram(this, openFolder + QStringLiteral("*") + kProgramExtension);
+  const QString chosen = askOpenProgram(this, openFolder_ + QStringLiteral("*") + kProgramExtension);
   if (chosen.isEmpty()) return;
-  openFolder = folderOf(chosen);
+  openFolder_ = folderOf(chosen);
   loadDocument(chosen);
 }
 
@@ -179,13 +176,13 @@ void CMottlerDlg::openDocument() {
 void CMottlerDlg::openDroppedDocument(const QString& path) {
   if (ending_ || !saveChangesPrompt()) return;
   const QString absolute = QFileInfo(path).absoluteFilePath();
-  openFolder = folderOf(absolute);
+  openFolder_ = folderOf(absolute);
   loadDocument(absolute);
 }
 
 bool CMottlerDlg::openStartupDocument(const QString& path) {
   const QString absolute = QFileInfo(path).absoluteFilePath();
-  openFolder = folderOf(absolute);
+  openFolder_ = folderOf(absolute);
   return loadDocument(absolute);
 }
 
@@ -214,39 +211,22 @@ bool CMottlerDlg::loadDocument(const QString& path) {
 // whatever "Look Buffer" shows.
 void CMottlerDlg::exportBitmap() {
   const ExportChoice chosen = askExportPicture(
-      this, QString::fromStdString(exportSuggestion(model_.documentPath(), exportFolder.toStdString())));
+      this, QString::fromStdString(exportSuggestion(model_.documentPath(), exportFolder_.toStdString())));
   if (chosen.path.isEmpty()) return;
   // A typed name ending in a type we write decides the type; the filter
   // decides only for a name without one.
   const PicturePath picture = picturePathFor(chosen.path.toStdString(), pictureTypeOf(chosen.type));
   const QString path = QString::fromStdString(picture.path);
-  const ExportType type = exportTypeOf(picture.type);
-  exportFolder = folderOf(path);
+  exportFolder_ = folderOf(path);
   if (!folderTakesFile(path)) {
     showFileError(this, kCouldNotSaveText);
     return;
   }
   // The whole program runs, even with "Auto Generate" off, so that the file
   // and the preview show the current program.
-  pendingExports_.push_back({startRun(true), path, type});
-  forceRedraw = false;
-  redrawOnly = false;
-}
-
-void CMottlerDlg::writeExport(const RunOutcome& outcome, const QString& path, ExportType type) {
-  // The picture of that run, in an engine of its size for the encoders.
-  const auto picture = std::make_unique<TextureEngine>();
-  picture->setSize(outcome.width, outcome.height);
-  std::copy(outcome.texture.begin(), outcome.texture.end(), picture->texture.data());
-  const std::vector<std::uint8_t> bytes = type == ExportType::Png
-                                              ? encodePng(*picture, picture->texture)
-                                              : encodeBitmap(*picture, picture->texture);
-  std::string error;
-  if (bytes.empty() || !writeFileAtomically(fsPath(path), bytes, &error)) {
-    showFileError(this, kCouldNotSaveText);
-    return;
-  }
-  setStatusText(QStringLiteral(" ") + path + QStringLiteral(" saved"));
+  startRun(path, picture.type);
+  forceRedraw_ = false;
+  redrawOnly_ = false;
 }
 
 // --- exit -----------------------------------------------------------------------

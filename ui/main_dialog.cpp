@@ -42,6 +42,7 @@
 #include "ui/horizontal_scroll_bar.h"
 #include "ui/preview_control.h"
 #include "ui/remark_box.h"
+#include "ui/render_controller.h"
 #include "ui/variations_view.h"
 #include "ui/window_layout.h"
 
@@ -104,11 +105,10 @@ QRect fitHeight(QRect r, int wanted) {
 }  // namespace
 
 CMottlerDlg::CMottlerDlg(QWidget* parent)
-    : QDialog(parent), engine_(std::make_unique<TextureEngine>()) {
+    : QDialog(parent) {
   registerResources();
   history_ = new EditHistory(model_, this);
-  worker_ = new RenderWorker(this);
-  progressTimer_ = new QTimer(this);
+  renders_ = new RenderController(this);
   setAcceptDrops(true);
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -149,9 +149,9 @@ CMottlerDlg::~CMottlerDlg() {
   // moves the focus: the application's focus signal must not reach a window
   // that is half gone.
   disconnect(qApp, nullptr, this, nullptr);
-  // The worker stops (its run is cancelled) before anything it reports to
-  // goes away.
-  delete worker_;
+  // The runs stop (the one in progress is cancelled) before anything they
+  // report to goes away.
+  delete renders_;
 }
 
 // The default size (the layout's client area with the menu and the status
@@ -442,8 +442,7 @@ void CMottlerDlg::connectHandlers() {
   // The remark box would take a dropped file's name as text.
   remarkEdit_->setAcceptDrops(false);
 
-  connect(worker_, &RenderWorker::runEnded, this, &CMottlerDlg::onRunEnded);
-  connect(progressTimer_, &QTimer::timeout, this, &CMottlerDlg::showProgress);
+  connectRenders();
 
   // A drag of one scroll bar, or a run of keys or typing in one control, is
   // one step of the undo history: a new one starts when a thumb is pressed
@@ -458,7 +457,7 @@ void CMottlerDlg::connectHandlers() {
 // --- set-up ------------------------------------------------------------------
 
 void CMottlerDlg::setUp() {
-  preview::clearBitmap(previewBits.data());
+  preview::clearBitmap(previewBits_.data());
 
   catalogue_.build();
   fillCommandTree();
@@ -467,7 +466,7 @@ void CMottlerDlg::setUp() {
   offsetXBar_->setRange(0, 255);
   offsetYBar_->setRange(0, 255);
   zoomBar_->setRange(preview::kMinZoom, preview::kMaxZoom);
-  zoom = 100;
+  zoom_ = 100;
 
   for (int m = 0; m < kBlendMethodCount; ++m)
     methodBox_->addItem(QString::fromUtf8(CommandCatalogue::blendMethodName(m).data(),
@@ -476,14 +475,13 @@ void CMottlerDlg::setUp() {
   autoGenerateBox_->setChecked(true);
   showClockBox_->setChecked(true);
 
-  programFolder = QCoreApplication::applicationDirPath() + QLatin1Char('/');
-  openFolder = startFolder();
+  programFolder_ = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+  openFolder_ = startFolder();
 
-  title = QStringLiteral("Mottler");
-  setWindowTitle(title + QStringLiteral(" - ") + QStringLiteral("Untitled.mlr"));
-  model_.setDocumentPath((openFolder + QStringLiteral("Untitled.mlr")).toStdString());
+  title_ = QStringLiteral("Mottler");
+  setWindowTitle(title_ + QStringLiteral(" - ") + QStringLiteral("Untitled.mlr"));
+  model_.setDocumentPath((openFolder_ + QStringLiteral("Untitled.mlr")).toStdString());
 
-  engine_->setSize(model_.width(), model_.height());
   showModel();
 }
 
@@ -577,7 +575,7 @@ void CMottlerDlg::showModel() {
     remarkEdit_->setText(remark);
     remarkEdit_->setCursorPosition(0);  // a loaded remark reads from its start
   }
-  if (zoomBar_->value() != zoom) zoomBar_->setValue(zoom);
+  if (zoomBar_->value() != zoom_) zoomBar_->setValue(zoom_);
   showValueTexts();
 }
 
@@ -592,8 +590,7 @@ void CMottlerDlg::reject() { closeDocument(); }
 void CMottlerDlg::endDialog() {
   ending_ = true;
   // The run in progress stops, whatever it is; the window does not wait.
-  worker_->cancelAll();
-  pendingExports_.clear();
+  renders_->stopAll();
   QDialog::done(QDialog::Rejected);
   // As the window goes, the exit information is shown once.
   showExitInfo(this);

@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "document/bitmap_export.h"
 #include "document/editor_model.h"
 #include "document/preview.h"
 #include "engine/catalogue.h"
@@ -39,6 +40,7 @@ class PreviewControl;
 namespace mottler::ui {
 class EditHistory;
 class GrowingClient;
+class RenderController;
 class VariationsView;
 }
 
@@ -54,27 +56,22 @@ class CMottlerDlg : public QDialog {
   // that cannot be read is reported and the window stays empty.
   bool openStartupDocument(const QString& path);
 
-  // --- the window's own state (the document and the editor are the model's)
-  QString title;                // "Mottler", used in the caption
-  bool redrawOnly = false;      // next generate: redraw from the planes, do not run
-  bool forceRedraw = false;     // next generate: redraw even without "Auto Generate"
-  int zoom = 100;               // preview zoom in percent, 100..1000
-  QString programFolder;        // folder of the program, ending in "/"
-  QString openFolder;           // where Open starts and New places its document
-  QString exportFolder;         // where Export starts; empty: the document's folder
-
-  // The preview bitmap, 258 x 258 pixels 0x00RRGGBB.
-  std::array<std::uint32_t, mottler::preview::kPixels> previewBits{};
+  // The preview zoom in percent, 100..1000, and where Open starts and New
+  // places its document.
+  int zoom() const { return zoom_; }
+  // A redraw was asked for that the next generate would carry out.
+  bool redrawRequested() const { return forceRedraw_ || redrawOnly_; }
+  const QString& openFolder() const { return openFolder_; }
 
   // What the user edits, and its undo history.
   mottler::EditorModel& model() { return model_; }
   const mottler::EditorModel& model() const { return model_; }
   QUndoStack& undoStack();
 
-  // The planes of the last finished run (texture, buffer, random state and
-  // program table): what the preview shows and what was exported last.
-  mottler::TextureEngine& engine() { return *engine_; }
-  mottler::CommandCatalogue& catalogue() { return catalogue_; }
+  // The picture of the last finished run (texture, buffer, size, the
+  // entries' times): what the preview shows.
+  const mottler::ui::RunOutcome& picture() const;
+  const mottler::CommandCatalogue& catalogue() const { return catalogue_; }
 
   // The control or menu command with a numeric identifier.
   QWidget* control(int id) const;
@@ -94,7 +91,7 @@ class CMottlerDlg : public QDialog {
   mottler::ui::VariationsView* variations() const { return variations_; }
 
   // A run has been asked for and its picture is not there yet.
-  bool isRunning() const { return runsOutstanding_ > 0; }
+  bool isRunning() const;
   // Handles events until no run is outstanding.
   void waitUntilIdle();
 
@@ -169,10 +166,11 @@ class CMottlerDlg : public QDialog {
   QSize openingSize() const;
 
   // Generation (generate.cpp).
-  std::uint64_t startRun(bool mustFinish);
-  void onRunEnded(const std::shared_ptr<const mottler::ui::RunOutcome>& outcome);
-  void takePicture(const mottler::ui::RunOutcome& outcome);
-  void showProgress();
+  mottler::ui::RunRequest runRequest() const;
+  void startRun(const QString& exportPath = QString(),
+                mottler::PictureType exportType = mottler::PictureType::Bitmap);
+  void connectRenders();
+  void showPicture();
   void showBusy(bool busy);
   void leaveDocument();
   void drawPicture();
@@ -194,8 +192,6 @@ class CMottlerDlg : public QDialog {
   bool saveUnderChosenName();  // Save As; true when the file was written
   bool writeDocument(const QString& path);
   bool loadDocument(const QString& path);
-  void writeExport(const mottler::ui::RunOutcome& outcome, const QString& path,
-                   mottler::ui::ExportType kind);
   void showFreshDocument();
   void showDocumentCaption(const QString& fileName);
 
@@ -206,7 +202,6 @@ class CMottlerDlg : public QDialog {
   void setZoom(int value);
   void startGesture();
 
-  std::unique_ptr<mottler::TextureEngine> engine_;
   mottler::CommandCatalogue catalogue_;
   mottler::EditorModel model_;
   mottler::ui::EditHistory* history_ = nullptr;
@@ -244,23 +239,22 @@ class CMottlerDlg : public QDialog {
   QCheckBox* tileBox_ = nullptr;
   mottler::ui::VariationsView* variations_ = nullptr;  // made when first shown
 
-  // Runs: the worker, the requests whose outcome has not come back, the
-  // last request (the one the progress bar follows), and the last request
-  // of a document that New or Open replaced (its pictures are not shown).
-  mottler::ui::RenderWorker* worker_ = nullptr;
-  QTimer* progressTimer_ = nullptr;
-  int runsOutstanding_ = 0;
-  std::uint64_t latestRun_ = 0;
-  std::uint64_t oldDocumentUpTo_ = 0;
+  // The window's own state (the document and the editor are the model's).
+  QString title_;             // "Mottler", used in the caption
+  bool redrawOnly_ = false;   // next generate: redraw from the picture, do not run
+  bool forceRedraw_ = false;  // next generate: redraw even without "Auto Generate"
+  int zoom_ = 100;            // preview zoom in percent, 100..1000
+  QString programFolder_;     // folder of the program, ending in "/"
+  QString openFolder_;        // where Open starts and New places its document
+  QString exportFolder_;      // where Export starts; empty: the document's folder
+
+  // The preview bitmap, 258 x 258 pixels 0x00RRGGBB, composed once per
+  // finished run or view change; the preview control shows it.
+  std::array<std::uint32_t, mottler::preview::kPixels> previewBits_{};
+
+  // The runs, their progress, the exports and the finished picture.
+  mottler::ui::RenderController* renders_ = nullptr;
   bool clockShown_ = false;  // the wait cursor is up for the runs
-  std::vector<std::int64_t> entryTimes_;  // of the last finished run, nanoseconds
-  // Exports waiting for the picture of their run.
-  struct PendingExport {
-    std::uint64_t run;
-    QString path;
-    mottler::ui::ExportType kind;
-  };
-  std::vector<PendingExport> pendingExports_;
 
   bool ending_ = false;    // closeDocument decided to end the window
   bool showing_ = false;   // the controls are being set from the model

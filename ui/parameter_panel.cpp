@@ -93,7 +93,7 @@ void CMottlerDlg::showPanel() {
   setText(control<QLabel>(IdSeedText), QString::number(model_.seed()));
   setText(control<QLabel>(IdWidthText), QString::number(model_.width()));
   setText(control<QLabel>(IdHeightText), QString::number(model_.height()));
-  setText(control<QLabel>(IdZoomText), QStringLiteral("%1 %").arg(zoom));
+  setText(control<QLabel>(IdZoomText), QStringLiteral("%1 %").arg(zoom_));
 }
 
 void CMottlerDlg::showValueTexts() {
@@ -126,13 +126,13 @@ void CMottlerDlg::onHorizontalScroll(QScrollBar* bar, int action) {
 // redraws the preview, every other bar edits the model.
 void CMottlerDlg::moveBar(QScrollBar* bar, int position) {
   if (bar == zoomBar_) {
-    const bool moved = position != zoom;
+    const bool moved = position != zoom_;
     setZoom(position);
     showModel();
     if (moved) generate();
     // Nothing moved: no redraw, and no request left pending.
-    forceRedraw = false;
-    redrawOnly = false;
+    forceRedraw_ = false;
+    redrawOnly_ = false;
     return;
   }
 
@@ -151,10 +151,10 @@ void CMottlerDlg::moveBar(QScrollBar* bar, int position) {
 }
 
 void CMottlerDlg::setZoom(int value) {
-  zoom = value;
+  zoom_ = value;
   // The planes are shown again at the new zoom; the program does not run.
-  forceRedraw = true;
-  redrawOnly = true;
+  forceRedraw_ = true;
+  redrawOnly_ = true;
 }
 
 // A new method in the box (chosen, stepped with the keys, or set by a screen

@@ -11,9 +11,9 @@
 using namespace mottler;
 
 void CMottlerDlg::autoZoom() {
-  zoom = preview::autoZoomFor(engine_->width, engine_->height);
-  redrawOnly = true;
-  forceRedraw = true;
+  zoom_ = preview::autoZoomFor(picture().width, picture().height);
+  redrawOnly_ = true;
+  forceRedraw_ = true;
   generate();
   showModel();
 }
@@ -21,15 +21,15 @@ void CMottlerDlg::autoZoom() {
 // The buffer or the texture of the last finished run; as before, with "Auto
 // Generate" off the preview changes at the next forced redraw.
 void CMottlerDlg::onLookBufferClicked() {
-  redrawOnly = true;
+  redrawOnly_ = true;
   generate();
 }
 
 // The texture repeated 3 x 3 at a size where the whole tiling fits, so that
 // the seams and the repetition show.
 void CMottlerDlg::onTileClicked() {
-  redrawOnly = true;
-  forceRedraw = true;
+  redrawOnly_ = true;
+  forceRedraw_ = true;
   generate();
 }
 

@@ -253,12 +253,13 @@ TEST(ProgramEditor, AFullProgramCanShowButNotAddAnotherCommand) {
   EXPECT_FALSE(button(dlg, IdAdd)->isEnabled());
   EXPECT_EQ(codeAt(dlg, kMaxProgramLength), kBlur);
   EXPECT_EQ(dlg.control<QProgressBar>(IdProgress)->maximum(), kProgramSlots);
-  EXPECT_EQ(finished(dlg).entries[kMaxProgramLength].code, kBlur);
+  EXPECT_EQ(finished(dlg).program.at(kMaxProgramLength).code, kBlur);
   // Cancel still works and leaves the table's last slot empty.
   press(dlg, IdCancel);
   EXPECT_EQ(dlg.model().programLength(), kMaxProgramLength);
   EXPECT_EQ(codeAt(dlg, kMaxProgramLength), 0u);
-  EXPECT_EQ(finished(dlg).entries[kMaxProgramLength].code, 0u);
+  ASSERT_GT(finished(dlg).program.size(), std::size_t{kMaxProgramLength});
+  EXPECT_EQ(finished(dlg).program.at(kMaxProgramLength).code, 0u);
   EXPECT_EQ(list(dlg)->count(), kMaxProgramLength);
 }
 
