@@ -309,12 +309,12 @@ void CMottlerDlg::createControls() {
   client_->setDefaultSize(clientSize);
   setWindowTitle(layout.caption);
 
-  zoomBar_ = control<QScrollBar>(IdZoomBar);
-  seedBar_ = control<QScrollBar>(IdSeedBar);
-  offsetXBar_ = control<QScrollBar>(IdOffsetXBar);
-  offsetYBar_ = control<QScrollBar>(IdOffsetYBar);
+  zoomBar_ = control<HorizontalScrollBar>(IdZoomBar);
+  seedBar_ = control<HorizontalScrollBar>(IdSeedBar);
+  offsetXBar_ = control<HorizontalScrollBar>(IdOffsetXBar);
+  offsetYBar_ = control<HorizontalScrollBar>(IdOffsetYBar);
   for (int k = 0; k < kParamCount; ++k) {
-    paramBars_[k] = control<QScrollBar>(kParamBarIds[k]);
+    paramBars_[k] = control<HorizontalScrollBar>(kParamBarIds[k]);
     paramLabels_[k] = control<QLabel>(kParamLabelIds[k]);
     paramValues_[k] = control<QLabel>(kParamValueIds[k]);
   }
@@ -415,14 +415,17 @@ void CMottlerDlg::connectHandlers() {
   connect(upButton_, &QPushButton::clicked, this, &CMottlerDlg::onMoveUp);
   connect(downButton_, &QPushButton::clicked, this, &CMottlerDlg::onMoveDown);
 
-  for (QScrollBar* bar : client_->findChildren<QScrollBar*>(QString(), Qt::FindDirectChildrenOnly)) {
-    connect(bar, &QScrollBar::actionTriggered, this, [this, bar](int action) { onHorizontalScroll(bar, action); });
-    // A position set from outside (a screen reader setting the value)
-    // counts as the thumb moved there.
-    connect(bar, &QScrollBar::valueChanged, this, [this, bar](int value) {
-      if (!showing_) moveBar(bar, value);
-    });
-  }
+  // Each scroll bar reports every move through one signal, wired to what
+  // it edits with its row bound here.
+  for (int k = 0; k < kParamCount; ++k)
+    connect(paramBars_[k], &HorizontalScrollBar::moved, this,
+            [this, k](int position) { apply(model_.setParameter(k, position)); });
+  connect(offsetXBar_, &HorizontalScrollBar::moved, this,
+          [this](int position) { apply(model_.setOffsetX(position)); });
+  connect(offsetYBar_, &HorizontalScrollBar::moved, this,
+          [this](int position) { apply(model_.setOffsetY(position)); });
+  connect(seedBar_, &HorizontalScrollBar::moved, this, [this](int position) { apply(model_.setSeed(position)); });
+  connect(zoomBar_, &HorizontalScrollBar::moved, this, &CMottlerDlg::onZoomMoved);
   connect(methodBox_, &QComboBox::currentIndexChanged, this, &CMottlerDlg::onMethodChanged);
   connect(methodBox_, &QComboBox::activated, this, &CMottlerDlg::onMethodChosen);
   connect(fixedColorsBox_, &QCheckBox::clicked, this, &CMottlerDlg::onFixedColorsClicked);
@@ -462,10 +465,10 @@ void CMottlerDlg::setUp() {
   catalogue_.build();
   fillCommandTree();
 
-  seedBar_->setRange(0, 32767);
-  offsetXBar_->setRange(0, 255);
-  offsetYBar_->setRange(0, 255);
-  zoomBar_->setRange(preview::kMinZoom, preview::kMaxZoom);
+  seedBar_->showPosition(0, 32767, 0);
+  offsetXBar_->showPosition(0, 255, 0);
+  offsetYBar_->showPosition(0, 255, 0);
+  zoomBar_->showPosition(preview::kMinZoom, preview::kMaxZoom, preview::kMinZoom);
   zoom_ = 100;
 
   for (int m = 0; m < kBlendMethodCount; ++m)
@@ -575,7 +578,7 @@ void CMottlerDlg::showModel() {
     remarkEdit_->setText(remark);
     remarkEdit_->setCursorPosition(0);  // a loaded remark reads from its start
   }
-  if (zoomBar_->value() != zoom_) zoomBar_->setValue(zoom_);
+  zoomBar_->showPosition(zoom_);
   showValueTexts();
 }
 

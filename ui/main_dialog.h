@@ -36,6 +36,7 @@ class QTreeWidgetItem;
 class QTimer;
 class QUndoStack;
 class PreviewControl;
+class HorizontalScrollBar;
 
 namespace mottler::ui {
 class EditHistory;
@@ -121,7 +122,7 @@ class CMottlerDlg : public QDialog {
   void onToggleState();
 
   // Parameter panel.
-  void onHorizontalScroll(QScrollBar* bar, int action);
+  void onZoomMoved(int position);
   void onMethodChanged(int index);
   void onMethodChosen(int index);
   void onFixedColorsClicked(bool checked);
@@ -198,7 +199,6 @@ class CMottlerDlg : public QDialog {
   // Parameter panel (parameter_panel.cpp).
   void showPanel();
   void showValueTexts();
-  void moveBar(QScrollBar* bar, int position);
   void setZoom(int value);
   void startGesture();
 
@@ -212,11 +212,11 @@ class CMottlerDlg : public QDialog {
   mottler::ui::GrowingClient* client_ = nullptr;
 
   PreviewControl* preview_ = nullptr;
-  QScrollBar* zoomBar_ = nullptr;
-  QScrollBar* seedBar_ = nullptr;
-  QScrollBar* offsetXBar_ = nullptr;
-  QScrollBar* offsetYBar_ = nullptr;
-  std::array<QScrollBar*, mottler::kParamCount> paramBars_{};
+  HorizontalScrollBar* zoomBar_ = nullptr;
+  HorizontalScrollBar* seedBar_ = nullptr;
+  HorizontalScrollBar* offsetXBar_ = nullptr;
+  HorizontalScrollBar* offsetYBar_ = nullptr;
+  std::array<HorizontalScrollBar*, mottler::kParamCount> paramBars_{};
   std::array<QLabel*, mottler::kParamCount> paramLabels_{};
   std::array<QLabel*, mottler::kParamCount> paramValues_{};
   QComboBox* methodBox_ = nullptr;
