@@ -65,7 +65,9 @@ void EditHistory::markClean() {
 
 void EditHistory::put(std::optional<RestoredState> restored) {
   if (!restored) return;
+  const EditorState before = model_.state();
   model_.restore(restored->state);
+  restoredChange_ = changesBetween(before, model_.state());
   restoring_ = restored->kind;
 }
 
@@ -77,7 +79,7 @@ void EditHistory::afterIndexChange() {
   model_.setModified(!history_.isClean());
   // What comes next no longer continues the drag or typing before the undo.
   model_.startGesture();
-  emit restored(kind);
+  emit restored(kind, restoredChange_);
 }
 
 }  // namespace mottler::ui

@@ -34,7 +34,7 @@ class EditHistory : public QObject {
 
  signals:
   // An undo or redo put an editor state back; kind is the step's.
-  void restored(mottler::EditStep::Kind kind);
+  void restored(mottler::EditStep::Kind kind, const mottler::ModelChange& change);
 
  private:
   friend class StepCommand;
@@ -45,6 +45,7 @@ class EditHistory : public QObject {
   UndoHistory history_;
   QUndoStack stack_;
   std::optional<EditStep::Kind> restoring_;
+  ModelChange restoredChange_;
 };
 
 }  // namespace mottler::ui

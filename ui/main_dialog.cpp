@@ -568,18 +568,47 @@ void CMottlerDlg::setStatusText(const QString& text) {
 // --- the view of the model ---------------------------------------------------
 
 void CMottlerDlg::showModel() {
+  showChanges(ModelChange::everything());
+  showZoom();
+}
+
+// Only the parts of the window that show what changed are redrawn: a
+// scroll-bar step of a parameter touches the panel alone, a seed step the
+// document's values.
+void CMottlerDlg::showChanges(const ModelChange& change) {
   // What the window puts into its controls is no edit of the user's.
   const QScopedValueRollback<bool> quiet(showing_, true);
-  showProgramList();
-  showEditorButtons();
-  showPanel();
+  if (change.list || change.document) {
+    if (change.list) showProgramList();
+    showEditorButtons();
+  }
+  if (change.panel) showPanel();
+  if (change.document) showDocumentValues();
+  if (change.panel || change.document) showValueTexts();
+}
+
+void CMottlerDlg::showDocumentValues() {
+  seedBar_->showPosition(model_.seed());
+  setValueText(IdSeedText, QString::number(model_.seed()));
+  setValueText(IdWidthText, QString::number(model_.width()));
+  setValueText(IdHeightText, QString::number(model_.height()));
   const QString remark = remarkText(model_.remark());
   if (remarkEdit_->text() != remark) {
     remarkEdit_->setText(remark);
     remarkEdit_->setCursorPosition(0);  // a loaded remark reads from its start
   }
+}
+
+void CMottlerDlg::showZoom() {
+  const QScopedValueRollback<bool> quiet(showing_, true);
   zoomBar_->showPosition(zoom_);
+  setValueText(IdZoomText, QStringLiteral("%1 %").arg(zoom_));
   showValueTexts();
+}
+
+void CMottlerDlg::setValueText(int id, const QString& text) {
+  auto* label = control<QLabel>(id);
+  if (label->text() != text) label->setText(text);
 }
 
 // --- keys and ending -----------------------------------------------------------

@@ -96,8 +96,9 @@ class CMottlerDlg : public QDialog {
   // Handles events until no run is outstanding.
   void waitUntilIdle();
 
-  // Redraws every control from the model.
+  // Redraws every control from the model, or the parts that show a change.
   void showModel();
+  void showChanges(const mottler::ModelChange& change);
 
  public slots:
   void accept() override;  // Enter: the window stays open
@@ -181,7 +182,7 @@ class CMottlerDlg : public QDialog {
 
   // Editor (program_editor.cpp).
   void apply(mottler::EditResult result);
-  void onStepRestored(mottler::EditStep::Kind kind);
+  void onStepRestored(mottler::EditStep::Kind kind, const mottler::ModelChange& change);
   void showProgramList();
   void showEditorButtons();
   void showTreeChoice();
@@ -198,6 +199,9 @@ class CMottlerDlg : public QDialog {
 
   // Parameter panel (parameter_panel.cpp).
   void showPanel();
+  void showDocumentValues();
+  void showZoom();
+  void setValueText(int id, const QString& text);
   void showValueTexts();
   void setZoom(int value);
   void startGesture();

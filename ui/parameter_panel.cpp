@@ -68,11 +68,6 @@ void CMottlerDlg::showPanel() {
   fixedColorsBox_->setEnabled(model_.fixedColorsEnabled());
   fixedColorsBox_->setChecked(model_.fixedColorsChecked());
 
-  seedBar_->showPosition(model_.seed());
-  setText(control<QLabel>(IdSeedText), QString::number(model_.seed()));
-  setText(control<QLabel>(IdWidthText), QString::number(model_.width()));
-  setText(control<QLabel>(IdHeightText), QString::number(model_.height()));
-  setText(control<QLabel>(IdZoomText), QStringLiteral("%1 %").arg(zoom_));
 }
 
 void CMottlerDlg::showValueTexts() {
@@ -96,7 +91,7 @@ void CMottlerDlg::showValueTexts() {
 void CMottlerDlg::onZoomMoved(int position) {
   const bool moved = position != zoom_;
   setZoom(position);
-  showModel();
+  showZoom();
   if (moved) generate();
   // Nothing moved: no redraw, and no request left pending.
   forceRedraw_ = false;

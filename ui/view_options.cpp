@@ -15,7 +15,7 @@ void CMottlerDlg::autoZoom() {
   redrawOnly_ = true;
   forceRedraw_ = true;
   generate();
-  showModel();
+  showZoom();
 }
 
 // The buffer or the texture of the last finished run; as before, with "Auto
