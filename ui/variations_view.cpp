@@ -5,7 +5,8 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QListWidget>
+#include <QGridLayout>
+#include <QToolButton>
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
@@ -36,23 +37,23 @@ bool sameProgram(const std::vector<ProgramEntry>& a, const std::vector<ProgramEn
 
 VariationsView::VariationsView(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("Variations"));
+  setAccessibleName(QStringLiteral("Variations"));
   worker_ = new RenderWorker(this);
   connect(worker_, &RenderWorker::runEnded, this, &VariationsView::onRunEnded);
 
-  grid_ = new QListWidget(this);
-  grid_->setAccessibleName(QStringLiteral("Variations"));
-  grid_->setViewMode(QListView::IconMode);
-  grid_->setFlow(QListView::LeftToRight);
-  grid_->setWrapping(true);
-  grid_->setMovement(QListView::Static);
-  grid_->setResizeMode(QListView::Fixed);
-  grid_->setSelectionMode(QAbstractItemView::SingleSelection);
-  grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  grid_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  for (int cell = 0; cell < kVariationCells; ++cell) grid_->addItem(new QListWidgetItem);
-  grid_->installEventFilter(this);
-  connect(grid_, &QListWidget::itemClicked, this,
-          [this](QListWidgetItem* item) { choose(grid_->row(item)); });
+  auto* grid = new QGridLayout;
+  grid->setSpacing(kCellPadding / 2);
+  for (int index = 0; index < kVariationCells; ++index) {
+    auto* button = new QToolButton(this);
+    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    button->setAutoRaise(true);
+    button->setCheckable(false);
+    button->setFocusPolicy(Qt::StrongFocus);
+    button->installEventFilter(this);
+    connect(button, &QToolButton::clicked, this, [this, index] { choose(index); });
+    grid->addWidget(button, index / 3, index % 3);
+    cells_[static_cast<std::size_t>(index)] = button;
+  }
 
   moreButton_ = new QPushButton(QStringLiteral("&More"), this);
   moreButton_->setAutoDefault(false);
@@ -63,7 +64,7 @@ VariationsView::VariationsView(QWidget* parent) : QDialog(parent) {
   buttons->addStretch(1);
   buttons->addWidget(moreButton_);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(grid_);
+  layout->addLayout(grid);
   layout->addLayout(buttons);
   layout->setSizeConstraint(QLayout::SetFixedSize);
 }
@@ -107,11 +108,8 @@ void VariationsView::showProgram(const std::vector<ProgramEntry>& program, int s
     moveToCentre(cell);
   }
   const int side = displaySide();
-  grid_->setIconSize(QSize(side, side));
-  grid_->setGridSize(QSize(side + kCellPadding * 2, side + kCellPadding * 2 + fontMetrics().height()));
-  grid_->setFixedSize(grid_->gridSize().width() * 3 + grid_->frameWidth() * 2 + 4,
-                      grid_->gridSize().height() * 3 + grid_->frameWidth() * 2 + 4);
-  if (grid_->currentRow() < 0) grid_->setCurrentRow(kVariationCentre);
+  for (QToolButton* button : cells_) button->setIconSize(QSize(side, side));
+  for (int index = 0; index < kVariationCells; ++index) showCell(index);
 }
 
 void VariationsView::more() {
@@ -157,21 +155,24 @@ void VariationsView::onRunEnded(const std::shared_ptr<const RunOutcome>& outcome
   showCell(index);
 }
 
-void VariationsView::showCell(int cell) {
-  QListWidgetItem* item = grid_->item(cell);
-  const int seed = seeds_[static_cast<std::size_t>(cell)];
-  const QString text = cell == kVariationCentre ? QStringLiteral("%1 (current)").arg(seed) : QString::number(seed);
-  item->setText(text);
-  item->setData(Qt::AccessibleTextRole, cell == kVariationCentre ? seedName(seed) + QStringLiteral(", current")
-                                                                  : seedName(seed));
-  const QImage& picture = pictures_[static_cast<std::size_t>(cell)];
+void VariationsView::showCell(int index) {
+  QToolButton* button = cells_[static_cast<std::size_t>(index)];
+  const int seed = seeds_[static_cast<std::size_t>(index)];
+  const bool centre = index == kVariationCentre;
+  button->setText(centre ? QStringLiteral("%1 (current)").arg(seed) : QString::number(seed));
+  button->setAccessibleName(centre ? seedName(seed) + QStringLiteral(", current") : seedName(seed));
+  button->setToolTip(centre ? QStringLiteral("the current seed") : QStringLiteral("use seed %1").arg(seed));
+  const QImage& picture = pictures_[static_cast<std::size_t>(index)];
+  const int side = displaySide();
   if (picture.isNull()) {
-    item->setIcon(QIcon());
+    // The cell keeps its size while its picture is being made.
+    QPixmap empty(side, side);
+    empty.fill(palette().color(QPalette::Mid));
+    button->setIcon(QIcon(empty));
     return;
   }
   // Square, unsmoothed pixels: the picture as the preview would show it.
-  const int side = displaySide();
-  item->setIcon(QIcon(QPixmap::fromImage(
+  button->setIcon(QIcon(QPixmap::fromImage(
       picture.scaled(side, side, Qt::KeepAspectRatio, Qt::FastTransformation))));
 }
 
@@ -179,7 +180,7 @@ void VariationsView::choose(int cell) {
   if (cell < 0 || cell >= kVariationCells || cell == kVariationCentre) return;
   const int seed = seeds_[static_cast<std::size_t>(cell)];
   moveToCentre(cell);
-  grid_->setCurrentRow(kVariationCentre);
+  cells_[kVariationCentre]->setFocus();
   emit seedChosen(seed);
 }
 
@@ -192,13 +193,27 @@ void VariationsView::moveToCentre(int cell) {
 }
 
 bool VariationsView::eventFilter(QObject* watched, QEvent* event) {
-  // Enter chooses the cell the arrow keys went to.
-  if (watched == grid_ && event->type() == QEvent::KeyPress) {
-    const int key = static_cast<QKeyEvent*>(event)->key();
-    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-      choose(grid_->currentRow());
-      return true;
+  // The arrow keys move between the cells, Enter chooses the cell that has
+  // the focus (Space clicks it, as with any button).
+  const auto found = std::find(cells_.begin(), cells_.end(), watched);
+  if (found != cells_.end() && event->type() == QEvent::KeyPress) {
+    const int index = static_cast<int>(found - cells_.begin());
+    int row = index / 3;
+    int column = index % 3;
+    switch (static_cast<QKeyEvent*>(event)->key()) {
+      case Qt::Key_Return:
+      case Qt::Key_Enter:
+        choose(index);
+        return true;
+      case Qt::Key_Left: column = std::max(column - 1, 0); break;
+      case Qt::Key_Right: column = std::min(column + 1, 2); break;
+      case Qt::Key_Up: row = std::max(row - 1, 0); break;
+      case Qt::Key_Down: row = std::min(row + 1, 2); break;
+      default:
+        return QDialog::eventFilter(watched, event);
     }
+    cells_[static_cast<std::size_t>(row * 3 + column)]->setFocus();
+    return true;
   }
   return QDialog::eventFilter(watched, event);
 }

@@ -17,8 +17,8 @@
 #include "document/variations.h"
 #include "engine/engine_state.h"
 
-class QListWidget;
 class QPushButton;
+class QToolButton;
 
 namespace mottler::ui {
 
@@ -47,6 +47,9 @@ class VariationsView : public QDialog {
   // Rerolls the eight seeds around the centre ("More").
   void more();
 
+  // The button of a cell, in reading order; named by its seed.
+  QToolButton* cell(int index) const { return cells_[static_cast<std::size_t>(index)]; }
+
  signals:
   // The user chose the seed of a cell.
   void seedChosen(int seed);
@@ -63,7 +66,7 @@ class VariationsView : public QDialog {
   void showCell(int cell);
   int displaySide() const;
 
-  QListWidget* grid_ = nullptr;
+  std::array<QToolButton*, kVariationCells> cells_{};
   QPushButton* moreButton_ = nullptr;
   RenderWorker* worker_ = nullptr;
 

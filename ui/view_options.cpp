@@ -4,6 +4,7 @@
 // (parameter_panel.cpp).
 #include <QCheckBox>
 #include <QScrollBar>
+#include <QToolButton>
 
 #include "ui/main_dialog.h"
 #include "ui/variations_view.h"
@@ -44,6 +45,7 @@ void CMottlerDlg::showVariations() {
   variations_->show();
   variations_->raise();
   variations_->activateWindow();
+  variations_->cell(kVariationCentre)->setFocus();
 }
 
 // A seed chosen in the grid is one step of the undo history, whatever came

@@ -4,8 +4,10 @@
 //   screenshot --screen OUT.png     the whole screen with the window opened
 //                                   as the application opens it
 //   screenshot --size WxH OUT.png   the window alone, resized to W x H
+//   screenshot --variations OUT.png the View > Variations grid
 // With --screen it also tells where the window and its controls are, and
 // fails when any control is outside the screen's available area.
+#include <QAction>
 #include <QApplication>
 #include <QListWidget>
 #include <QPushButton>
@@ -17,6 +19,7 @@
 
 #include "ui/control_ids.h"
 #include "ui/main_dialog.h"
+#include "ui/variations_view.h"
 
 using namespace mottler::ui;
 
@@ -58,11 +61,14 @@ bool everyControlOnScreen(CMottlerDlg& dlg) {
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   bool wholeScreen = false;
+  bool variations = false;
   QSize size;
   int arg = 1;
   for (; arg < argc - 1; ++arg) {
     if (std::strcmp(argv[arg], "--screen") == 0) {
       wholeScreen = true;
+    } else if (std::strcmp(argv[arg], "--variations") == 0) {
+      variations = true;
     } else if (std::strcmp(argv[arg], "--size") == 0 && arg + 1 < argc - 1) {
       int w = 0;
       int h = 0;
@@ -70,7 +76,7 @@ int main(int argc, char** argv) {
     }
   }
   if (arg != argc - 1) {
-    std::fprintf(stderr, "usage: screenshot [--screen | --size WxH] OUT.png\n");
+    std::fprintf(stderr, "usage: screenshot [--screen | --size WxH | --variations] OUT.png\n");
     return 2;
   }
   const QString out = QString::fromLocal8Bit(argv[arg]);
@@ -86,7 +92,13 @@ int main(int argc, char** argv) {
   for (int i = 0; i < 20; ++i) app.processEvents();
   bool ok = true;
   QPixmap shot;
-  if (wholeScreen) {
+  if (variations) {
+    dlg.menuCommand(IdViewVariations)->trigger();
+    QCoreApplication::sendPostedEvents();
+    dlg.variations()->waitUntilRendered();
+    for (int i = 0; i < 20; ++i) app.processEvents();
+    shot = dlg.variations()->grab();
+  } else if (wholeScreen) {
     ok = everyControlOnScreen(dlg);
     shot = dlg.screen()->grabWindow(0);
   } else {
