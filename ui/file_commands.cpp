@@ -33,12 +33,8 @@ using namespace mottler::ui;
 
 namespace {
 
-std::filesystem::path fsPath(const QString& path) {
-  return std::filesystem::path(QFile::encodeName(path).toStdString());
-}
 
 QString fileNameOf(const QString& path) { return QString::fromStdString(mottler::fileNameOf(path.toStdString())); }
-QString folderOf(const QString& path) { return QString::fromStdString(mottler::folderOf(path.toStdString())); }
 
 PictureType pictureTypeOf(ExportType type) {
   return type == ExportType::Png ? PictureType::Png : PictureType::Bitmap;
@@ -86,68 +82,63 @@ void CMottlerDlg::showFreshDocument() {
   showModel();
 }
 
-// --- saving -------------------------------------------------------------------
+// --- what the document commands ask and show ---------------------------------
 
-bool CMottlerDlg::writeDocument(const QString& path) {
-  std::string error;
-  if (!writeProgramFile(fsPath(path), model_.committedDocument(), &error)) {
-    showFileError(this, kCouldNotSaveText);
-    return false;
+mottler::DocumentView::Answer CMottlerDlg::askSaveChanges(const std::string& documentPath) {
+  switch (ui::askSaveChanges(this, QString::fromStdString(documentPath))) {
+    case QMessageBox::Yes:
+      return Answer::Yes;
+    case QMessageBox::No:
+      return Answer::No;
+    default:
+      return Answer::Cancel;
   }
-  showDocumentCaption(fileNameOf(path));
-  setStatusText(QStringLiteral(" ") + path + QStringLiteral(" saved"));
-  model_.documentSaved(path.toStdString());
-  // Open starts in the folder of the document from now on.
-  openFolder_ = folderOf(path);
+}
+
+std::string CMottlerDlg::askSavePath(const std::string& initialPath) {
+  return askSaveProgram(this, QString::fromStdString(initialPath)).toStdString();
+}
+
+std::string CMottlerDlg::askOpenPath(const std::string& initialPath) {
+  return askOpenProgram(this, QString::fromStdString(initialPath)).toStdString();
+}
+
+void CMottlerDlg::showFileError(const std::string& text) {
+  ui::showFileError(this, QString::fromStdString(text));
+}
+
+void CMottlerDlg::documentSaved(const std::string& path) {
+  const QString saved = QString::fromStdString(path);
+  showDocumentCaption(fileNameOf(saved));
+  setStatusText(QStringLiteral(" ") + saved + QStringLiteral(" saved"));
   history_->markClean();
-  return true;
 }
 
-bool CMottlerDlg::saveToDocumentPath() {
-  if (!model_.hasPath()) return saveUnderChosenName();
-  return writeDocument(QString::fromStdString(model_.documentPath()));
-}
-
-bool CMottlerDlg::saveUnderChosenName() {
-  const QString asked = askSaveProgram(this, QString::fromStdString(model_.documentPath()));
-  if (asked.isEmpty()) return false;
-  const QString chosen = QString::fromStdString(programPathFor(asked.toStdString()));
-  model_.setDocumentPath(chosen.toStdString());
-  return writeDocument(chosen);
+void CMottlerDlg::documentOpened(const std::string& path) {
+  const QString opened = QString::fromStdString(path);
+  showDocumentCaption(fileNameOf(opened));
+  showFreshDocument();
+  generate();
+  setStatusText(QStringLiteral(" ") + opened + QStringLiteral(" loaded"));
 }
 
 void CMottlerDlg::saveDocument() {
   // Greyed while a chosen command waits to be added; the key then does nothing.
   if (!menuCommand(IdFileSave)->isEnabled()) return;
-  saveToDocumentPath();
+  documents_.save();
 }
 
 void CMottlerDlg::saveDocumentAs() {
   if (!menuCommand(IdFileSaveAs)->isEnabled()) return;
-  saveUnderChosenName();
-}
-
-bool CMottlerDlg::saveChangesPrompt() {
-  // An empty program is never saved by the prompt, whatever changed.
-  if (!model_.modified() || model_.programLength() == 0) return true;
-  switch (askSaveChanges(this, QString::fromStdString(model_.documentPath()))) {
-    case QMessageBox::No:
-      return true;
-    case QMessageBox::Yes:
-      // Only a save that reached the disk lets the New or the close go on:
-      // a failed save or a cancelled Save As keeps the window as it was.
-      return saveToDocumentPath();
-    default:
-      return false;
-  }
+  documents_.saveAs();
 }
 
 // --- new ------------------------------------------------------------------------
 
 void CMottlerDlg::newDocument() {
-  if (!saveChangesPrompt()) return;
+  if (!documents_.saveChangesPrompt()) return;
 
-  CNewTextureDlg dialog(openFolder_, this);
+  CNewTextureDlg dialog(openFolder(), this);
   if (!dialogSeam().runNewTextureDialog(dialog)) return;
   model_.newDocument(dialog.documentWidth(), dialog.documentHeight(), dialog.documentName().toStdString(),
                      dialog.documentPath().toStdString());
@@ -164,43 +155,17 @@ void CMottlerDlg::newDocument() {
 
 // --- open -----------------------------------------------------------------------
 
-void CMottlerDlg::openDocument() {
-  const QString chosen = askOpenProgram(this, openFolder_ + QStringLiteral("*") + kProgramExtension);
-  if (chosen.isEmpty()) return;
-  openFolder_ = folderOf(chosen);
-  loadDocument(chosen);
-}
+void CMottlerDlg::openDocument() { documents_.open(); }
 
 // A program file dropped on the window opens as Open opens it, after the
 // prompt that protects unsaved changes.
 void CMottlerDlg::openDroppedDocument(const QString& path) {
-  if (ending_ || !saveChangesPrompt()) return;
-  const QString absolute = QFileInfo(path).absoluteFilePath();
-  openFolder_ = folderOf(absolute);
-  loadDocument(absolute);
+  if (ending_ || !documents_.saveChangesPrompt()) return;
+  documents_.openFile(QFileInfo(path).absoluteFilePath().toStdString());
 }
 
 bool CMottlerDlg::openStartupDocument(const QString& path) {
-  const QString absolute = QFileInfo(path).absoluteFilePath();
-  openFolder_ = folderOf(absolute);
-  return loadDocument(absolute);
-}
-
-bool CMottlerDlg::loadDocument(const QString& path) {
-  // The file is read and checked completely before anything of the current
-  // document changes; a refused file leaves it exactly as it was.
-  ProgramDocument doc;
-  const ReadStatus status = readProgramFile(fsPath(path), doc);
-  if (status != ReadStatus::Ok) {
-    showFileError(this, QString::fromLatin1(readStatusMessage(status)));
-    return false;
-  }
-  model_.openDocument(doc, path.toStdString());
-  showDocumentCaption(fileNameOf(path));
-  showFreshDocument();
-  generate();
-  setStatusText(QStringLiteral(" ") + path + QStringLiteral(" loaded"));
-  return true;
+  return documents_.openFile(QFileInfo(path).absoluteFilePath().toStdString());
 }
 
 // --- export ---------------------------------------------------------------------
@@ -210,16 +175,14 @@ bool CMottlerDlg::loadDocument(const QString& path) {
 // made in the meantime do not reach the file.  The file holds the texture
 // whatever "Look Buffer" shows.
 void CMottlerDlg::exportBitmap() {
-  const ExportChoice chosen = askExportPicture(
-      this, QString::fromStdString(exportSuggestion(model_.documentPath(), exportFolder_.toStdString())));
+  const ExportChoice chosen = askExportPicture(this, QString::fromStdString(documents_.exportSuggestion()));
   if (chosen.path.isEmpty()) return;
   // A typed name ending in a type we write decides the type; the filter
   // decides only for a name without one.
-  const PicturePath picture = picturePathFor(chosen.path.toStdString(), pictureTypeOf(chosen.type));
+  const PicturePath picture = documents_.exportPathFor(chosen.path.toStdString(), pictureTypeOf(chosen.type));
   const QString path = QString::fromStdString(picture.path);
-  exportFolder_ = folderOf(path);
   if (!folderTakesFile(path)) {
-    showFileError(this, kCouldNotSaveText);
+    ui::showFileError(this, kCouldNotSaveText);
     return;
   }
   // The whole program runs, even with "Auto Generate" off, so that the file
@@ -233,6 +196,6 @@ void CMottlerDlg::exportBitmap() {
 
 void CMottlerDlg::closeDocument() {
   if (ending_) return;
-  if (!saveChangesPrompt()) return;
+  if (!documents_.saveChangesPrompt()) return;
   endDialog();
 }

@@ -74,7 +74,7 @@ void CMottlerDlg::connectRenders() {
   connect(renders_, &RenderController::pictureChanged, this, &CMottlerDlg::showPicture);
   connect(renders_, &RenderController::exportWritten, this,
           [this](const QString& path) { setStatusText(QStringLiteral(" ") + path + QStringLiteral(" saved")); });
-  connect(renders_, &RenderController::exportFailed, this, [this] { showFileError(this, kCouldNotSaveText); });
+  connect(renders_, &RenderController::exportFailed, this, [this] { ui::showFileError(this, kCouldNotSaveText); });
 }
 
 // A finished run's picture (or the black one of a new document) is

@@ -479,11 +479,11 @@ void CMottlerDlg::setUp() {
   showClockBox_->setChecked(true);
 
   programFolder_ = QCoreApplication::applicationDirPath() + QLatin1Char('/');
-  openFolder_ = startFolder();
+  documents_.setOpenFolder(startFolder().toStdString());
 
   title_ = QStringLiteral("Mottler");
   setWindowTitle(title_ + QStringLiteral(" - ") + QStringLiteral("Untitled.mlr"));
-  model_.setDocumentPath((openFolder_ + QStringLiteral("Untitled.mlr")).toStdString());
+  model_.setDocumentPath(documents_.openFolder() + "Untitled.mlr");
 
   showModel();
 }

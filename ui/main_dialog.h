@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "document/bitmap_export.h"
+#include "document/document_controller.h"
 #include "document/editor_model.h"
 #include "document/preview.h"
 #include "engine/catalogue.h"
@@ -45,7 +46,7 @@ class RenderController;
 class VariationsView;
 }
 
-class CMottlerDlg : public QDialog {
+class CMottlerDlg : public QDialog, private mottler::DocumentView {
   Q_OBJECT
 
  public:
@@ -62,7 +63,7 @@ class CMottlerDlg : public QDialog {
   int zoom() const { return zoom_; }
   // A redraw was asked for that the next generate would carry out.
   bool redrawRequested() const { return forceRedraw_ || redrawOnly_; }
-  const QString& openFolder() const { return openFolder_; }
+  QString openFolder() const { return QString::fromStdString(documents_.openFolder()); }
 
   // What the user edits, and its undo history.
   mottler::EditorModel& model() { return model_; }
@@ -188,12 +189,14 @@ class CMottlerDlg : public QDialog {
   void showTreeChoice();
   void selectFirstTreeItem();
 
-  // Document helpers (file_commands.cpp).
-  bool saveChangesPrompt();  // true: go on; false: the asking command stops
-  bool saveToDocumentPath(); // Save; true when the file was written
-  bool saveUnderChosenName();  // Save As; true when the file was written
-  bool writeDocument(const QString& path);
-  bool loadDocument(const QString& path);
+  // Document helpers (file_commands.cpp): what the document commands ask
+  // and show through the window.
+  Answer askSaveChanges(const std::string& documentPath) override;
+  std::string askSavePath(const std::string& initialPath) override;
+  std::string askOpenPath(const std::string& initialPath) override;
+  void showFileError(const std::string& text) override;
+  void documentSaved(const std::string& path) override;
+  void documentOpened(const std::string& path) override;
   void showFreshDocument();
   void showDocumentCaption(const QString& fileName);
 
@@ -209,6 +212,7 @@ class CMottlerDlg : public QDialog {
   mottler::CommandCatalogue catalogue_;
   mottler::EditorModel model_;
   mottler::ui::EditHistory* history_ = nullptr;
+  mottler::DocumentController documents_{model_, *this};
 
   QMenuBar* menuBar_ = nullptr;
   QStatusBar* statusBar_ = nullptr;
@@ -249,8 +253,6 @@ class CMottlerDlg : public QDialog {
   bool forceRedraw_ = false;  // next generate: redraw even without "Auto Generate"
   int zoom_ = 100;            // preview zoom in percent, 100..1000
   QString programFolder_;     // folder of the program, ending in "/"
-  QString openFolder_;        // where Open starts and New places its document
-  QString exportFolder_;      // where Export starts; empty: the document's folder
 
   // The preview bitmap, 258 x 258 pixels 0x00RRGGBB, composed once per
   // finished run or view change; the preview control shows it.
