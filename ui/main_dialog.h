@@ -84,11 +84,6 @@ class CMottlerDlg : public QDialog, private mottler::DocumentView {
   QString statusText() const;
   void setStatusText(const QString& text);
 
-  // The generation cycle: when "Auto Generate" is ticked or forceRedraw is
-  // set, starts a run of the program (the preview keeps the last finished
-  // picture until the run's picture is there) or, with redrawOnly, redraws
-  // the preview from the last finished picture.
-  void generate();
   // The seed variations, once View > Variations has opened them.
   mottler::ui::VariationsView* variations() const { return variations_; }
 
@@ -97,9 +92,6 @@ class CMottlerDlg : public QDialog, private mottler::DocumentView {
   // Handles events until no run is outstanding.
   void waitUntilIdle();
 
-  // Redraws every control from the model, or the parts that show a change.
-  void showModel();
-  void showChanges(const mottler::ModelChange& change);
 
  public slots:
   void accept() override;  // Enter: the window stays open
@@ -169,6 +161,14 @@ class CMottlerDlg : public QDialog, private mottler::DocumentView {
   QSize openingSize() const;
 
   // Generation (generate.cpp).
+  // The generation cycle: when "Auto Generate" is ticked or forceRedraw_ is
+  // set, starts a run of the program (the preview keeps the last finished
+  // picture until the run's picture is there) or, with redrawOnly_, redraws
+  // the preview from the last finished picture.
+  void generate();
+  // Redraws every control from the model, or the parts that show a change.
+  void showModel();
+  void showChanges(const mottler::ModelChange& change);
   mottler::ui::RunRequest runRequest() const;
   void startRun(const QString& exportPath = QString(),
                 mottler::PictureType exportType = mottler::PictureType::Bitmap);
