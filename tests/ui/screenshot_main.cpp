@@ -5,10 +5,12 @@
 //                                   as the application opens it
 //   screenshot --size WxH OUT.png   the window alone, resized to W x H
 //   screenshot --variations OUT.png the View > Variations grid
+//   screenshot --tile ... OUT.png   with "Tile" ticked (before the other option)
 // With --screen it also tells where the window and its controls are, and
 // fails when any control is outside the screen's available area.
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
@@ -62,11 +64,14 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   bool wholeScreen = false;
   bool variations = false;
+  bool tile = false;
   QSize size;
   int arg = 1;
   for (; arg < argc - 1; ++arg) {
     if (std::strcmp(argv[arg], "--screen") == 0) {
       wholeScreen = true;
+    } else if (std::strcmp(argv[arg], "--tile") == 0) {
+      tile = true;
     } else if (std::strcmp(argv[arg], "--variations") == 0) {
       variations = true;
     } else if (std::strcmp(argv[arg], "--size") == 0 && arg + 1 < argc - 1) {
@@ -76,7 +81,7 @@ int main(int argc, char** argv) {
     }
   }
   if (arg != argc - 1) {
-    std::fprintf(stderr, "usage: screenshot [--screen | --size WxH | --variations] OUT.png\n");
+    std::fprintf(stderr, "usage: screenshot [--tile] [--screen | --size WxH | --variations] OUT.png\n");
     return 2;
   }
   const QString out = QString::fromLocal8Bit(argv[arg]);
@@ -89,6 +94,7 @@ int main(int argc, char** argv) {
   dlg.control<QPushButton>(IdAdd)->click();
   choose(dlg, QStringLiteral("Blobs"));
   dlg.waitUntilIdle();
+  if (tile) dlg.control<QCheckBox>(IdTile)->click();
   for (int i = 0; i < 20; ++i) app.processEvents();
   bool ok = true;
   QPixmap shot;
