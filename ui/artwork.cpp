@@ -41,15 +41,16 @@ class DrawnIcon : public QIconEngine {
 
   void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
     const qreal scale = painter->device() != nullptr ? painter->device()->devicePixelRatioF() : 1.0;
-    painter->drawPixmap(rect, scaledPixmap(rect.size(), mode, state, scale));
+    painter->drawPixmap(rect, scaledPixmap(rect.size() * scale, mode, state, scale));
   }
 
   QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
     return scaledPixmap(size, mode, state, 1.0);
   }
 
+  // size is in device pixels already: the logical size times the scale.
   QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State, qreal scale) override {
-    const QSize pixels = (QSizeF(size) * scale).toSize();
+    const QSize pixels = size;
     QPixmap pixmap(pixels);
     pixmap.fill(Qt::transparent);
     {

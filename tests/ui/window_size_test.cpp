@@ -6,6 +6,7 @@
 #include <QScreen>
 
 #include "document/preview.h"
+#include "ui/artwork.h"
 #include "ui/preview_control.h"
 #include "ui/window_layout.h"
 #include "ui_test_support.h"
@@ -163,3 +164,27 @@ TEST(ResizedWindow, OpensWithinTheScreen) {
   EXPECT_LE(dlg.width(), available.width());
   EXPECT_LE(dlg.height(), available.height());
 }
+
+// Icons are drawn afresh at the size and screen scale they are shown at:
+// at 200 % a 16-pixel icon has 32 x 32 pixels of its own, not 16 enlarged.
+class IconScale : public ::testing::TestWithParam<qreal> {};
+
+TEST_P(IconScale, EveryIconHasThePixelsOfItsScale) {
+  const qreal scale = GetParam();
+  const int pixels = static_cast<int>(16 * scale);
+  for (const QIcon& icon : {upIcon(), downIcon(), stripImage(0), stripImage(kDisabledEntryImage), applicationIcon()}) {
+    const QPixmap pixmap = icon.pixmap(QSize(16, 16), scale);
+    EXPECT_EQ(pixmap.size(), QSize(pixels, pixels));
+    EXPECT_EQ(pixmap.devicePixelRatio(), scale);
+    // Something is drawn: not every pixel is transparent.
+    const QImage image = pixmap.toImage();
+    bool drawn = false;
+    for (int y = 0; y < image.height() && !drawn; ++y)
+      for (int x = 0; x < image.width() && !drawn; ++x) drawn = qAlpha(image.pixel(x, y)) != 0;
+    EXPECT_TRUE(drawn);
+  }
+  // Greyed for a disabled control, at the same size.
+  EXPECT_EQ(upIcon().pixmap(QSize(16, 16), scale, QIcon::Disabled).size(), QSize(pixels, pixels));
+}
+
+INSTANTIATE_TEST_SUITE_P(Scales, IconScale, ::testing::Values(1.0, 1.5, 2.0, 3.0));
