@@ -27,6 +27,8 @@ namespace mottler::ui {
 
 namespace {
 
+constexpr int kLargestWindowIconSize = 128;
+
 // Draws a picture into a rectangle; the picture scales to any size.
 using Drawing = std::function<void(QPainter&, const QRectF&)>;
 
@@ -199,8 +201,12 @@ QImage renderApplicationIcon(int size) {
 
 QIcon applicationIcon() {
   // Drawn from the SVG artwork at whatever size and scale it is shown at.
+  // The sizes offered to a window system that takes a list of pictures
+  // (each drawn at the screen's scale); the largest would not fit one
+  // request at 400 %, and the desktop's own icon comes from the icon theme.
   QList<QSize> sizes;
-  for (int size : kApplicationIconSizes) sizes.append(QSize(size, size));
+  for (int size : kApplicationIconSizes)
+    if (size <= kLargestWindowIconSize) sizes.append(QSize(size, size));
   return QIcon(new DrawnIcon(
       [](QPainter& p, const QRectF& r) {
         const QImage image = renderApplicationIcon(static_cast<int>(std::min(r.width(), r.height())));
