@@ -1,6 +1,7 @@
 #include "document/editor_model.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 namespace mottler {
@@ -210,10 +211,34 @@ void EditorModel::showEntryOptions(const CommandInfo& info, const ProgramEntry* 
 
 // --- verbs ---------------------------------------------------------------------------
 
+ModelChange changesBetween(const EditorState& before, const EditorState& after) {
+  ModelChange c;
+  const std::vector<ProgramEntry>& a = before.programSlots;
+  const std::vector<ProgramEntry>& b = after.programSlots;
+  // The list shows each slot's command and whether it is switched off.
+  c.list = a.size() != b.size() || before.mode != after.mode || before.currentIndex != after.currentIndex ||
+           before.programLength != after.programLength;
+  int valuesChanged = 0;
+  for (std::size_t i = 0; i < std::min(a.size(), b.size()); ++i) {
+    if (a[i].code != b[i].code || a[i].disabled != b[i].disabled) c.list = true;
+    if (std::memcmp(&a[i], &b[i], sizeof(ProgramEntry)) != 0) {
+      ++valuesChanged;
+      c.entry = static_cast<int>(i);
+    }
+  }
+  if (valuesChanged != 1 || c.list) c.entry = -1;
+  c.panel = c.list || valuesChanged > 0 || before.rows != after.rows || before.offsetX != after.offsetX ||
+            before.offsetY != after.offsetY || before.pendingCommand != after.pendingCommand;
+  c.document = before.seed != after.seed || before.remark != after.remark || before.width != after.width ||
+               before.height != after.height || before.saveEnabled != after.saveEnabled;
+  return c;
+}
+
 EditResult EditorModel::finish(EditStep::Kind kind, std::string text, int target,
                                EditorState before, bool regenerate) {
   EditResult result;
   result.regenerate = regenerate;
+  result.change = changesBetween(before, state_);
   result.step = EditStep{kind, std::move(text), target, gesture_, std::move(before), state_};
   // Whatever changes the document leaves it modified, so that closing asks
   // before the change is lost.

@@ -109,11 +109,30 @@ struct EditStep {
   bool absorb(const EditStep& later);
 };
 
-// What a verb did: whether the program must run again, and the step that
-// undoes it (none when nothing changed).
+// What changed between two editor states, so that a view redraws only
+// that: the program list (its items, their order or states, the highlight,
+// whether it takes a selection, the buttons that follow the mode), one
+// entry (its parameters, method, options or offsets), the parameter panel,
+// and the document's own values (seed, remark, size, whether Save works).
+struct ModelChange {
+  bool list = false;
+  int entry = -1;  // the one slot whose values changed, or -1
+  bool panel = false;
+  bool document = false;
+
+  bool any() const { return list || entry >= 0 || panel || document; }
+  // Everything: for a whole new document.
+  static ModelChange everything() { return {true, -1, true, true}; }
+};
+
+ModelChange changesBetween(const EditorState& before, const EditorState& after);
+
+// What a verb did: whether the program must run again, the step that
+// undoes it (none when nothing changed), and what a view must redraw.
 struct EditResult {
   bool regenerate = false;
   std::optional<EditStep> step;
+  ModelChange change;
 };
 
 // One item of the program list.

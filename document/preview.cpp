@@ -75,11 +75,31 @@ void blitZoomed(int x0, int y0, int sourceWidth, int sourceHeight, int targetWid
                sourceHeight, bits);
 }
 
-void blitTiled(int zoom, int width, int height, const std::uint32_t* source, std::uint32_t* bits) {
-  // The four copies form one picture twice the size, placed like one plane.
-  const Placement place = placeZoomed(zoom, 2 * width, 2 * height);
-  blitRepeated(place.x0, place.y0, 2 * width, 2 * height, place.zoomedWidth, place.zoomedHeight,
-               source, width, height, bits);
+Placement placeTiled(int width, int height) {
+  const int side = std::max(kTileCount * width, kTileCount * height);
+  Placement p;
+  if (side <= 0) return p;
+  // Each copy at the largest whole zoom at which the tiling fits; a tiling
+  // larger than the frame shrinks to fit instead.  Either way every copy
+  // has the same whole number of pixels, so each starts at texel (0, 0).
+  const int whole = 256 / side;
+  const int tileWidth = whole >= 1 ? width * whole : width * 256 / side;
+  const int tileHeight = whole >= 1 ? height * whole : height * 256 / side;
+  p.zoomedWidth = kTileCount * tileWidth;
+  p.zoomedHeight = kTileCount * tileHeight;
+  p.x0 = (256 - p.zoomedWidth) / 2 + 1;
+  p.y0 = (256 - p.zoomedHeight) / 2 + 1;
+  return p;
+}
+
+void blitTiled(int width, int height, const std::uint32_t* source, std::uint32_t* bits) {
+  const Placement place = placeTiled(width, height);
+  const int tileWidth = place.zoomedWidth / kTileCount;
+  const int tileHeight = place.zoomedHeight / kTileCount;
+  for (int row = 0; row < kTileCount; ++row)
+    for (int column = 0; column < kTileCount; ++column)
+      blitZoomed(place.x0 + column * tileWidth, place.y0 + row * tileHeight, width, height,
+                 tileWidth, tileHeight, source, bits);
 }
 
 void drawFrame(std::uint32_t* bits) {

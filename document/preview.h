@@ -35,10 +35,17 @@ Placement placeZoomed(int zoom, int width, int height);
 void blitZoomed(int x0, int y0, int sourceWidth, int sourceHeight, int targetWidth,
                 int targetHeight, const std::uint32_t* source, std::uint32_t* bits);
 
-// The plane repeated 2 x 2 (a 2 width x 2 height picture) at a zoom in
-// percent, centred and clipped like blitZoomed, so that the edges where the
-// copies meet show whether the texture tiles.
-void blitTiled(int zoom, int width, int height, const std::uint32_t* source, std::uint32_t* bits);
+// How many copies of the plane "Tile" shows across and down.
+inline constexpr int kTileCount = 3;
+
+// Where the tiling of a width x height plane lands: the kTileCount x
+// kTileCount copies at the largest whole zoom at which they fit inside the
+// frame, or shrunk to fit when even zoom 1 is too large; centred.
+Placement placeTiled(int width, int height);
+
+// The plane repeated kTileCount x kTileCount times, placed by placeTiled, so
+// that the edges where the copies meet and the repetition show at a glance.
+void blitTiled(int width, int height, const std::uint32_t* source, std::uint32_t* bits);
 
 // Paints row 0, row 257, column 0 and column 257 black.
 void drawFrame(std::uint32_t* bits);

@@ -1,6 +1,7 @@
 #include "engine/program_runner.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 namespace mottler {
@@ -29,11 +30,13 @@ ProgramRunner::ProgramRunner(std::size_t budgetBytes)
       pool_(new std::uint32_t[budgetBytes / sizeof(std::uint32_t)]),
       slots_(kBoundaries),
       slotAt_(kBoundaries, -1),
-      ran_(kProgramSlots) {}
+      ran_(kProgramSlots),
+      times_(kProgramSlots, 0) {}
 
 void ProgramRunner::forget() {
   std::fill(slots_.begin(), slots_.end(), Slot{});
   std::fill(slotAt_.begin(), slotAt_.end(), std::int16_t{-1});
+  std::fill(times_.begin(), times_.end(), std::int64_t{0});
   kept_ = 0;
   ranSize_ = 0;
   editPoint_ = -1;
@@ -166,6 +169,8 @@ bool ProgramRunner::run(TextureEngine& engine, int seed, std::span<const Program
   const int changed = firstChange(program);
   dropPast(changed);
   std::copy(program.begin() + changed, program.end(), ran_.begin() + changed);
+  // Entries from the first change on have no time until they run.
+  std::fill(times_.begin() + changed, times_.end(), std::int64_t{0});
   ranSize_ = size;
   editPoint_ = changed;
   end_ = size;
@@ -181,7 +186,10 @@ bool ProgramRunner::run(TextureEngine& engine, int seed, std::span<const Program
     if (engine.cancel.requested()) return false;
     if (i > start && wanted(i)) save(engine, i);
     if (observer != nullptr) observer->entryStarting(i + 1);
+    const auto started = std::chrono::steady_clock::now();
     executeEntry(engine, i);
+    times_[static_cast<std::size_t>(i)] =
+        std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - started).count();
   }
   if (engine.cancel.requested()) return false;
   if (size > start && wanted(size)) save(engine, size);

@@ -20,6 +20,10 @@
 // changed last (so that dragging one entry's scroll bar reruns from that
 // entry on) and the end of the program.  All the memory is taken when the
 // runner is made; a run allocates nothing.
+//
+// Times.  Every entry a run executes is timed (steady clock, nanoseconds).
+// An entry that a run skipped because it started from a snapshot keeps the
+// time of the run that executed it: it is the same entry on the same state.
 #pragma once
 
 #include <atomic>
@@ -54,6 +58,12 @@ class ProgramRunner {
 
   // Forgets every snapshot: the next run starts at the top.
   void forget();
+
+  // How long each entry of the last run took, nanoseconds, slots
+  // 0..size-1 of that run's program.
+  std::span<const std::int64_t> entryTimes() const {
+    return {times_.data(), static_cast<std::size_t>(ranSize_)};
+  }
 
   std::size_t budgetBytes() const { return budget_; }
   // How many snapshots fit at the size of the last run, and how many are kept.
@@ -93,6 +103,7 @@ class ProgramRunner {
   std::vector<Slot> slots_;                // capacity_ of them in use
   std::vector<std::int16_t> slotAt_;       // per boundary: its slot, or -1
   std::vector<ProgramEntry> ran_;          // the program the snapshots came from
+  std::vector<std::int64_t> times_;        // per slot of ran_: its time, nanoseconds
   int ranSize_ = 0;
 
   int width_ = -1;

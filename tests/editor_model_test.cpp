@@ -438,3 +438,49 @@ TEST(Windows1252, EveryByteReadsAndWritesBackAndOtherCharactersAreRefused) {
   EXPECT_FALSE(encodeWindows1252(std::u32string(1, U'\0'))) << "a zero would end the remark";
   EXPECT_FALSE(fitsWindows1252(U"\u0080")) << "0x80 holds the euro sign";
 }
+
+// What each verb tells a view to redraw: only the parts it changed.
+struct ChangeCase {
+  const char* what;
+  std::function<EditResult(EditorModel&)> verb;
+  bool list;
+  bool entry;  // exactly one entry's values changed
+  bool panel;
+  bool document;
+};
+
+class VerbChanges : public ::testing::TestWithParam<ChangeCase> {};
+
+TEST_P(VerbChanges, TellOnlyWhatChanged) {
+  EditorModel m;
+  compose(m, {"Plasma", "Twirl"});
+  ASSERT_TRUE(m.selectEntry(0));
+  const ChangeCase c = GetParam();
+  const EditResult r = c.verb(m);
+  ASSERT_TRUE(r.step) << c.what;
+  EXPECT_EQ(r.change.list, c.list) << c.what;
+  EXPECT_EQ(r.change.entry >= 0, c.entry) << c.what;
+  if (c.entry) {
+    EXPECT_EQ(r.change.entry, 0) << c.what;
+  }
+  EXPECT_EQ(r.change.panel, c.panel) << c.what;
+  EXPECT_EQ(r.change.document, c.document) << c.what;
+  // The step's two states give the same answer.
+  const ModelChange again = changesBetween(r.step->before, r.step->after);
+  EXPECT_EQ(again.list, r.change.list);
+  EXPECT_EQ(again.entry, r.change.entry);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Verbs, VerbChanges,
+    ::testing::Values(
+        ChangeCase{"parameter", [](EditorModel& m) { return m.setParameter(0, 7); }, false, true, true, false},
+        ChangeCase{"offset", [](EditorModel& m) { return m.setOffsetX(3); }, false, true, true, false},
+        ChangeCase{"method", [](EditorModel& m) { return m.setMethod(3); }, false, true, true, false},
+        ChangeCase{"seed", [](EditorModel& m) { return m.setSeed(99); }, false, false, false, true},
+        ChangeCase{"remark", [](EditorModel& m) { return m.setRemark("hi"); }, false, false, false, true},
+        ChangeCase{"state", [](EditorModel& m) { return m.toggleState(); }, true, false, true, false},
+        ChangeCase{"remove", [](EditorModel& m) { return m.remove(); }, true, false, true, false},
+        ChangeCase{"choose", [](EditorModel& m) { return m.chooseCommand(indexOf("Blur")); }, true, false, true,
+                   true}),
+    [](const ::testing::TestParamInfo<ChangeCase>& info) { return std::string(info.param.what); });

@@ -114,37 +114,52 @@ TEST(PreviewBitmap, AutoZoomFitsTheLongerSide) {
   EXPECT_EQ(autoZoomFor(8, 8), 1000);
 }
 
-TEST(PreviewBitmap, TiledShowsFourCopiesMeetingInTheMiddle) {
-  // 64 x 64 at zoom 100: the 128 x 128 picture lands at 65..192, and each
-  // copy starts over at texel (0, 0) where the copies meet.
-  const std::vector<std::uint32_t> plane = coordinatePlane(64, 64);
+struct TilingCase {
+  int width;
+  int height;
+  int zoomedWidth;  // of the whole 3 x 3 tiling
+  int zoomedHeight;
+};
+
+class TiledPreview : public ::testing::TestWithParam<TilingCase> {};
+
+TEST_P(TiledPreview, ShowsNineCopiesThatFitTheFrame) {
+  const TilingCase c = GetParam();
+  const Placement place = placeTiled(c.width, c.height);
+  EXPECT_EQ(place.zoomedWidth, c.zoomedWidth);
+  EXPECT_EQ(place.zoomedHeight, c.zoomedHeight);
+  EXPECT_EQ(place.x0, (256 - c.zoomedWidth) / 2 + 1);
+  EXPECT_EQ(place.y0, (256 - c.zoomedHeight) / 2 + 1);
+  EXPECT_LE(place.x0 + place.zoomedWidth, 257);
+  EXPECT_LE(place.y0 + place.zoomedHeight, 257);
+
+  const std::vector<std::uint32_t> plane = coordinatePlane(c.width, c.height);
   Bitmap b;
   clearBitmap(b.bits.data());
-  blitTiled(100, 64, 64, plane.data(), b.bits.data());
-  EXPECT_EQ(b.at(64, 64), 0u);
-  EXPECT_EQ(b.at(193, 193), 0u);
-  for (int copyY : {65, 129})
-    for (int copyX : {65, 129}) {
-      EXPECT_EQ(texelX(b.at(copyX, copyY)), 0);
-      EXPECT_EQ(texelY(b.at(copyX, copyY)), 0);
-      EXPECT_EQ(texelX(b.at(copyX + 63, copyY + 63)), 63);
-      EXPECT_EQ(texelY(b.at(copyX + 63, copyY + 63)), 63);
+  blitTiled(c.width, c.height, plane.data(), b.bits.data());
+  // Outside the tiling the bitmap stays black; each copy starts over at
+  // texel (0, 0) a third of the way along.
+  if (place.x0 > 1) { EXPECT_EQ(b.at(place.x0 - 1, place.y0), 0u); }
+  if (place.y0 > 1) { EXPECT_EQ(b.at(place.x0, place.y0 - 1), 0u); }
+  for (int copyY = 0; copyY < 3; ++copyY)
+    for (int copyX = 0; copyX < 3; ++copyX) {
+      const int x = place.x0 + copyX * place.zoomedWidth / 3;
+      const int y = place.y0 + copyY * place.zoomedHeight / 3;
+      EXPECT_EQ(texelX(b.at(x, y)), 0) << copyX << "," << copyY;
+      EXPECT_EQ(texelY(b.at(x, y)), 0) << copyX << "," << copyY;
     }
-
-  // 256 x 256 at zoom 100: the middle of the 512 x 512 picture shows, the
-  // seams at the bitmap's centre; at zoom 200 each texel is a 2 x 2 block
-  // and the source never leaves the plane.
-  const std::vector<std::uint32_t> full = coordinatePlane(256, 256);
-  clearBitmap(b.bits.data());
-  blitTiled(100, 256, 256, full.data(), b.bits.data());
-  EXPECT_EQ(texelX(b.at(1, 1)), 128);
-  EXPECT_EQ(texelX(b.at(128, 1)), 255);
-  EXPECT_EQ(texelX(b.at(129, 1)), 0);
-  EXPECT_EQ(texelY(b.at(1, 129)), 0);
-  clearBitmap(b.bits.data());
-  blitTiled(200, 256, 256, full.data(), b.bits.data());
-  EXPECT_EQ(texelX(b.at(128, 1)), 255);
-  EXPECT_EQ(texelX(b.at(129, 1)), 0);
-  EXPECT_EQ(texelX(b.at(130, 1)), 0);
-  EXPECT_EQ(texelX(b.at(131, 1)), 1);
+  // At a whole zoom the last pixel of the tiling shows the plane's last
+  // texel.
+  if (place.zoomedWidth % (3 * c.width) != 0) return;
+  const std::uint32_t last = b.at(place.x0 + place.zoomedWidth - 1, place.y0 + place.zoomedHeight - 1);
+  EXPECT_EQ(texelX(last), c.width - 1);
+  EXPECT_EQ(texelY(last), c.height - 1);
 }
+
+INSTANTIATE_TEST_SUITE_P(Sizes, TiledPreview,
+                         ::testing::Values(TilingCase{256, 256, 255, 255},  // shrunk to 85 per copy
+                                           TilingCase{64, 64, 192, 192},    // whole zoom 1
+                                           TilingCase{32, 32, 192, 192},    // whole zoom 2
+                                           TilingCase{8, 8, 240, 240},      // whole zoom 10
+                                           TilingCase{256, 128, 255, 126},  // the larger side fits
+                                           TilingCase{40, 80, 120, 240}));

@@ -221,3 +221,38 @@ TEST(ProgramRunner, AnEditRerunsFromTheEntryThatChanged) {
     engine->setSize(40, 40);
   }
 }
+
+// Each entry's time is the time of the run that executed it: entries a run
+// skipped by starting from a snapshot keep theirs, entries it ran get new
+// ones, and a run at another size or seed starts the times afresh.
+TEST(ProgramRunner, EntryTimesComeFromTheRunThatExecutedTheEntry) {
+  auto engine = std::make_unique<TextureEngine>();
+  engine->setSize(40, 40);
+  std::vector<ProgramEntry> program(12, makeEntry(kBlur, {1}));
+  ProgramRunner runner;
+  ASSERT_TRUE(runner.run(*engine, 1, program));
+  ASSERT_EQ(runner.entryTimes().size(), program.size());
+  const std::vector<std::int64_t> first(runner.entryTimes().begin(), runner.entryTimes().end());
+  for (const std::int64_t t : first) EXPECT_GE(t, 0);
+
+  for (const int k : {8, 3, 11}) {
+    const std::vector<std::int64_t> before(runner.entryTimes().begin(), runner.entryTimes().end());
+    program[static_cast<std::size_t>(k)].param[0] += 1;
+    ASSERT_TRUE(runner.run(*engine, 1, program));
+    const int start = runner.lastStart();
+    ASSERT_GT(start, 0);
+    for (int i = 0; i < start; ++i)
+      EXPECT_EQ(runner.entryTimes()[static_cast<std::size_t>(i)], before[static_cast<std::size_t>(i)]) << i;
+  }
+
+  // A shorter program: its times only.
+  program.resize(5);
+  ASSERT_TRUE(runner.run(*engine, 1, program));
+  EXPECT_EQ(runner.entryTimes().size(), 5u);
+
+  // Another seed: nothing is kept, every entry runs (and is timed) again.
+  ASSERT_TRUE(runner.run(*engine, 2, program));
+  EXPECT_EQ(runner.lastStart(), 0);
+  runner.forget();
+  EXPECT_TRUE(runner.entryTimes().empty());
+}

@@ -1,8 +1,17 @@
 #include "ui/artwork.h"
 
+#include <QApplication>
+#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
+#include <QStyle>
+#include <QStyleOption>
 #include <QSvgRenderer>
+
+#include <algorithm>
+#include <functional>
+#include <iterator>
+#include <utility>
 
 // The artwork is compiled into the static library's resources, which must be
 // registered before the first use (also by tools that open no window).
@@ -18,11 +27,69 @@ namespace mottler::ui {
 
 namespace {
 
-QPixmap drawArrow(bool up) {
-  QPixmap pixmap(16, 16);
-  pixmap.fill(Qt::transparent);
-  QPainter p(&pixmap);
-  p.setRenderHint(QPainter::Antialiasing);
+constexpr int kLargestWindowIconSize = 128;
+
+// Draws a picture into a rectangle; the picture scales to any size.
+using Drawing = std::function<void(QPainter&, const QRectF&)>;
+
+// An icon drawn afresh at whatever size and screen scale it is shown at, so
+// it stays sharp at 200 % as at 100 %.
+class DrawnIcon : public QIconEngine {
+ public:
+  explicit DrawnIcon(Drawing draw, QList<QSize> sizes = {}) : draw_(std::move(draw)), sizes_(std::move(sizes)) {}
+
+  // The sizes a window system that wants a list of pictures is given.
+  QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override { return sizes_; }
+
+  void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+    const qreal scale = painter->device() != nullptr ? painter->device()->devicePixelRatioF() : 1.0;
+    painter->drawPixmap(rect, scaledPixmap(rect.size() * scale, mode, state, scale));
+  }
+
+  QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+    return scaledPixmap(size, mode, state, 1.0);
+  }
+
+  // size is in device pixels already: the logical size times the scale.
+  QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State, qreal scale) override {
+    const QSize pixels = size;
+    QPixmap pixmap(pixels);
+    pixmap.fill(Qt::transparent);
+    {
+      QPainter p(&pixmap);
+      p.setRenderHint(QPainter::Antialiasing);
+      draw_(p, QRectF(QPointF(0, 0), QSizeF(pixels)));
+    }
+    pixmap.setDevicePixelRatio(scale);
+    // A disabled control shows the picture greyed, as the style greys it.
+    if (mode != QIcon::Normal && qApp != nullptr) {
+      QStyleOption option;
+      option.palette = QApplication::palette();
+      return QApplication::style()->generatedIconPixmap(mode, pixmap, &option);
+    }
+    return pixmap;
+  }
+
+  QIconEngine* clone() const override { return new DrawnIcon(draw_, sizes_); }
+  QString key() const override { return QStringLiteral("mottler-drawn"); }
+
+ private:
+  Drawing draw_;
+  QList<QSize> sizes_;
+};
+
+// A picture made for a 16 x 16 square, drawn scaled into any rectangle.
+Drawing onSixteenGrid(void (*paint)(QPainter&)) {
+  return [paint](QPainter& p, const QRectF& r) {
+    p.save();
+    p.translate(r.topLeft());
+    p.scale(r.width() / kStripImageSize, r.height() / kStripImageSize);
+    paint(p);
+    p.restore();
+  };
+}
+
+void paintArrow(QPainter& p, bool up) {
   QPolygonF arrow;
   if (up) {
     arrow << QPointF(8, 2.5) << QPointF(14, 9) << QPointF(10.5, 9) << QPointF(10.5, 13.5)
@@ -34,8 +101,10 @@ QPixmap drawArrow(bool up) {
   p.setPen(QPen(QColor(0x1f, 0x3a, 0x5a), 1.0));
   p.setBrush(QColor(0x3f, 0x7f, 0xbf));
   p.drawPolygon(arrow);
-  return pixmap;
 }
+
+void drawUpArrow(QPainter& p) { paintArrow(p, true); }
+void drawDownArrow(QPainter& p) { paintArrow(p, false); }
 
 void drawGenerateImage(QPainter& p) {   // three overlapping colour dots
   p.setPen(Qt::NoPen);
@@ -96,17 +165,20 @@ void drawRedCross(QPainter& p) {
   p.drawLine(QPointF(12.5, 3.5), QPointF(3.5, 12.5));
 }
 
+// The pictures of the strip, in image order.
+void (*const kStripPainters[])(QPainter&) = {drawGenerateImage, drawDeformImage, drawFilterImage,
+                                             drawBufferImage,   drawAdjustImage, drawRedCross};
+constexpr int kDrawnImages = static_cast<int>(std::size(kStripPainters));
+
 QPixmap drawStrip() {
   QPixmap strip(kStripImageSize * kStripImageCount, kStripImageSize);
   strip.fill(Qt::transparent);
   QPainter p(&strip);
   p.setRenderHint(QPainter::Antialiasing);
-  void (*const painters[])(QPainter&) = {drawGenerateImage, drawDeformImage, drawFilterImage,
-                                         drawBufferImage, drawAdjustImage, drawRedCross};
-  for (int i = 0; i < 6; ++i) {
+  for (int i = 0; i < kDrawnImages; ++i) {
     p.save();
     p.translate(i * kStripImageSize, 0);
-    painters[i](p);
+    kStripPainters[i](p);
     p.restore();
   }
   return strip;
@@ -128,15 +200,23 @@ QImage renderApplicationIcon(int size) {
 }
 
 QIcon applicationIcon() {
-  // Every size the desktop asks for, up to twice the largest one, so the
-  // icon stays crisp at 200 %.
-  QIcon icon;
-  for (int size : kApplicationIconSizes) icon.addPixmap(QPixmap::fromImage(renderApplicationIcon(size)));
-  return icon;
+  // Drawn from the SVG artwork at whatever size and scale it is shown at.
+  // The sizes offered to a window system that takes a list of pictures
+  // (each drawn at the screen's scale); the largest would not fit one
+  // request at 400 %, and the desktop's own icon comes from the icon theme.
+  QList<QSize> sizes;
+  for (int size : kApplicationIconSizes)
+    if (size <= kLargestWindowIconSize) sizes.append(QSize(size, size));
+  return QIcon(new DrawnIcon(
+      [](QPainter& p, const QRectF& r) {
+        const QImage image = renderApplicationIcon(static_cast<int>(std::min(r.width(), r.height())));
+        p.drawImage(r.topLeft(), image);
+      },
+      sizes));
 }
 
-QIcon upIcon() { return QIcon(drawArrow(true)); }
-QIcon downIcon() { return QIcon(drawArrow(false)); }
+QIcon upIcon() { return QIcon(new DrawnIcon(onSixteenGrid(drawUpArrow))); }
+QIcon downIcon() { return QIcon(new DrawnIcon(onSixteenGrid(drawDownArrow))); }
 
 const QPixmap& commandStrip() {
   static const QPixmap strip = drawStrip();
@@ -144,6 +224,7 @@ const QPixmap& commandStrip() {
 }
 
 QIcon stripImage(int index) {
+  if (index >= 0 && index < kDrawnImages) return QIcon(new DrawnIcon(onSixteenGrid(kStripPainters[index])));
   return QIcon(commandStrip().copy(index * kStripImageSize, 0, kStripImageSize, kStripImageSize));
 }
 

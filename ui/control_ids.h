@@ -53,6 +53,7 @@ enum MenuCommandId : int {
   IdFileExit = 32775,
   IdEditUndo = 57643,
   IdEditRedo = 57644,
+  IdViewVariations = 32791,
   IdHelpContents = 32776,
   IdHelpWebSite = 32785,
   IdHelpAbout = 32777,

@@ -1,8 +1,9 @@
-// The editor's undo history: Qt's undo stack over the editor model.  Each
-// entry of the stack is one step of the model (EditStep); undoing or redoing
-// it puts the model's editor state of that moment back.  Steps of one drag,
-// key run or typing merge into one.  The stack's clean index is the saved
-// state: undoing or redoing back to it leaves the document unmodified.
+// The window's side of the editor's undo history.  The steps, their merging
+// and the saved place live in the toolkit-free UndoHistory; this adapter
+// mirrors them on Qt's undo stack, whose entries hold only the step's name,
+// so that the Edit menu's Undo and Redo actions name the step ("Undo Add
+// Plasma") and are greyed when there is none.  Undoing or redoing puts the
+// history's editor state back into the model.
 #pragma once
 
 #include <QObject>
@@ -10,6 +11,7 @@
 #include <optional>
 
 #include "document/editor_model.h"
+#include "document/undo_history.h"
 
 namespace mottler::ui {
 
@@ -28,19 +30,22 @@ class EditHistory : public QObject {
   void markClean();
 
   QUndoStack& stack() { return stack_; }
+  const UndoHistory& history() const { return history_; }
 
  signals:
   // An undo or redo put an editor state back; kind is the step's.
-  void restored(mottler::EditStep::Kind kind);
+  void restored(mottler::EditStep::Kind kind, const mottler::ModelChange& change);
 
  private:
   friend class StepCommand;
-  void put(const EditorState& state, EditStep::Kind kind);
+  void put(std::optional<RestoredState> restored);
   void afterIndexChange();
 
   EditorModel& model_;
+  UndoHistory history_;
   QUndoStack stack_;
   std::optional<EditStep::Kind> restoring_;
+  ModelChange restoredChange_;
 };
 
 }  // namespace mottler::ui

@@ -18,6 +18,7 @@
 
 #include "document/atomic_file.h"
 #include "document/bitmap_export.h"
+#include "document/file_names.h"
 #include "document/program_file.h"
 #include "ui/control_ids.h"
 #include "ui/dialogs/dialog_seam.h"
@@ -33,28 +34,13 @@ using namespace mottler::ui;
 
 namespace {
 
-std::filesystem::path fsPath(const QString& path) {
-  return std::filesystem::path(QFile::encodeName(path).toStdString());
+
+QString fileNameOf(const QString& path) { return QString::fromStdString(mottler::fileNameOf(path.toStdString())); }
+
+PictureType pictureTypeOf(ExportType type) {
+  return type == ExportType::Png ? PictureType::Png : PictureType::Bitmap;
 }
 
-// The part of a path after its last separator.
-QString fileNameOf(const QString& path) { return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1); }
-
-// The part of a path up to and including its last separator.
-QString folderOf(const QString& path) { return path.left(path.lastIndexOf(QLatin1Char('/')) + 1); }
-
-// The path of an exported picture: a chosen file name without the chosen
-// type's extension (".bmp" anywhere in the name, ".png" at its end) keeps its
-// folder and its name up to the name's last "." and gets the extension
-// instead.  Folders are never looked at: a dot in one is no extension.
-QString picturePathFor(const QString& chosen, ExportType type) {
-  QString name = fileNameOf(chosen);
-  if (type == ExportType::Bitmap && name.contains(kBitmapExtension)) return chosen;
-  if (type == ExportType::Png && name.endsWith(kPngExtension, Qt::CaseInsensitive)) return chosen;
-  const int dot = name.lastIndexOf(QLatin1Char('.'));
-  if (dot >= 0) name.truncate(dot);
-  return folderOf(chosen) + name + (type == ExportType::Png ? kPngExtension : kBitmapExtension);
-}
 
 // Whether a file could be put at path at all: its folder exists and takes
 // files, the path is not a folder itself, and a file already there may be
@@ -81,7 +67,7 @@ void CMottlerDlg::onRemarkEdited(const QString& text) {
 }
 
 void CMottlerDlg::showDocumentCaption(const QString& fileName) {
-  setWindowTitle(title + QStringLiteral(" - ") + fileName);
+  setWindowTitle(title_ + QStringLiteral(" - ") + fileName);
 }
 
 // What New and Open share once the model holds the new document: the old
@@ -89,7 +75,7 @@ void CMottlerDlg::showDocumentCaption(const QString& fileName) {
 // the undo history starts afresh, the tree shows "Generate", and every
 // control shows the document.
 void CMottlerDlg::showFreshDocument() {
-  zoom = 100;
+  zoom_ = 100;
   leaveDocument();
   history_->clear();
   selectFirstTreeItem();
@@ -97,69 +83,63 @@ void CMottlerDlg::showFreshDocument() {
   showModel();
 }
 
-// --- saving -------------------------------------------------------------------
+// --- what the document commands ask and show ---------------------------------
 
-bool CMottlerDlg::writeDocument(const QString& path) {
-  std::string error;
-  if (!writeProgramFile(fsPath(path), model_.committedDocument(), &error)) {
-    showFileError(this, kCouldNotSaveText);
-    return false;
+mottler::DocumentView::Answer CMottlerDlg::askSaveChanges(const std::string& documentPath) {
+  switch (ui::askSaveChanges(this, QString::fromStdString(documentPath))) {
+    case QMessageBox::Yes:
+      return Answer::Yes;
+    case QMessageBox::No:
+      return Answer::No;
+    default:
+      return Answer::Cancel;
   }
-  showDocumentCaption(fileNameOf(path));
-  setStatusText(QStringLiteral(" ") + path + QStringLiteral(" saved"));
-  model_.documentSaved(path.toStdString());
-  // Open starts in the folder of the document from now on.
-  openFolder = folderOf(path);
+}
+
+std::string CMottlerDlg::askSavePath(const std::string& initialPath) {
+  return askSaveProgram(this, QString::fromStdString(initialPath)).toStdString();
+}
+
+std::string CMottlerDlg::askOpenPath(const std::string& initialPath) {
+  return askOpenProgram(this, QString::fromStdString(initialPath)).toStdString();
+}
+
+void CMottlerDlg::showFileError(const std::string& text) {
+  ui::showFileError(this, QString::fromStdString(text));
+}
+
+void CMottlerDlg::documentSaved(const std::string& path) {
+  const QString saved = QString::fromStdString(path);
+  showDocumentCaption(fileNameOf(saved));
+  setStatusText(QStringLiteral(" ") + saved + QStringLiteral(" saved"));
   history_->markClean();
-  return true;
 }
 
-bool CMottlerDlg::saveToDocumentPath() {
-  if (!model_.hasPath()) return saveUnderChosenName();
-  return writeDocument(QString::fromStdString(model_.documentPath()));
-}
-
-bool CMottlerDlg::saveUnderChosenName() {
-  QString chosen = askSaveProgram(this, QString::fromStdString(model_.documentPath()));
-  if (chosen.isEmpty()) return false;
-  // Only the file name counts: /home/j.smith/cave becomes cave.mlr there.
-  if (!fileNameOf(chosen).contains(QLatin1Char('.'))) chosen += kProgramExtension;
-  model_.setDocumentPath(chosen.toStdString());
-  return writeDocument(chosen);
+void CMottlerDlg::documentOpened(const std::string& path) {
+  const QString opened = QString::fromStdString(path);
+  showDocumentCaption(fileNameOf(opened));
+  showFreshDocument();
+  generate();
+  setStatusText(QStringLiteral(" ") + opened + QStringLiteral(" loaded"));
 }
 
 void CMottlerDlg::saveDocument() {
   // Greyed while a chosen command waits to be added; the key then does nothing.
   if (!menuCommand(IdFileSave)->isEnabled()) return;
-  saveToDocumentPath();
+  documents_.save();
 }
 
 void CMottlerDlg::saveDocumentAs() {
   if (!menuCommand(IdFileSaveAs)->isEnabled()) return;
-  saveUnderChosenName();
-}
-
-bool CMottlerDlg::saveChangesPrompt() {
-  // An empty program is never saved by the prompt, whatever changed.
-  if (!model_.modified() || model_.programLength() == 0) return true;
-  switch (askSaveChanges(this, QString::fromStdString(model_.documentPath()))) {
-    case QMessageBox::No:
-      return true;
-    case QMessageBox::Yes:
-      // Only a save that reached the disk lets the New or the close go on:
-      // a failed save or a cancelled Save As keeps the window as it was.
-      return saveToDocumentPath();
-    default:
-      return false;
-  }
+  documents_.saveAs();
 }
 
 // --- new ------------------------------------------------------------------------
 
 void CMottlerDlg::newDocument() {
-  if (!saveChangesPrompt()) return;
+  if (!documents_.saveChangesPrompt()) return;
 
-  CNewTextureDlg dialog(openFolder, this);
+  CNewTextureDlg dialog(openFolder(), this);
   if (!dialogSeam().runNewTextureDialog(dialog)) return;
   model_.newDocument(dialog.documentWidth(), dialog.documentHeight(), dialog.documentName().toStdString(),
                      dialog.documentPath().toStdString());
@@ -167,7 +147,7 @@ void CMottlerDlg::newDocument() {
   showFreshDocument();
 
   // The empty texture shows even with "Auto Generate" off.
-  forceRedraw = true;
+  forceRedraw_ = true;
   generate();
 
   setStatusText(QStringLiteral("Ready"));
@@ -176,43 +156,17 @@ void CMottlerDlg::newDocument() {
 
 // --- open -----------------------------------------------------------------------
 
-void CMottlerDlg::openDocument() {
-  const QString chosen = askOpenProgram(this, openFolder + QStringLiteral("*") + kProgramExtension);
-  if (chosen.isEmpty()) return;
-  openFolder = folderOf(chosen);
-  loadDocument(chosen);
-}
+void CMottlerDlg::openDocument() { documents_.open(); }
 
 // A program file dropped on the window opens as Open opens it, after the
 // prompt that protects unsaved changes.
 void CMottlerDlg::openDroppedDocument(const QString& path) {
-  if (ending_ || !saveChangesPrompt()) return;
-  const QString absolute = QFileInfo(path).absoluteFilePath();
-  openFolder = folderOf(absolute);
-  loadDocument(absolute);
+  if (ending_ || !documents_.saveChangesPrompt()) return;
+  documents_.openFile(QFileInfo(path).absoluteFilePath().toStdString());
 }
 
 bool CMottlerDlg::openStartupDocument(const QString& path) {
-  const QString absolute = QFileInfo(path).absoluteFilePath();
-  openFolder = folderOf(absolute);
-  return loadDocument(absolute);
-}
-
-bool CMottlerDlg::loadDocument(const QString& path) {
-  // The file is read and checked completely before anything of the current
-  // document changes; a refused file leaves it exactly as it was.
-  ProgramDocument doc;
-  const ReadStatus status = readProgramFile(fsPath(path), doc);
-  if (status != ReadStatus::Ok) {
-    showFileError(this, QString::fromLatin1(readStatusMessage(status)));
-    return false;
-  }
-  model_.openDocument(doc, path.toStdString());
-  showDocumentCaption(fileNameOf(path));
-  showFreshDocument();
-  generate();
-  setStatusText(QStringLiteral(" ") + path + QStringLiteral(" loaded"));
-  return true;
+  return documents_.openFile(QFileInfo(path).absoluteFilePath().toStdString());
 }
 
 // --- export ---------------------------------------------------------------------
@@ -222,46 +176,32 @@ bool CMottlerDlg::loadDocument(const QString& path) {
 // made in the meantime do not reach the file.  The file holds the texture
 // whatever "Look Buffer" shows.
 void CMottlerDlg::exportBitmap() {
-  const QString document = QString::fromStdString(model_.documentPath());
-  const QString folder = exportFolder.isEmpty() ? folderOf(document) : exportFolder;
-  const ExportChoice chosen = askExportPicture(this, folder + fileNameOf(document));
+  const ExportChoice chosen = askExportPicture(this, QString::fromStdString(documents_.exportSuggestion()));
   if (chosen.path.isEmpty()) return;
-  const QString path = picturePathFor(chosen.path, chosen.type);
-  exportFolder = folderOf(path);
+  // A typed name ending in a type we write decides the type; the filter
+  // decides only for a name without one.
+  const PicturePath picture = documents_.exportPathFor(chosen.path.toStdString(), pictureTypeOf(chosen.type));
+  const QString path = QString::fromStdString(picture.path);
   if (!folderTakesFile(path)) {
-    showFileError(this, kCouldNotSaveText);
+    ui::showFileError(this, kCouldNotSaveText);
     return;
   }
   // The whole program runs, even with "Auto Generate" off, so that the file
   // and the preview show the current program.
-  pendingExports_.push_back({startRun(true), path, chosen.type});
-  forceRedraw = false;
-  redrawOnly = false;
-}
-
-void CMottlerDlg::writeExport(const RunOutcome& outcome, const QString& path, ExportType type) {
-  // The picture of that run, in an engine of its size for the encoders.
-  const auto picture = std::make_unique<TextureEngine>();
-  picture->setSize(outcome.width, outcome.height);
-  std::copy(outcome.texture.begin(), outcome.texture.end(), picture->texture.data());
-  const std::vector<std::uint8_t> bytes = type == ExportType::Png
-                                              ? encodePng(*picture, picture->texture)
-                                              : encodeBitmap(*picture, picture->texture);
-  std::string error;
-  if (bytes.empty() || !writeFileAtomically(fsPath(path), bytes, &error)) {
-    showFileError(this, kCouldNotSaveText);
-    return;
-  }
-  setStatusText(QStringLiteral(" ") + path + QStringLiteral(" saved"));
+  startRun(path, picture.type);
+  forceRedraw_ = false;
+  redrawOnly_ = false;
 }
 
 void CMottlerDlg::exportAtSize() {
   CExportSizeDlg::Job job{model_.runSlots(), model_.seed(), model_.width(), model_.height()};
-  const QString document = QString::fromStdString(model_.documentPath());
-  const QString folder = exportFolder.isEmpty() ? folderOf(document) : exportFolder;
-  QString name = fileNameOf(document);
-  if (const qsizetype dot = name.lastIndexOf(QLatin1Char('.')); dot > 0) name.truncate(dot);
-  auto* dialog = new CExportSizeDlg(std::move(job), folder + name, this);
+  // The name Export would suggest, without its extension: the dialog adds
+  // the one of the type chosen there.
+  QString suggestion = QString::fromStdString(documents_.exportSuggestion());
+  const qsizetype slash = suggestion.lastIndexOf(QLatin1Char('/'));
+  if (const qsizetype dot = suggestion.lastIndexOf(QLatin1Char('.')); dot > slash + 1)
+    suggestion.truncate(dot);
+  auto* dialog = new CExportSizeDlg(std::move(job), suggestion, this);
   dialog->setAttribute(Qt::WA_DeleteOnClose);
   dialog->show();
 }
@@ -270,6 +210,6 @@ void CMottlerDlg::exportAtSize() {
 
 void CMottlerDlg::closeDocument() {
   if (ending_) return;
-  if (!saveChangesPrompt()) return;
+  if (!documents_.saveChangesPrompt()) return;
   endDialog();
 }

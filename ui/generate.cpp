@@ -1,6 +1,6 @@
-// The generation cycle: runs the program on the render worker, follows the
-// run with the progress bar and the wait cursor, and redraws the preview
-// from the last finished picture; the "&Generate" button and the "Auto
+// The generation cycle: runs the program through the render controller,
+// follows the run with the progress bar and the wait cursor, and redraws the
+// preview from the last finished picture; the "&Generate" button and the "Auto
 // Generate" check box.
 //
 // The window never waits for a run: an edit asks for a run of a copy of the
@@ -10,94 +10,84 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QListWidget>
 #include <QProgressBar>
 #include <QTimer>
 #include <algorithm>
 #include <utility>
 
+#include "document/run_times.h"
+#include "ui/dialogs/dialog_seam.h"
+#include "ui/dialogs/dialog_texts.h"
 #include "ui/main_dialog.h"
+#include "ui/render_controller.h"
 #include "ui/preview_control.h"
+#include "ui/variations_view.h"
 
 using namespace mottler;
 using namespace mottler::ui;
 
-namespace {
-
-// How often the progress bar follows a run.
-constexpr int kProgressIntervalMs = 50;
-
-}  // namespace
-
 void CMottlerDlg::generate() {
-  if (autoGenerateBox_->isChecked() || forceRedraw) {
-    if (redrawOnly) {
+  if (autoGenerateBox_->isChecked() || forceRedraw_) {
+    if (redrawOnly_) {
       drawPicture();
     } else {
-      startRun(false);
+      startRun();
     }
   }
-  preview::drawFrame(previewBits.data());
+  preview::drawFrame(previewBits_.data());
   showPreviewBitmap();
-  forceRedraw = false;
-  redrawOnly = false;
+  forceRedraw_ = false;
+  redrawOnly_ = false;
 }
 
-// The one place where the window runs the program: a copy of the slots the
-// model lays out (the committed entries and the pending one), the seed and
-// the size goes to the worker.
-std::uint64_t CMottlerDlg::startRun(bool mustFinish) {
+// The run the program as the model lays it out now: a copy of the slots
+// (the committed entries and the pending one), the seed and the size.
+RunRequest CMottlerDlg::runRequest() const {
   RunRequest request;
   request.program = model_.runSlots();
   request.seed = model_.seed();
   request.width = model_.width();
   request.height = model_.height();
-  request.mustFinish = mustFinish;
-  const int size = static_cast<int>(request.program.size());
+  return request;
+}
 
+// The one place where the window starts a run (an export adds a path).
+void CMottlerDlg::startRun(const QString& exportPath, PictureType exportType) {
+  RunRequest request = runRequest();
+  if (variations_ != nullptr && variations_->isVisible())
+    variations_->showProgram(request.program, request.seed, request.width, request.height);
   setStatusText(QString());
-  latestRun_ = worker_->submit(std::move(request));
-  ++runsOutstanding_;
-  progress_->setRange(0, size);
-  progress_->setValue(0);
-  showBusy(true);
-  return latestRun_;
+  if (exportPath.isEmpty())
+    renders_->start(std::move(request));
+  else
+    renders_->exportAfterRun(std::move(request), exportPath, exportType);
 }
 
-void CMottlerDlg::onRunEnded(const std::shared_ptr<const RunOutcome>& outcome) {
-  --runsOutstanding_;
-  if (outcome->finished) {
-    // A picture of a document that New or Open replaced is not shown; an
-    // export that waited for it is still written.
-    if (outcome->id > oldDocumentUpTo_) takePicture(*outcome);
-    const auto waiting = std::find_if(pendingExports_.begin(), pendingExports_.end(),
-                                      [&](const PendingExport& e) { return e.run == outcome->id; });
-    if (waiting != pendingExports_.end()) {
-      const PendingExport done = *waiting;
-      pendingExports_.erase(waiting);
-      writeExport(*outcome, done.path, done.kind);
-    }
-  }
-  if (runsOutstanding_ == 0) showBusy(false);
+void CMottlerDlg::connectRenders() {
+  connect(renders_, &RenderController::runStarted, this, [this](int size) {
+    progress_->setRange(0, size);
+    progress_->setValue(0);
+  });
+  connect(renders_, &RenderController::progressed, progress_, &QProgressBar::setValue);
+  connect(renders_, &RenderController::busyChanged, this, &CMottlerDlg::showBusy);
+  connect(renders_, &RenderController::pictureChanged, this, &CMottlerDlg::showPicture);
+  connect(renders_, &RenderController::exportWritten, this,
+          [this](const QString& path) { setStatusText(QStringLiteral(" ") + path + QStringLiteral(" saved")); });
+  connect(renders_, &RenderController::exportFailed, this, [this] { ui::showFileError(this, kCouldNotSaveText); });
 }
 
-// The finished run's planes become the window's picture.
-void CMottlerDlg::takePicture(const RunOutcome& outcome) {
-  if (engine_->width != outcome.width || engine_->height != outcome.height)
-    engine_->setSize(outcome.width, outcome.height);
-  std::copy(outcome.texture.begin(), outcome.texture.end(), engine_->texture.data());
-  std::copy(outcome.buffer.begin(), outcome.buffer.end(), engine_->buffer.data());
-  engine_->random = outcome.random;
-  const auto used = std::min(outcome.program.size(), engine_->entries.size());
-  std::copy_n(outcome.program.begin(), used, engine_->entries.begin());
-  std::fill(engine_->entries.begin() + static_cast<std::ptrdiff_t>(used), engine_->entries.end(),
-            ProgramEntry{});
+// A finished run's picture (or the black one of a new document) is
+// composed into the preview once, and the list tells the entries' times.
+void CMottlerDlg::showPicture() {
   drawPicture();
-  preview::drawFrame(previewBits.data());
+  preview::drawFrame(previewBits_.data());
   showPreviewBitmap();
-}
-
-void CMottlerDlg::showProgress() {
-  if (worker_->runningId() == latestRun_) progress_->setValue(worker_->progress());
+  showEntryTimes();
+  // The run's time, unless a file message came since the run started.
+  const RunOutcome& picture = renders_->picture();
+  if (picture.id != 0 && statusText().isEmpty())
+    setStatusText(QString::fromStdString(runTimeText(picture.runNanos)));
 }
 
 // The progress bar follows the runs while any is outstanding, and the wait
@@ -105,14 +95,12 @@ void CMottlerDlg::showProgress() {
 // the bar is left full.
 void CMottlerDlg::showBusy(bool busy) {
   if (busy) {
-    if (!progressTimer_->isActive()) progressTimer_->start(kProgressIntervalMs);
     if (!clockShown_ && showClockBox_->isChecked()) {
       QApplication::setOverrideCursor(Qt::BusyCursor);
       clockShown_ = true;
     }
     return;
   }
-  progressTimer_->stop();
   progress_->setValue(progress_->maximum());
   if (clockShown_) {
     QApplication::restoreOverrideCursor();
@@ -123,61 +111,64 @@ void CMottlerDlg::showBusy(bool busy) {
 // New or Open replaces the document: its runs stop (an export still
 // finishes), and the preview is black until the new document's picture is
 // there.
-void CMottlerDlg::leaveDocument() {
-  worker_->supersede();
-  oldDocumentUpTo_ = latestRun_;
-  engine_->setSize(model_.width(), model_.height());
-  engine_->clear(engine_->texture);
-  engine_->clear(engine_->buffer);
-  drawPicture();
-  preview::drawFrame(previewBits.data());
-  showPreviewBitmap();
-}
+void CMottlerDlg::leaveDocument() { renders_->leaveDocument(model_.width(), model_.height()); }
 
-void CMottlerDlg::waitUntilIdle() {
-  // Every outstanding run ends with an event that wakes this loop.
-  while (isRunning())
-    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-}
+bool CMottlerDlg::isRunning() const { return renders_->isRunning(); }
+
+void CMottlerDlg::waitUntilIdle() { renders_->waitUntilIdle(); }
+
+const RunOutcome& CMottlerDlg::picture() const { return renders_->picture(); }
 
 // The last finished picture (the texture, or the buffer with "Look
-// Buffer"), zoomed into the preview bitmap, tiled 2 x 2 with "Tile".
+// Buffer"), zoomed into the preview bitmap, or tiled 3 x 3 to fit with
+// "Tile".
 void CMottlerDlg::drawPicture() {
-  preview::clearBitmap(previewBits.data());
+  preview::clearBitmap(previewBits_.data());
   copyPlaneToPreview();
 }
 
 void CMottlerDlg::copyPlaneToPreview() {
-  const int width = engine_->width;
-  const int height = engine_->height;
-  const TexturePlane& source = lookBufferBox_->isChecked() ? engine_->buffer : engine_->texture;
+  const RunOutcome& picture = renders_->picture();
+  const int width = picture.width;
+  const int height = picture.height;
+  const std::vector<std::uint32_t>& source = lookBufferBox_->isChecked() ? picture.buffer : picture.texture;
+  if (source.size() < static_cast<std::size_t>(width) * static_cast<std::size_t>(height)) return;
   if (tileBox_->isChecked()) {
-    preview::blitTiled(zoom, width, height, source.data(), previewBits.data());
+    preview::blitTiled(width, height, source.data(), previewBits_.data());
     return;
   }
-  const preview::Placement place = preview::placeZoomed(zoom, width, height);
+  const preview::Placement place = preview::placeZoomed(zoom_, width, height);
   preview::blitZoomed(place.x0, place.y0, width, height, place.zoomedWidth, place.zoomedHeight,
-                      source.data(), previewBits.data());
+                      source.data(), previewBits_.data());
 }
 
-void CMottlerDlg::showPreviewBitmap() {
-  preview_->setBitmap(previewBits.data());
-  // Inside the preview's own paint the picture is drawn right after this.
-  if (!inPaint_) preview_->update();
-}
-
-void CMottlerDlg::paintPreview() {
-  if (inPaint_) return;
-  inPaint_ = true;
-  forceRedraw = true;
-  redrawOnly = true;
-  generate();
-  inPaint_ = false;
-}
+void CMottlerDlg::showPreviewBitmap() { preview_->setBitmap(previewBits_.data()); }
 
 void CMottlerDlg::onGenerateClicked() {
-  forceRedraw = true;
+  forceRedraw_ = true;
   generate();
 }
 
 void CMottlerDlg::onAutoGenerateClicked() { generate(); }
+
+// Each program entry's time in the last finished run: the tooltip of its
+// list item and its accessible description; slow entries are marked.
+void CMottlerDlg::showEntryTimes() {
+  for (int i = 0; i < list_->count(); ++i) {
+    QListWidgetItem* item = list_->item(i);
+    const std::vector<std::int64_t>& times = renders_->picture().entryNanos;
+    const bool timed = static_cast<std::size_t>(i) < times.size();
+    const EntryTime described = describeEntryTime(timed ? times[static_cast<std::size_t>(i)] : 0);
+    const bool slow = timed && described.slow;
+    const QString time = timed ? QString::fromStdString(described.text) : QString();
+    const QString tip = timed ? item->text() + QStringLiteral(": ") + time : QString();
+    if (item->toolTip() != tip) item->setToolTip(tip);
+    if (item->data(Qt::AccessibleDescriptionRole).toString() != time)
+      item->setData(Qt::AccessibleDescriptionRole, time);
+    QFont font = list_->font();
+    font.setBold(slow);
+    if (item->font() != font) item->setFont(font);
+    const QVariant colour = slow ? QVariant(QBrush(QColor(0xb0, 0x10, 0x10))) : QVariant();
+    if (item->data(Qt::ForegroundRole) != colour) item->setData(Qt::ForegroundRole, colour);
+  }
+}

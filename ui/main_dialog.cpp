@@ -23,7 +23,11 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScopedValueRollback>
+#include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
+#include <QCursor>
+#include <QGuiApplication>
 #include <QStatusBar>
 #include <QTimer>
 #include <QTreeWidget>
@@ -31,6 +35,7 @@
 #include <QVBoxLayout>
 
 #include "ui/artwork.h"
+#include "ui/client_area.h"
 #include "ui/control_ids.h"
 #include "ui/dialog_template.h"
 #include "ui/dialogs/exit_info_dialog.h"
@@ -38,6 +43,9 @@
 #include "ui/horizontal_scroll_bar.h"
 #include "ui/preview_control.h"
 #include "ui/remark_box.h"
+#include "ui/render_controller.h"
+#include "ui/variations_view.h"
+#include "ui/window_layout.h"
 
 // The compiled-in resources live in a static library and must be registered
 // once before the first use.
@@ -56,8 +64,8 @@ namespace {
 
 const QString kLayoutPath = QStringLiteral(":/mottler/main_window.layout");
 
-// Room kept between the preview and the controls below it, in pixels.
-constexpr int kPreviewGap = 4;
+// The window can be made this small; below its default size it scrolls.
+constexpr QSize kSmallestWindow(320, 240);
 
 QString idName(int id) { return QString::number(id); }
 
@@ -81,40 +89,36 @@ QString startFolder() {
   return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
 }
 
-// Grows a control that the font makes taller than its rectangle, keeping it
-// centred on the rectangle's middle.
-QRect fitHeight(QRect r, int wanted) {
-  if (wanted > r.height()) {
-    const int centre = r.center().y();
-    r.setHeight(wanted);
-    r.moveTop(centre - wanted / 2);
-  }
-  return r;
-}
 
 }  // namespace
 
 CMottlerDlg::CMottlerDlg(QWidget* parent)
-    : QDialog(parent), engine_(std::make_unique<TextureEngine>()) {
+    : QDialog(parent) {
   registerResources();
   history_ = new EditHistory(model_, this);
-  worker_ = new RenderWorker(this);
-  progressTimer_ = new QTimer(this);
+  renders_ = new RenderController(this);
   setAcceptDrops(true);
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                 Qt::WindowCloseButtonHint);
+                 Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
   createControls();
   createMenu();
   createStatusBar();
 
+  // The client area fills the window; a window smaller than its default
+  // size (a small screen) scrolls it, so every control stays reachable.
+  auto* scroller = new QScrollArea(this);
+  scroller->setFrameShape(QFrame::NoFrame);
+  scroller->setWidgetResizable(true);
+  scroller->setWidget(client_);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
   layout->setMenuBar(menuBar_);
-  layout->addWidget(client_);
+  layout->addWidget(scroller, 1);
   layout->addWidget(statusBar_);
-  layout->setSizeConstraint(QLayout::SetFixedSize);
+  setMinimumSize(kSmallestWindow);
+  resize(openingSize());
 
   setUp();
 
@@ -133,9 +137,21 @@ CMottlerDlg::~CMottlerDlg() {
   // moves the focus: the application's focus signal must not reach a window
   // that is half gone.
   disconnect(qApp, nullptr, this, nullptr);
-  // The worker stops (its run is cancelled) before anything it reports to
-  // goes away.
-  delete worker_;
+  // The runs stop (the one in progress is cancelled) before anything they
+  // report to goes away.
+  delete renders_;
+}
+
+// The default size (the layout's client area with the menu and the status
+// bar), made no larger than the screen the window opens on leaves for it.
+QSize CMottlerDlg::openingSize() const {
+  const QSize wanted(client_->defaultSize().width(),
+                     menuBar_->sizeHint().height() + client_->defaultSize().height() +
+                         statusBar_->sizeHint().height());
+  const QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
+  if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr) return wanted;
+  return fittedWindowSize(wanted, screen->availableGeometry().size(), kFrameAllowance);
 }
 
 // --- construction ------------------------------------------------------------
@@ -144,127 +160,16 @@ void CMottlerDlg::createControls() {
   const DialogTemplate layout = readDialogTemplate(kLayoutPath);
   if (!layout.error.isEmpty()) qFatal("Mottler: the window layout is damaged: %s", qPrintable(layout.error));
 
-  const DialogUnits units = DialogUnits(font()).widened(layout.widenPercent);
-  client_ = new QWidget(this);
-  QSize clientSize = units.toPixels(layout.units).size();
-
-  // The preview shows the whole 258 x 258 bitmap: where its rectangle is
-  // smaller, the preview grows and the controls of the left column below it,
-  // or of the columns to its right, move out of its way.
-  QRect previewRect;
-  int moveDown = 0;
-  int moveRight = 0;
-  int previewBottomUnits = 0;
-  int previewRightUnits = 0;
-  for (const ControlTemplate& c : layout.controls) {
-    if (c.kind != QLatin1String("preview")) continue;
-    const QRect r = units.toPixels(c.units);
-    previewRect = QRect(r.topLeft(), QSize(preview::kSide, preview::kSide));
-    if (r.width() > preview::kSide) previewRect.moveLeft(r.x() + (r.width() - preview::kSide) / 2);
-    if (r.height() > preview::kSide) previewRect.moveTop(r.y() + (r.height() - preview::kSide) / 2);
-    previewBottomUnits = c.units.bottom();
-    previewRightUnits = c.units.right();
-  }
-  for (const ControlTemplate& c : layout.controls) {
-    const QRect r = units.toPixels(c.units);
-    if (c.units.top() > previewBottomUnits && c.units.left() <= previewRightUnits)
-      moveDown = std::max(moveDown, previewRect.bottom() + 1 + kPreviewGap - r.top());
-    if (c.units.left() > previewRightUnits && c.units.top() <= previewBottomUnits)
-      moveRight = std::max(moveRight, previewRect.right() + 1 + kPreviewGap - r.left());
-  }
-  clientSize += QSize(moveRight, moveDown);
-
-  for (const ControlTemplate& c : layout.controls) {
-    QRect r = units.toPixels(c.units);
-    if (c.units.top() > previewBottomUnits && c.units.left() <= previewRightUnits) r.translate(0, moveDown);
-    if (c.units.left() > previewRightUnits) r.translate(moveRight, 0);
-
-    QWidget* w = nullptr;
-    if (c.kind == QLatin1String("group")) {
-      w = new QGroupBox(c.text, client_);
-    } else if (c.kind == QLatin1String("label") || c.kind == QLatin1String("value")) {
-      auto* label = new QLabel(c.text, client_);
-      if (c.has(QStringLiteral("sunken"))) label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-      if (c.has(QStringLiteral("centred"))) label->setAlignment(Qt::AlignCenter);
-      else label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-      r = fitHeight(r, label->fontMetrics().height() + (label->frameWidth() * 2));
-      w = label;
-    } else if (c.kind == QLatin1String("preview")) {
-      preview_ = new PreviewControl(client_);
-      r = previewRect;
-      w = preview_;
-    } else if (c.kind == QLatin1String("hscroll")) {
-      auto* bar = new HorizontalScrollBar(client_);
-      bar->setSingleStep(1);
-      bar->setPageStep(10);
-      r = fitHeight(r, bar->sizeHint().height());
-      w = bar;
-    } else if (c.kind == QLatin1String("button") || c.kind == QLatin1String("iconbutton")) {
-      auto* button = new QPushButton(client_);
-      if (c.kind == QLatin1String("button")) button->setText(c.text);
-      button->setAccessibleName(QString(c.text).remove(QLatin1Char('&')));
-      button->setAutoDefault(false);
-      r = fitHeight(r, button->sizeHint().height());
-      w = button;
-    } else if (c.kind == QLatin1String("check")) {
-      auto* box = new QCheckBox(c.text, client_);
-      box->setChecked(c.has(QStringLiteral("checked")));
-      r = fitHeight(r, box->sizeHint().height());
-      if (box->sizeHint().width() > r.width()) r.setWidth(box->sizeHint().width());
-      w = box;
-    } else if (c.kind == QLatin1String("edit")) {
-      auto* edit = new QLineEdit(client_);
-      r = fitHeight(r, edit->sizeHint().height());
-      w = edit;
-    } else if (c.kind == QLatin1String("combo")) {
-      auto* combo = new QComboBox(client_);
-      // The template's height is that of the opened list; the box itself
-      // takes its natural height.
-      r.setHeight(combo->sizeHint().height());
-      w = combo;
-    } else if (c.kind == QLatin1String("tree")) {
-      auto* tree = new QTreeWidget(client_);
-      tree->setHeaderHidden(true);
-      tree->setRootIsDecorated(true);
-      tree->setSelectionMode(QAbstractItemView::SingleSelection);
-      // Items, not rows: an item selected through the accessibility
-      // interface is then the item meant (row numbers of nested items are
-      // not the rows a tree shows).
-      tree->setSelectionBehavior(QAbstractItemView::SelectItems);
-      tree->setIconSize(QSize(kStripImageSize, kStripImageSize));
-      w = tree;
-    } else if (c.kind == QLatin1String("list")) {
-      auto* list = new QListWidget(client_);
-      list->setViewMode(QListView::ListMode);
-      list->setFlow(QListView::TopToBottom);
-      list->setWrapping(true);
-      list->setResizeMode(QListView::Adjust);
-      list->setSelectionMode(QAbstractItemView::SingleSelection);
-      list->setIconSize(QSize(kStripImageSize, kStripImageSize));
-      w = list;
-    } else if (c.kind == QLatin1String("progress")) {
-      auto* bar = new QProgressBar(client_);
-      bar->setTextVisible(false);
-      bar->setRange(0, 100);
-      bar->setValue(0);
-      w = bar;
-    }
-    if (w == nullptr) continue;
-    w->setGeometry(r);
-    if (c.id >= 0) w->setObjectName(idName(c.id));
-    if (c.has(QStringLiteral("disabled"))) w->setEnabled(false);
-    if (r.right() + 1 > clientSize.width()) clientSize.setWidth(r.right() + 1);
-    if (r.bottom() + 1 > clientSize.height()) clientSize.setHeight(r.bottom() + 1);
-  }
-  client_->setFixedSize(clientSize);
+  client_ = buildClientArea(layout, font(), this);
   setWindowTitle(layout.caption);
 
-  zoomBar_ = control<QScrollBar>(IdZoomBar);
-  seedBar_ = control<QScrollBar>(IdSeedBar);
-  offsetXBar_ = control<QScrollBar>(IdOffsetXBar);
-  offsetYBar_ = control<QScrollBar>(IdOffsetYBar);
+  preview_ = control<PreviewControl>(IdPreview);
+  zoomBar_ = control<HorizontalScrollBar>(IdZoomBar);
+  seedBar_ = control<HorizontalScrollBar>(IdSeedBar);
+  offsetXBar_ = control<HorizontalScrollBar>(IdOffsetXBar);
+  offsetYBar_ = control<HorizontalScrollBar>(IdOffsetYBar);
   for (int k = 0; k < kParamCount; ++k) {
-    paramBars_[k] = control<QScrollBar>(kParamBarIds[k]);
+    paramBars_[k] = control<HorizontalScrollBar>(kParamBarIds[k]);
     paramLabels_[k] = control<QLabel>(kParamLabelIds[k]);
     paramValues_[k] = control<QLabel>(kParamValueIds[k]);
   }
@@ -332,6 +237,10 @@ void CMottlerDlg::createMenu() {
   }
   connect(history_, &EditHistory::restored, this, &CMottlerDlg::onStepRestored);
 
+  QMenu* view = menuBar_->addMenu(QStringLiteral("&View"));
+  add(view, IdViewVariations, "&Variations", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V),
+      &CMottlerDlg::showVariations);
+
   QMenu* help = menuBar_->addMenu(QStringLiteral("&Help"));
   add(help, IdHelpContents, "&Contents", QKeySequence(Qt::Key_F1), &CMottlerDlg::showHelp);
   add(help, IdHelpWebSite, "&Web Site", QKeySequence(), &CMottlerDlg::openWebPage);
@@ -362,14 +271,17 @@ void CMottlerDlg::connectHandlers() {
   connect(upButton_, &QPushButton::clicked, this, &CMottlerDlg::onMoveUp);
   connect(downButton_, &QPushButton::clicked, this, &CMottlerDlg::onMoveDown);
 
-  for (QScrollBar* bar : client_->findChildren<QScrollBar*>(QString(), Qt::FindDirectChildrenOnly)) {
-    connect(bar, &QScrollBar::actionTriggered, this, [this, bar](int action) { onHorizontalScroll(bar, action); });
-    // A position set from outside (a screen reader setting the value)
-    // counts as the thumb moved there.
-    connect(bar, &QScrollBar::valueChanged, this, [this, bar](int value) {
-      if (!showing_) moveBar(bar, value);
-    });
-  }
+  // Each scroll bar reports every move through one signal, wired to what
+  // it edits with its row bound here.
+  for (int k = 0; k < kParamCount; ++k)
+    connect(paramBars_[k], &HorizontalScrollBar::moved, this,
+            [this, k](int position) { apply(model_.setParameter(k, position)); });
+  connect(offsetXBar_, &HorizontalScrollBar::moved, this,
+          [this](int position) { apply(model_.setOffsetX(position)); });
+  connect(offsetYBar_, &HorizontalScrollBar::moved, this,
+          [this](int position) { apply(model_.setOffsetY(position)); });
+  connect(seedBar_, &HorizontalScrollBar::moved, this, [this](int position) { apply(model_.setSeed(position)); });
+  connect(zoomBar_, &HorizontalScrollBar::moved, this, &CMottlerDlg::onZoomMoved);
   connect(methodBox_, &QComboBox::currentIndexChanged, this, &CMottlerDlg::onMethodChanged);
   connect(methodBox_, &QComboBox::activated, this, &CMottlerDlg::onMethodChosen);
   connect(fixedColorsBox_, &QCheckBox::clicked, this, &CMottlerDlg::onFixedColorsClicked);
@@ -389,9 +301,7 @@ void CMottlerDlg::connectHandlers() {
   // The remark box would take a dropped file's name as text.
   remarkEdit_->setAcceptDrops(false);
 
-  connect(preview_, &PreviewControl::pictureNeeded, this, &CMottlerDlg::paintPreview);
-  connect(worker_, &RenderWorker::runEnded, this, &CMottlerDlg::onRunEnded);
-  connect(progressTimer_, &QTimer::timeout, this, &CMottlerDlg::showProgress);
+  connectRenders();
 
   // A drag of one scroll bar, or a run of keys or typing in one control, is
   // one step of the undo history: a new one starts when a thumb is pressed
@@ -406,16 +316,16 @@ void CMottlerDlg::connectHandlers() {
 // --- set-up ------------------------------------------------------------------
 
 void CMottlerDlg::setUp() {
-  preview::clearBitmap(previewBits.data());
+  preview::clearBitmap(previewBits_.data());
 
   catalogue_.build();
   fillCommandTree();
 
-  seedBar_->setRange(0, 32767);
-  offsetXBar_->setRange(0, 255);
-  offsetYBar_->setRange(0, 255);
-  zoomBar_->setRange(preview::kMinZoom, preview::kMaxZoom);
-  zoom = 100;
+  seedBar_->showPosition(0, 32767, 0);
+  offsetXBar_->showPosition(0, 255, 0);
+  offsetYBar_->showPosition(0, 255, 0);
+  zoomBar_->showPosition(preview::kMinZoom, preview::kMaxZoom, preview::kMinZoom);
+  zoom_ = 100;
 
   for (int m = 0; m < kBlendMethodCount; ++m)
     methodBox_->addItem(QString::fromUtf8(CommandCatalogue::blendMethodName(m).data(),
@@ -424,14 +334,13 @@ void CMottlerDlg::setUp() {
   autoGenerateBox_->setChecked(true);
   showClockBox_->setChecked(true);
 
-  programFolder = QCoreApplication::applicationDirPath() + QLatin1Char('/');
-  openFolder = startFolder();
+  programFolder_ = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+  documents_.setOpenFolder(startFolder().toStdString());
 
-  title = QStringLiteral("Mottler");
-  setWindowTitle(title + QStringLiteral(" - ") + QStringLiteral("Untitled.mlr"));
-  model_.setDocumentPath((openFolder + QStringLiteral("Untitled.mlr")).toStdString());
+  title_ = QStringLiteral("Mottler");
+  setWindowTitle(title_ + QStringLiteral(" - ") + QStringLiteral("Untitled.mlr"));
+  model_.setDocumentPath(documents_.openFolder() + "Untitled.mlr");
 
-  engine_->setSize(model_.width(), model_.height());
   showModel();
 }
 
@@ -515,18 +424,47 @@ void CMottlerDlg::setStatusText(const QString& text) {
 // --- the view of the model ---------------------------------------------------
 
 void CMottlerDlg::showModel() {
+  showChanges(ModelChange::everything());
+  showZoom();
+}
+
+// Only the parts of the window that show what changed are redrawn: a
+// scroll-bar step of a parameter touches the panel alone, a seed step the
+// document's values.
+void CMottlerDlg::showChanges(const ModelChange& change) {
   // What the window puts into its controls is no edit of the user's.
   const QScopedValueRollback<bool> quiet(showing_, true);
-  showProgramList();
-  showEditorButtons();
-  showPanel();
+  if (change.list || change.document) {
+    if (change.list) showProgramList();
+    showEditorButtons();
+  }
+  if (change.panel) showPanel();
+  if (change.document) showDocumentValues();
+  if (change.panel || change.document) showValueTexts();
+}
+
+void CMottlerDlg::showDocumentValues() {
+  seedBar_->showPosition(model_.seed());
+  setValueText(IdSeedText, QString::number(model_.seed()));
+  setValueText(IdWidthText, QString::number(model_.width()));
+  setValueText(IdHeightText, QString::number(model_.height()));
   const QString remark = remarkText(model_.remark());
   if (remarkEdit_->text() != remark) {
     remarkEdit_->setText(remark);
     remarkEdit_->setCursorPosition(0);  // a loaded remark reads from its start
   }
-  if (zoomBar_->value() != zoom) zoomBar_->setValue(zoom);
+}
+
+void CMottlerDlg::showZoom() {
+  const QScopedValueRollback<bool> quiet(showing_, true);
+  zoomBar_->showPosition(zoom_);
+  setValueText(IdZoomText, QStringLiteral("%1 %").arg(zoom_));
   showValueTexts();
+}
+
+void CMottlerDlg::setValueText(int id, const QString& text) {
+  auto* label = control<QLabel>(id);
+  if (label->text() != text) label->setText(text);
 }
 
 // --- keys and ending -----------------------------------------------------------
@@ -540,8 +478,7 @@ void CMottlerDlg::reject() { closeDocument(); }
 void CMottlerDlg::endDialog() {
   ending_ = true;
   // The run in progress stops, whatever it is; the window does not wait.
-  worker_->cancelAll();
-  pendingExports_.clear();
+  renders_->stopAll();
   QDialog::done(QDialog::Rejected);
   // As the window goes, the exit information is shown once.
   showExitInfo(this);

@@ -11,6 +11,8 @@
 #include <memory>
 #include <vector>
 
+#include "document/bitmap_export.h"
+#include "document/document_controller.h"
 #include "document/editor_model.h"
 #include "document/preview.h"
 #include "engine/catalogue.h"
@@ -35,12 +37,16 @@ class QTreeWidgetItem;
 class QTimer;
 class QUndoStack;
 class PreviewControl;
+class HorizontalScrollBar;
 
 namespace mottler::ui {
 class EditHistory;
+class GrowingClient;
+class RenderController;
+class VariationsView;
 }
 
-class CMottlerDlg : public QDialog {
+class CMottlerDlg : public QDialog, private mottler::DocumentView {
   Q_OBJECT
 
  public:
@@ -52,27 +58,22 @@ class CMottlerDlg : public QDialog {
   // that cannot be read is reported and the window stays empty.
   bool openStartupDocument(const QString& path);
 
-  // --- the window's own state (the document and the editor are the model's)
-  QString title;                // "Mottler", used in the caption
-  bool redrawOnly = false;      // next generate: redraw from the planes, do not run
-  bool forceRedraw = false;     // next generate: redraw even without "Auto Generate"
-  int zoom = 100;               // preview zoom in percent, 100..1000
-  QString programFolder;        // folder of the program, ending in "/"
-  QString openFolder;           // where Open starts and New places its document
-  QString exportFolder;         // where Export starts; empty: the document's folder
-
-  // The preview bitmap, 258 x 258 pixels 0x00RRGGBB.
-  std::array<std::uint32_t, mottler::preview::kPixels> previewBits{};
+  // The preview zoom in percent, 100..1000, and where Open starts and New
+  // places its document.
+  int zoom() const { return zoom_; }
+  // A redraw was asked for that the next generate would carry out.
+  bool redrawRequested() const { return forceRedraw_ || redrawOnly_; }
+  QString openFolder() const { return QString::fromStdString(documents_.openFolder()); }
 
   // What the user edits, and its undo history.
   mottler::EditorModel& model() { return model_; }
   const mottler::EditorModel& model() const { return model_; }
   QUndoStack& undoStack();
 
-  // The planes of the last finished run (texture, buffer, random state and
-  // program table): what the preview shows and what was exported last.
-  mottler::TextureEngine& engine() { return *engine_; }
-  mottler::CommandCatalogue& catalogue() { return catalogue_; }
+  // The picture of the last finished run (texture, buffer, size, the
+  // entries' times): what the preview shows.
+  const mottler::ui::RunOutcome& picture() const;
+  const mottler::CommandCatalogue& catalogue() const { return catalogue_; }
 
   // The control or menu command with a numeric identifier.
   QWidget* control(int id) const;
@@ -83,21 +84,14 @@ class CMottlerDlg : public QDialog {
   QString statusText() const;
   void setStatusText(const QString& text);
 
-  // The generation cycle: when "Auto Generate" is ticked or forceRedraw is
-  // set, starts a run of the program (the preview keeps the last finished
-  // picture until the run's picture is there) or, with redrawOnly, redraws
-  // the preview from the last finished picture.
-  void generate();
+  // The seed variations, once View > Variations has opened them.
+  mottler::ui::VariationsView* variations() const { return variations_; }
+
   // A run has been asked for and its picture is not there yet.
-  bool isRunning() const { return runsOutstanding_ > 0; }
+  bool isRunning() const;
   // Handles events until no run is outstanding.
   void waitUntilIdle();
 
-  // Redraws every control from the model.
-  void showModel();
-
-  // The preview needs its picture: redraw it from the planes.
-  void paintPreview();
 
  public slots:
   void accept() override;  // Enter: the window stays open
@@ -122,7 +116,7 @@ class CMottlerDlg : public QDialog {
   void onToggleState();
 
   // Parameter panel.
-  void onHorizontalScroll(QScrollBar* bar, int action);
+  void onZoomMoved(int position);
   void onMethodChanged(int index);
   void onMethodChosen(int index);
   void onFixedColorsClicked(bool checked);
@@ -147,6 +141,10 @@ class CMottlerDlg : public QDialog {
   void closeDocument();
   void openDroppedDocument(const QString& path);
 
+  // View.
+  void showVariations();
+  void onVariationChosen(int seed);
+
   // Help.
   void showHelp();
   void openWebPage();
@@ -163,60 +161,73 @@ class CMottlerDlg : public QDialog {
   void setUpToolTips();
   void setUpAccessibleNames();
   void endDialog();
+  QSize openingSize() const;
 
   // Generation (generate.cpp).
-  std::uint64_t startRun(bool mustFinish);
-  void onRunEnded(const std::shared_ptr<const mottler::ui::RunOutcome>& outcome);
-  void takePicture(const mottler::ui::RunOutcome& outcome);
-  void showProgress();
+  // The generation cycle: when "Auto Generate" is ticked or forceRedraw_ is
+  // set, starts a run of the program (the preview keeps the last finished
+  // picture until the run's picture is there) or, with redrawOnly_, redraws
+  // the preview from the last finished picture.
+  void generate();
+  // Redraws every control from the model, or the parts that show a change.
+  void showModel();
+  void showChanges(const mottler::ModelChange& change);
+  mottler::ui::RunRequest runRequest() const;
+  void startRun(const QString& exportPath = QString(),
+                mottler::PictureType exportType = mottler::PictureType::Bitmap);
+  void connectRenders();
+  void showPicture();
   void showBusy(bool busy);
   void leaveDocument();
   void drawPicture();
   void copyPlaneToPreview();
   void showPreviewBitmap();
+  void showEntryTimes();
 
   // Editor (program_editor.cpp).
   void apply(mottler::EditResult result);
-  void onStepRestored(mottler::EditStep::Kind kind);
+  void onStepRestored(mottler::EditStep::Kind kind, const mottler::ModelChange& change);
   void showProgramList();
   void showEditorButtons();
   void showTreeChoice();
   void selectFirstTreeItem();
 
-  // Document helpers (file_commands.cpp).
-  bool saveChangesPrompt();  // true: go on; false: the asking command stops
-  bool saveToDocumentPath(); // Save; true when the file was written
-  bool saveUnderChosenName();  // Save As; true when the file was written
-  bool writeDocument(const QString& path);
-  bool loadDocument(const QString& path);
-  void writeExport(const mottler::ui::RunOutcome& outcome, const QString& path,
-                   mottler::ui::ExportType kind);
+  // Document helpers (file_commands.cpp): what the document commands ask
+  // and show through the window.
+  Answer askSaveChanges(const std::string& documentPath) override;
+  std::string askSavePath(const std::string& initialPath) override;
+  std::string askOpenPath(const std::string& initialPath) override;
+  void showFileError(const std::string& text) override;
+  void documentSaved(const std::string& path) override;
+  void documentOpened(const std::string& path) override;
   void showFreshDocument();
   void showDocumentCaption(const QString& fileName);
 
   // Parameter panel (parameter_panel.cpp).
   void showPanel();
+  void showDocumentValues();
+  void showZoom();
+  void setValueText(int id, const QString& text);
   void showValueTexts();
-  void moveBar(QScrollBar* bar, int position);
   void setZoom(int value);
   void startGesture();
 
-  std::unique_ptr<mottler::TextureEngine> engine_;
   mottler::CommandCatalogue catalogue_;
   mottler::EditorModel model_;
   mottler::ui::EditHistory* history_ = nullptr;
+  mottler::DocumentController documents_{model_, *this};
 
   QMenuBar* menuBar_ = nullptr;
   QStatusBar* statusBar_ = nullptr;
   QLabel* statusPart_ = nullptr;
-  QWidget* client_ = nullptr;
+  mottler::ui::GrowingClient* client_ = nullptr;
 
   PreviewControl* preview_ = nullptr;
-  QScrollBar* zoomBar_ = nullptr;
-  QScrollBar* seedBar_ = nullptr;
-  QScrollBar* offsetXBar_ = nullptr;
-  QScrollBar* offsetYBar_ = nullptr;
-  std::array<QScrollBar*, mottler::kParamCount> paramBars_{};
+  HorizontalScrollBar* zoomBar_ = nullptr;
+  HorizontalScrollBar* seedBar_ = nullptr;
+  HorizontalScrollBar* offsetXBar_ = nullptr;
+  HorizontalScrollBar* offsetYBar_ = nullptr;
+  std::array<HorizontalScrollBar*, mottler::kParamCount> paramBars_{};
   std::array<QLabel*, mottler::kParamCount> paramLabels_{};
   std::array<QLabel*, mottler::kParamCount> paramValues_{};
   QComboBox* methodBox_ = nullptr;
@@ -237,25 +248,23 @@ class CMottlerDlg : public QDialog {
   QPushButton* generateButton_ = nullptr;
 
   QCheckBox* tileBox_ = nullptr;
+  mottler::ui::VariationsView* variations_ = nullptr;  // made when first shown
 
-  // Runs: the worker, the requests whose outcome has not come back, the
-  // last request (the one the progress bar follows), and the last request
-  // of a document that New or Open replaced (its pictures are not shown).
-  mottler::ui::RenderWorker* worker_ = nullptr;
-  QTimer* progressTimer_ = nullptr;
-  int runsOutstanding_ = 0;
-  std::uint64_t latestRun_ = 0;
-  std::uint64_t oldDocumentUpTo_ = 0;
+  // The window's own state (the document and the editor are the model's).
+  QString title_;             // "Mottler", used in the caption
+  bool redrawOnly_ = false;   // next generate: redraw from the picture, do not run
+  bool forceRedraw_ = false;  // next generate: redraw even without "Auto Generate"
+  int zoom_ = 100;            // preview zoom in percent, 100..1000
+  QString programFolder_;     // folder of the program, ending in "/"
+
+  // The preview bitmap, 258 x 258 pixels 0x00RRGGBB, composed once per
+  // finished run or view change; the preview control shows it.
+  std::array<std::uint32_t, mottler::preview::kPixels> previewBits_{};
+
+  // The runs, their progress, the exports and the finished picture.
+  mottler::ui::RenderController* renders_ = nullptr;
   bool clockShown_ = false;  // the wait cursor is up for the runs
-  // Exports waiting for the picture of their run.
-  struct PendingExport {
-    std::uint64_t run;
-    QString path;
-    mottler::ui::ExportType kind;
-  };
-  std::vector<PendingExport> pendingExports_;
 
-  bool inPaint_ = false;   // generate was called by the preview's paint
   bool ending_ = false;    // closeDocument decided to end the window
   bool showing_ = false;   // the controls are being set from the model
   bool methodChanged_ = false;  // the Method box's choice changed the method

@@ -1,7 +1,7 @@
 // The parameter panel: seven parameter rows, the Method box, "Fixed Colors",
-// the X/Y offsets, and the one horizontal-scroll handler that also serves the
-// "Random Seed" and zoom scroll bars; and the value texts with the names a
-// screen reader gives them.
+// the X/Y offsets, the zoom scroll bar's handler, and the value texts with
+// the names a screen reader gives them.  Scroll bars edit the model through
+// the handlers wired in connectHandlers.
 #include <QAbstractSlider>
 #include <QCheckBox>
 #include <QComboBox>
@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "ui/control_ids.h"
+#include "ui/horizontal_scroll_bar.h"
 #include "ui/main_dialog.h"
 
 using namespace mottler;
@@ -21,37 +22,15 @@ using namespace mottler::ui;
 
 namespace {
 
-constexpr int kPageStep = 10;
-
-// New position of a scroll bar for one scroll action; actions other than a
-// line or page step or a dragged thumb keep the old position.
-int scrolledPosition(const QScrollBar* bar, int action, int old) {
-  switch (action) {
-    case QAbstractSlider::SliderSingleStepSub:
-      return std::max(old - 1, bar->minimum());
-    case QAbstractSlider::SliderSingleStepAdd:
-      return std::min(old + 1, bar->maximum());
-    case QAbstractSlider::SliderPageStepSub:
-      return std::max(old - kPageStep, bar->minimum());
-    case QAbstractSlider::SliderPageStepAdd:
-      return std::min(old + kPageStep, bar->maximum());
-    case QAbstractSlider::SliderMove:
-      return bar->sliderPosition();
-    default:
-      return old;
-  }
-}
-
 QString text(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<int>(s.size())); }
 
 QString number(std::optional<int> value) { return value ? QString::number(*value) : QString(); }
 
 // A scroll bar as the model has it: on or off, its range and position (a bar
 // that is off keeps what it showed last).
-void showBar(QScrollBar* bar, bool enabled, int minimum, int maximum, int position) {
+void showBar(HorizontalScrollBar* bar, bool enabled, int minimum, int maximum, int position) {
   bar->setEnabled(enabled);
-  if (bar->minimum() != minimum || bar->maximum() != maximum) bar->setRange(minimum, maximum);
-  if (bar->value() != position) bar->setValue(position);
+  bar->showPosition(minimum, maximum, position);
 }
 
 void setText(QLabel* label, const QString& value) {
@@ -89,11 +68,6 @@ void CMottlerDlg::showPanel() {
   fixedColorsBox_->setEnabled(model_.fixedColorsEnabled());
   fixedColorsBox_->setChecked(model_.fixedColorsChecked());
 
-  if (seedBar_->value() != model_.seed()) seedBar_->setValue(model_.seed());
-  setText(control<QLabel>(IdSeedText), QString::number(model_.seed()));
-  setText(control<QLabel>(IdWidthText), QString::number(model_.width()));
-  setText(control<QLabel>(IdHeightText), QString::number(model_.height()));
-  setText(control<QLabel>(IdZoomText), QStringLiteral("%1 %").arg(zoom));
 }
 
 void CMottlerDlg::showValueTexts() {
@@ -111,50 +85,24 @@ void CMottlerDlg::showValueTexts() {
   }
 }
 
-void CMottlerDlg::onHorizontalScroll(QScrollBar* bar, int action) {
-  // While an action is being handled the scroll bar's value is still the
-  // old position; its slider position already shows where a drag went.
-  const int position = scrolledPosition(bar, action, bar->value());
-  {
-    const QScopedValueRollback<bool> quiet(showing_, true);
-    bar->setValue(position);
-  }
-  moveBar(bar, position);
-}
-
-// A scroll bar is at a new position (or stays where it was): the zoom
-// redraws the preview, every other bar edits the model.
-void CMottlerDlg::moveBar(QScrollBar* bar, int position) {
-  if (bar == zoomBar_) {
-    const bool moved = position != zoom;
-    setZoom(position);
-    showModel();
-    if (moved) generate();
-    // Nothing moved: no redraw, and no request left pending.
-    forceRedraw = false;
-    redrawOnly = false;
-    return;
-  }
-
-  EditResult result;
-  if (bar == offsetXBar_) {
-    result = model_.setOffsetX(position);
-  } else if (bar == offsetYBar_) {
-    result = model_.setOffsetY(position);
-  } else if (bar == seedBar_) {
-    result = model_.setSeed(position);
-  } else {
-    for (int k = 0; k < kParamCount; ++k)
-      if (bar == paramBars_[k]) result = model_.setParameter(k, position);
-  }
-  apply(std::move(result));
+// The zoom scroll bar at a new position (or where it was): the preview is
+// redrawn at the new zoom, without a run and without marking the document
+// modified.
+void CMottlerDlg::onZoomMoved(int position) {
+  const bool moved = position != zoom_;
+  setZoom(position);
+  showZoom();
+  if (moved) generate();
+  // Nothing moved: no redraw, and no request left pending.
+  forceRedraw_ = false;
+  redrawOnly_ = false;
 }
 
 void CMottlerDlg::setZoom(int value) {
-  zoom = value;
+  zoom_ = value;
   // The planes are shown again at the new zoom; the program does not run.
-  forceRedraw = true;
-  redrawOnly = true;
+  forceRedraw_ = true;
+  redrawOnly_ = true;
 }
 
 // A new method in the box (chosen, stepped with the keys, or set by a screen

@@ -1,9 +1,11 @@
-// The preview surface (control 1011): shows the preview bitmap at (0, 0).
-// Before it paints it asks for a fresh picture (pictureNeeded); whoever
-// draws the preview answers with setBitmap.
+// The preview surface (control 1011): shows the preview bitmap, enlarged by
+// the largest whole factor that fits the control (square pixels, never
+// smoothed) and centred.  At the default size the factor is 1 and the
+// bitmap sits at (0, 0).  Painting only draws the picture it was given.
 #pragma once
 
 #include <QImage>
+#include <QRect>
 #include <QWidget>
 
 #include <cstdint>
@@ -18,9 +20,9 @@ class PreviewControl : public QWidget {
   void setBitmap(const std::uint32_t* bits);
   const QImage& image() const { return image_; }
 
- signals:
-  // Emitted as the control paints, before it draws its picture.
-  void pictureNeeded();
+  // The whole factor the bitmap is drawn at, and where it is drawn.
+  int scale() const;
+  QRect pictureRect() const;
 
  protected:
   void paintEvent(QPaintEvent* event) override;

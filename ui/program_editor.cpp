@@ -33,14 +33,19 @@ constexpr int kImageRole = Qt::UserRole;
 }  // namespace
 
 void CMottlerDlg::apply(EditResult result) {
-  if (result.step) history_->record(std::move(*result.step));
-  showModel();
+  if (result.step) {
+    history_->record(std::move(*result.step));
+    showChanges(result.change);
+  } else {
+    // Nothing changed: the control that asked shows the model's value again.
+    showModel();
+  }
   if (result.regenerate) generate();
 }
 
-void CMottlerDlg::onStepRestored(EditStep::Kind kind) {
+void CMottlerDlg::onStepRestored(EditStep::Kind kind, const ModelChange& change) {
   showTreeChoice();
-  showModel();
+  showChanges(change);
   // The program runs again, so the picture is that of the state put back;
   // the remark is no part of a run.
   if (kind != EditStep::Kind::Remark) generate();
@@ -72,6 +77,7 @@ void CMottlerDlg::showProgramList() {
     if (item->data(Qt::AccessibleTextRole).toString() != spoken) item->setData(Qt::AccessibleTextRole, spoken);
   }
   list_->setEnabled(model_.listEnabled());
+  showEntryTimes();
 
   const std::optional<int> highlighted = model_.highlightedRow();
   if (highlighted) {

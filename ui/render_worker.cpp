@@ -2,6 +2,7 @@
 
 #include <QMetaObject>
 #include <algorithm>
+#include <chrono>
 #include <utility>
 
 #include "engine/executor.h"
@@ -114,7 +115,11 @@ std::shared_ptr<RunOutcome> RenderWorker::runOne(const RunRequest& request) {
     runner_.forget();
   }
   ProgressCounter counter(progress_);
+  const auto started = std::chrono::steady_clock::now();
   if (!runner_.run(engine, request.seed, request.program, &cancel_, &counter)) return outcome;
+  outcome->runNanos =
+      std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - started).count();
+  outcome->entryNanos.assign(runner_.entryTimes().begin(), runner_.entryTimes().end());
 
   outcome->finished = true;
   outcome->width = engine.width;

@@ -46,6 +46,11 @@ struct RunOutcome {
   std::vector<std::uint32_t> buffer;
   RandomState random;
   std::vector<ProgramEntry> program;
+  // How long each slot of the program took, and the whole run (what the
+  // user waited for: less than the sum when the run began at a snapshot),
+  // in nanoseconds.
+  std::vector<std::int64_t> entryNanos;
+  std::int64_t runNanos = 0;
 };
 
 class RenderWorker : public QObject {

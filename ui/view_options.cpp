@@ -4,29 +4,54 @@
 // (parameter_panel.cpp).
 #include <QCheckBox>
 #include <QScrollBar>
+#include <QToolButton>
 
 #include "ui/main_dialog.h"
+#include "ui/variations_view.h"
 
 using namespace mottler;
 
 void CMottlerDlg::autoZoom() {
-  zoom = preview::autoZoomFor(engine_->width, engine_->height);
-  redrawOnly = true;
-  forceRedraw = true;
+  zoom_ = preview::autoZoomFor(picture().width, picture().height);
+  redrawOnly_ = true;
+  forceRedraw_ = true;
   generate();
-  showModel();
+  showZoom();
 }
 
 // The buffer or the texture of the last finished run; as before, with "Auto
 // Generate" off the preview changes at the next forced redraw.
 void CMottlerDlg::onLookBufferClicked() {
-  redrawOnly = true;
+  redrawOnly_ = true;
   generate();
 }
 
-// The texture repeated 2 x 2 at the current zoom, so that the seams show.
+// The texture repeated 3 x 3 at a size where the whole tiling fits, so that
+// the seams and the repetition show.
 void CMottlerDlg::onTileClicked() {
-  redrawOnly = true;
-  forceRedraw = true;
+  redrawOnly_ = true;
+  forceRedraw_ = true;
   generate();
+}
+
+// The grid follows the program: the window hands it the program of every
+// run it starts.
+void CMottlerDlg::showVariations() {
+  if (variations_ == nullptr) {
+    variations_ = new ui::VariationsView(this);
+    connect(variations_, &ui::VariationsView::seedChosen, this, &CMottlerDlg::onVariationChosen);
+  }
+  variations_->showProgram(model_.runSlots(), model_.seed(), model_.width(), model_.height());
+  variations_->show();
+  variations_->raise();
+  variations_->activateWindow();
+  variations_->cell(kVariationCentre)->setFocus();
+}
+
+// A seed chosen in the grid is one step of the undo history, whatever came
+// before or after it.
+void CMottlerDlg::onVariationChosen(int seed) {
+  model_.startGesture();
+  apply(model_.setSeed(seed));
+  model_.startGesture();
 }

@@ -43,10 +43,7 @@ std::vector<std::uint32_t> rendered(const ProgramDocument& doc, int seed) {
   return {engine.texture.data(), engine.texture.data() + engine.pixelCount};
 }
 
-std::vector<std::uint32_t> shown(CMottlerDlg& dlg) {
-  const TextureEngine& engine = finished(dlg);
-  return {engine.texture.data(), engine.texture.data() + engine.pixelCount};
-}
+std::vector<std::uint32_t> shown(CMottlerDlg& dlg) { return finished(dlg).texture; }
 
 QByteArray bytesOf(const QString& path) {
   QFile file(path);
@@ -90,10 +87,10 @@ TEST(BackgroundRun, NewDuringARunShowsTheNewDocumentAtOnceAndNeverTheOldPicture)
   trigger(dlg, IdFileNew);
   EXPECT_EQ(dlg.windowTitle(), "Mottler - after.mlr");
   EXPECT_EQ(list(dlg)->count(), 0);
-  EXPECT_EQ(dlg.engine().width, 64);
+  EXPECT_EQ(finished(dlg).width, 64);
 
   const std::vector<std::uint32_t> picture = shown(dlg);
-  EXPECT_EQ(dlg.engine().width, 64);
+  EXPECT_EQ(finished(dlg).width, 64);
   EXPECT_TRUE(std::all_of(picture.begin(), picture.end(), [](std::uint32_t p) { return p == 0; }));
 }
 

@@ -269,9 +269,9 @@ TEST_F(DocumentCommands, PromptNoGoesOnWithoutWriting) {
   trigger(IdFileNew);
   EXPECT_TRUE(seam.callsOf(Kind::SaveFile).empty());
   EXPECT_EQ(dlg.windowTitle(), "Mottler - cave.mlr");
-  EXPECT_EQ(documentPath(dlg), dlg.openFolder + "cave.mlr");
+  EXPECT_EQ(documentPath(dlg), dlg.openFolder() + "cave.mlr");
   EXPECT_EQ(dlg.model().documentName(), "cave.mlr");
-  EXPECT_EQ(dlg.engine().width, 64);
+  EXPECT_EQ(finished(dlg).width, 64);
   EXPECT_EQ(label(dlg, IdWidthText), "64");
   EXPECT_EQ(dlg.model().programLength(), 0);
   EXPECT_EQ(list(dlg)->count(), 0);
@@ -284,7 +284,7 @@ TEST_F(DocumentCommands, PromptNoGoesOnWithoutWriting) {
   compose({"Blobs"});
   trigger(IdFileSave);
   ASSERT_EQ(seam.callsOf(Kind::SaveFile).size(), 1u);
-  EXPECT_EQ(seam.callsOf(Kind::SaveFile)[0].text, dlg.openFolder + "cave.mlr");
+  EXPECT_EQ(seam.callsOf(Kind::SaveFile)[0].text, dlg.openFolder() + "cave.mlr");
 
   seam.answerMessage(QMessageBox::No);
   trigger(IdFileExit);
@@ -402,26 +402,26 @@ TEST_F(OpeningDocuments, OpenRestoresTheWindowAndSaveWritesTheSameBytesBack) {
 
   // Before any document has a folder, Open starts in the working folder
   // (this one is writable), afterwards in the document's folder.
-  EXPECT_EQ(dlg.openFolder, QDir::currentPath() + "/");
-  const QString startFolder = dlg.openFolder;
+  EXPECT_EQ(dlg.openFolder(), QDir::currentPath() + "/");
+  const QString startFolder = dlg.openFolder();
   seam.answerFile(path);
   trigger(IdFileOpen);
   ASSERT_EQ(seam.callsOf(Kind::OpenFile).size(), 1u);
   EXPECT_EQ(seam.callsOf(Kind::OpenFile)[0].text, startFolder + "*.mlr");
-  EXPECT_EQ(dlg.openFolder, dir.path() + "/");
+  EXPECT_EQ(dlg.openFolder(), dir.path() + "/");
   EXPECT_EQ(seam.callsOf(Kind::OpenFile)[0].filter, kProgramFilters);
   EXPECT_TRUE(messages().empty());
 
   EXPECT_EQ(dlg.windowTitle(), "Mottler - cave.mlr");
   EXPECT_EQ(dlg.statusText(), " " + path + " loaded");
   EXPECT_EQ(documentPath(dlg), path);
-  EXPECT_EQ(dlg.openFolder, dir.path() + "/");
+  EXPECT_EQ(dlg.openFolder(), dir.path() + "/");
   EXPECT_TRUE(dlg.model().hasPath());
   EXPECT_FALSE(dlg.model().modified());
   EXPECT_EQ(dlg.model().programLength(), 3);
   EXPECT_EQ(dlg.model().currentIndex(), 3);
   EXPECT_EQ(codeAt(dlg, 3), 0) << "the pending slot is cleared";
-  EXPECT_EQ(dlg.engine().width, 64);
+  EXPECT_EQ(finished(dlg).width, 64);
   EXPECT_EQ(label(dlg, IdWidthText), "64");
   EXPECT_EQ(label(dlg, IdSeedText), "77");
   EXPECT_EQ(label(dlg, IdZoomText), "100 %");
@@ -484,7 +484,7 @@ TEST_F(OpeningDocuments, ARefusedFileLeavesTheDocumentUntouched) {
     EXPECT_EQ(dlg.model().programLength(), 3);
     EXPECT_EQ(dlg.model().state(), before);
     EXPECT_EQ(listTexts(dlg), listBefore);
-    EXPECT_EQ(dlg.engine().width, 64);
+    EXPECT_EQ(finished(dlg).width, 64);
     EXPECT_TRUE(dlg.model().modified());
   }
 
@@ -513,7 +513,7 @@ TEST_F(OpeningDocuments, AProgramNamedAtStartOpens) {
   QDir::setCurrent(previous);
   EXPECT_EQ(messages().size(), 1u);
   EXPECT_EQ(documentPath(dlg), QFileInfo(path).absoluteFilePath());
-  EXPECT_EQ(dlg.openFolder, dir.path() + "/");
+  EXPECT_EQ(dlg.openFolder(), dir.path() + "/");
   EXPECT_EQ(dlg.model().programLength(), 3);
   EXPECT_EQ(dlg.windowTitle(), "Mottler - start.mlr");
   EXPECT_FALSE(dlg.model().modified());
@@ -537,7 +537,7 @@ TEST_F(OpeningDocuments, CancellingTheNewDialogChangesNothing) {
   EXPECT_TRUE(dlg.model().hasPath());
   EXPECT_EQ(dlg.model().state(), before);
   EXPECT_EQ(list(dlg)->count(), 3);
-  EXPECT_EQ(dlg.engine().width, 64);
+  EXPECT_EQ(finished(dlg).width, 64);
   EXPECT_EQ(label(dlg, IdWidthText), "64");
   EXPECT_TRUE(saveEnabled(dlg));
 }
@@ -563,8 +563,8 @@ TEST_F(DocumentCommands, ExportRunsTheProgramAndWritesTheTextureNotTheBuffer) {
   EXPECT_TRUE(programRanSinceMark(dlg));
   EXPECT_FALSE(QFile::exists(at("tex.txt")));
   const auto written = bytesOf(at("tex.bmp"));
-  EXPECT_EQ(written, encodeBitmap(dlg.engine(), dlg.engine().texture));
-  EXPECT_NE(written, encodeBitmap(dlg.engine(), dlg.engine().buffer));
+  EXPECT_EQ(written, finishedBitmap(dlg));
+  EXPECT_NE(written, finishedBitmap(dlg, true));
   EXPECT_EQ(written.size(), 54u + 768u * 256u);
   EXPECT_EQ(dlg.statusText(), " " + at("tex.bmp") + " saved");
   EXPECT_EQ(dlg.windowTitle(), caption);
@@ -604,22 +604,29 @@ TEST_F(DocumentCommands, ExportTypesStartFoldersAndNamesInDottedFolders) {
   ASSERT_TRUE(QDir(dir.path()).mkdir("j.smith"));
   saveAs(at("j.smith/cave"));
   EXPECT_TRUE(QFile::exists(at("j.smith/cave.mlr")));
-  EXPECT_EQ(dlg.openFolder, at("j.smith/"));
+  EXPECT_EQ(dlg.openFolder(), at("j.smith/"));
 
-  // PNG: the chosen type's extension replaces another one; the bitmap's
-  // rule looks at the file name only too.
-  seam.answerFile(at("j.smith/tex.bmp"), kPngFilter);
+  // A typed type decides whatever the filter (regression: exp.png with the
+  // bitmap filter was written as exp.bmp); the filter's extension replaces
+  // another one, and the bitmap's rule looks at the file name only too.
+  seam.answerFile(at("j.smith/exp.png"), kBitmapFilter);
+  trigger(IdFileExport);
+  seam.answerFile(at("j.smith/tex.txt"), kPngFilter);
   trigger(IdFileExport);
   seam.answerFile(at("j.smith/tex"));
   trigger(IdFileExport);
   dlg.waitUntilIdle();
   const auto saves = seam.callsOf(Kind::SaveFile);
-  EXPECT_EQ(saves[saves.size() - 2].text, at("j.smith/cave.mlr"));  // the document's folder
-  const auto png = bytesOf(at("j.smith/tex.png"));
-  ASSERT_GT(png.size(), 8u);
-  EXPECT_EQ(png[0], 0x89);
-  EXPECT_EQ(png[1], 'P');
-  EXPECT_EQ(bytesOf(at("j.smith/tex.bmp")), encodeBitmap(finished(dlg), dlg.engine().texture));
+  EXPECT_EQ(saves[saves.size() - 3].text, at("j.smith/cave.mlr"));  // the document's folder
+  EXPECT_EQ(dlg.statusText(), " " + at("j.smith/tex.bmp") + " saved");
+  EXPECT_FALSE(QFile::exists(at("j.smith/exp.bmp")));
+  for (const char* name : {"j.smith/exp.png", "j.smith/tex.png"}) {
+    const auto png = bytesOf(at(name));
+    ASSERT_GT(png.size(), 8u) << name;
+    EXPECT_EQ(png[0], 0x89) << name;
+    EXPECT_EQ(png[1], 'P') << name;
+  }
+  EXPECT_EQ(bytesOf(at("j.smith/tex.bmp")), finishedBitmap(dlg));
   EXPECT_TRUE(messages().empty());
 
   // Export remembers its own folder; Save As and Open follow the document.

@@ -58,8 +58,7 @@ TEST(ParameterPanel, StepsStopAtTheRangeAndAnUnchangedPositionDoesNothing) {
   EXPECT_EQ(radius->value(), 256);
   EXPECT_FALSE(dlg.model().modified());
   EXPECT_FALSE(programRanSinceMark(dlg));
-  EXPECT_FALSE(dlg.forceRedraw);
-  EXPECT_FALSE(dlg.redrawOnly);
+  EXPECT_FALSE(dlg.redrawRequested());
 
   step(dlg, kParamBarIds[0], QAbstractSlider::SliderPageStepSub);
   EXPECT_EQ(entryAt(dlg, 0).param[0], 246);
@@ -117,26 +116,31 @@ TEST(ParameterPanel, TheRunSeedIsTheSeedScrollBar) {
   CMottlerDlg dlg;
   choose(dlg, "Twirl");  // draws no random numbers: the state stays the seed
   drag(dlg, IdSeedBar, 1234);
-  EXPECT_EQ(finished(dlg).random.state, 1234);
+  EXPECT_EQ(finished(dlg).random.state, 1234u);
 }
 
 TEST(ParameterPanel, ZoomRedrawsWithoutRunningOrMarkingModified) {
   CMottlerDlg dlg;
+  ProgramDocument doc = emptyProgram();
+  doc.entries = {defaultEntry("Plasma")};
+  openProgram(dlg, doc);
+  dlg.model().setModified(false);
   dlg.control<QCheckBox>(IdAutoGenerate)->click();  // off
-  std::fill(dlg.engine().texture.data(), dlg.engine().texture.data() + 256 * 256, kMarker);
+  const std::vector<std::uint32_t> texture = finished(dlg).texture;
+  markTexture(dlg);
   step(dlg, IdZoomBar, QAbstractSlider::SliderPageStepAdd);
-  EXPECT_EQ(dlg.zoom, 110);
+  EXPECT_EQ(dlg.zoom(), 110);
   EXPECT_EQ(label(dlg, IdZoomText), "110 %");
   EXPECT_FALSE(dlg.model().modified());
   EXPECT_FALSE(programRanSinceMark(dlg));
-  // The planes are drawn again at the new zoom.
-  EXPECT_EQ(dlg.previewBits[1 * 258 + 1], kMarker);
+  // The picture is drawn again at the new zoom: 281 x 281 at (-11, -11),
+  // so bitmap pixel (1, 1) shows texel (10, 10) (12 x 65536 x 256 / 281).
+  EXPECT_EQ(shownPixel(dlg, 1, 1), texture[10 * 256 + 10]);
 
   drag(dlg, IdZoomBar, 1000);
   step(dlg, IdZoomBar, QAbstractSlider::SliderSingleStepAdd);
-  EXPECT_EQ(dlg.zoom, 1000);
-  EXPECT_FALSE(dlg.forceRedraw);
-  EXPECT_FALSE(dlg.redrawOnly);
+  EXPECT_EQ(dlg.zoom(), 1000);
+  EXPECT_FALSE(dlg.redrawRequested());
 }
 
 TEST(Generate, WithoutAutoGenerateAParameterChangesTheEntryButNotThePicture) {
@@ -144,24 +148,27 @@ TEST(Generate, WithoutAutoGenerateAParameterChangesTheEntryButNotThePicture) {
   choose(dlg, "Twirl");
   dlg.control<QCheckBox>(IdAutoGenerate)->click();  // off
   markTexture(dlg);
-  const auto before = dlg.previewBits;
+  const QImage before = static_cast<PreviewControl*>(dlg.control(IdPreview))->image();
   step(dlg, kParamBarIds[0], QAbstractSlider::SliderSingleStepAdd);
   EXPECT_EQ(entryAt(dlg, 0).param[0], 91);
   EXPECT_EQ(label(dlg, kParamValueIds[0]), "91");
   EXPECT_FALSE(programRanSinceMark(dlg));
-  EXPECT_EQ(dlg.previewBits, before);
+  EXPECT_EQ(static_cast<PreviewControl*>(dlg.control(IdPreview))->image(), before);
 
   press(dlg, IdGenerate);
   EXPECT_TRUE(programRanSinceMark(dlg));
-  EXPECT_FALSE(dlg.forceRedraw);
+  EXPECT_FALSE(dlg.redrawRequested());
 }
 
 TEST(Generate, EmptyProgramLeavesABlackTextureAndAFullProgressBar) {
   CMottlerDlg dlg;
   markTexture(dlg);
   press(dlg, IdGenerate);
-  EXPECT_TRUE(std::all_of(finished(dlg).texture.data(), dlg.engine().texture.data() + 256 * 256,
+  EXPECT_TRUE(programRanSinceMark(dlg));
+  ASSERT_EQ(finished(dlg).texture.size(), 256u * 256u);
+  EXPECT_TRUE(std::all_of(finished(dlg).texture.begin(), finished(dlg).texture.end(),
                           [](std::uint32_t p) { return p == 0; }));
+  EXPECT_EQ(shownPixel(dlg, 128, 128), 0u);
   EXPECT_EQ(dlg.control<QProgressBar>(IdProgress)->minimum(), 0);
   EXPECT_EQ(dlg.control<QProgressBar>(IdProgress)->maximum(), 1);
   EXPECT_EQ(dlg.control<QProgressBar>(IdProgress)->value(), 1);
@@ -184,12 +191,15 @@ TEST(Generate, LookBufferNeverRunsAndTheToggleRunsWhenTurnedOn) {
 TEST(Generate, PaintRedrawsFromThePlanesWithoutRunning) {
   CMottlerDlg dlg;
   dlg.show();
+  choose(dlg, "Plasma");
+  press(dlg, IdAdd);
+  const std::uint32_t texel = finished(dlg).texture.data()[0];
   QApplication::processEvents();
-  markTexture(dlg);
+  // Painting shows the picture of the last run as it is and runs nothing.
   dlg.control(IdPreview)->repaint();
-  EXPECT_FALSE(programRanSinceMark(dlg));
-  EXPECT_EQ(dlg.previewBits[1 * 258 + 1], kMarker);
+  EXPECT_FALSE(dlg.isRunning());
   const QImage shown = dlg.control(IdPreview)->grab().toImage();
-  EXPECT_EQ(shown.pixel(1, 1) & 0xFFFFFFu, kMarker);
+  EXPECT_NE(texel, 0u);
+  EXPECT_EQ(shown.pixel(1, 1) & 0xFFFFFFu, texel);
   EXPECT_EQ(shown.pixel(0, 0) & 0xFFFFFFu, 0u);
 }

@@ -13,9 +13,15 @@
 #include <QTemporaryDir>
 #include <QTreeWidget>
 
+#include <algorithm>
+#include <memory>
+#include <vector>
+
 #include <gtest/gtest.h>
 
+#include "document/bitmap_export.h"
 #include "document/program_file.h"
+#include "ui/preview_control.h"
 #include "ui/control_ids.h"
 #include "ui/main_dialog.h"
 
@@ -108,18 +114,38 @@ inline ProgramDocument emptyProgram(int width = 256, int height = 256) {
 }
 
 // Runs go to a worker thread: this handles events until every run asked for
-// has ended, and gives the planes of the last finished one.
-inline TextureEngine& finished(CMottlerDlg& dlg) {
+// has ended, and gives the picture of the last finished one.
+inline const RunOutcome& finished(CMottlerDlg& dlg) {
   dlg.waitUntilIdle();
-  return dlg.engine();
+  return dlg.picture();
 }
 
-// A pixel placed in the finished picture survives only if no run finishes
-// after it (every run starts by clearing the planes).
-constexpr std::uint32_t kMarker = 0x00123456;
-inline void markTexture(CMottlerDlg& dlg) { finished(dlg).texture.data()[0] = kMarker; }
+// The texture (or the buffer) of the last finished run as the bitmap Export
+// writes.
+inline std::vector<std::uint8_t> finishedBitmap(CMottlerDlg& dlg, bool buffer = false) {
+  const RunOutcome& picture = finished(dlg);
+  auto engine = std::make_unique<TextureEngine>();
+  engine->setSize(picture.width, picture.height);
+  const std::vector<std::uint32_t>& plane = buffer ? picture.buffer : picture.texture;
+  std::copy(plane.begin(), plane.end(), engine->texture.data());
+  return encodeBitmap(*engine, engine->texture);
+}
+
+// What the preview shows at a pixel of its bitmap, 0x00RRGGBB.
+inline std::uint32_t shownPixel(CMottlerDlg& dlg, int x, int y) {
+  return static_cast<PreviewControl*>(dlg.control(IdPreview))->image().pixel(x, y) & 0xFFFFFFu;
+}
+
+// Every run empties the status bar as it starts and tells its time when it
+// has finished: a mark put there survives only if no run started after it.
+inline const QString kRunMark = QStringLiteral("(no run since)");
+inline void markTexture(CMottlerDlg& dlg) {
+  dlg.waitUntilIdle();
+  dlg.setStatusText(kRunMark);
+}
 inline bool programRanSinceMark(CMottlerDlg& dlg) {
-  return finished(dlg).texture.data()[0] != kMarker;
+  dlg.waitUntilIdle();
+  return dlg.statusText() != kRunMark;
 }
 
 }  // namespace mottler::ui::testing

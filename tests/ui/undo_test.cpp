@@ -42,11 +42,7 @@ void showActive(CMottlerDlg& dlg) {
   ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));
 }
 
-std::vector<std::uint32_t> texture(CMottlerDlg& dlg) {
-  const TextureEngine& engine = finished(dlg);
-  const std::uint32_t* p = engine.texture.data();
-  return {p, p + engine.pixelCount};
-}
+std::vector<std::uint32_t> texture(CMottlerDlg& dlg) { return finished(dlg).texture; }
 
 }  // namespace
 
@@ -56,7 +52,7 @@ TEST(Undo, TheEditMenuSitsBetweenFileAndHelpAndNamesTheStep) {
   ASSERT_NE(bar, nullptr);
   QStringList menus;
   for (QAction* a : bar->actions()) menus << a->text();
-  EXPECT_EQ(menus, (QStringList{"&File", "&Edit", "&Help"}));
+  EXPECT_EQ(menus, (QStringList{"&File", "&Edit", "&View", "&Help"}));
 
   EXPECT_EQ(undoAction(dlg)->text(), "&Undo");
   EXPECT_EQ(redoAction(dlg)->text(), "&Redo");
@@ -350,7 +346,7 @@ TEST(Undo, EditsUndoneToTheStartAndRedoneToTheEndGiveTheSameFileAndPicture) {
   ASSERT_GT(dlg.model().programLength(), 2);
   press(dlg, IdGenerate);
   const std::vector<std::uint8_t> program = encodeProgram(dlg.model().committedDocument());
-  const std::vector<std::uint8_t> bitmap = encodeBitmap(finished(dlg), dlg.engine().texture);
+  const std::vector<std::uint8_t> bitmap = finishedBitmap(dlg);
   const EditorState end = dlg.model().state();
 
   int undone = 0;
@@ -367,7 +363,7 @@ TEST(Undo, EditsUndoneToTheStartAndRedoneToTheEndGiveTheSameFileAndPicture) {
   EXPECT_EQ(dlg.model().state().programSlots, end.programSlots);
   EXPECT_EQ(encodeProgram(dlg.model().committedDocument()), program);
   // Redo ran the program: the picture is the same to the bit.
-  EXPECT_EQ(encodeBitmap(finished(dlg), dlg.engine().texture), bitmap);
+  EXPECT_EQ(finishedBitmap(dlg), bitmap);
 }
 
 // The history over the model alone, without a window.

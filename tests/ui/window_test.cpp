@@ -59,7 +59,7 @@ TEST(MainWindow, StartsUntitledAndIdle) {
   for (int id : kParamLabelIds) EXPECT_EQ(label(dlg, id), "None");
   EXPECT_EQ(dlg.model().programLength(), 0);
   EXPECT_FALSE(dlg.model().modified());
-  EXPECT_EQ(dlg.engine().width, 256);
+  EXPECT_EQ(finished(dlg).width, 256);
 }
 
 TEST(MainWindow, TreeHoldsFiveExpandedCategoriesWithTheFirstSelected) {
