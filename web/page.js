@@ -318,6 +318,7 @@
     fillZoom();
     show();
     requestRun();
+    if ($('size-dialog').open) fillScales();
   }
   async function openFile(file) {
     if (!file) return;
@@ -339,33 +340,90 @@
     status(` ${stem()}.bmp saved`);
     return bytes;
   }
-  function exportPng() {
+  async function exportPng() {
     // The picture of the bitmap export, encoded by the browser.
-    const bmp = takeBytes(M._mt_export_bitmap());
-    const view = new DataView(bmp.buffer);
-    const width = view.getInt32(18, true);
-    const height = view.getInt32(22, true);
-    const offset = view.getUint32(10, true);
-    const rowLength = (3 * width + 3) & ~3;
-    const rgba = new Uint8ClampedArray(width * height * 4);
-    for (let y = 0; y < height; ++y) {
-      const row = offset + (height - 1 - y) * rowLength;
-      for (let x = 0; x < width; ++x) {
-        const o = (y * width + x) * 4;
-        rgba[o] = bmp[row + 3 * x + 2];
-        rgba[o + 1] = bmp[row + 3 * x + 1];
-        rgba[o + 2] = bmp[row + 3 * x];
-        rgba[o + 3] = 255;
+    const png = await pngOfBitmap(takeBytes(M._mt_export_bitmap()));
+    download(png, `${stem()}.png`, 'image/png');
+    status(` ${stem()}.png saved`);
+  }
+
+  // --- "Export at Size…" -----------------------------------------------------------------
+  // The design size and 2, 4, 8 and 16 times it, as far as the engine
+  // renders (kMaxScaledSide a side).  The dialog is not modal: the page goes
+  // on editing while a worker of its own renders the program as it was when
+  // Export was pressed.
+  const maxScale = 16;
+  const maxScaledSide = 4096;
+  let exporter = null;  // the worker of the export under way
+
+  function scalesFor(width, height) {
+    const scales = [];
+    for (let s = 1; s <= maxScale; s *= 2)
+      if (width * s <= maxScaledSide && height * s <= maxScaledSide) scales.push(s);
+    return scales;
+  }
+  function fillScales() {
+    const box = $('size-scale');
+    const chosen = box.value;
+    box.replaceChildren(...scalesFor(state.width, state.height).map((s) => new Option(
+      `${state.width * s} × ${state.height * s} (${s === 1 ? 'design size' : `×${s}`})`, s)));
+    if ([...box.options].some((o) => o.value === chosen)) box.value = chosen;
+  }
+  function showExporting(running) {
+    $('size-progress').hidden = !running;
+    $('size-export').disabled = running;
+    $('size-scale').disabled = running;
+    $('size-type').disabled = running;
+    $('size-close').textContent = running ? 'Cancel' : 'Close';
+  }
+  function openSizeDialog() {
+    fillScales();
+    if (!exporter) $('size-status').textContent = '';
+    if (!$('size-dialog').open) $('size-dialog').show();
+    (exporter ? $('size-close') : $('size-scale')).focus();
+  }
+  function stopExport(message) {
+    exporter?.terminate();
+    exporter = null;
+    showExporting(false);
+    $('size-status').textContent = message;
+  }
+  function exportAtSize(event) {
+    event.preventDefault();
+    if (exporter) return;
+    const scale = Number($('size-scale').value);
+    const png = $('size-type').value === 'png';
+    const name = `${stem()}.${png ? 'png' : 'bmp'}`;
+    const job = { slots: takeBytes(M._mt_run_slots()), seed: M._mt_seed(), width: state.width,
+                  height: state.height, scale, png };
+    const worker = new Worker('export_worker.js');
+    exporter = worker;
+    worker.onmessage = async ({ data }) => {
+      if (exporter !== worker) return;
+      if (data.failed) {
+        stopExport('The texture could not be made at this size.');
+        return;
       }
+      const bytes = png && !data.encoded ? await pngOfBitmap(data.bytes) : data.bytes;
+      if (exporter !== worker) return;
+      download(bytes, name, png ? 'image/png' : 'image/bmp');
+      stopExport(`${name} saved`);
+      status(` ${name} saved`);
+    };
+    worker.onerror = (e) => {
+      if (exporter === worker) stopExport(`The export failed (${e.message || 'out of memory'}).`);
+    };
+    showExporting(true);
+    $('size-status').textContent = 'Rendering...';
+    $('size-close').focus();
+    worker.postMessage(job, [job.slots.buffer]);
+  }
+  function closeSizeDialog() {
+    if (exporter) {
+      stopExport('Export cancelled');
+      return;
     }
-    const picture = document.createElement('canvas');
-    picture.width = width;
-    picture.height = height;
-    picture.getContext('2d').putImageData(new ImageData(rgba, width, height), 0, 0);
-    picture.toBlob((blob) => {
-      blob.arrayBuffer().then((b) => download(new Uint8Array(b), `${stem()}.png`, 'image/png'));
-      status(` ${stem()}.png saved`);
-    }, 'image/png');
+    $('size-dialog').close();
   }
 
   // Before New: unsaved changes of a program with entries are offered for
@@ -504,13 +562,24 @@
   $('save').addEventListener('click', () => save());
   $('export-bmp').addEventListener('click', exportBitmap);
   $('export-png').addEventListener('click', exportPng);
+  $('export-size').addEventListener('click', openSizeDialog);
+  $('size-form').addEventListener('submit', exportAtSize);
+  $('size-close').addEventListener('click', closeSizeDialog);
+  // Escape cancels an export under way, or closes the dialog.
+  $('size-dialog').addEventListener('keydown', (e) => {
+    if (e.key !== 'Escape') return;
+    e.preventDefault();
+    closeSizeDialog();
+  });
+  $('size-dialog').addEventListener('close', () => $('export-size').focus());
 
   document.addEventListener('keydown', (e) => {
     if (!(e.ctrlKey || e.metaKey) || e.altKey) return;
     const key = e.key.toLowerCase();
     const actions = { z: e.shiftKey ? redo : undo, y: redo, s: () => save(), o: () => $('open-file').click(),
                       e: exportBitmap };
-    if (!actions[key] || document.querySelector('dialog[open]')) return;
+    // The modal dialogs take the keys; "Export at Size…" leaves them to the page.
+    if (!actions[key] || document.querySelector('dialog[open]:not(#size-dialog)')) return;
     e.preventDefault();
     actions[key]();
   });

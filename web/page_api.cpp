@@ -425,6 +425,27 @@ EMSCRIPTEN_KEEPALIVE const std::uint8_t* mt_export_bitmap() {
   return give(encodeBitmap(engine, engine.texture));
 }
 
+// "Export at Size": slots (48-byte records) run with a seed at a scale of
+// their design size, in an engine of their own, the texture written as an
+// uncompressed 24-bit bitmap; nothing when the scale or the scaled size is
+// out of range.  The export worker calls it, so the page's preview runs on.
+EMSCRIPTEN_KEEPALIVE const std::uint8_t* mt_export_scaled(const std::uint8_t* data, int count,
+                                                         int seed, int width, int height,
+                                                         int scale) {
+  if (scale < 1 || scale > kMaxScale || width < 1 || height < 1 ||
+      width > kMaxScaledSide / scale || height > kMaxScaledSide / scale || count < 0 ||
+      count > kMaxProgramLength + 1)
+    return give(std::vector<std::uint8_t>{});
+  auto engine = std::make_unique<TextureEngine>();
+  engine->setScaledSize(width, height, scale);
+  std::vector<ProgramEntry> slots(static_cast<std::size_t>(count));
+  std::memcpy(slots.data(), data, slots.size() * sizeof(ProgramEntry));
+  std::fill(engine->entries.begin(), engine->entries.end(), ProgramEntry{});
+  std::copy(slots.begin(), slots.end(), engine->entries.begin());
+  runProgram(*engine, seed, count - 1);
+  return give(encodeBitmap(*engine, engine->texture));
+}
+
 EMSCRIPTEN_KEEPALIVE int mt_bytes_length() { return static_cast<int>(bytes().size()); }
 
 // --- the preview worker ----------------------------------------------------------------

@@ -35,9 +35,9 @@ after(async () => {
   fs.rmSync(scratch, { recursive: true, force: true });
 });
 
-function nativeBitmap(name) {
-  const out = path.join(scratch, `${name}.bmp`);
-  execFileSync(render, [path.join(examples, name), '-o', out]);
+function nativeBitmap(name, scale = 1) {
+  const out = path.join(scratch, `${name}-${scale}.bmp`);
+  execFileSync(render, [path.join(examples, name), '--scale', String(scale), '-o', out]);
   return fs.readFileSync(out);
 }
 
@@ -285,6 +285,102 @@ describe('preview', () => {
   });
 });
 
+describe('Export at Size', () => {
+  const name = 'ember-glow.mlr';
+  const stem = name.replace(/\.mlr$/, '');
+
+  async function openSizeDialog(page) {
+    await page.focus('#export-size');
+    await page.keyboard.press('Enter');
+    await page.waitForSelector('#size-dialog[open]');
+  }
+  async function exportAt(page, downloads, scale, type) {
+    await page.select('#size-scale', String(scale));
+    await page.select('#size-type', type);
+    return downloaded(downloads, `${stem}.${type}`, () => page.click('#size-export'));
+  }
+
+  test('offers the design size to 16 times it with their pixel sizes', async () => {
+    const { page } = await openPage(browser, url);
+    await openExample(page, name);
+    await openSizeDialog(page);
+    assert.equal(await page.evaluate(() => document.activeElement.id), 'size-scale');
+    const { width, height } = await page.evaluate(() => window.mottlerPage.state());
+    const offered = await page.$$eval('#size-scale option', (os) => os.map((o) => [o.value, o.text]));
+    assert.deepEqual(offered, [1, 2, 4, 8, 16].map((s) =>
+      [String(s), `${width * s} × ${height * s} (${s === 1 ? 'design size' : `×${s}`})`]));
+    // Escape closes it and gives the focus back to the button.
+    await page.keyboard.press('Escape');
+    await page.waitForSelector('#size-dialog:not([open])');
+    assert.equal(await page.evaluate(() => document.activeElement.id), 'export-size');
+    await page.close();
+  });
+
+  for (const [scale, type] of [[2, 'bmp'], [2, 'png'], [1, 'bmp']]) {
+    test(`×${scale} as ${type} is the native renderer's --scale ${scale} texture`, async () => {
+      const { page, downloads, errors } = await openPage(browser, url);
+      await openExample(page, name);
+      await openSizeDialog(page);
+      const exported = await exportAt(page, downloads, scale, type);
+      const native = nativeBitmap(name, scale);
+      if (type === 'bmp') assert.ok(exported.equals(native), 'exported bitmap differs');
+      else assert.ok(pngPixels(exported).pixels.equals(bitmapPixels(native).pixels), 'PNG differs');
+      await page.waitForFunction(() => !document.querySelector('#size-export').disabled);
+      assert.equal(await page.$eval('#size-status', (e) => e.textContent), `${stem}.${type} saved`);
+      assert.equal(await page.$eval('#size-close', (e) => e.textContent), 'Close');
+      assert.deepEqual(errors, []);
+      await page.close();
+    });
+  }
+
+  test('the preview follows edits made while an export runs; the export keeps its program', async () => {
+    const { page, downloads, errors } = await openPage(browser, url);
+    await openExample(page, name);
+    await openSizeDialog(page);
+    await page.select('#size-scale', '2');
+    await page.select('#size-type', 'bmp');
+    const exported = downloaded(downloads, `${stem}.bmp`, () => page.click('#size-export'));
+    // The edit after Export was pressed (the status is empty until then).
+    await page.waitForFunction(() => document.querySelector('#size-status').textContent !== '');
+    const before = await page.evaluate(() => window.mottlerPage.drawn.length);
+    await page.focus('#seed');
+    await page.keyboard.press('ArrowRight');
+    assert.ok((await exported).equals(nativeBitmap(name, 2)), 'the export took the later edit');
+    await settled(page);
+    assert.ok(await page.evaluate((b) => window.mottlerPage.drawn.length > b, before));
+    const saved = await downloaded(downloads, name, () => page.click('#save'));
+    const program = path.join(scratch, 'during-export.mlr');
+    fs.writeFileSync(program, saved);
+    const out = path.join(scratch, 'during-export.bmp');
+    execFileSync(render, [program, '-o', out]);
+    assert.ok((await canvasPixels(page)).equals(bitmapPixels(fs.readFileSync(out)).pixels));
+    assert.deepEqual(errors, []);
+    await page.close();
+  });
+
+  test('Cancel stops an export: no file, and the dialog exports again', async () => {
+    const { page, downloads, errors } = await openPage(browser, url);
+    await openExample(page, name);
+    await openSizeDialog(page);
+    // The largest: it takes long enough to be cancelled on any machine.
+    await page.select('#size-scale', '16');
+    await page.select('#size-type', 'bmp');
+    await page.click('#size-export');
+    assert.equal(await page.$eval('#size-status', (e) => e.textContent), 'Rendering...');
+    assert.equal(await page.evaluate(() => document.activeElement.id), 'size-close');
+    await page.keyboard.press('Enter');  // the focused Cancel
+    assert.equal(await page.$eval('#size-status', (e) => e.textContent), 'Export cancelled');
+    assert.equal(await page.$eval('#size-dialog', (d) => d.open), true);
+    assert.equal(await page.$eval('#size-export', (b) => b.disabled), false);
+    await new Promise((r) => setTimeout(r, 1500));
+    assert.ok(!fs.existsSync(path.join(downloads, `${stem}.bmp`)), 'a cancelled export downloaded');
+    const again = await exportAt(page, downloads, 1, 'bmp');
+    assert.ok(again.equals(nativeBitmap(name)));
+    assert.deepEqual(errors, []);
+    await page.close();
+  });
+});
+
 describe('preview without a worker canvas', () => {
   // Browsers that cannot hand a canvas to a worker: the page draws the planes.
   const noHandOver = () => { delete HTMLCanvasElement.prototype.transferControlToOffscreen; };
@@ -386,10 +482,20 @@ describe('accessibility', () => {
     await page.click('#prompt-dialog button[value="no"]');
     await page.waitForSelector('#new-dialog[open]');
     assert.deepEqual(await audit(), []);
+    await page.click('#new-cancel');
+    // "Export at Size…", idle and while it renders.
+    await page.click('#export-size');
+    await page.waitForSelector('#size-dialog[open]');
+    assert.deepEqual(await audit(), []);
+    await page.select('#size-scale', '4');
+    await page.click('#size-export');
+    assert.deepEqual(await audit(), []);
+    await page.click('#size-close');
+    await page.click('#size-close');
+    await page.waitForSelector('#size-dialog:not([open])');
 
     const shot = process.env.MOTTLER_WEB_SCREENSHOT;
     if (shot) {
-      await page.click('#new-cancel');
       await page.screenshot({ path: shot });
     }
     await page.close();
