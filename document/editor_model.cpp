@@ -103,13 +103,13 @@ std::optional<int> EditorModel::parameterValue(int k) const {
 
 std::optional<int> EditorModel::offsetXValue() const {
   const ProgramEntry* entry = editedEntry();
-  if (entry == nullptr || !state_.offsetX.enabled) return std::nullopt;
+  if (entry == nullptr || !offsetX_.enabled) return std::nullopt;
   return entry->offsetX;
 }
 
 std::optional<int> EditorModel::offsetYValue() const {
   const ProgramEntry* entry = editedEntry();
-  if (entry == nullptr || !state_.offsetY.enabled) return std::nullopt;
+  if (entry == nullptr || !offsetY_.enabled) return std::nullopt;
   return entry->offsetY;
 }
 
@@ -164,15 +164,34 @@ std::vector<ProgramEntry> EditorModel::runSlots() const {
 // --- the panel -------------------------------------------------------------------
 
 void EditorModel::resetPanel() {
-  for (ParameterRow& row : state_.rows) {
+  for (ParameterRow& row : rows_) {
     row.enabled = false;
     row.label = kUnusedLabel;
   }
-  for (OffsetBar* bar : {&state_.offsetX, &state_.offsetY}) bar->enabled = false;
-  state_.offsetX.maximum = state_.width - 1;
-  state_.offsetY.maximum = state_.height - 1;
-  state_.offsetX.position = clampToBar(state_.offsetX.position, 0, state_.offsetX.maximum);
-  state_.offsetY.position = clampToBar(state_.offsetY.position, 0, state_.offsetY.maximum);
+  for (OffsetBar* bar : {&offsetX_, &offsetY_}) bar->enabled = false;
+  offsetX_.maximum = state_.width - 1;
+  offsetY_.maximum = state_.height - 1;
+  offsetX_.position = clampToBar(offsetX_.position, 0, offsetX_.maximum);
+  offsetY_.position = clampToBar(offsetY_.position, 0, offsetY_.maximum);
+}
+
+// The panel for the edited entry: its command's rows and offsets at the
+// document's size, or everything off when it edits none (or an entry of no
+// known command, which can be removed or switched, not edited).
+void EditorModel::showEditedEntry() {
+  resetPanel();
+  const ProgramEntry* entry = editedEntry();
+  if (entry == nullptr) return;
+  const std::optional<int> record =
+      hasPendingEntry() ? std::optional<int>(state_.pendingCommand) : recordOf(*entry);
+  if (!record) return;
+  showEntryOptions(commandInfoForSize(*record, state_.width, state_.height), entry);
+  showParameters(*record, entry);
+}
+
+void EditorModel::restore(const EditorState& state) {
+  state_ = state;
+  showEditedEntry();
 }
 
 // The seven rows for a command: from its defaults (entry == nullptr) or from
@@ -181,7 +200,7 @@ void EditorModel::resetPanel() {
 void EditorModel::showParameters(int index, const ProgramEntry* entry) {
   const CommandInfo info = commandInfoForSize(index, state_.width, state_.height);
   for (std::size_t k = 0; k < kParamCount; ++k) {
-    ParameterRow& row = state_.rows[k];
+    ParameterRow& row = rows_[k];
     if (!info.used(static_cast<int>(k))) {
       row.enabled = false;
       row.label = kUnusedLabel;
@@ -200,13 +219,13 @@ void EditorModel::showParameters(int index, const ProgramEntry* entry) {
 // (0 for a fresh choice) when the command blends a layer, else off.
 void EditorModel::showEntryOptions(const CommandInfo& info, const ProgramEntry* entry) {
   const bool blended = info.layerFlags != 0;
-  state_.offsetX.enabled = blended;
-  state_.offsetY.enabled = blended;
+  offsetX_.enabled = blended;
+  offsetY_.enabled = blended;
   if (!blended) return;
-  state_.offsetX.position =
-      clampToBar(entry != nullptr ? entry->offsetX : 0, 0, state_.offsetX.maximum);
-  state_.offsetY.position =
-      clampToBar(entry != nullptr ? entry->offsetY : 0, 0, state_.offsetY.maximum);
+  offsetX_.position =
+      clampToBar(entry != nullptr ? entry->offsetX : 0, 0, offsetX_.maximum);
+  offsetY_.position =
+      clampToBar(entry != nullptr ? entry->offsetY : 0, 0, offsetY_.maximum);
 }
 
 // --- verbs ---------------------------------------------------------------------------
@@ -227,10 +246,16 @@ ModelChange changesBetween(const EditorState& before, const EditorState& after) 
     }
   }
   if (valuesChanged != 1 || c.list) c.entry = -1;
-  c.panel = c.list || valuesChanged > 0 || before.rows != after.rows || before.offsetX != after.offsetX ||
-            before.offsetY != after.offsetY || before.pendingCommand != after.pendingCommand;
+  // The panel follows the edited entry, so it changes with the list or the
+  // values of an entry.
+  c.panel = c.list || valuesChanged > 0 || before.pendingCommand != after.pendingCommand;
+  // Whether Save works turns with a pending entry coming or going and with
+  // the program becoming empty or not.
+  const auto pending = [](const EditorState& s) { return s.mode == EditorMode::Pending; };
+  const bool saveMayTurn = pending(before) != pending(after) ||
+                           (before.programLength == 0) != (after.programLength == 0);
   c.document = before.seed != after.seed || before.remark != after.remark || before.width != after.width ||
-               before.height != after.height || before.saveEnabled != after.saveEnabled;
+               before.height != after.height || saveMayTurn;
   return c;
 }
 
@@ -257,7 +282,6 @@ EditResult EditorModel::chooseCommand(int index) {
   }
   state_.mode = EditorMode::Pending;
   state_.pendingCommand = index;
-  state_.saveEnabled = false;
 
   const CommandInfo info = commandInfoForSize(index, state_.width, state_.height);
   showEntryOptions(info, nullptr);
@@ -268,7 +292,7 @@ EditResult EditorModel::chooseCommand(int index) {
   entry.method = Add;
   // Every slot takes its scroll bar's position: the defaults for the rows
   // the command uses, whatever a row that is off last showed for the rest.
-  for (std::size_t k = 0; k < kParamCount; ++k) entry.param[k] = state_.rows[k].position;
+  for (std::size_t k = 0; k < kParamCount; ++k) entry.param[k] = rows_[k].position;
 
   return finish(EditStep::Kind::Choose, joined("Choose", info.name), state_.currentIndex,
                 std::move(before), true);
@@ -287,15 +311,7 @@ bool EditorModel::selectEntry(int row) {
   modified_ = true;
   startGesture();
 
-  const ProgramEntry& entry = state_.programSlots[static_cast<std::size_t>(row)];
-  const std::optional<int> record = recordOf(entry);
-  if (!record) {
-    // An entry of no known command can be removed or switched, not edited.
-    resetPanel();
-    return true;
-  }
-  showEntryOptions(commandInfoForSize(*record, state_.width, state_.height), &entry);
-  showParameters(*record, &entry);
+  showEditedEntry();
   return true;
 }
 
@@ -306,7 +322,6 @@ EditResult EditorModel::add() {
   state_.programLength += 1;
   state_.currentIndex = state_.programLength;
   state_.mode = EditorMode::Idle;
-  state_.saveEnabled = true;
   resetPanel();
   // The added entry already took part in the last run: nothing runs.
   return finish(EditStep::Kind::Add, joined("Add", name), before.currentIndex, std::move(before),
@@ -320,7 +335,7 @@ EditResult EditorModel::cancel() {
   state_.programSlots.erase(state_.programSlots.begin() + state_.currentIndex);
   state_.currentIndex = state_.programLength;
   state_.mode = EditorMode::Idle;
-  state_.saveEnabled = true;
+  if (state_.programLength == 0) emptyProgramSavable_ = true;  // even an empty program can be saved
   resetPanel();
   return finish(EditStep::Kind::Cancel, joined("Cancel", name), before.currentIndex,
                 std::move(before), true);
@@ -331,7 +346,7 @@ EditResult EditorModel::remove() {
   EditorState before = state_;
   const int index = state_.currentIndex;
   const std::string_view name = commandName(index);
-  if (state_.programLength <= 1) state_.saveEnabled = false;  // the program becomes empty
+  if (state_.programLength <= 1) emptyProgramSavable_ = false;  // the program becomes empty
   state_.programSlots.erase(state_.programSlots.begin() + index);
   state_.programLength -= 1;
   state_.currentIndex = state_.programLength;
@@ -376,7 +391,7 @@ EditResult EditorModel::moveDown() {
 
 EditResult EditorModel::setParameter(int k, int position) {
   if (k < 0 || k >= kParamCount) return {};
-  ParameterRow& row = state_.rows[static_cast<std::size_t>(k)];
+  ParameterRow& row = rows_[static_cast<std::size_t>(k)];
   ProgramEntry* entry = edited();
   if (entry == nullptr || !row.enabled) return {};
   position = clampToBar(position, row.minimum, row.maximum);
@@ -415,11 +430,11 @@ EditResult EditorModel::setFixedColors(bool on) {
 
 EditResult EditorModel::setOffsetX(int position) {
   ProgramEntry* entry = edited();
-  if (entry == nullptr || !state_.offsetX.enabled) return {};
-  position = clampToBar(position, 0, state_.offsetX.maximum);
-  if (position == state_.offsetX.position) return {};
+  if (entry == nullptr || !offsetX_.enabled) return {};
+  position = clampToBar(position, 0, offsetX_.maximum);
+  if (position == offsetX_.position) return {};
   EditorState before = state_;
-  state_.offsetX.position = position;
+  offsetX_.position = position;
   entry->offsetX = position;
   return finish(EditStep::Kind::OffsetX, "Change X Offset", state_.currentIndex, std::move(before),
                 true);
@@ -427,11 +442,11 @@ EditResult EditorModel::setOffsetX(int position) {
 
 EditResult EditorModel::setOffsetY(int position) {
   ProgramEntry* entry = edited();
-  if (entry == nullptr || !state_.offsetY.enabled) return {};
-  position = clampToBar(position, 0, state_.offsetY.maximum);
-  if (position == state_.offsetY.position) return {};
+  if (entry == nullptr || !offsetY_.enabled) return {};
+  position = clampToBar(position, 0, offsetY_.maximum);
+  if (position == offsetY_.position) return {};
   EditorState before = state_;
-  state_.offsetY.position = position;
+  offsetY_.position = position;
   entry->offsetY = position;
   return finish(EditStep::Kind::OffsetY, "Change Y Offset", state_.currentIndex, std::move(before),
                 true);
@@ -480,7 +495,7 @@ void EditorModel::newDocument(int width, int height, const std::string& name,
   empty.width = width;
   empty.height = height;
   resetTo(empty);
-  state_.saveEnabled = false;
+  emptyProgramSavable_ = false;
   documentName_ = name;
   documentPath_ = path;
   hasPath_ = false;
@@ -488,7 +503,7 @@ void EditorModel::newDocument(int width, int height, const std::string& name,
 
 void EditorModel::openDocument(const ProgramDocument& doc, const std::string& path) {
   resetTo(doc);
-  state_.saveEnabled = true;
+  emptyProgramSavable_ = true;
   documentPath_ = path;
   hasPath_ = true;
 }

@@ -7,7 +7,11 @@
 //
 // Every verb that changes the program, the seed or the remark returns an
 // EditStep holding the editor state before and after it, so that an undo
-// history can put either back exactly.
+// history can put either back exactly.  What the panel shows (which rows are
+// on, their labels, ranges and positions, the offset bars) and whether Save
+// works are no part of that state: they follow from the edited entry, its
+// command at the document's size and the document, and are worked out again
+// whenever the state changes.
 #pragma once
 
 #include <array>
@@ -53,7 +57,8 @@ struct OffsetBar {
   bool operator==(const OffsetBar&) const = default;
 };
 
-// Everything an undo step puts back.
+// Everything an undo step puts back: the document and the selection, never
+// what the panel shows of them.
 struct EditorState {
   // The slots a run takes: the committed entries in program order and,
   // while one waits, the pending entry in the slot where it sits.
@@ -67,11 +72,6 @@ struct EditorState {
   std::string remark;  // author's remark, Windows-1252 bytes, at most 127
   int width = 256;
   int height = 256;
-
-  std::array<ParameterRow, kParamCount> rows{};
-  OffsetBar offsetX;
-  OffsetBar offsetY;
-  bool saveEnabled = false;  // "Save" and "Save As" in the File menu
 
   bool operator==(const EditorState&) const = default;
 };
@@ -177,13 +177,13 @@ class EditorModel {
   std::optional<int> highlightedRow() const;
   bool listEnabled() const { return state_.mode != EditorMode::Pending; }
 
-  const ParameterRow& parameterRow(int k) const { return state_.rows[static_cast<std::size_t>(k)]; }
+  const ParameterRow& parameterRow(int k) const { return rows_[static_cast<std::size_t>(k)]; }
   // The value text of row k: the value stored in the edited entry (even one
   // outside the scroll bar's range), nothing for a row that is off.
   std::optional<int> parameterValue(int k) const;
 
-  const OffsetBar& offsetXBar() const { return state_.offsetX; }
-  const OffsetBar& offsetYBar() const { return state_.offsetY; }
+  const OffsetBar& offsetXBar() const { return offsetX_; }
+  const OffsetBar& offsetYBar() const { return offsetY_; }
   std::optional<int> offsetXValue() const;
   std::optional<int> offsetYValue() const;
 
@@ -197,7 +197,11 @@ class EditorModel {
   bool canMove() const { return hasPendingEntry(); }
   bool canRemove() const { return state_.mode == EditorMode::Selected; }
   bool canToggleState() const { return state_.mode == EditorMode::Selected; }
-  bool saveEnabled() const { return state_.saveEnabled; }
+  // "Save" and "Save As": never while a command waits to be added; for an
+  // empty program only once Open or "Cancel" has allowed it.
+  bool saveEnabled() const {
+    return !hasPendingEntry() && (state_.programLength > 0 || emptyProgramSavable_);
+  }
 
   // --- the document ---------------------------------------------------------
   const std::string& documentPath() const { return documentPath_; }
@@ -260,14 +264,16 @@ class EditorModel {
   // The path Save writes to (Save As takes a chosen one before writing).
   void setDocumentPath(const std::string& path) { documentPath_ = path; }
 
-  // Puts an editor state back (undo and redo).
-  void restore(const EditorState& state) { state_ = state; }
+  // Puts an editor state back (undo and redo); the panel then shows the
+  // entry that state edits, and rows that are off keep what they showed.
+  void restore(const EditorState& state);
 
  private:
   // The one reset behind New and Open: the program, size, seed and remark of
   // a document, nothing pending or edited, the panel empty.
   void resetTo(const ProgramDocument& doc);
   void resetPanel();
+  void showEditedEntry();
   void showParameters(int index, const ProgramEntry* entry);
   void showEntryOptions(const CommandInfo& info, const ProgramEntry* entry);
   ProgramEntry* edited();
@@ -276,6 +282,14 @@ class EditorModel {
                     bool regenerate);
 
   EditorState state_;
+  // What the panel shows: worked out from the edited entry; a row or offset
+  // bar that is off keeps the range and position it showed last.
+  std::array<ParameterRow, kParamCount> rows_{};
+  OffsetBar offsetX_;
+  OffsetBar offsetY_;
+  // Save works for an empty program: set by Open and "Cancel", cleared by
+  // New and by removing the last entry; no undo step carries it.
+  bool emptyProgramSavable_ = false;
   std::string documentPath_;
   std::string documentName_;
   bool hasPath_ = false;

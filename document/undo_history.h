@@ -8,9 +8,9 @@
 // except across the saved place, so that undoing to the saved state stays
 // possible.  Recording a step after some undos drops the undone steps.
 //
-// A step does not keep two copies of the program: it keeps the panel and
-// document values from before and after it, and only the program slots it
-// changed.  The history holds the whole program once, as it is after the
+// A step does not keep two copies of the program: it keeps the selection and
+// document values from before and after it (what the panel shows is worked
+// out again from them), and only the program slots it changed.  The history holds the whole program once, as it is after the
 // last done step, and rebuilds the slots of any state from there.  A long
 // program with many slider steps thus costs a few hundred bytes per step.
 #pragma once

@@ -422,6 +422,98 @@ TEST(EditorModel, AFullProgramShowsAChoiceButCannotAddIt) {
   EXPECT_EQ(m.runSlots().back().code, 0u);
 }
 
+// --- what the panel shows, worked out from the document ---------------------------
+
+// A step holds the document and the selection, never the panel: two models
+// that show different panels of one program have equal states.
+template <class T>
+concept CarriesThePanel = requires(T s) { s.rows; } || requires(T s) { s.offsetX; } ||
+                          requires(T s) { s.saveEnabled; };
+static_assert(!CarriesThePanel<EditorState>);
+
+TEST(EditorModel, StatesOfOneDocumentAreEqualWhateverThePanelLastShowed) {
+  EditorModel dragged;
+  dragged.chooseCommand(indexOf("Plasma"));
+  dragged.setParameter(1, 77);
+  dragged.cancel();
+  EditorModel fresh;
+  fresh.chooseCommand(indexOf("Plasma"));
+  fresh.cancel();
+  EXPECT_NE(dragged.parameterRow(1).position, fresh.parameterRow(1).position);
+  EXPECT_EQ(dragged.state(), fresh.state());
+}
+
+TEST(EditorModel, ARowThatIsOffShowsWhatItShowedLastAcrossUndo) {
+  EditorModel m;
+  compose(m, {"Plasma"});
+  ASSERT_TRUE(m.selectEntry(0));
+  m.setParameter(1, 77);
+  m.startGesture();
+  const EditStep twirl = *m.chooseCommand(indexOf("Twirl")).step;
+  const ParameterRow angle = m.parameterRow(0);
+  ASSERT_TRUE(angle.enabled);
+
+  // Undo: the selected Plasma again, its Roughness row on at its value.
+  m.restore(twirl.before);
+  EXPECT_TRUE(m.parameterRow(1).enabled);
+  EXPECT_EQ(m.parameterRow(1).label, "Roughness");
+  EXPECT_EQ(m.parameterRow(1).position, 77);
+  EXPECT_EQ(m.parameterValue(1), 77);
+
+  // Redo: Twirl does not use the row, which keeps Plasma's range and value.
+  m.restore(twirl.after);
+  EXPECT_EQ(m.parameterRow(0), angle);
+  EXPECT_FALSE(m.parameterRow(1).enabled);
+  EXPECT_EQ(m.parameterRow(1).label, "None");
+  EXPECT_EQ(m.parameterRow(1).position, 77);
+  EXPECT_EQ(m.parameterRow(1).maximum, 255);
+  EXPECT_FALSE(m.parameterValue(1));
+
+  // Cancel turns every row off; each keeps Twirl's range and position, and
+  // undoing and redoing the Cancel shows them on and off again.
+  const EditStep cancel = *m.cancel().step;
+  for (const EditorState* state : {&cancel.after, &cancel.before, &cancel.after}) {
+    m.restore(*state);
+    const bool pending = state == &cancel.before;
+    EXPECT_EQ(m.parameterRow(0).enabled, pending);
+    EXPECT_EQ(m.parameterRow(0).minimum, angle.minimum);
+    EXPECT_EQ(m.parameterRow(0).maximum, angle.maximum);
+    EXPECT_EQ(m.parameterRow(0).position, angle.position);
+    EXPECT_EQ(m.parameterValue(0), pending ? std::optional<int>(angle.position) : std::nullopt);
+  }
+}
+
+TEST(EditorModel, SaveFollowsTheDocumentAndCancelOnAnEmptyProgramOutlastsUndo) {
+  EditorModel m;
+  m.newDocument(256, 256, "new.mlr", "/tmp/new.mlr");
+  const EditStep choose = *m.chooseCommand(indexOf("Plasma")).step;
+  const EditStep cancel = *m.cancel().step;
+  EXPECT_TRUE(m.saveEnabled()) << "Cancel enables Save even for an empty program";
+  // No undo takes that back; a pending entry still disables Save.
+  const std::pair<const EditorState*, bool> walk[] = {
+      {&cancel.before, false}, {&choose.before, true}, {&choose.after, false}, {&cancel.after, true}};
+  for (const auto& [state, save] : walk) {
+    m.restore(*state);
+    EXPECT_EQ(m.saveEnabled(), save) << "pending " << (state->mode == EditorMode::Pending);
+  }
+
+  // Removing the last entry disables Save; undoing the Remove enables it.
+  compose(m, {"Blur"});
+  ASSERT_TRUE(m.selectEntry(0));
+  const EditStep remove = *m.remove().step;
+  EXPECT_FALSE(m.saveEnabled());
+  m.restore(remove.before);
+  EXPECT_TRUE(m.saveEnabled());
+  m.restore(remove.after);
+  EXPECT_FALSE(m.saveEnabled());
+
+  // New disables it, Open enables it even for an empty program.
+  m.newDocument(64, 64, "a.mlr", "/tmp/a.mlr");
+  EXPECT_FALSE(m.saveEnabled());
+  m.openDocument(ProgramDocument{}, "/tmp/empty.mlr");
+  EXPECT_TRUE(m.saveEnabled());
+}
+
 // --- the remark's code page ---------------------------------------------------------
 
 TEST(Windows1252, EveryByteReadsAndWritesBackAndOtherCharactersAreRefused) {

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <malloc.h>
 
+#include <array>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -236,6 +238,91 @@ TEST(UndoHistory, ClearStartsAfreshAtTheSavedPlace) {
   const EditorState opened = m.state();
   h.record(*m.chooseCommand(indexOf("Blur")).step);
   EXPECT_EQ(h.undo()->state, opened);
+}
+
+// --- the panel after an undo or redo ---------------------------------------------
+
+namespace {
+
+// What the panel shows of the edited entry: the rows and offset bars in use
+// with their labels, ranges, positions and value texts, and whether Save
+// works.  Rows that are off show only that they are off.
+struct ShownPanel {
+  std::array<ParameterRow, kParamCount> rows{};
+  std::array<std::optional<int>, kParamCount> values{};
+  OffsetBar x, y;
+  std::optional<int> xValue, yValue;
+  bool method = false;
+  bool save = false;
+  bool operator==(const ShownPanel&) const = default;
+};
+
+ShownPanel panelOf(const EditorModel& m) {
+  ShownPanel p;
+  for (int k = 0; k < kParamCount; ++k) {
+    const ParameterRow& row = m.parameterRow(k);
+    p.rows[static_cast<std::size_t>(k)] = row.enabled ? row : ParameterRow{false, row.label, 0, 0, 0};
+    p.values[static_cast<std::size_t>(k)] = m.parameterValue(k);
+  }
+  p.x = m.offsetXBar().enabled ? m.offsetXBar() : OffsetBar{false, m.offsetXBar().maximum, 0};
+  p.y = m.offsetYBar().enabled ? m.offsetYBar() : OffsetBar{false, m.offsetYBar().maximum, 0};
+  p.xValue = m.offsetXValue();
+  p.yValue = m.offsetYValue();
+  p.method = m.methodEnabled();
+  p.save = m.saveEnabled();
+  return p;
+}
+
+}  // namespace
+
+// A session of edits, each preceded by the selection it needs: undoing every
+// step shows the panel the user saw before it, redoing shows the panel after.
+TEST(UndoHistory, UndoAndRedoShowThePanelTheUserSawThere) {
+  struct Edit {
+    int select;  // the entry selected first, or -1
+    std::function<EditResult(EditorModel&)> verb;
+  };
+  const std::vector<Edit> session = {
+      {-1, [](EditorModel& m) { return m.chooseCommand(indexOf("Plasma")); }},
+      {-1, [](EditorModel& m) { return m.setParameter(1, 60); }},
+      {-1, [](EditorModel& m) { return m.setOffsetX(30); }},
+      {-1, [](EditorModel& m) { return m.add(); }},
+      {-1, [](EditorModel& m) { return m.chooseCommand(indexOf("Twirl")); }},
+      {-1, [](EditorModel& m) { return m.setParameter(0, 45); }},
+      {-1, [](EditorModel& m) { return m.moveUp(); }},
+      {-1, [](EditorModel& m) { return m.add(); }},
+      {1, [](EditorModel& m) { return m.setParameter(1, 20); }},
+      {1, [](EditorModel& m) { return m.toggleState(); }},
+      {1, [](EditorModel& m) { return m.setOffsetY(12); }},
+      {1, [](EditorModel& m) { return m.setMethod(3); }},
+      {-1, [](EditorModel& m) { return m.chooseCommand(indexOf("Blur")); }},
+      {-1, [](EditorModel& m) { return m.cancel(); }},
+      {0, [](EditorModel& m) { return m.remove(); }},
+  };
+  EditorModel m;
+  UndoHistory h;
+  std::vector<ShownPanel> before, after;
+  for (const Edit& edit : session) {
+    if (edit.select >= 0) {
+      ASSERT_TRUE(m.selectEntry(edit.select));
+    }
+    before.push_back(panelOf(m));
+    EditResult r = edit.verb(m);
+    ASSERT_TRUE(r.step) << before.size();
+    h.record(std::move(*r.step));
+    after.push_back(panelOf(m));
+    m.startGesture();
+  }
+  ASSERT_EQ(h.count(), static_cast<int>(session.size()));
+
+  for (std::size_t i = session.size(); i-- > 0;) {
+    m.restore(h.undo()->state);
+    EXPECT_EQ(panelOf(m), before[i]) << "undo of step " << i;
+  }
+  for (std::size_t i = 0; i < session.size(); ++i) {
+    m.restore(h.redo()->state);
+    EXPECT_EQ(panelOf(m), after[i]) << "redo of step " << i;
+  }
 }
 
 // --- memory ---------------------------------------------------------------------------
