@@ -1,5 +1,7 @@
 #include "ui/close_up_view.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHideEvent>
@@ -60,6 +62,8 @@ QImage pictureOf(const RunOutcome& outcome) {
 // The picture at one texture pixel per device pixel, whatever the screen's
 // scale factor, so that "1:1" holds on a high-density screen too.
 class CloseUpPicture : public QWidget {
+  Q_OBJECT
+
  public:
   explicit CloseUpPicture(QWidget* parent) : QWidget(parent) {
     setCursor(Qt::OpenHandCursor);
@@ -83,7 +87,18 @@ class CloseUpPicture : public QWidget {
   QImage picture_;
 };
 
+// For a screen reader the picture is a graphic, named by its size.
+QAccessibleInterface* closeUpPictureAccessible(const QString& key, QObject* object) {
+  if (key != QLatin1String("mottler::ui::CloseUpPicture") || !object->isWidgetType()) return nullptr;
+  return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Graphic);
+}
+
 CloseUpView::CloseUpView(QWidget* parent) : QDialog(parent) {
+  static const bool accessibleInstalled = [] {
+    QAccessible::installFactory(closeUpPictureAccessible);
+    return true;
+  }();
+  (void)accessibleInstalled;
   setWindowTitle(QStringLiteral("Close-up"));
   setAccessibleName(QStringLiteral("Close-up"));
   setSizeGripEnabled(true);
@@ -91,8 +106,10 @@ CloseUpView::CloseUpView(QWidget* parent) : QDialog(parent) {
   sizeBox_ = new QComboBox(this);
   auto* sizeLabel = new QLabel(QStringLiteral("&Size:"), this);
   sizeLabel->setBuddy(sizeBox_);
-  connect(sizeBox_, &QComboBox::activated, this,
-          [this](int index) { setScale(sizeBox_->itemData(index).toInt()); });
+  // However the choice changes (the mouse, the keys, a screen reader).
+  connect(sizeBox_, &QComboBox::currentIndexChanged, this, [this](int index) {
+    if (index >= 0) setScale(sizeBox_->itemData(index).toInt());
+  });
 
   progress_ = new QProgressBar(this);
   progress_->setAccessibleName(QStringLiteral("Rendering progress"));
@@ -187,8 +204,11 @@ void CloseUpView::setScale(int scale) {
   const std::vector<int> scales = CExportSizeDlg::scalesFor(std::max(width_, 1), std::max(height_, 1));
   const auto fits = std::find_if(scales.rbegin(), scales.rend(), [&](int s) { return s <= scale; });
   const int chosen = fits != scales.rend() ? *fits : scales.front();
-  const int index = sizeBox_->findData(chosen);
-  if (index >= 0) sizeBox_->setCurrentIndex(index);
+  {
+    const QSignalBlocker quiet(sizeBox_);
+    const int index = sizeBox_->findData(chosen);
+    if (index >= 0) sizeBox_->setCurrentIndex(index);
+  }
   if (chosen == wantedScale_) return;
   wantedScale_ = chosen;
   upToDate_ = false;
@@ -200,6 +220,7 @@ void CloseUpView::setScale(int scale) {
 // The sizes the design allows, the scale kept where it still fits.
 void CloseUpView::fillSizes() {
   const std::vector<int> scales = CExportSizeDlg::scalesFor(width_, height_);
+  const QSignalBlocker quiet(sizeBox_);
   sizeBox_->clear();
   for (int s : scales) sizeBox_->addItem(sizeText(width_, height_, s), s);
   const auto fits = std::find_if(scales.rbegin(), scales.rend(), [&](int s) { return s <= wantedScale_; });
@@ -266,18 +287,25 @@ void CloseUpView::showPicture(QImage picture) {
   QScrollBar* down = scroller_->verticalScrollBar();
   const QSize view = scroller_->viewport()->size();
   const bool resized = !picture_.isNull() && picture.size() != picture_.size();
-  double middleX = 0.0;
-  double middleY = 0.0;
-  if (resized && canvas_->width() > 0 && canvas_->height() > 0) {
-    middleX = (across->value() + view.width() / 2.0) / canvas_->width();
-    middleY = (down->value() + view.height() / 2.0) / canvas_->height();
-  }
+  // The spot in the middle of the view, as a share of the picture's width
+  // and height (a picture smaller than the view sits in its middle).
+  const auto middle = [](int value, int view, int picture) {
+    return picture <= view ? 0.5 : (value + view / 2.0) / picture;
+  };
+  const double middleX = middle(across->value(), view.width(), canvas_->width());
+  const double middleY = middle(down->value(), view.height(), canvas_->height());
   picture_ = std::move(picture);
   canvas_->setPicture(picture_);
-  if (resized) {
-    across->setValue(static_cast<int>(middleX * canvas_->width() - view.width() / 2.0));
-    down->setValue(static_cast<int>(middleY * canvas_->height() - view.height() / 2.0));
-  }
+  if (!resized) return;
+  const auto centre = [this, middleX, middleY] {
+    const QSize now = scroller_->viewport()->size();
+    scroller_->horizontalScrollBar()->setValue(static_cast<int>(middleX * canvas_->width() - now.width() / 2.0));
+    scroller_->verticalScrollBar()->setValue(static_cast<int>(middleY * canvas_->height() - now.height() / 2.0));
+  };
+  centre();
+  // Again once the scroll bars that came or went with the new size have
+  // taken their room from the view.
+  QTimer::singleShot(0, this, centre);
 }
 
 void CloseUpView::showState() {
@@ -307,6 +335,8 @@ void CloseUpView::showState() {
     text = QStringLiteral("%1, shown at 1:1. Drag the picture, or use the arrow keys, to move around.")
                .arg(shown);
   status_->setText(text);
+  canvas_->setAccessibleName(picture_.isNull() ? QStringLiteral("No picture yet")
+                                               : QStringLiteral("Texture, %1").arg(shown));
   scroller_->setAccessibleDescription(
       picture_.isNull() ? QStringLiteral("No picture yet")
                         : QStringLiteral("%1 at 1:1; the arrow keys, Page Up, Page Down, Home "
@@ -375,3 +405,5 @@ bool CloseUpView::eventFilter(QObject* watched, QEvent* event) {
 }
 
 }  // namespace mottler::ui
+
+#include "close_up_view.moc"

@@ -134,6 +134,10 @@ TEST_F(CloseUp, ShowsTheProgramAtTheChosenScalePixelForPixelAndNamesItself) {
 
   EXPECT_EQ(spokenName(view->scroller()), "Close-up picture");
   EXPECT_EQ(spokenName(view->progressBar()), "Rendering progress");
+  QAccessibleInterface* picture = QAccessible::queryAccessibleInterface(view->scroller()->widget());
+  ASSERT_NE(picture, nullptr);
+  EXPECT_EQ(picture->role(), QAccessible::Graphic);
+  EXPECT_EQ(picture->text(QAccessible::Name), QString::fromUtf8("Texture, 256 \u00d7 256 pixels (\u00d78)"));
   EXPECT_TRUE(view->scroller()->accessibleDescription().contains("1:1"));
 }
 
@@ -166,13 +170,19 @@ TEST_F(CloseUp, FollowsTheProgramAndStopsWhenAsked) {
 }
 
 TEST_F(CloseUp, TheKeysMoveAroundThePictureAndClosingLetsItGo) {
+  view->resize(200, 200);
+  QCoreApplication::processEvents();
+  // From a picture smaller than the view to a larger one: the middle of
+  // the texture is in the middle of the view.
   view->setScale(16);
   view->waitUntilRendered();
-  view->resize(200, 200);
   QCoreApplication::processEvents();
   QScrollBar* across = view->scroller()->horizontalScrollBar();
   QScrollBar* down = view->scroller()->verticalScrollBar();
   ASSERT_GT(across->maximum(), 0);
+  const QSize seen = view->scroller()->viewport()->size();
+  EXPECT_NEAR(across->value() + seen.width() / 2, 256, 2);
+  EXPECT_NEAR(down->value() + seen.height() / 2, 256, 2);
   QTest::keyClick(view->scroller(), Qt::Key_End);
   EXPECT_EQ(across->value(), across->maximum());
   EXPECT_EQ(down->value(), down->maximum());
