@@ -33,11 +33,18 @@ constexpr int kSettleMs = 300;
 constexpr int kArrowStep = 32;
 constexpr QSize kOpeningSize(720, 600);
 
-// "2048 x 2048 (x8)", or with the word: "2048 x 2048 pixels (x8)".
-QString sizeText(int width, int height, int scale, bool pixels = false) {
-  QString text = QStringLiteral("%1 \u00d7 %2").arg(width * scale).arg(height * scale);
-  if (pixels) text += QStringLiteral(" pixels");
-  return text + (scale == 1 ? QStringLiteral(" (design size)") : QStringLiteral(" (\u00d7%1)").arg(scale));
+QString scaleText(int scale) {
+  return scale == 1 ? QStringLiteral(" (design size)") : QStringLiteral(" (\u00d7%1)").arg(scale);
+}
+
+// A size to choose: "2048 x 2048 (x8)".
+QString sizeText(int width, int height, int scale) {
+  return QStringLiteral("%1 \u00d7 %2").arg(width * scale).arg(height * scale) + scaleText(scale);
+}
+
+// A picture made: "2048 x 2048 pixels (x8)".
+QString pictureText(const QImage& picture, int scale) {
+  return QStringLiteral("%1 \u00d7 %2 pixels").arg(picture.width()).arg(picture.height()) + scaleText(scale);
 }
 
 bool sameProgram(const std::vector<ProgramEntry>& a, const std::vector<ProgramEntry>& b) {
@@ -317,7 +324,8 @@ void CloseUpView::showState() {
   progress_->setVisible(busy);
 
   const QString wanted = sizeText(width_, height_, wantedScale_);
-  const QString shown = picture_.isNull() ? QString() : sizeText(width_, height_, shownScale_, true);
+  // The picture shown may be of a document of another size.
+  const QString shown = picture_.isNull() ? QString() : pictureText(picture_, shownScale_);
   QString text;
   if (picture_.isNull() && width_ == 0)
     text = QString();

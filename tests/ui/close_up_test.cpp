@@ -160,6 +160,10 @@ TEST_F(CloseUp, FollowsTheProgramAndStopsWhenAsked) {
   openProgram(dlg, heavyProgram());
   view->setScale(16);  // asked for at once, not after a pause
   EXPECT_TRUE(view->isRendering());
+  // The picture shown is named by its own size, not the new document's.
+  EXPECT_TRUE(view->statusLabel()->text().endsWith(
+      QString::fromUtf8("the previous picture, 64 \u00d7 64 pixels (\u00d72).")))
+      << view->statusLabel()->text().toStdString();
   QTest::mouseClick(view->renderButton(), Qt::LeftButton);
   view->waitUntilRendered();
   EXPECT_FALSE(view->upToDate());
