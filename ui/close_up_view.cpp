@@ -2,6 +2,7 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHideEvent>
@@ -76,10 +77,13 @@ class CloseUpPicture : public QWidget {
     setCursor(Qt::OpenHandCursor);
   }
 
-  void setPicture(const QImage& picture) {
+  // tiles: 1, or 2 for the picture repeated 2 x 2, so that its edges meet
+  // in the middle.
+  void setPicture(const QImage& picture, int tiles) {
     picture_ = picture;
     picture_.setDevicePixelRatio(devicePixelRatioF());
-    resize(picture_.isNull() ? QSize(0, 0) : picture_.deviceIndependentSize().toSize());
+    tiles_ = tiles;
+    resize(picture_.isNull() ? QSize(0, 0) : picture_.deviceIndependentSize().toSize() * tiles_);
     update();
   }
 
@@ -87,11 +91,15 @@ class CloseUpPicture : public QWidget {
   void paintEvent(QPaintEvent*) override {
     if (picture_.isNull()) return;
     QPainter painter(this);
-    painter.drawImage(QPointF(0, 0), picture_);
+    const QSizeF step = picture_.deviceIndependentSize();
+    for (int row = 0; row < tiles_; ++row)
+      for (int column = 0; column < tiles_; ++column)
+        painter.drawImage(QPointF(column * step.width(), row * step.height()), picture_);
   }
 
  private:
   QImage picture_;
+  int tiles_ = 1;
 };
 
 // For a screen reader the picture is a graphic, named by its size.
@@ -128,6 +136,13 @@ CloseUpView::CloseUpView(QWidget* parent) : QDialog(parent) {
   keepRoom.setRetainSizeWhenHidden(true);
   progress_->setSizePolicy(keepRoom);
 
+  tileBox_ = new QCheckBox(QStringLiteral("&Tile"), this);
+  tileBox_->setToolTip(QStringLiteral("the texture repeated 2 \u00d7 2, its edges meeting in the middle"));
+  connect(tileBox_, &QCheckBox::toggled, this, [this] {
+    showCanvas();
+    showState();
+  });
+
   renderButton_ = new QPushButton(QStringLiteral("&Render"), this);
   renderButton_->setAutoDefault(false);
   connect(renderButton_, &QPushButton::clicked, this, &CloseUpView::onRenderButton);
@@ -152,13 +167,15 @@ CloseUpView::CloseUpView(QWidget* parent) : QDialog(parent) {
   auto* top = new QHBoxLayout;
   top->addWidget(sizeLabel);
   top->addWidget(sizeBox_);
+  top->addWidget(tileBox_);
   top->addWidget(progress_, 1);
   top->addWidget(renderButton_);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(top);
   layout->addWidget(scroller_, 1);
   layout->addWidget(status_);
-  setTabOrder(sizeBox_, renderButton_);
+  setTabOrder(sizeBox_, tileBox_);
+  setTabOrder(tileBox_, renderButton_);
   setTabOrder(renderButton_, scroller_);
 
   delay_ = new QTimer(this);
@@ -290,10 +307,15 @@ void CloseUpView::onBusyChanged(bool busy) {
 // A picture of another size keeps the same spot of the texture in the
 // middle of the view; one of the same size keeps the view where it is.
 void CloseUpView::showPicture(QImage picture) {
+  picture_ = std::move(picture);
+  showCanvas();
+}
+
+void CloseUpView::showCanvas() {
   QScrollBar* across = scroller_->horizontalScrollBar();
   QScrollBar* down = scroller_->verticalScrollBar();
   const QSize view = scroller_->viewport()->size();
-  const bool resized = !picture_.isNull() && picture.size() != picture_.size();
+  const QSize before = canvas_->size();
   // The spot in the middle of the view, as a share of the picture's width
   // and height (a picture smaller than the view sits in its middle).
   const auto middle = [](int value, int view, int picture) {
@@ -301,9 +323,9 @@ void CloseUpView::showPicture(QImage picture) {
   };
   const double middleX = middle(across->value(), view.width(), canvas_->width());
   const double middleY = middle(down->value(), view.height(), canvas_->height());
-  picture_ = std::move(picture);
-  canvas_->setPicture(picture_);
-  if (!resized) return;
+  canvas_->setPicture(picture_, tileBox_->isChecked() ? 2 : 1);
+  // The first picture starts at its top-left corner.
+  if (before.isEmpty() || canvas_->size() == before) return;
   const auto centre = [this, middleX, middleY] {
     const QSize now = scroller_->viewport()->size();
     scroller_->horizontalScrollBar()->setValue(static_cast<int>(middleX * canvas_->width() - now.width() / 2.0));
@@ -326,6 +348,7 @@ void CloseUpView::showState() {
   const QString wanted = sizeText(width_, height_, wantedScale_);
   // The picture shown may be of a document of another size.
   const QString shown = picture_.isNull() ? QString() : pictureText(picture_, shownScale_);
+  const QString tiled = tileBox_->isChecked() ? QStringLiteral(", repeated 2 \u00d7 2") : QString();
   QString text;
   if (picture_.isNull() && width_ == 0)
     text = QString();
@@ -340,11 +363,11 @@ void CloseUpView::showState() {
     text = QStringLiteral("Stopped. This is an earlier picture, %1; Render makes the program as it is now.")
                .arg(shown);
   else
-    text = QStringLiteral("%1, shown at 1:1. Drag the picture, or use the arrow keys, to move around.")
-               .arg(shown);
+    text = QStringLiteral("%1, shown at 1:1%2. Drag the picture, or use the arrow keys, to move around.")
+               .arg(shown, tiled);
   status_->setText(text);
   canvas_->setAccessibleName(picture_.isNull() ? QStringLiteral("No picture yet")
-                                               : QStringLiteral("Texture, %1").arg(shown));
+                                               : QStringLiteral("Texture, %1").arg(shown) + tiled);
   scroller_->setAccessibleDescription(
       picture_.isNull() ? QStringLiteral("No picture yet")
                         : QStringLiteral("%1 at 1:1; the arrow keys, Page Up, Page Down, Home "
@@ -363,7 +386,7 @@ void CloseUpView::hideEvent(QHideEvent* event) {
   requested_ = 0;
   upToDate_ = false;
   picture_ = QImage();
-  canvas_->setPicture(picture_);
+  canvas_->setPicture(picture_, 1);
   showState();
 }
 

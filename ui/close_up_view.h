@@ -13,6 +13,8 @@
 // window stops its run and lets go of the picture and of the engine that
 // made it, which at 4096 x 4096 are hundreds of megabytes.
 //
+// "Tile" repeats the picture 2 x 2, so that its seams can be looked at.
+//
 // Keys: the arrow keys and Page Up / Page Down move around the picture,
 // Home and End go to its top-left and bottom-right corners; dragging with
 // the mouse pans it.
@@ -26,6 +28,7 @@
 
 #include "engine/engine_state.h"
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QProgressBar;
@@ -69,6 +72,7 @@ class CloseUpView : public QDialog {
   void render();
 
   QComboBox* sizeBox() const { return sizeBox_; }
+  QCheckBox* tileBox() const { return tileBox_; }
   QScrollArea* scroller() const { return scroller_; }
   QPushButton* renderButton() const { return renderButton_; }
   QProgressBar* progressBar() const { return progress_; }
@@ -86,8 +90,12 @@ class CloseUpView : public QDialog {
   void fillSizes();
   void showState();
   void showPicture(QImage picture);
+  // Sizes the picture's widget for the picture and Tile, keeping the spot
+  // in the middle of the view there.
+  void showCanvas();
 
   QComboBox* sizeBox_ = nullptr;
+  QCheckBox* tileBox_ = nullptr;
   QScrollArea* scroller_ = nullptr;
   CloseUpPicture* canvas_ = nullptr;
   QPushButton* renderButton_ = nullptr;

@@ -4,6 +4,7 @@
 // Export at Size from the window writes the renderer's bytes at x8 while the
 // window goes on, and a cancelled one writes nothing.
 #include <QAccessible>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
@@ -187,6 +188,15 @@ TEST_F(CloseUp, TheKeysMoveAroundThePictureAndClosingLetsItGo) {
   const QSize seen = view->scroller()->viewport()->size();
   EXPECT_NEAR(across->value() + seen.width() / 2, 256, 2);
   EXPECT_NEAR(down->value() + seen.height() / 2, 256, 2);
+  // Tile: four copies, the middle of the texture still in the middle of
+  // the view, which is now where the copies' edges meet.
+  view->tileBox()->click();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(view->scroller()->widget()->size(), QSize(1024, 1024));
+  EXPECT_NEAR(across->value() + seen.width() / 2, 512, 2);
+  EXPECT_TRUE(spokenName(view->scroller()->widget()).endsWith(QString::fromUtf8("repeated 2 \u00d7 2")));
+  view->tileBox()->click();
+  QCoreApplication::processEvents();
   QTest::keyClick(view->scroller(), Qt::Key_End);
   EXPECT_EQ(across->value(), across->maximum());
   EXPECT_EQ(down->value(), down->maximum());

@@ -6,7 +6,8 @@
 //   screenshot --size WxH OUT.png   the window alone, resized to W x H
 //   screenshot --variations OUT.png the View > Variations grid
 //   screenshot --close-up S OUT.png the View > Close-up at scale S
-//   screenshot --tile ... OUT.png   with "Tile" ticked (before the other option)
+//   screenshot --tile ... OUT.png   with "Tile" ticked (before the other option;
+//                                   with --close-up, in the close-up too)
 // With --screen it also tells where the window and its controls are, and
 // fails when any control is outside the screen's available area.
 #include <QAction>
@@ -115,6 +116,7 @@ int main(int argc, char** argv) {
     QCoreApplication::sendPostedEvents();
     dlg.closeUp()->setScale(closeUpScale);
     dlg.closeUp()->waitUntilRendered();
+    if (tile) dlg.closeUp()->tileBox()->click();
     for (int i = 0; i < 20; ++i) app.processEvents();
     shot = dlg.closeUp()->grab();
   } else if (wholeScreen) {
