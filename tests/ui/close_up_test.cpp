@@ -95,7 +95,7 @@ class CloseUp : public ::testing::Test {
 
 }  // namespace
 
-TEST(CloseUpMenu, EveryMenuCommandAndControlOfTheWindowHasAnIdOfItsOwn) {
+TEST(CloseUpMenu, NoTwoControlsOrMenuCommandsShareAnIdOrAKey) {
   CMottlerDlg dlg;
   EXPECT_EQ(dlg.menuCommand(IdViewCloseUp)->text(), "&Close-up");
   EXPECT_FALSE(dlg.menuCommand(IdViewCloseUp)->shortcut().isEmpty());
