@@ -61,10 +61,8 @@ constexpr bool kSanitized = false;
 // verdicts are printed, not failed, until their rules keep the look; they
 // must still tile.
 const std::set<std::string> kLookNotYetKept = {
-    "Lines",
-    "Circles",
-    "Worms",
-    "Splines",
+    "Lines",  // measures as the design over many seeds; this seed's x2 has its lines bunched
+    "Worms",  // measures as the design over many seeds; this seed's colours are low in red
     "Twirl",
     "Sine Distortion",
     "Distortion by Buffer",
@@ -73,8 +71,6 @@ const std::set<std::string> kLookNotYetKept = {
     "Blur",
     "buffer-distortion.mlr",
     "ember-glow.mlr",
-    "spline-silk.mlr",
-    "worms-tangle.mlr",
 };
 
 // Expects the program to keep its look at each scale, and to tile there as
