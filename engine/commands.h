@@ -347,7 +347,12 @@ struct Twirl {
           },
       .run = run,
       .reference = reference,
-      .summary = "A vortex that turns the middle of the texture."};
+      .summary = "A vortex that turns the middle of the texture.",
+      .scaleRule =
+          "Every pixel turns by the same rule at the scaled size, except where the design reads "
+          "neighbouring pixels from pixels that are not neighbours (in the fast-turning middle): "
+          "there each design pixel's block of scale x scale pixels is moved whole from the place "
+          "the design reads, so the middle keeps the design's pixel-sized swirl of detail."};
 };
 
 struct SineDistortion {
@@ -370,7 +375,12 @@ struct SineDistortion {
           },
       .run = run,
       .reference = reference,
-      .summary = "Shifts rows and columns along sine waves."};
+      .summary = "Shifts rows and columns along sine waves.",
+      .scaleRule =
+          "Every pixel shifts by the same rule at the scaled size, except where the design reads "
+          "neighbouring pixels from pixels that are not neighbours (where the waves are steep): "
+          "there each design pixel's block of scale x scale pixels is moved whole from the place "
+          "the design reads, so the design's pixel-sized breaks stay."};
 };
 
 struct DistortionByBuffer {
@@ -391,7 +401,13 @@ struct DistortionByBuffer {
           },
       .run = run,
       .reference = reference,
-      .summary = "Shifts every pixel by an amount picked by the buffer's brightness."};
+      .summary = "Shifts every pixel by an amount picked by the buffer's brightness.",
+      .scaleRule =
+          "The shift is worked out per design pixel, from the mean brightness of its block of "
+          "scale x scale pixels in the buffer, and multiplied by the scale.  Where the design reads "
+          "neighbouring pixels from pixels that are not neighbours, the block is moved whole by "
+          "that shift; elsewhere the shifts of the nearest design pixels are read between them "
+          "for every pixel."};
 };
 
 struct Divider {
@@ -408,7 +424,12 @@ struct Divider {
                                                },
                                            .run = run,
                                            .reference = reference,
-                                           .summary = "Shrinks the texture and repeats it."};
+                                           .summary = "Shrinks the texture and repeats it.",
+                                           .scaleRule =
+                                               "The design's pixels are moved whole: each block of "
+                                               "scale x scale pixels is taken from the block of "
+                                               "the design pixel that the design reads, so the "
+                                               "copies keep the design's pixel-sized detail."};
 };
 
 struct Carpet {
@@ -450,8 +471,10 @@ struct Glass {
       .summary = "Random smoothed displacement, as seen through rippled glass.",
       .scaleRule =
           "The displacement fields are drawn and smoothed at the design size (two draws per design "
-          "pixel), then read between their points bilinearly and multiplied by the scale for every "
-          "pixel."};
+          "pixel) and multiplied by the scale.  Where the design reads neighbouring pixels from "
+          "pixels that are not neighbours (rough glass), each design pixel's block of scale x "
+          "scale pixels is moved whole by its displacement, so the glass keeps the design's grain; "
+          "elsewhere the fields are read between their points bilinearly for every pixel."};
 };
 
 // ----------------------------------------------------------- filters.cpp ---

@@ -65,13 +65,7 @@ const std::set<std::string> kLookNotYetKept = {
     "Circles",
     "Worms",
     "Splines",
-    "Twirl",
-    "Sine Distortion",
-    "Distortion by Buffer",
-    "Divider",
-    "Glass",
     "Blur",
-    "buffer-distortion.mlr",
     "ember-glow.mlr",
     "spline-silk.mlr",
     "worms-tangle.mlr",
@@ -84,7 +78,11 @@ void expectSameLook(const std::vector<ProgramEntry>& program, int width, int hei
                     std::initializer_list<int> scales, const std::string& name) {
   const int bands = look::bandCount(width, height);
   std::vector<look::Statistics> references;
-  double designEdge = 1.0;  // the largest edge step over inner step of the references
+  // The largest edge step over inner step of the references.  In a picture
+  // of independent blocks (per-pixel noise, scaled) the step across the edge
+  // is as likely as any to be the largest; one 10 % larger than every step
+  // inside is chance, a seam is far larger.
+  double designEdge = 1.1;
   for (int v = 1; v <= kReferences; ++v) {
     const TextureEngine& e = render(program, width, height, 1, seed, v);
     references.push_back(look::measure(look::shrunk(e, 1)));
@@ -137,7 +135,7 @@ class ScaledCommand : public ::testing::TestWithParam<int> {};
 
 TEST_P(ScaledCommand, KeepsItsLookAndTiles) {
   const CommandDecl& d = kCommandTable[static_cast<std::size_t>(GetParam())];
-  expectSameLook(programOf(d), kSide, kSide, 11, {2, 4}, std::string(d.name));
+  expectSameLook(programOf(d), kSide, kSide, 11, {2, 4, 8}, std::string(d.name));
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryCommand, ScaledCommand, ::testing::Range(0, kCommandCount),
