@@ -40,8 +40,11 @@ struct Plasma {
       .summary = "Cloudy fractal heights made by midpoint subdivision, tinted by the three masks.",
       .scaleRule =
           "The subdivision runs over the whole scaled texture; each edge's random displacement is "
-          "measured in pixels of the design (the edge length divided by the scale), so the heights "
-          "vary as much per design pixel as at the design size."};
+          "measured in pixels of the design (the edge length divided by the scale).  Edges of at "
+          "most two design pixels displace twice as widely (about the design's mean on its last "
+          "step, about zero on the finer steps the design does not have), and the heights are laid "
+          "half a design pixel off, so that each design pixel's block varies from its neighbours "
+          "as much as the design's pixels do, also at a high Roughness."};
 };
 
 struct SinePlasma {

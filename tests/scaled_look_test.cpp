@@ -66,7 +66,6 @@ const std::set<std::string> kLookNotYetKept = {
     "Worms",
     "Splines",
     "Blur",
-    "ember-glow.mlr",
     "spline-silk.mlr",
     "worms-tangle.mlr",
 };
