@@ -1,0 +1,59 @@
+// The scale rules of the deformations and of "Plasma" against their
+// reference versions: at scales 2 and 3, on even and odd design sizes, at
+// the defaults and at settings where the design skips much or little.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "engine_support.h"
+
+using namespace mottler;
+
+namespace {
+
+struct Case {
+  CommandCode code;
+  std::vector<std::int32_t> params;  // empty: the defaults
+};
+
+::testing::Message nameOf(const Case& c) {
+  ::testing::Message name;
+  name << commandToRun(c.code)->name;
+  for (std::int32_t p : c.params) name << " " << p;
+  return name;
+}
+
+void PrintTo(const Case& c, std::ostream* os) { *os << nameOf(c).GetString(); }
+
+class ScaleRule : public ::testing::TestWithParam<Case> {};
+
+TEST_P(ScaleRule, MatchesTheReference) {
+  const Case& c = GetParam();
+  static TextureEngine e;
+  for (const auto& [w, h] : {std::pair{32, 32}, {37, 29}, {8, 40}})
+    for (const int scale : {2, 3}) {
+      SCOPED_TRACE(::testing::Message() << nameOf(c) << " on " << w << "x" << h << " at scale "
+                                        << scale);
+      e.setScaledSize(w, h, scale);
+      fillRandom(e, e.texture, 7 * w + h);
+      fillRandom(e, e.buffer, 11 * w + scale);
+      e.random.seed(1234);
+      ProgramEntry entry = defaultEntry(c.code, w, h);
+      for (std::size_t k = 0; k < c.params.size(); ++k) entry.param[k] = c.params[k];
+      expectSameAsReference(e, entry);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Deformations, ScaleRule,
+    ::testing::Values(Case{kTwirl, {}}, Case{kTwirl, {-180}}, Case{kTwirl, {7}},
+                      Case{kSineDistortion, {}}, Case{kSineDistortion, {3, 200, 5, 2, 17, 90}},
+                      Case{kDistortionByBuffer, {}}, Case{kDistortionByBuffer, {255, 0, 7, 255}},
+                      Case{kDivider, {}}, Case{kDivider, {6}}, Case{kGlass, {}},
+                      Case{kGlass, {255, 0}}, Case{kGlass, {9, 16}}));
+
+INSTANTIATE_TEST_SUITE_P(Plasma, ScaleRule,
+                         ::testing::Values(Case{kPlasma, {}}, Case{kPlasma, {5, 255, 127, 255, 30, 9}},
+                                           Case{kPlasma, {77, 0, 40, 1, 2, 3}}));
+
+}  // namespace
