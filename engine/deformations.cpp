@@ -182,9 +182,19 @@ void displaceByDesignPixels(TextureEngine& e, const Displacement& displacement) 
     first = wrap(whole, side);
     second = first + 1 == side ? 0 : first + 1;
   };
+  // Column x's two design columns and the share of the second, once.
+  struct Between {
+    int first, second, weight;
+  };
+  Between columns[kMaxScaledSide];
+  for (int x = 0; x < w; ++x) locate(x, dw, columns[x].first, columns[x].second, columns[x].weight);
   const std::uint32_t* src = e.workPlane.data();
   std::uint32_t* dst = e.texture.data();
   bool skips[kMaxDesignSide];
+  // Per texture row: every design column's displacement already weighted
+  // between the row's two design rows (an exact integer sum; the columns'
+  // weights follow per pixel).
+  long long acrossX[kMaxDesignSide], acrossY[kMaxDesignSide];
   for (int designY = 0; designY < dh; ++designY) {
     if (e.cancel.requested()) return;
     for (int x = 0; x < dw; ++x) skips[x] = designSkipsAt(source, x, designY, dw, dh);
@@ -192,27 +202,27 @@ void displaceByDesignPixels(TextureEngine& e, const Displacement& displacement) 
       const int y = designY * s + j;
       int r0, r1, wy;
       locate(y, dh, r0, r1, wy);
+      for (int x = 0; x < dw; ++x) {
+        const DesignPoint upper = displacement(x, r0), lower = displacement(x, r1);
+        acrossX[x] = static_cast<long long>(denominator - wy) * upper.x +
+                     static_cast<long long>(wy) * lower.x;
+        acrossY[x] = static_cast<long long>(denominator - wy) * upper.y +
+                     static_cast<long long>(wy) * lower.y;
+      }
+      std::uint32_t* out = dst + static_cast<std::size_t>(y) * w;
       for (int designX = 0; designX < dw; ++designX) {
         if (skips[designX]) {
           moveBlockRow(e, designX, designY, j, source(designX, designY));
           continue;
         }
         for (int x = designX * s; x < designX * s + s; ++x) {
-          int c0, c1, wx;
-          locate(x, dw, c0, c1, wx);
-          const long long w00 = static_cast<long long>(denominator - wx) * (denominator - wy);
-          const long long w10 = static_cast<long long>(wx) * (denominator - wy);
-          const long long w01 = static_cast<long long>(denominator - wx) * wy;
-          const long long w11 = static_cast<long long>(wx) * wy;
-          const DesignPoint d00 = displacement(c0, r0), d10 = displacement(c1, r0),
-                            d01 = displacement(c0, r1), d11 = displacement(c1, r1);
-          const long long sumX = w00 * d00.x + w10 * d10.x + w01 * d01.x + w11 * d11.x;
-          const long long sumY = w00 * d00.y + w10 * d10.y + w01 * d01.y + w11 * d11.y;
+          const Between c = columns[x];
+          const long long sumX = (denominator - c.weight) * acrossX[c.first] + c.weight * acrossX[c.second];
+          const long long sumY = (denominator - c.weight) * acrossY[c.first] + c.weight * acrossY[c.second];
           const int sx = wrap(x + static_cast<int>(sumX * s / norm), w);
           const int sy = wrap(y + static_cast<int>(sumY * s / norm), h);
           const std::uint32_t p = src[static_cast<std::size_t>(sy) * w + sx];
-          std::uint32_t& out = dst[static_cast<std::size_t>(y) * w + x];
-          out = (out & 0xFF000000u) | (p & 0x00FFFFFFu);
+          out[x] = (out[x] & 0xFF000000u) | (p & 0x00FFFFFFu);
         }
       }
     }
