@@ -122,7 +122,7 @@ void BM_BilinearRemap(benchmark::State& s) {
   }
 }
 BENCHMARK(BM_BilinearRemap)
-    ->Name("Baseline/BilinearRemap")
+    ->Name("Baseline/PreparedRemap")
     ->Arg(2048)
     ->Arg(256)
     ->Unit(benchmark::kMicrosecond);
