@@ -111,9 +111,11 @@ void BM_BilinearRemap(benchmark::State& s) {
                   wd = m.fx * m.fy;
         std::uint32_t p = 0;
         for (int ch = 0; ch < 24; ch += 8) {
-          const int v = (static_cast<int>((a >> ch) & 0xFF) * wa + static_cast<int>((b >> ch) & 0xFF) * wb +
-                         static_cast<int>((c >> ch) & 0xFF) * wc + static_cast<int>((d >> ch) & 0xFF) * wd +
-                         512) >> 10;
+          const int v =
+              (static_cast<int>((a >> ch) & 0xFF) * wa + static_cast<int>((b >> ch) & 0xFF) * wb +
+               static_cast<int>((c >> ch) & 0xFF) * wc + static_cast<int>((d >> ch) & 0xFF) * wd +
+               512) >>
+              10;
           p |= static_cast<std::uint32_t>(v) << ch;
         }
         out[i] = p;

@@ -407,10 +407,10 @@ struct DistortionByBuffer {
       .summary = "Shifts every pixel by an amount picked by the buffer's brightness.",
       .scaleRule =
           "The shift is worked out per design pixel, from the mean brightness of its block of "
-          "scale x scale pixels in the buffer, and multiplied by the scale.  Where the design reads "
-          "neighbouring pixels from pixels that are not neighbours, the block is moved whole by "
-          "that shift; elsewhere the shifts of the nearest design pixels are read between them "
-          "for every pixel."};
+          "scale x scale pixels in the buffer, and multiplied by the scale.  Where the design "
+          "reads neighbouring pixels from pixels that are not neighbours, the block is moved "
+          "whole by that shift; elsewhere the shifts of the nearest design pixels are read "
+          "between them for every pixel."};
 };
 
 struct Divider {

@@ -6,7 +6,9 @@
 // copy.  None of them blends: method, offsets and "Fixed Colors" are ignored.
 // A disabled entry does nothing at all.  A cancelled run stops them between
 // rows ("Glass" also after its draws and between its smoothing passes).
-// The rules, written literally, are in reference/deformations.cpp.
+// At a scale above 1 they keep the design's pixel-sized detail by the rule
+// in the section "at a scale s above 1" below.  The rules, written
+// literally, are in reference/deformations.cpp.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -217,8 +219,10 @@ void displaceByDesignPixels(TextureEngine& e, const Displacement& displacement) 
         }
         for (int x = designX * s; x < designX * s + s; ++x) {
           const Between c = columns[x];
-          const long long sumX = (denominator - c.weight) * acrossX[c.first] + c.weight * acrossX[c.second];
-          const long long sumY = (denominator - c.weight) * acrossY[c.first] + c.weight * acrossY[c.second];
+          const long long sumX =
+              (denominator - c.weight) * acrossX[c.first] + c.weight * acrossX[c.second];
+          const long long sumY =
+              (denominator - c.weight) * acrossY[c.first] + c.weight * acrossY[c.second];
           const int sx = wrap(x + static_cast<int>(sumX * s / norm), w);
           const int sy = wrap(y + static_cast<int>(sumY * s / norm), h);
           const std::uint32_t p = src[static_cast<std::size_t>(sy) * w + sx];
@@ -407,8 +411,9 @@ void DistortionByBuffer::run(TextureEngine& e, const ProgramEntry& entry) {
   const int h = e.height;
   copyTextureToWork(e);
   if (e.scale > 1) {
-    displaceByDesignPixels(e, BufferDesign(e, entry, reinterpret_cast<std::uint8_t*>(e.fieldX.data()),
-                                           reinterpret_cast<std::uint8_t*>(e.fieldY.data())));
+    displaceByDesignPixels(e,
+                           BufferDesign(e, entry, reinterpret_cast<std::uint8_t*>(e.fieldX.data()),
+                                        reinterpret_cast<std::uint8_t*>(e.fieldY.data())));
     return;
   }
 

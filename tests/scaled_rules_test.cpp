@@ -32,8 +32,8 @@ TEST_P(ScaleRule, MatchesTheReference) {
   static TextureEngine e;
   for (const auto& [w, h] : {std::pair{32, 32}, {37, 29}, {8, 40}})
     for (const int scale : {2, 3}) {
-      SCOPED_TRACE(::testing::Message() << nameOf(c) << " on " << w << "x" << h << " at scale "
-                                        << scale);
+      SCOPED_TRACE(::testing::Message()
+                   << nameOf(c) << " on " << w << "x" << h << " at scale " << scale);
       e.setScaledSize(w, h, scale);
       fillRandom(e, e.texture, 7 * w + h);
       fillRandom(e, e.buffer, 11 * w + scale);
@@ -53,7 +53,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{kGlass, {255, 0}}, Case{kGlass, {9, 16}}));
 
 INSTANTIATE_TEST_SUITE_P(Plasma, ScaleRule,
-                         ::testing::Values(Case{kPlasma, {}}, Case{kPlasma, {5, 255, 127, 255, 30, 9}},
+                         ::testing::Values(Case{kPlasma, {}},
+                                           Case{kPlasma, {5, 255, 127, 255, 30, 9}},
                                            Case{kPlasma, {77, 0, 40, 1, 2, 3}}));
 
 }  // namespace

@@ -56,7 +56,8 @@ void copyBlock(TextureEngine& e, int x, int y, Point from) {
   const int s = e.scale;
   for (int j = 0; j < s; ++j)
     for (int i = 0; i < s; ++i)
-      pixel(e, e.texture, x * s + i, y * s + j) = pixel(e, e.workPlane, from.x * s + i, from.y * s + j);
+      pixel(e, e.texture, x * s + i, y * s + j) =
+          pixel(e, e.workPlane, from.x * s + i, from.y * s + j);
 }
 
 // Every block where the design skips, copied whole from its source's block.
@@ -213,8 +214,9 @@ void DistortionByBuffer::reference(TextureEngine& e, const ProgramEntry& entry) 
           sum += channel(b, 2) + channel(b, 1) + channel(b, 0);
         }
       const int l = static_cast<int>(sum / (3LL * s * s));
-      return Point{bx + static_cast<int>(bx * exactSin(kPi * l / (257 - entry.param[XTurbulence]))),
-                   by + static_cast<int>(by * exactSin(kPi * l / (257 - entry.param[YTurbulence])))};
+      return Point{
+          bx + static_cast<int>(bx * exactSin(kPi * l / (257 - entry.param[XTurbulence]))),
+          by + static_cast<int>(by * exactSin(kPi * l / (257 - entry.param[YTurbulence])))};
     });
     return;
   }
@@ -297,8 +299,9 @@ void Glass::reference(TextureEngine& e, const ProgramEntry& entry) {
                                                       field(*f, x + 1, y) + field(*f, x - 1, y)) /
                                                      4);
   if (e.scale > 1) {
-    displaceBilinearly(
-        e, [&](int x, int y) { return Point{-field(e.fieldX, x, y), -field(e.fieldY, x, y)}; });
+    displaceBilinearly(e, [&](int x, int y) {
+      return Point{-field(e.fieldX, x, y), -field(e.fieldY, x, y)};
+    });
     return;
   }
   for (int y = 0; y < h; ++y)
