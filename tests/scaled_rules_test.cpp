@@ -1,6 +1,7 @@
 // The scale rules of the deformations and of "Plasma" against their
 // reference versions: at scales 2 and 3, on even and odd design sizes, at
-// the defaults and at settings where the design skips much or little.
+// the defaults and at settings where the design skips much or little;
+// also on designs one pixel wide and two high.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -30,7 +31,7 @@ class ScaleRule : public ::testing::TestWithParam<Case> {};
 TEST_P(ScaleRule, MatchesTheReference) {
   const Case& c = GetParam();
   static TextureEngine e;
-  for (const auto& [w, h] : {std::pair{32, 32}, {37, 29}, {8, 40}})
+  for (const auto& [w, h] : {std::pair{32, 32}, {37, 29}, {8, 40}, {1, 5}, {3, 2}})
     for (const int scale : {2, 3}) {
       SCOPED_TRACE(::testing::Message()
                    << nameOf(c) << " on " << w << "x" << h << " at scale " << scale);
