@@ -4,6 +4,7 @@
 // also on designs one pixel wide and two high.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <vector>
 
 #include "engine_support.h"
@@ -57,5 +58,37 @@ INSTANTIATE_TEST_SUITE_P(Plasma, ScaleRule,
                          ::testing::Values(Case{kPlasma, {}},
                                            Case{kPlasma, {5, 255, 127, 255, 30, 9}},
                                            Case{kPlasma, {77, 0, 40, 1, 2, 3}}));
+
+// What moves nothing at the design size moves nothing at any scale, and a
+// shift that is the same for every design pixel moves the whole texture by
+// the scale times that shift (no block breaks it up).
+class ScaledDeformation : public ::testing::TestWithParam<int> {};
+
+TEST_P(ScaledDeformation, KeepsStillTexturesStillAndShiftsByTheScale) {
+  const int scale = GetParam();
+  static TextureEngine e;
+  e.setScaledSize(24, 20, scale);
+  fillRandom(e, e.texture, 99);
+  const std::vector<std::uint32_t> before = pixelsOf(e, e.texture);
+  for (const ProgramEntry& still : {makeEntry(kTwirl, {0}), makeEntry(kGlass, {1, 3}),
+                                    makeEntry(kDistortionByBuffer, {0, 50, 1, 200})}) {
+    SCOPED_TRACE(commandToRun(still.code)->name);
+    executeCommand(e, still);
+    EXPECT_EQ(pixelsOf(e, e.texture), before);
+  }
+  // A black buffer: every design pixel shifts by (X Amplitude / 2, Y
+  // Amplitude / 2) design pixels (the colour bytes; byte 3 stays).
+  e.clear(e.buffer);
+  executeCommand(e, makeEntry(kDistortionByBuffer, {10, 77, 6, 3}));
+  for (int y = 0; y < e.height; ++y)
+    for (int x = 0; x < e.width; ++x)
+      ASSERT_EQ(e.at(e.texture, x, y) & 0xFFFFFFu,
+                before[static_cast<std::size_t>((y + 3 * scale) % e.height) * e.width +
+                       (x + 5 * scale) % e.width] &
+                    0xFFFFFFu)
+          << x << ", " << y;
+}
+
+INSTANTIATE_TEST_SUITE_P(Scales, ScaledDeformation, ::testing::Values(2, 3, 4));
 
 }  // namespace
