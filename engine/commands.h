@@ -40,8 +40,11 @@ struct Plasma {
       .summary = "Cloudy fractal heights made by midpoint subdivision, tinted by the three masks.",
       .scaleRule =
           "The subdivision runs over the whole scaled texture; each edge's random displacement is "
-          "measured in pixels of the design (the edge length divided by the scale), so the heights "
-          "vary as much per design pixel as at the design size."};
+          "measured in pixels of the design (the edge length divided by the scale).  Edges of at "
+          "most two design pixels displace twice as widely (about the design's mean on its last "
+          "step, about zero on the finer steps the design does not have), and the heights are laid "
+          "half a design pixel off, so that each design pixel's block varies from its neighbours "
+          "as much as the design's pixels do, also at a high Roughness."};
 };
 
 struct SinePlasma {
@@ -364,7 +367,12 @@ struct Twirl {
           },
       .run = run,
       .reference = reference,
-      .summary = "A vortex that turns the middle of the texture."};
+      .summary = "A vortex that turns the middle of the texture.",
+      .scaleRule =
+          "Every pixel turns by the same rule at the scaled size, except where the design reads "
+          "neighbouring pixels from pixels that are not neighbours (in the fast-turning middle): "
+          "there each design pixel's block of scale x scale pixels is moved whole from the place "
+          "the design reads, so the middle keeps the design's pixel-sized swirl of detail."};
 };
 
 struct SineDistortion {
@@ -387,7 +395,12 @@ struct SineDistortion {
           },
       .run = run,
       .reference = reference,
-      .summary = "Shifts rows and columns along sine waves."};
+      .summary = "Shifts rows and columns along sine waves.",
+      .scaleRule =
+          "Every pixel shifts by the same rule at the scaled size, except where the design reads "
+          "neighbouring pixels from pixels that are not neighbours (where the waves are steep): "
+          "there each design pixel's block of scale x scale pixels is moved whole from the place "
+          "the design reads, so the design's pixel-sized breaks stay."};
 };
 
 struct DistortionByBuffer {
@@ -408,7 +421,13 @@ struct DistortionByBuffer {
           },
       .run = run,
       .reference = reference,
-      .summary = "Shifts every pixel by an amount picked by the buffer's brightness."};
+      .summary = "Shifts every pixel by an amount picked by the buffer's brightness.",
+      .scaleRule =
+          "The shift is worked out per design pixel, from the mean brightness of its block of "
+          "scale x scale pixels in the buffer, and multiplied by the scale.  Where the design "
+          "reads neighbouring pixels from pixels that are not neighbours, the block is moved "
+          "whole by that shift; elsewhere the shifts of the nearest design pixels are read "
+          "between them for every pixel."};
 };
 
 struct Divider {
@@ -425,7 +444,12 @@ struct Divider {
                                                },
                                            .run = run,
                                            .reference = reference,
-                                           .summary = "Shrinks the texture and repeats it."};
+                                           .summary = "Shrinks the texture and repeats it.",
+                                           .scaleRule =
+                                               "The design's pixels are moved whole: each block of "
+                                               "scale x scale pixels is taken from the block of "
+                                               "the design pixel that the design reads, so the "
+                                               "copies keep the design's pixel-sized detail."};
 };
 
 struct Carpet {
@@ -467,8 +491,10 @@ struct Glass {
       .summary = "Random smoothed displacement, as seen through rippled glass.",
       .scaleRule =
           "The displacement fields are drawn and smoothed at the design size (two draws per design "
-          "pixel), then read between their points bilinearly and multiplied by the scale for every "
-          "pixel."};
+          "pixel) and multiplied by the scale.  Where the design reads neighbouring pixels from "
+          "pixels that are not neighbours (rough glass), each design pixel's block of scale x "
+          "scale pixels is moved whole by its displacement, so the glass keeps the design's grain; "
+          "elsewhere the fields are read between their points bilinearly for every pixel."};
 };
 
 // ----------------------------------------------------------- filters.cpp ---

@@ -6,7 +6,9 @@
 // copy.  None of them blends: method, offsets and "Fixed Colors" are ignored.
 // A disabled entry does nothing at all.  A cancelled run stops them between
 // rows ("Glass" also after its draws and between its smoothing passes).
-// The rules, written literally, are in reference/deformations.cpp.
+// At a scale above 1 they keep the design's pixel-sized detail by the rule
+// in the section "at a scale s above 1" below.  The rules, written
+// literally, are in reference/deformations.cpp.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -25,64 +27,8 @@ void copyTextureToWork(TextureEngine& e) {
   std::memcpy(e.workPlane.data(), e.texture.data(), static_cast<std::size_t>(e.pixelCount) * 4);
 }
 
-// "Glass" at a scale s: the design's fields fx, fy (designWidth x
-// designHeight) read at the design position of each texture pixel, ((x + 0.5)
-// / s - 0.5, (y + 0.5) / s - 0.5), between the four nearest field points
-// (wrapped) with bilinear weights, and multiplied by s; in integers, the
-// weights in 2s-ths and the sum truncated toward zero.
-void displaceByScaledFields(TextureEngine& e, const std::int8_t* fx, const std::int8_t* fy) {
-  const int s = e.scale;
-  const int w = e.width, h = e.height;
-  const int fw = e.designWidth(), fh = e.designHeight();
-  const int denominator = 2 * s;
-  // Position of pixel x between field columns: 2x + 1 - s in 2s-ths.
-  auto locate = [&](int x, int side, int& first, int& second, int& weight) {
-    const int at = 2 * x + 1 - s;
-    const int whole = at >= 0 ? at / denominator : -((-at + denominator - 1) / denominator);
-    weight = at - whole * denominator;  // 0..2s-1: the share of the second point
-    first = wrap(whole, side);
-    second = first + 1 == side ? 0 : first + 1;
-  };
-  const std::uint32_t* src = e.workPlane.data();
-  std::uint32_t* dst = e.texture.data();
-  const long long norm = static_cast<long long>(denominator) * denominator;
-  for (int y = 0; y < h; ++y) {
-    if (e.cancel.requested()) return;
-    int r0, r1, wy;
-    locate(y, fh, r0, r1, wy);
-    const std::size_t row0 = static_cast<std::size_t>(r0) * fw,
-                      row1 = static_cast<std::size_t>(r1) * fw;
-    for (int x = 0; x < w; ++x) {
-      int c0, c1, wx;
-      locate(x, fw, c0, c1, wx);
-      const long long w00 = static_cast<long long>(denominator - wx) * (denominator - wy);
-      const long long w10 = static_cast<long long>(wx) * (denominator - wy);
-      const long long w01 = static_cast<long long>(denominator - wx) * wy;
-      const long long w11 = static_cast<long long>(wx) * wy;
-      auto at = [&](const std::int8_t* f) {
-        const long long sum =
-            w00 * f[row0 + c0] + w10 * f[row0 + c1] + w01 * f[row1 + c0] + w11 * f[row1 + c1];
-        return static_cast<int>(sum * s / norm);
-      };
-      const int sx = wrap(x - at(fx), w);
-      const int sy = wrap(y - at(fy), h);
-      const std::uint32_t p = src[static_cast<std::size_t>(sy) * w + sx];
-      std::uint32_t& out = dst[static_cast<std::size_t>(y) * w + x];
-      out = (out & 0xFF000000u) | (p & 0x00FFFFFFu);
-    }
-  }
-}
-
-}  // namespace
-
-// "Twirl": a vortex about (W/2, H/2) with radius R = min(W/2, H/2).  Inside
-// the radius the source is the pixel's offset turned by
-//   theta = ((-Angle) * (2*pi / 120)) * q,  q = ((R - d) / R) * ((R - d) / R),
-// truncated before the centre is added, then wrapped.  Outside the radius
-// theta is 0 and the pixel stays.  theta depends only on dx^2 + dy^2, so it
-// is computed once for the up to eight pixels (+-dx, +-dy), (+-dy, +-dx).
-void Twirl::run(TextureEngine& e, const ProgramEntry& entry) {
-  if (entry.disabled) return;
+// Every pixel turned by the "Twirl" rule at the texture's own size.
+void twirlEveryPixel(TextureEngine& e, int angle) {
   const int w = e.width;
   const int h = e.height;
   copyTextureToWork(e);
@@ -93,7 +39,7 @@ void Twirl::run(TextureEngine& e, const ProgramEntry& entry) {
   // offset to turn, so nothing moves.
   if (r < 1) return;
   const double radius = static_cast<double>(r);
-  const double k = -static_cast<double>(entry.param[Angle]) * (2.0 * kPi / 120.0);
+  const double k = -static_cast<double>(angle) * (2.0 * kPi / 120.0);
   const std::uint32_t* src = e.workPlane.data();
   std::uint32_t* dst = e.texture.data();
 
@@ -133,6 +79,268 @@ void Twirl::run(TextureEngine& e, const ProgramEntry& entry) {
       if (adx != ady) turn(ady, adx, c, s);
     }
   }
+}
+
+// The shift table of "Distortion by Buffer":
+//   table[i] = a + truncate(a * sin(pi * i / (257 - Turbulence))),  a = Amplitude / 2.
+void buildShiftTable(int* table, int amplitude, int turbulence) {
+  const int a = amplitude / 2;
+  const double dv = static_cast<double>(257 - turbulence);
+  for (int i = 0; i < 256; ++i) {
+    const double v = static_cast<double>(a) * exactSin(kPi * static_cast<double>(i) / dv);
+    table[i] = a + static_cast<int>(v);
+  }
+}
+
+// --------------------------------------------------- at a scale s above 1 ---
+//
+// A deformation at the design size reads every pixel from one pixel of the
+// copy.  Where it reads neighbouring pixels from pixels that are not
+// neighbours (more than kSkip apart), it skips the detail between them: its
+// picture there takes one sample per design pixel from far-apart places.  A
+// smooth per-pixel rule at the scale would show all that detail, shrunk,
+// and so look softer than the design.  There the scaled run works out the
+// design's source of the design pixel and moves the whole s x s block from
+// s times that source: each design pixel keeps its own piece of the picture,
+// with the scale's fine detail inside it.  Elsewhere the displacement stays
+// smooth from pixel to pixel.
+
+constexpr int kMaxDesignSide = kMaxScaledSide / 2;  // at scales of 2 and more
+constexpr int kSkip = 1;
+
+struct DesignPoint {
+  int x = 0, y = 0;
+};
+
+// a - b between two coordinates on a wrapping side, into -side/2 .. side/2.
+int wrappedDifference(int a, int b, int side) {
+  int d = wrap(a - b, side);
+  if (2 * d > side) d -= side;
+  return d;
+}
+
+// Whether the design reads pixel (x, y) and one of its four neighbours from
+// pixels more than kSkip apart in either direction (further than
+// neighbours: it skips the pixels between them).  `source(x, y)` gives the
+// design's source, wrapped.
+template <class DesignSource>
+bool designSkipsAt(const DesignSource& source, int x, int y, int w, int h) {
+  const DesignPoint at = source(x, y);
+  const auto apart = [&](int nx, int ny) {
+    const DesignPoint n = source(wrap(nx, w), wrap(ny, h));
+    return std::abs(wrappedDifference(n.x, at.x, w)) > kSkip ||
+           std::abs(wrappedDifference(n.y, at.y, h)) > kSkip;
+  };
+  return apart(x + 1, y) || apart(x - 1, y) || apart(x, y + 1) || apart(x, y - 1);
+}
+
+// Row j of the s x s block of design pixel (x, y) of the texture, taken from
+// row j of the block of design pixel `from` of the work plane.
+void moveBlockRow(TextureEngine& e, int x, int y, int j, DesignPoint from) {
+  const int s = e.scale;
+  const std::uint32_t* in =
+      e.workPlane.data() + static_cast<std::size_t>(from.y * s + j) * e.width + from.x * s;
+  std::uint32_t* out = e.texture.data() + static_cast<std::size_t>(y * s + j) * e.width + x * s;
+  std::memcpy(out, in, static_cast<std::size_t>(s) * 4);
+}
+
+// After a per-pixel rule has run at the scale: the blocks of the design
+// pixels where the design skips detail, moved whole.
+template <class DesignSource>
+void moveBlocksWhereTheDesignSkips(TextureEngine& e, const DesignSource& source) {
+  const int w = e.designWidth(), h = e.designHeight();
+  for (int y = 0; y < h; ++y) {
+    if (e.cancel.requested()) return;
+    for (int x = 0; x < w; ++x)
+      if (designSkipsAt(source, x, y, w, h))
+        for (int j = 0; j < e.scale; ++j) moveBlockRow(e, x, y, j, source(x, y));
+  }
+}
+
+// For the commands whose displacement d = (dx, dy) is worked out per design
+// pixel (pixel (x, y) reads (x + dx, y + dy)): where the design skips, the
+// block is moved whole by s times the design pixel's displacement;
+// elsewhere the displacement is read for every texture pixel at its design
+// position, ((x + 0.5) / s - 0.5, (y + 0.5) / s - 0.5), between the four
+// nearest design pixels (wrapped) with bilinear weights, and multiplied by
+// s; in integers, the weights in 2s-ths and the sum truncated toward zero.
+// `displacement(x, y)` gives d of a design pixel.
+template <class Displacement>
+void displaceByDesignPixels(TextureEngine& e, const Displacement& displacement) {
+  const int s = e.scale;
+  const int w = e.width, h = e.height;
+  const int dw = e.designWidth(), dh = e.designHeight();
+  const auto source = [&](int x, int y) {
+    const DesignPoint d = displacement(x, y);
+    return DesignPoint{wrap(x + d.x, dw), wrap(y + d.y, dh)};
+  };
+  const int denominator = 2 * s;
+  const long long norm = static_cast<long long>(denominator) * denominator;
+  // Position of pixel x between design pixels: 2x + 1 - s in 2s-ths.
+  const auto locate = [&](int x, int side, int& first, int& second, int& weight) {
+    const int at = 2 * x + 1 - s;
+    const int whole = at >= 0 ? at / denominator : -((-at + denominator - 1) / denominator);
+    weight = at - whole * denominator;  // 0..2s-1: the share of the second point
+    first = wrap(whole, side);
+    second = first + 1 == side ? 0 : first + 1;
+  };
+  // Column x's two design columns and the share of the second, once.
+  struct Between {
+    int first, second, weight;
+  };
+  Between columns[kMaxScaledSide];
+  for (int x = 0; x < w; ++x) locate(x, dw, columns[x].first, columns[x].second, columns[x].weight);
+  const std::uint32_t* src = e.workPlane.data();
+  std::uint32_t* dst = e.texture.data();
+  bool skips[kMaxDesignSide];
+  // Per texture row: every design column's displacement already weighted
+  // between the row's two design rows (an exact integer sum; the columns'
+  // weights follow per pixel).
+  long long acrossX[kMaxDesignSide], acrossY[kMaxDesignSide];
+  for (int designY = 0; designY < dh; ++designY) {
+    if (e.cancel.requested()) return;
+    for (int x = 0; x < dw; ++x) skips[x] = designSkipsAt(source, x, designY, dw, dh);
+    for (int j = 0; j < s; ++j) {
+      const int y = designY * s + j;
+      int r0, r1, wy;
+      locate(y, dh, r0, r1, wy);
+      for (int x = 0; x < dw; ++x) {
+        const DesignPoint upper = displacement(x, r0), lower = displacement(x, r1);
+        acrossX[x] = static_cast<long long>(denominator - wy) * upper.x +
+                     static_cast<long long>(wy) * lower.x;
+        acrossY[x] = static_cast<long long>(denominator - wy) * upper.y +
+                     static_cast<long long>(wy) * lower.y;
+      }
+      std::uint32_t* out = dst + static_cast<std::size_t>(y) * w;
+      for (int designX = 0; designX < dw; ++designX) {
+        if (skips[designX]) {
+          moveBlockRow(e, designX, designY, j, source(designX, designY));
+          continue;
+        }
+        for (int x = designX * s; x < designX * s + s; ++x) {
+          const Between c = columns[x];
+          const long long sumX =
+              (denominator - c.weight) * acrossX[c.first] + c.weight * acrossX[c.second];
+          const long long sumY =
+              (denominator - c.weight) * acrossY[c.first] + c.weight * acrossY[c.second];
+          const int sx = wrap(x + static_cast<int>(sumX * s / norm), w);
+          const int sy = wrap(y + static_cast<int>(sumY * s / norm), h);
+          const std::uint32_t p = src[static_cast<std::size_t>(sy) * w + sx];
+          out[x] = (out[x] & 0xFF000000u) | (p & 0x00FFFFFFu);
+        }
+      }
+    }
+  }
+}
+
+// "Twirl" at the design size: the source of pixel (x, y).
+struct TwirlDesign {
+  int w, h, cx, cy, r;
+  double k;  // -Angle * 2 pi / 120
+  TwirlDesign(int width, int height, int angle)
+      : w(width),
+        h(height),
+        cx(width / 2),
+        cy(height / 2),
+        r(std::min(cx, cy)),
+        k(-static_cast<double>(angle) * (2.0 * kPi / 120.0)) {}
+  DesignPoint operator()(int x, int y) const {
+    const int dx = x - cx, dy = y - cy;
+    const double d = std::sqrt(static_cast<double>(dx * dx + dy * dy));
+    if (r < 1 || d > r) return {x, y};
+    const double f = (r - d) / r;
+    const double theta = k * (f * f);
+    const double c = exactCos(theta), s = exactSin(theta);
+    return {wrap(cx + static_cast<int>(dx * c - dy * s), w),
+            wrap(cy + static_cast<int>(dx * s + dy * c), h)};
+  }
+};
+
+// "Sine Distortion" at the design size: the sideways shift of every row and
+// the vertical shift of every column, the angles accumulated in single
+// precision as the run does, and the source of pixel (x, y).
+struct SineDesign {
+  int w, h;
+  double rowShift[kMaxDesignSide];
+  double columnShift[kMaxDesignSide];
+  SineDesign(int width, int height, const ProgramEntry& entry, int scale) : w(width), h(height) {
+    using P = SineDistortion::Param;
+    const double fx = static_cast<double>(w) / (2.0 * entry.param[P::XPeriod]);
+    const float fy = static_cast<float>(static_cast<double>(h) / (2.0 * entry.param[P::YPeriod]));
+    const float rowStep = static_cast<float>(kPi / fx);
+    const float columnStep = static_cast<float>(kPi / static_cast<double>(fy));
+    float rowAngle = static_cast<float>(kPi * (entry.param[P::YPhase] / scale) / fx);
+    float columnAngle =
+        static_cast<float>(kPi * (entry.param[P::XPhase] / scale) / static_cast<double>(fy));
+    const double xAmplitude = entry.param[P::XAmplitude] / scale;
+    const double yAmplitude = entry.param[P::YAmplitude] / scale;
+    for (int y = 0; y < h; ++y) {
+      rowShift[y] = xAmplitude * exactSin(static_cast<double>(rowAngle));
+      rowAngle = static_cast<float>(static_cast<double>(rowAngle) + static_cast<double>(rowStep));
+    }
+    for (int x = 0; x < w; ++x) {
+      columnShift[x] = yAmplitude * exactSin(static_cast<double>(columnAngle));
+      columnAngle =
+          static_cast<float>(static_cast<double>(columnAngle) + static_cast<double>(columnStep));
+    }
+  }
+  DesignPoint operator()(int x, int y) const {
+    return {wrap(static_cast<int>(static_cast<double>(x) + rowShift[y]), w),
+            wrap(static_cast<int>(static_cast<double>(y) + columnShift[x]), h)};
+  }
+};
+
+// "Distortion by Buffer" at the design size: the brightness of a design
+// pixel of the buffer is that of its s x s block, (sum of red + green +
+// blue) / (3 s^2); its two shifts (0..254) are kept as bytes in `shiftX`
+// and `shiftY` (design width x height each).
+struct BufferDesign {
+  int w;
+  const std::uint8_t* shiftX;
+  const std::uint8_t* shiftY;
+  BufferDesign(TextureEngine& e, const ProgramEntry& entry, std::uint8_t* storeX,
+               std::uint8_t* storeY)
+      : w(e.designWidth()), shiftX(storeX), shiftY(storeY) {
+    using P = DistortionByBuffer::Param;
+    const int s = e.scale;
+    int xTable[256], yTable[256];
+    buildShiftTable(xTable, entry.param[P::XAmplitude] / s, entry.param[P::XTurbulence]);
+    buildShiftTable(yTable, entry.param[P::YAmplitude] / s, entry.param[P::YTurbulence]);
+    for (int y = 0; y < e.designHeight(); ++y)
+      for (int x = 0; x < w; ++x) {
+        long long sum = 0;
+        for (int j = 0; j < s; ++j) {
+          const std::uint32_t* row =
+              e.buffer.data() + static_cast<std::size_t>(y * s + j) * e.width + x * s;
+          for (int i = 0; i < s; ++i)
+            sum += channel(row[i], 2) + channel(row[i], 1) + channel(row[i], 0);
+        }
+        const int l = static_cast<int>(sum / (3LL * s * s));
+        const std::size_t at = static_cast<std::size_t>(y) * w + x;
+        storeX[at] = static_cast<std::uint8_t>(xTable[l]);
+        storeY[at] = static_cast<std::uint8_t>(yTable[l]);
+      }
+  }
+  DesignPoint operator()(int x, int y) const {
+    const std::size_t at = static_cast<std::size_t>(y) * w + x;
+    return {shiftX[at], shiftY[at]};
+  }
+};
+
+}  // namespace
+
+// "Twirl": a vortex about (W/2, H/2) with radius R = min(W/2, H/2).  Inside
+// the radius the source is the pixel's offset turned by
+//   theta = ((-Angle) * (2*pi / 120)) * q,  q = ((R - d) / R) * ((R - d) / R),
+// truncated before the centre is added, then wrapped.  Outside the radius
+// theta is 0 and the pixel stays.  theta depends only on dx^2 + dy^2, so it
+// is computed once for the up to eight pixels (+-dx, +-dy), (+-dy, +-dx).
+void Twirl::run(TextureEngine& e, const ProgramEntry& entry) {
+  if (entry.disabled) return;
+  twirlEveryPixel(e, entry.param[Angle]);
+  if (e.scale > 1)
+    moveBlocksWhereTheDesignSkips(
+        e, TwirlDesign(e.designWidth(), e.designHeight(), entry.param[Angle]));
 }
 
 // "Sine Distortion": rows shift sideways by "X Amplitude" * sin(row angle),
@@ -187,6 +395,10 @@ void SineDistortion::run(TextureEngine& e, const ProgramEntry& entry) {
       rowAngle = static_cast<float>(static_cast<double>(rowAngle) + static_cast<double>(rowStep));
     }
   }
+  if (e.scale > 1) {
+    const SineDesign design(e.designWidth(), e.designHeight(), entry, e.scale);
+    moveBlocksWhereTheDesignSkips(e, design);
+  }
 }
 
 // "Distortion by Buffer": the brightness L = (r + g + b) / 3 of the buffer
@@ -198,20 +410,18 @@ void DistortionByBuffer::run(TextureEngine& e, const ProgramEntry& entry) {
   const int w = e.width;
   const int h = e.height;
   copyTextureToWork(e);
+  if (e.scale > 1) {
+    displaceByDesignPixels(e,
+                           BufferDesign(e, entry, reinterpret_cast<std::uint8_t*>(e.fieldX.data()),
+                                        reinterpret_cast<std::uint8_t*>(e.fieldY.data())));
+    return;
+  }
 
   // 0..Amplitude: bytes at the design size, more at a scale.
   int xTable[256];
   int yTable[256];
-  auto buildTable = [](int* table, int amplitude, int turbulence) {
-    const int a = amplitude / 2;
-    const double dv = static_cast<double>(257 - turbulence);
-    for (int i = 0; i < 256; ++i) {
-      const double v = static_cast<double>(a) * exactSin(kPi * static_cast<double>(i) / dv);
-      table[i] = a + static_cast<int>(v);
-    }
-  };
-  buildTable(xTable, entry.param[XAmplitude], entry.param[XTurbulence]);
-  buildTable(yTable, entry.param[YAmplitude], entry.param[YTurbulence]);
+  buildShiftTable(xTable, entry.param[XAmplitude], entry.param[XTurbulence]);
+  buildShiftTable(yTable, entry.param[YAmplitude], entry.param[YTurbulence]);
 
   const std::uint32_t* src = e.workPlane.data();
   const std::uint32_t* buf = e.buffer.data();
@@ -249,6 +459,17 @@ void Divider::run(TextureEngine& e, const ProgramEntry& entry) {
   const int h = e.height;
   copyTextureToWork(e);
   const int n = entry.param[Amount] + 1;
+  if (e.scale > 1) {
+    // Neighbouring pixels read n apart: the design skips detail everywhere.
+    const int dw = e.designWidth(), dh = e.designHeight();
+    for (int y = 0; y < dh; ++y) {
+      if (e.cancel.requested()) return;
+      for (int x = 0; x < dw; ++x)
+        for (int j = 0; j < e.scale; ++j)
+          moveBlockRow(e, x, y, j, DesignPoint{x * n % dw, y * n % dh});
+    }
+    return;
+  }
   // (x * n) mod W advances by n mod W per column.
   const int stepX = wrap(n, w);
   const int stepY = wrap(n, h);
@@ -390,7 +611,10 @@ void Glass::run(TextureEngine& e, const ProgramEntry& entry) {
   }
 
   if (scale > 1) {
-    displaceByScaledFields(e, fx, fy);
+    displaceByDesignPixels(e, [&](int x, int y) {
+      const std::size_t i = static_cast<std::size_t>(y) * w + x;
+      return DesignPoint{-fx[i], -fy[i]};
+    });
     return;
   }
 

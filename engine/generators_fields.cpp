@@ -94,9 +94,21 @@ class PlasmaSubdivision {
   // One draw: k = -5..4; v = (d * k * roughness + 100 * (a + b)) / 200,
   // held within 1..maxHeight.  At a scale s the edge d is measured in
   // pixels of the design: v = (d * k * roughness + 100 * s * (a + b)) / (200 * s).
+  // Edges of at most two design pixels (the design's last step, d = 2s,
+  // and the finer steps the design does not have) draw a displacement twice
+  // as wide, so that the mean of a design pixel's block, which also takes in
+  // its neighbours' points, varies as much as the design's pixel: k becomes
+  // 2k + 1/2 on the last step (the design's mean kept) and 2k + 1 below it
+  // (mean zero, so the added steps do not darken the heights).
   void edgeValue(int x, int y, int d, int a, int b) {
     const long long k = random_.next() % 10 - 5;
-    long long v = (d * k * roughness_ + 100LL * scale_ * (a + b)) / (200LL * scale_);
+    long long v;
+    if (scale_ > 1 && d <= 2 * scale_) {
+      const long long twiceK = d > scale_ ? 4 * k + 1 : 4 * k + 2;  // 2 x (2k + 1/2), 2 x (2k + 1)
+      v = (d * twiceK * roughness_ + 200LL * scale_ * (a + b)) / (400LL * scale_);
+    } else {
+      v = (d * k * roughness_ + 100LL * scale_ * (a + b)) / (200LL * scale_);
+    }
     if (v < 1) v = 1;
     if (v >= maxHeight_) v = maxHeight_;
     pixel(x, y) = grey(byteOf(v));
@@ -176,7 +188,13 @@ void Plasma::run(TextureEngine& e, const ProgramEntry& entry) {
   std::uint32_t* p = e.workPlane.data();
   for (int i = 0, n = e.pixelCount; i < n; ++i) p[i] = tint[channel(p[i], 0)];
 
-  blendLayer(e, e.workPlane, entry);
+  // At a scale the heights are laid half a design pixel off, so that the
+  // subdivision's points on the design's grid fall in the middle of the
+  // design pixels' blocks rather than on their corners.
+  ProgramEntry laid = entry;
+  laid.offsetX += e.scale / 2;
+  laid.offsetY += e.scale / 2;
+  blendLayer(e, e.workPlane, laid);
   e.random = saved;
 }
 

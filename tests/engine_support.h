@@ -60,10 +60,11 @@ inline std::int32_t stateAfter(std::int32_t from, int n) {
   return r.state;
 }
 
-// Makes `to` an exact copy of what a command can see of `from`: size,
+// Makes `to` an exact copy of what a command can see of `from`: size and scale,
 // planes (their whole storage), random state and vector path.
 inline void copyEngine(const TextureEngine& from, TextureEngine& to) {
-  if (to.width != from.width || to.height != from.height) to.setSize(from.width, from.height);
+  if (to.width != from.width || to.height != from.height || to.scale != from.scale)
+    to.setScaledSize(from.designWidth(), from.designHeight(), from.scale);
   for (const auto& [source, target] :
        {std::pair{&from.texture, &to.texture}, std::pair{&from.buffer, &to.buffer},
         std::pair{&from.workPlane, &to.workPlane}})

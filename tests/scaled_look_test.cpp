@@ -6,7 +6,6 @@
 
 #include <filesystem>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -55,18 +54,6 @@ constexpr bool kSanitized = false;
 constexpr bool kSanitized = false;
 #endif
 
-// Programs whose look at a scale is not yet that of the design by the
-// measure: fine detail that the design-size run aliases (sub-pixel
-// displacements and strokes of one design pixel) averages out in the
-// scaled texture and lowers the deviation and the gradient.  Their
-// verdicts are printed, not failed, until their rules keep the look; they
-// must still tile.
-const std::set<std::string> kLookNotYetKept = {
-    "Glass",
-    "buffer-distortion.mlr",
-    "ember-glow.mlr",
-};
-
 // Expects the program to keep its look at each scale, and to tile there as
 // well as its design-size renders do (a program whose blocks are clipped at
 // the right and bottom edges leaves the same step there at every size).
@@ -74,7 +61,11 @@ void expectSameLook(const std::vector<ProgramEntry>& program, int width, int hei
                     std::initializer_list<int> scales, const std::string& name) {
   const int bands = look::bandCount(width, height);
   std::vector<look::Statistics> references;
-  double designEdge = 1.0;  // the largest edge step over inner step of the references
+  // The largest edge step over inner step of the references.  In a picture
+  // of independent blocks (per-pixel noise, scaled) the step across the edge
+  // is as likely as any to be the largest; one 10 % larger than every step
+  // inside is chance, a seam is far larger.
+  double designEdge = 1.1;
   for (int v = 1; v <= kReferences; ++v) {
     const TextureEngine& e = render(program, width, height, 1, seed, v);
     references.push_back(look::measure(look::shrunk(e, 1)));
@@ -102,13 +93,7 @@ void expectSameLook(const std::vector<ProgramEntry>& program, int width, int hei
           << "a seam between the last and the first row";
     }
     const look::Verdict verdict = look::compare(scaled, references, bands);
-    if (kLookNotYetKept.count(name) != 0) {
-      if (!verdict.same)
-        std::printf("%s at scale %d, not yet the same look:\n%s", name.c_str(), s,
-                    verdict.report.c_str());
-    } else {
-      EXPECT_TRUE(verdict.same) << verdict.report;
-    }
+    EXPECT_TRUE(verdict.same) << name << "\n" << verdict.report;
   }
 }
 
@@ -137,7 +122,7 @@ class ScaledCommand : public ::testing::TestWithParam<int> {};
 
 TEST_P(ScaledCommand, KeepsItsLookAndTiles) {
   const CommandDecl& d = kCommandTable[static_cast<std::size_t>(GetParam())];
-  expectSameLook(programOf(d), kSide, kSide, 11, {2, 4}, std::string(d.name));
+  expectSameLook(programOf(d), kSide, kSide, 11, {2, 4, 8}, std::string(d.name));
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryCommand, ScaledCommand, ::testing::Range(0, kCommandCount),

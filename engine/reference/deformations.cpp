@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
+#include <tuple>
 #include <vector>
 
 #include "engine/commands.h"
@@ -17,27 +19,124 @@ namespace mottler {
 
 using reference::pixel;
 
-// "Twirl": about (cx, cy) = (W/2, H/2) with radius R = min(cx, cy), a pixel
-// at offset (dx, dy) and distance d <= R is read from the offset turned by
-// theta = -Angle x (2 pi / 120) x ((R - d) / R)^2, truncated before the
-// centre is added; farther pixels stay.
+namespace {
+
+// ------------------------------------------------- at a scale s above 1 ---
+//
+// A design pixel (X, Y) is the block of s x s pixels from (s X, s Y).  The
+// design "skips" at a design pixel when its source and that of one of its
+// four neighbours (wrapped) lie more than one pixel apart in either
+// direction, measured the short way round the design.  There the block is
+// copied whole from the block of the design pixel's source.
+
+struct Point {
+  int x, y;
+};
+
+// a - b on a wrapping side of n, into -n/2 .. n/2.
+int shortDifference(int a, int b, int n) {
+  int d = wrap(a - b, n);
+  if (2 * d > n) d -= n;
+  return d;
+}
+
+template <class Source>
+bool skips(const Source& source, int x, int y, int w, int h) {
+  const Point at = source(x, y);
+  for (const Point n : {Point{x + 1, y}, Point{x - 1, y}, Point{x, y + 1}, Point{x, y - 1}}) {
+    const Point from = source(wrap(n.x, w), wrap(n.y, h));
+    if (std::abs(shortDifference(from.x, at.x, w)) > 1 ||
+        std::abs(shortDifference(from.y, at.y, h)) > 1)
+      return true;
+  }
+  return false;
+}
+
+void copyBlock(TextureEngine& e, int x, int y, Point from) {
+  const int s = e.scale;
+  for (int j = 0; j < s; ++j)
+    for (int i = 0; i < s; ++i)
+      pixel(e, e.texture, x * s + i, y * s + j) =
+          pixel(e, e.workPlane, from.x * s + i, from.y * s + j);
+}
+
+// Every block where the design skips, copied whole from its source's block.
+template <class Source>
+void copyBlocksWhereTheDesignSkips(TextureEngine& e, const Source& source) {
+  for (int y = 0; y < e.designHeight(); ++y)
+    for (int x = 0; x < e.designWidth(); ++x)
+      if (skips(source, x, y, e.designWidth(), e.designHeight())) copyBlock(e, x, y, source(x, y));
+}
+
+// Where the design does not skip, pixel (x, y) is read displaced by the
+// design's displacement d(X, Y) (in design pixels) at its design position
+// ((x + 0.5) / s - 0.5, (y + 0.5) / s - 0.5): between the four nearest
+// design pixels, wrapped, with bilinear weights, times s, truncated toward
+// zero.  The position is counted in 2s-ths of a design pixel.
+template <class Displacement>
+void displaceBilinearly(TextureEngine& e, const Displacement& d) {
+  const int s = e.scale, dw = e.designWidth(), dh = e.designHeight();
+  const auto source = [&](int x, int y) {
+    return Point{wrap(x + d(x, y).x, dw), wrap(y + d(x, y).y, dh)};
+  };
+  for (int y = 0; y < e.height; ++y)
+    for (int x = 0; x < e.width; ++x) {
+      if (skips(source, x / s, y / s, dw, dh)) continue;
+      const int atX = 2 * x + 1 - s, atY = 2 * y + 1 - s;
+      const int x0 = static_cast<int>(std::floor(atX / (2.0 * s)));
+      const int y0 = static_cast<int>(std::floor(atY / (2.0 * s)));
+      const long long wx = atX - x0 * 2 * s, wy = atY - y0 * 2 * s;  // shares of x0 + 1, y0 + 1
+      const long long n = 2 * s;
+      long long sumX = 0, sumY = 0;
+      for (const auto& [cx, cy, weight] :
+           {std::tuple{x0, y0, (n - wx) * (n - wy)}, std::tuple{x0 + 1, y0, wx * (n - wy)},
+            std::tuple{x0, y0 + 1, (n - wx) * wy}, std::tuple{x0 + 1, y0 + 1, wx * wy}}) {
+        const Point p = d(wrap(cx, dw), wrap(cy, dh));
+        sumX += weight * p.x;
+        sumY += weight * p.y;
+      }
+      const std::uint32_t from = pixel(e, e.workPlane, x + static_cast<int>(sumX * s / (n * n)),
+                                       y + static_cast<int>(sumY * s / (n * n)));
+      std::uint32_t& to = pixel(e, e.texture, x, y);
+      to = (to & 0xFF000000u) | (from & 0x00FFFFFFu);
+    }
+  copyBlocksWhereTheDesignSkips(e, source);
+}
+
+}  // namespace
+
+// "Twirl" on a W x H picture: about (cx, cy) = (W/2, H/2) with radius R =
+// min(cx, cy), a pixel at offset (dx, dy) and distance d <= R is read from
+// the offset turned by theta = -Angle x (2 pi / 120) x ((R - d) / R)^2,
+// truncated before the centre is added; farther pixels stay.
+static Point twirlSource(int w, int h, int angle, int x, int y) {
+  const int cx = w / 2, cy = h / 2, r = std::min(cx, cy);
+  const int dx = x - cx, dy = y - cy;
+  const double d = std::sqrt(static_cast<double>(dx * dx + dy * dy));
+  double theta = 0;
+  if (d <= r && r > 0) {  // R = 0: only the centre, which has no offset to turn
+    const double q = ((r - d) / r) * ((r - d) / r);
+    theta = (-angle * (2 * kPi / 120)) * q;
+  }
+  return {cx + static_cast<int>(dx * exactCos(theta) - dy * exactSin(theta)),
+          cy + static_cast<int>(dx * exactSin(theta) + dy * exactCos(theta))};
+}
+
+// "Twirl": every pixel by twirlSource at the texture's size; at a scale,
+// then the blocks where the design (twirlSource at the design size) skips.
 void Twirl::reference(TextureEngine& e, const ProgramEntry& entry) {
   if (entry.disabled) return;
   reference::copyPlane(e, e.workPlane, e.texture);
-  const int cx = e.width / 2, cy = e.height / 2, r = std::min(cx, cy);
   for (int y = 0; y < e.height; ++y)
     for (int x = 0; x < e.width; ++x) {
-      const int dx = x - cx, dy = y - cy;
-      const double d = std::sqrt(static_cast<double>(dx * dx + dy * dy));
-      double theta = 0;
-      if (d <= r && r > 0) {  // R = 0: only the centre, which has no offset to turn
-        const double q = ((r - d) / r) * ((r - d) / r);
-        theta = (-entry.param[Angle] * (2 * kPi / 120)) * q;
-      }
-      const int sx = cx + static_cast<int>(dx * exactCos(theta) - dy * exactSin(theta));
-      const int sy = cy + static_cast<int>(dx * exactSin(theta) + dy * exactCos(theta));
-      pixel(e, e.texture, x, y) = pixel(e, e.workPlane, sx, sy);
+      const Point from = twirlSource(e.width, e.height, entry.param[Angle], x, y);
+      pixel(e, e.texture, x, y) = pixel(e, e.workPlane, from.x, from.y);
     }
+  if (e.scale > 1)
+    copyBlocksWhereTheDesignSkips(e, [&](int x, int y) {
+      const Point p = twirlSource(e.designWidth(), e.designHeight(), entry.param[Angle], x, y);
+      return Point{wrap(p.x, e.designWidth()), wrap(p.y, e.designHeight())};
+    });
 }
 
 // "Sine Distortion": row y is read shifted sideways by "X Amplitude" x
@@ -67,6 +166,24 @@ void SineDistortion::reference(TextureEngine& e, const ProgramEntry& entry) {
     }
     rowAngle = static_cast<float>(static_cast<double>(rowAngle) + rowStep);
   }
+  if (e.scale > 1) {
+    // The design: amplitudes and phases divided by the scale, the angles
+    // accumulated from the start up to the row and the column.
+    const int s = e.scale, w = e.designWidth(), h = e.designHeight();
+    const double dfx = static_cast<double>(w) / (2 * entry.param[XPeriod]);
+    const float dfy = static_cast<float>(static_cast<double>(h) / (2 * entry.param[YPeriod]));
+    copyBlocksWhereTheDesignSkips(e, [&](int x, int y) {
+      float row = static_cast<float>(kPi * (entry.param[YPhase] / s) / dfx);
+      for (int i = 0; i < y; ++i)
+        row = static_cast<float>(static_cast<double>(row) + static_cast<float>(kPi / dfx));
+      float column = static_cast<float>(kPi * (entry.param[XPhase] / s) / dfy);
+      for (int i = 0; i < x; ++i)
+        column = static_cast<float>(static_cast<double>(column) + static_cast<float>(kPi / dfy));
+      const double xShift = (entry.param[XAmplitude] / s) * exactSin(static_cast<double>(row));
+      const double yShift = (entry.param[YAmplitude] / s) * exactSin(static_cast<double>(column));
+      return Point{wrap(static_cast<int>(x + xShift), w), wrap(static_cast<int>(y + yShift), h)};
+    });
+  }
 }
 
 // "Distortion by Buffer": the brightness L = (red + green + blue) / 3 of the
@@ -83,6 +200,26 @@ void DistortionByBuffer::reference(TextureEngine& e, const ProgramEntry& entry) 
     yTable[i] = static_cast<std::uint8_t>(
         ay + static_cast<int>(ay * exactSin(kPi * i / (257 - entry.param[YTurbulence]))));
   }
+  if (e.scale > 1) {
+    // The design: tables of the amplitudes divided by the scale, read at the
+    // mean brightness (red + green + blue summed over the block, / 3 s^2)
+    // of the design pixel's block of the buffer.
+    const int s = e.scale;
+    const int bx = entry.param[XAmplitude] / s / 2, by = entry.param[YAmplitude] / s / 2;
+    displaceBilinearly(e, [&](int x, int y) {
+      long long sum = 0;
+      for (int j = 0; j < s; ++j)
+        for (int i = 0; i < s; ++i) {
+          const std::uint32_t b = pixel(e, e.buffer, x * s + i, y * s + j);
+          sum += channel(b, 2) + channel(b, 1) + channel(b, 0);
+        }
+      const int l = static_cast<int>(sum / (3LL * s * s));
+      return Point{
+          bx + static_cast<int>(bx * exactSin(kPi * l / (257 - entry.param[XTurbulence]))),
+          by + static_cast<int>(by * exactSin(kPi * l / (257 - entry.param[YTurbulence])))};
+    });
+    return;
+  }
   for (int y = 0; y < e.height; ++y)
     for (int x = 0; x < e.width; ++x) {
       const std::uint32_t b = pixel(e, e.buffer, x, y);
@@ -97,6 +234,12 @@ void Divider::reference(TextureEngine& e, const ProgramEntry& entry) {
   if (entry.disabled) return;
   reference::copyPlane(e, e.workPlane, e.texture);
   const int n = entry.param[Amount] + 1;
+  if (e.scale > 1) {  // neighbours read n apart: every block is copied whole
+    for (int y = 0; y < e.designHeight(); ++y)
+      for (int x = 0; x < e.designWidth(); ++x)
+        copyBlock(e, x, y, {x * n % e.designWidth(), y * n % e.designHeight()});
+    return;
+  }
   for (int y = 0; y < e.height; ++y)
     for (int x = 0; x < e.width; ++x)
       pixel(e, e.texture, x, y) = pixel(e, e.workPlane, x * n, y * n);
@@ -134,8 +277,10 @@ void Carpet::reference(TextureEngine& e, const ProgramEntry& entry) {
 void Glass::reference(TextureEngine& e, const ProgramEntry& entry) {
   if (entry.disabled) return;
   reference::copyPlane(e, e.workPlane, e.texture);
-  const int w = e.width, h = e.height;
-  const int distortion = entry.param[Distortion];
+  // At a scale the fields are the design's: drawn and smoothed at the
+  // design size with "Distortion" divided by the scale.
+  const int w = e.designWidth(), h = e.designHeight();
+  const int distortion = entry.param[Distortion] / e.scale;
   const auto field = [&](std::vector<std::int8_t>& f, int x, int y) -> std::int8_t& {
     return f[static_cast<std::size_t>(wrap(y, h)) * w + wrap(x, w)];
   };
@@ -153,6 +298,12 @@ void Glass::reference(TextureEngine& e, const ProgramEntry& entry) {
           field(*f, x, y) = static_cast<std::int8_t>((field(*f, x, y + 1) + field(*f, x, y - 1) +
                                                       field(*f, x + 1, y) + field(*f, x - 1, y)) /
                                                      4);
+  if (e.scale > 1) {
+    displaceBilinearly(e, [&](int x, int y) {
+      return Point{-field(e.fieldX, x, y), -field(e.fieldY, x, y)};
+    });
+    return;
+  }
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
       const std::uint32_t from =

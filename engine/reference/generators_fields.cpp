@@ -26,14 +26,22 @@ struct Subdivision {
   TextureEngine& e;
   int roughness;
   int maxHeight;
+  int scale;
 
   int value(int x, int y) const { return get(e, e.workPlane, x, y, 0); }
 
   // One draw: k = -5..4, v = (d x k x Roughness + 100 x (a + b)) / 200,
-  // held within 1..Maximum Height.
+  // held within 1..Maximum Height.  At a scale s, d is counted in design
+  // pixels (d / s), and on edges of at most two design pixels k becomes
+  // 2k + 1/2 (more than one design pixel long) or 2k + 1 (shorter).
   void edgeValue(int x, int y, int d, int a, int b) {
     const int k = e.random.next() % 10 - 5;
-    int v = (d * k * roughness + 100 * (a + b)) / 200;
+    int v;
+    if (scale > 1 && d <= 2 * scale)
+      v = (d * (d > scale ? 4 * k + 1 : 4 * k + 2) * roughness + 200 * scale * (a + b)) /
+          (400 * scale);
+    else
+      v = (d * k * roughness + 100 * scale * (a + b)) / (200 * scale);
     if (v < 1) v = 1;
     if (v >= maxHeight) v = maxHeight;
     setGrey(e, x, y, v);
@@ -72,13 +80,17 @@ void Plasma::reference(TextureEngine& e, const ProgramEntry& entry) {
   setGrey(e, 0, 0, e.random.next() % maxHeight);
   setGrey(e, W / 2, H / 2, e.random.next() % maxHeight);
   setGrey(e, (W / 2 + W / 4) % W, (H / 2 + H / 4) % H, e.random.next() % maxHeight);
-  Subdivision{e, entry.param[Roughness], maxHeight}.subdivide(0, 0, W, H);
+  Subdivision{e, entry.param[Roughness], maxHeight, e.scale}.subdivide(0, 0, W, H);
   const int masks[3] = {entry.param[BlueMask], entry.param[GreenMask], entry.param[RedMask]};
   for (int y = 0; y < H; ++y)
     for (int x = 0; x < W; ++x)
       for (int c = 0; c < 3; ++c)
         set(e, e.workPlane, x, y, c, get(e, e.workPlane, x, y, c) * masks[c] / 255);
-  reference::blendLayer(e, e.workPlane, entry);
+  // At a scale the heights are laid half a design pixel off.
+  ProgramEntry laid = entry;
+  laid.offsetX += e.scale / 2;
+  laid.offsetY += e.scale / 2;
+  reference::blendLayer(e, e.workPlane, laid);
   e.random = saved;
 }
 
