@@ -70,7 +70,6 @@ const std::set<std::string> kLookNotYetKept = {
     "Distortion by Buffer",
     "Divider",
     "Glass",
-    "Blur",
     "buffer-distortion.mlr",
     "ember-glow.mlr",
     "spline-silk.mlr",

@@ -125,6 +125,13 @@ namespace {
 TEST(ScaledRun, GivesTheSameBytesOnAnyNumberOfThreads) {
   std::vector<std::pair<std::vector<ProgramEntry>, Size>> programs = {
       {mixedProgram(48, 40), Size{48, 40}}};
+  // Wide enough at scale 3 for the filters to share out several strips of
+  // columns, with many passes of "Maximum" and "Minimum" at once.
+  std::vector<ProgramEntry> filters = mixedProgram(100, 12);
+  filters.push_back(makeEntry(kMinimum, {4}));
+  filters.push_back(makeEntry(kBlur, {9}));
+  filters.push_back(makeEntry(kUnsharpMask, {300, 6, 2}));
+  programs.push_back({filters, Size{100, 12}});
   for (const CommandDecl& d : kCommandTable) {
     std::vector<ProgramEntry> p = mixedProgram(32, 24);
     p.push_back(defaultEntry(d.code, 32, 24));
