@@ -484,6 +484,8 @@ void boxAlong(const UnalignedChannels* in, UnalignedChannels* out, int n, int r,
 // Columns of the texture that one thread smooths down at a time: the rows
 // it keeps of each stage are this wide.
 constexpr int kStripColumns = 256;
+// Pixels in one 64-byte cache line.
+constexpr int kPixelsPerCacheLine = 16;
 
 // The radius of the widest box any filter uses at a scale.
 int widestRadius(int scale) {
@@ -526,7 +528,8 @@ void smoothAcross(TextureEngine& e, const BoxRadii& radii, float offset) {
 // Three box averages down the work plane, streamed a strip of columns at a
 // time: each stage keeps a running sum per column and its last 2r + 1 rows
 // (the rows its sum will have to let go).  Every finished row of the strip
-// goes to finish(y, x0, n, averages): n pixels from column x0 of row y.
+// goes to finish(y, x0, n, averages): n pixels from column x0 of row y, in
+// scratch that finish may overwrite.
 template <class Finish>
 void smoothDown(TextureEngine& e, const BoxRadii& radii, float offset, Finish& finish) {
   const int w = e.width, h = e.height;
@@ -553,10 +556,18 @@ void smoothDown(TextureEngine& e, const BoxRadii& radii, float offset, Finish& f
       const std::uint32_t* in = input(k);
       for (int i = 0; i < n; ++i) sum1[i] += channelsOf(in[i]);
     }
+    // The strip's next rows lie a page or more apart, beyond what the
+    // processor fetches ahead by itself: asked for one row early.
+    const auto fetchAhead = [n](const std::uint32_t* row) {
+      for (int i = 0; i < n; i += kPixelsPerCacheLine) __builtin_prefetch(row + i);
+    };
     for (int y1 = first1; y1 < h + r3 + r2; ++y1) {
       UnalignedChannels* row1 = slot(rows2, y1 - first1, kept2);
       const std::uint32_t* entering = input(y1 + r1 + 1);
       const std::uint32_t* leaving = input(y1 - r1);
+      fetchAhead(input(y1 + r1 + 2));
+      fetchAhead(input(y1 - r1 + 1));
+      fetchAhead(e.texture.row(wrap(y1 - r2 - r3 + 1, h), w) + x0);
       for (int i = 0; i < n; ++i) {
         row1[i] = average1(sum1[i]);
         sum1[i] += channelsOf(entering[i]) - channelsOf(leaving[i]);
@@ -578,7 +589,7 @@ void smoothDown(TextureEngine& e, const BoxRadii& radii, float offset, Finish& f
         out[i] = average3(sum3[i]);
         sum3[i] -= oldest2[i];
       }
-      finish(y3, x0, n, static_cast<const UnalignedChannels*>(out));
+      finish(y3, x0, n, out);
     }
   };
   shareOut(e, (w + kStripColumns - 1) / kStripColumns, strip);
@@ -599,9 +610,8 @@ class Lift {
   explicit Lift(const ProgramEntry& entry) : threshold_(entry.param[UnsharpMask::Threshold]) {
     const float k = static_cast<float>(entry.param[UnsharpMask::Amount] * 0.01);
     for (int d = 0; d < 256; ++d) whole_[d] = static_cast<int>(static_cast<double>(k) * d);
+    while (lifting_ < 256 && whole_[lifting_] == 0) ++lifting_;
   }
-  // floor(k x d) for a difference d of 0..255.
-  int whole(int d) const { return whole_[d]; }
   // Pixel t lifted above its blurred value s, byte 3 kept.
   std::uint32_t operator()(std::uint32_t t, std::uint32_t s) const {
     bool keep = false;
@@ -616,9 +626,30 @@ class Lift {
     return keep ? t : withSpare(t, colour);
   }
 
+  // Lifts n texture pixels above their blurred values.  Differences below
+  // lifting_ add nothing (floor(k x d) = 0), and a pixel none of whose
+  // channels lifts keeps its colour whether its threshold test keeps it or
+  // not: such pixels are passed over four at a time.
+  void row(std::uint32_t* tex, const std::uint32_t* blurred, int n) const {
+    const Bytes liftingBytes = Bytes{} + static_cast<std::uint8_t>(std::min(lifting_, 255));
+    const bool noneLifts = lifting_ > 255;  // then even 255 adds nothing
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+      const Bytes t = loadBytes(tex + i), b = loadBytes(blurred + i);
+      const Bytes d = (t > b) & (t - b) & lanes::kColourBytes;  // max(T - S, 0), colour bytes
+      const Bytes lifts = noneLifts ? Bytes{} : reinterpret_cast<Bytes>(d >= liftingBytes);
+      std::uint64_t halves[2];
+      std::memcpy(halves, &lifts, sizeof halves);
+      if ((halves[0] | halves[1]) == 0) continue;
+      for (int k = i; k < i + 4; ++k) tex[k] = (*this)(tex[k], blurred[k]);
+    }
+    for (; i < n; ++i) tex[i] = (*this)(tex[i], blurred[i]);
+  }
+
  private:
   std::int32_t threshold_;
   int whole_[256];
+  int lifting_ = 1;  // the smallest difference that lifts (256: none)
 };
 
 }  // namespace
@@ -652,7 +683,7 @@ void Blur::run(TextureEngine& e, const ProgramEntry& entry) {
     smoothAcross(e, radii, offset);
     if (e.cancel.requested()) return;
     const int w = e.width;
-    auto finish = [&](int y, int x0, int n, const UnalignedChannels* blurred) {
+    auto finish = [&](int y, int x0, int n, UnalignedChannels* blurred) {
       std::uint32_t* out = e.texture.row(y, w) + x0;
       for (int i = 0; i < n; ++i) out[i] = withSpare(out[i], colourOf(blurred[i]));
     };
@@ -703,9 +734,12 @@ void UnsharpMask::run(TextureEngine& e, const ProgramEntry& entry) {
     const float offset = roundingOffset(kUnsharpPass, entry.param[Radius]);
     smoothAcross(e, radii, offset);
     if (e.cancel.requested()) return;
-    auto finish = [&](int y, int x0, int n, const UnalignedChannels* blurred) {
-      std::uint32_t* out = e.texture.row(y, w) + x0;
-      for (int i = 0; i < n; ++i) out[i] = lift(out[i], colourOf(blurred[i]));
+    // The blurred colours packed into the front of their own scratch (pixel
+    // i over bytes 4i.., of pixel i / 4, already read).
+    auto finish = [&](int y, int x0, int n, UnalignedChannels* blurred) {
+      std::uint32_t* row = reinterpret_cast<std::uint32_t*>(blurred);
+      for (int i = 0; i < n; ++i) row[i] = colourOf(blurred[i]);
+      lift.row(e.texture.row(y, w) + x0, row, n);
     };
     smoothDown(e, radii, offset, finish);
     return;
@@ -755,30 +789,7 @@ void UnsharpMask::run(TextureEngine& e, const ProgramEntry& entry) {
     }
   }
 
-  // Differences below `lifting` add nothing (floor(k x d) = 0), and a pixel
-  // none of whose channels lifts keeps its colour whether its threshold test
-  // keeps it or not: such pixels are passed over four at a time.
-  int lifting = 1;
-  while (lifting < 256 && lift.whole(lifting) == 0) ++lifting;
-  const Bytes liftingBytes = Bytes{} + static_cast<std::uint8_t>(lifting > 255 ? 255 : lifting);
-  const bool noneLifts = lifting > 255;  // then even 255 adds nothing
-  std::uint32_t* const texEnd = tex + e.pixelCount;
-  const std::uint32_t* blurred = work + w;
-  for (std::uint32_t* p = tex; p != texEnd; ++p, ++blurred) {
-    if (texEnd - p >= 4) {
-      const Bytes t = loadBytes(p), b = loadBytes(blurred);
-      const Bytes d = (t > b) & (t - b) & lanes::kColourBytes;  // max(T - S, 0), colour bytes
-      const Bytes lifts = noneLifts ? Bytes{} : reinterpret_cast<Bytes>(d >= liftingBytes);
-      std::uint64_t halves[2];
-      std::memcpy(halves, &lifts, sizeof halves);
-      if ((halves[0] | halves[1]) == 0) {
-        p += 3;
-        blurred += 3;
-        continue;
-      }
-    }
-    *p = lift(*p, *blurred);
-  }
+  lift.row(tex, work + w, e.pixelCount);
 }
 
 // "Bump Mapping": the colours taken as heights, lit from the upper left:

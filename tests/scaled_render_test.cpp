@@ -152,6 +152,29 @@ TEST(ScaledRun, GivesTheSameBytesOnAnyNumberOfThreads) {
                                   << kCommandTable[0].name;
       }
     }
+  // Large enough for the layer blend to share out bands of rows: layers
+  // under several methods, with offsets across, down, both and none.
+  std::vector<ProgramEntry> layers;
+  const int offsets[][2] = {{0, 0}, {21, 0}, {0, 13}, {5, 40}};
+  const int methods[] = {Add, Xor, Lighten, Shade};
+  for (int i = 0; i < 4; ++i)
+    for (CommandCode c : {kSinePlasma, kBlobs}) {
+      ProgramEntry entry = defaultEntry(c, 64, 64);
+      entry.method = methods[i];
+      entry.offsetX = offsets[i][0];
+      entry.offsetY = offsets[i][1];
+      layers.push_back(entry);
+    }
+  std::uint64_t first = 0;
+  for (int threads : {1, 2, 7}) {
+    e->setScaledSize(64, 64, 8);
+    e->setThreads(threads);
+    const std::uint64_t print = run(*e, layers, 4);
+    if (threads == 1)
+      first = print;
+    else
+      EXPECT_EQ(print, first) << threads << " threads, layers at 512 x 512";
+  }
 }
 
 }  // namespace
