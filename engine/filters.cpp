@@ -86,18 +86,27 @@ inline std::uint32_t pack21(std::uint64_t s) {
 constexpr std::uint64_t kLane21One = 1ull | (1ull << 21) | (1ull << 42);
 constexpr std::uint64_t kLane21LowByte = 0xFFull | (0xFFull << 21) | (0xFFull << 42);
 
+// The largest channel value, and the weight of the 3/2/1 kernel of
+// "Unsharp Mask" (3 + 4 x 2 + 4 x 1).
+constexpr unsigned kTopLevel = 255;
+constexpr unsigned kUnsharpWeight = 15;
+
 // x / 15 = ((x + 1) x 273) >> 12 for every x the 3/2/1 kernel can sum
 // (0..15 x 255), and (x + 1) x 273 < 2^21 stays inside its lane.
+constexpr std::uint64_t kBy15Multiplier = 273;  // 2^12 / 15, rounded up
+constexpr int kBy15Shift = 12;
 constexpr bool divideBy15Holds() {
-  for (unsigned x = 0; x <= 15 * 255; ++x)
-    if (((x + 1) * 273) >> 12 != x / 15 || (x + 1) * 273 >= (1u << 21)) return false;
+  for (unsigned x = 0; x <= kUnsharpWeight * kTopLevel; ++x)
+    if (((x + 1) * kBy15Multiplier) >> kBy15Shift != x / kUnsharpWeight ||
+        (x + 1) * kBy15Multiplier >= (1u << 21))
+      return false;
   return true;
 }
 static_assert(divideBy15Holds());
 
 // All three lanes of a 21-bit spread sum divided by 15.
 inline std::uint64_t divideLanesBy15(std::uint64_t s) {
-  return (((s + kLane21One) * 273) >> 12) & kLane21LowByte;
+  return (((s + kLane21One) * kBy15Multiplier) >> kBy15Shift) & kLane21LowByte;
 }
 
 // ------------------------------------------------ pixels in a vector ---
@@ -489,8 +498,10 @@ constexpr int kPixelsPerCacheLine = 16;
 
 // The radius of the widest box any filter uses at a scale.
 int widestRadius(int scale) {
-  const BoxRadii blur = boxRadiiFor(scaledTwelfths(kBlurPass, 255, scale));
-  const BoxRadii unsharp = boxRadiiFor(scaledTwelfths(kUnsharpPass, 50, scale));
+  const BoxRadii blur =
+      boxRadiiFor(scaledTwelfths(kBlurPass, Blur::declaration.params[Blur::Amount].maxValue, scale));
+  const BoxRadii unsharp = boxRadiiFor(scaledTwelfths(
+      kUnsharpPass, UnsharpMask::declaration.params[UnsharpMask::Radius].maxValue, scale));
   return std::max(*std::max_element(blur.begin(), blur.end()),
                   *std::max_element(unsharp.begin(), unsharp.end()));
 }
@@ -608,9 +619,9 @@ void smoothDown(TextureEngine& e, const BoxRadii& radii, float offset, Finish& f
 class Lift {
  public:
   explicit Lift(const ProgramEntry& entry) : threshold_(entry.param[UnsharpMask::Threshold]) {
-    const float k = static_cast<float>(entry.param[UnsharpMask::Amount] * 0.01);
-    for (int d = 0; d < 256; ++d) whole_[d] = static_cast<int>(static_cast<double>(k) * d);
-    while (lifting_ < 256 && whole_[lifting_] == 0) ++lifting_;
+    const float k = static_cast<float>(entry.param[UnsharpMask::Amount] * kPercent);
+    for (int d = 0; d < kLevels; ++d) whole_[d] = static_cast<int>(static_cast<double>(k) * d);
+    while (lifting_ < kLevels && whole_[lifting_] == 0) ++lifting_;
   }
   // Pixel t lifted above its blurred value s, byte 3 kept.
   std::uint32_t operator()(std::uint32_t t, std::uint32_t s) const {
@@ -620,7 +631,7 @@ class Lift {
       const int tc = channel(t, c);
       const int d = tc - channel(s, c);
       keep |= (d < 0 ? -d : d) < threshold_;
-      const int v = std::min(255, tc + whole_[d > 0 ? d : 0]);
+      const int v = std::min(kTop, tc + whole_[d > 0 ? d : 0]);
       colour |= static_cast<std::uint32_t>(v) << (8 * c);
     }
     return keep ? t : withSpare(t, colour);
@@ -631,8 +642,8 @@ class Lift {
   // channels lifts keeps its colour whether its threshold test keeps it or
   // not: such pixels are passed over four at a time.
   void row(std::uint32_t* tex, const std::uint32_t* blurred, int n) const {
-    const Bytes liftingBytes = Bytes{} + static_cast<std::uint8_t>(std::min(lifting_, 255));
-    const bool noneLifts = lifting_ > 255;  // then even 255 adds nothing
+    const Bytes liftingBytes = Bytes{} + static_cast<std::uint8_t>(std::min(lifting_, kTop));
+    const bool noneLifts = lifting_ > kTop;  // then even the largest difference adds nothing
     int i = 0;
     for (; i + 4 <= n; i += 4) {
       const Bytes t = loadBytes(tex + i), b = loadBytes(blurred + i);
@@ -647,9 +658,12 @@ class Lift {
   }
 
  private:
+  static constexpr double kPercent = 0.01;
+  static constexpr int kLevels = 256;
+  static constexpr int kTop = kLevels - 1;
   std::int32_t threshold_;
-  int whole_[256];
-  int lifting_ = 1;  // the smallest difference that lifts (256: none)
+  int whole_[kLevels];
+  int lifting_ = 1;  // the smallest difference that lifts (kLevels: none)
 };
 
 }  // namespace
