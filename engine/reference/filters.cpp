@@ -59,11 +59,13 @@ int boxAverage(long long sum, int width, float offset) {
 }
 
 // Smooths the colour channels of a plane in place; byte 3 stays.  One row
-// or column at a time is copied aside.
+// or column at a time is copied aside (a scaled texture is at most
+// kMaxScaledSide pixels a side).
 void smoothAtScale(TextureEngine& e, TexturePlane& plane, long long twelfths, float offset) {
   int widths[3];
   boxWidths(twelfths, widths);
   std::uint32_t line[kMaxScaledSide];
+  if (e.width > kMaxScaledSide || e.height > kMaxScaledSide) return;
   for (int across = 1; across >= 0; --across)
     for (const int width : widths) {
       const int r = width / 2;
