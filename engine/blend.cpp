@@ -29,7 +29,8 @@ constexpr int kBlendBandRows = 64;
 void blendLayer(TextureEngine& e, const TexturePlane& source, const ProgramEntry& entry) {
   const int ox = wrap(entry.offsetX, e.width);
   const int oy = wrap(entry.offsetY, e.height);
-  const blending::Blend portable = kPortable[static_cast<std::size_t>(blending::methodIndex(entry.method))];
+  const blending::Blend portable =
+      kPortable[static_cast<std::size_t>(blending::methodIndex(entry.method))];
   auto rows = [&](int y0, int y1) {
 #if MOTTLER_HAS_WIDE_PATH
     if (e.wideVectors) {

@@ -11,8 +11,8 @@ namespace {
 
 template <class Op>
 struct WideWalk {
-  MOTTLER_WIDE static void run(TextureEngine& e, const TexturePlane& source, int ox, int oy,
-                               int y0, int y1) {
+  MOTTLER_WIDE static void run(TextureEngine& e, const TexturePlane& source, int ox, int oy, int y0,
+                               int y1) {
     blending::blendShifted<Op, 64>(e, source, ox, oy, y0, y1);
   }
 };

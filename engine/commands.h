@@ -542,8 +542,9 @@ struct Maximum {
       .run = run,
       .reference = reference,
       .summary = "Grows bright areas.",
-      .scaleRule = "Scale times as many passes: each pass grows a bright area by one pixel (all "
-                   "of them done at once, as one diamond)."};
+      .scaleRule =
+          "Scale times as many passes: each pass grows a bright area by one pixel (all "
+          "of them done at once, as one diamond)."};
 };
 
 struct Minimum {
@@ -562,8 +563,9 @@ struct Minimum {
       .run = run,
       .reference = reference,
       .summary = "Grows dark areas.",
-      .scaleRule = "Scale times as many passes: each pass grows a dark area by one pixel (all of "
-                   "them done at once, as one diamond)."};
+      .scaleRule =
+          "Scale times as many passes: each pass grows a dark area by one pixel (all of "
+          "them done at once, as one diamond)."};
 };
 
 struct Median {

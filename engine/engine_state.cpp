@@ -47,7 +47,8 @@ void TextureEngine::prepareGrids() {
     g->setSize(designWidth(), designHeight());
   }
   filterScratch.resize(static_cast<std::size_t>(threads()));
-  for (std::vector<std::uint64_t>& rows : filterScratch) rows.resize(filterScratchWords(width, scale));
+  for (std::vector<std::uint64_t>& rows : filterScratch)
+    rows.resize(filterScratchWords(width, scale));
 }
 
 void TextureEngine::setSize(int w, int h) {

@@ -218,14 +218,16 @@ void pairPass(TextureEngine& e, const TexturePlane& from, TexturePlane& to, int 
     std::uint32_t* out = to.row(y, w);
     // Runs of columns in which neither offset wraps round the row.
     for (int x = 0; x < w;) {
-      const int xu = wrap(x + ux, w), xv = wrap(x + vx, w);
-      const int end = x + std::min(w - xu, w - xv) < w ? x + std::min(w - xu, w - xv) : w;
-      const std::uint32_t* u = rowU + xu - x;
-      const std::uint32_t* v = rowV + xv - x;
-      int i = x;
-      for (; i + 4 <= end; i += 4) storeColours(out + i, Pick::pick(loadBytes(u + i), loadBytes(v + i)));
-      for (; i < end; ++i) storeColour(out + i, Pick::pick(pixelBytes(u[i]), pixelBytes(v[i])));
-      x = end;
+      const std::uint32_t* u = rowU + wrap(x + ux, w);
+      const std::uint32_t* v = rowV + wrap(x + vx, w);
+      const int n =
+          std::min({w - x, static_cast<int>(rowU + w - u), static_cast<int>(rowV + w - v)});
+      std::uint32_t* o = out + x;
+      int i = 0;
+      for (; i + 4 <= n; i += 4)
+        storeColours(o + i, Pick::pick(loadBytes(u + i), loadBytes(v + i)));
+      for (; i < n; ++i) storeColour(o + i, Pick::pick(pixelBytes(u[i]), pixelBytes(v[i])));
+      x += n;
     }
   };
   forEachRowBand(e, h, oneRow);
@@ -268,7 +270,9 @@ void diamondPasses(TextureEngine& e, int radius) {
   };
   for (const int dy : {1, -1}) {
     for (int k = 1; k < longest; k *= 2)
-      if (!step([&](const TexturePlane& a, TexturePlane& b) { pairPass<Pick>(e, a, b, 0, 0, k, dy * k); }))
+      if (!step([&](const TexturePlane& a, TexturePlane& b) {
+            pairPass<Pick>(e, a, b, 0, 0, k, dy * k);
+          }))
         return;
     // Pixels -m .. m along the diagonal: the lines of `longest` from -m and
     // from m + 1 - longest.
@@ -420,7 +424,8 @@ BoxRadii boxRadiiFor(std::int64_t twelfths) {
   for (int k = 1; k <= 3 && w + 2 <= kMaxBoxWidth; ++k)
     if (std::abs(spreadWith(k) - twelfths) < std::abs(spreadWith(widened) - twelfths)) widened = k;
   BoxRadii radii{};
-  for (int k = 0; k < 3; ++k) radii[static_cast<std::size_t>(k)] = (k < 3 - widened ? w : w + 2) / 2;
+  for (int k = 0; k < 3; ++k)
+    radii[static_cast<std::size_t>(k)] = (k < 3 - widened ? w : w + 2) / 2;
   return radii;
 }
 
@@ -437,8 +442,8 @@ typedef std::uint16_t ChannelWords __attribute__((vector_size(16)));
 // instructions where the processor has them), then converted.
 inline Channels channelsOf(std::uint32_t p) {
   const Bytes b = reinterpret_cast<Bytes>(ChannelInts{static_cast<std::int32_t>(p), 0, 0, 0});
-  const ChannelWords words = reinterpret_cast<ChannelWords>(__builtin_shufflevector(
-      b, Bytes{}, 0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23));
+  const ChannelWords words = reinterpret_cast<ChannelWords>(
+      __builtin_shufflevector(b, Bytes{}, 0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23));
   const ChannelInts ints = reinterpret_cast<ChannelInts>(
       __builtin_shufflevector(words, ChannelWords{}, 0, 8, 1, 9, 2, 10, 3, 11));
   return __builtin_convertvector(ints, Channels);
@@ -498,8 +503,8 @@ constexpr int kPixelsPerCacheLine = 16;
 
 // The radius of the widest box any filter uses at a scale.
 int widestRadius(int scale) {
-  const BoxRadii blur =
-      boxRadiiFor(scaledTwelfths(kBlurPass, Blur::declaration.params[Blur::Amount].maxValue, scale));
+  const BoxRadii blur = boxRadiiFor(
+      scaledTwelfths(kBlurPass, Blur::declaration.params[Blur::Amount].maxValue, scale));
   const BoxRadii unsharp = boxRadiiFor(scaledTwelfths(
       kUnsharpPass, UnsharpMask::declaration.params[UnsharpMask::Radius].maxValue, scale));
   return std::max(*std::max_element(blur.begin(), blur.end()),

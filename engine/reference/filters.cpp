@@ -122,7 +122,8 @@ void unsharpAtScale(TextureEngine& e, const ProgramEntry& entry) {
   if (entry.param[UnsharpMask::Radius] == 0) return;
   reference::copyPlane(e, e.workPlane, e.texture);
   const int radius = entry.param[UnsharpMask::Radius];
-  smoothAtScale(e, e.workPlane, twelfthsAtScale(32LL * radius, 3, e.scale), offsetFor(radius, 7, 9));
+  smoothAtScale(e, e.workPlane, twelfthsAtScale(32LL * radius, 3, e.scale),
+                offsetFor(radius, 7, 9));
   const float k = static_cast<float>(entry.param[UnsharpMask::Amount] * 0.01);
   for (int y = 0; y < e.height; ++y)
     for (int x = 0; x < e.width; ++x) {
