@@ -215,8 +215,12 @@ struct Lines {
       .reference = reference,
       .summary = "Parallel straight strokes of one length at random places.",
       .scaleRule =
-          "Positions are rounded down to a multiple of the scale, so shapes lie on the design's "
-          "pixel grid; sizes and thicknesses grow with the scale like every length."};
+          "Each line is drawn on the design's pixel grid: its start is rounded down to a "
+          "multiple of the scale, it is worked out in design pixels with the design's length and "
+          "thickness, and every design pixel it covers becomes a square of scale by scale pixels. "
+          "This way a stroke one design pixel wide keeps the design's crisp edges and covers the "
+          "same share of the texture; drawn finer, its edges would cross the design's pixels and "
+          "the texture would look softer and lower in contrast than the design."};
 };
 
 struct Circles {
@@ -242,8 +246,13 @@ struct Circles {
       .reference = reference,
       .summary = "Circle outlines of random radius.",
       .scaleRule =
-          "Positions are rounded down to a multiple of the scale, so shapes lie on the design's "
-          "pixel grid; sizes and thicknesses grow with the scale like every length."};
+          "Each circle is drawn on the design's pixel grid: its centre is rounded down to a "
+          "multiple of the scale and its radius, drawn at the scale, to whole design pixels; it is "
+          "worked out in design pixels with the design's thickness, and every design pixel it "
+          "covers becomes a square of scale by scale pixels. This way a stroke one design pixel "
+          "wide keeps the design's crisp edges and covers the same share of the texture; drawn "
+          "finer, its edges would cross the design's pixels and the texture would look softer and "
+          "lower in contrast than the design."};
 };
 
 struct Rectangles {
@@ -269,8 +278,10 @@ struct Rectangles {
       .reference = reference,
       .summary = "Rectangle outlines of one size at random places.",
       .scaleRule =
-          "Positions are rounded down to a multiple of the scale, so shapes lie on the design's "
-          "pixel grid; sizes and thicknesses grow with the scale like every length."};
+          "Each rectangle is drawn on the design's pixel grid: its corner is rounded down to a "
+          "multiple of the scale, it is worked out in design pixels with the design's width, "
+          "height and thickness, and every design pixel it covers becomes a square of scale by "
+          "scale pixels, the far corner left out as in the design."};
 };
 
 struct Worms {
@@ -296,10 +307,12 @@ struct Worms {
       .reference = reference,
       .summary = "Random walks that wander diagonally across the texture.",
       .scaleRule =
-          "Start positions are rounded down to a multiple of the scale. Each worm "
-          "keeps the path of the design: every scale steps it picks a direction, stamps its brush "
-          "(scale times as thick) and holds the direction for that many pixels, so it is scale "
-          "times as long and as wiggly with the same number of turns."};
+          "Each worm walks on the design's pixel grid: its start is rounded down to a multiple "
+          "of the scale, it takes the design's steps of one design pixel with the design's "
+          "thickness, and every design pixel it covers becomes a square of scale by scale pixels. "
+          "A worm of the same number of turns is thus scale times as long and as wiggly, its "
+          "stamps meeting corner to corner as the design's do; drawn finer, the walk would lose "
+          "the checkered grain the design shows."};
 };
 
 struct Splines {
@@ -326,8 +339,12 @@ struct Splines {
       .reference = reference,
       .summary = "S-shaped curves that ease from one height to another.",
       .scaleRule =
-          "Positions are rounded down to a multiple of the scale, so shapes lie on the design's "
-          "pixel grid; sizes and thicknesses grow with the scale like every length."};
+          "Each curve is drawn on the design's pixel grid: its start is rounded down to a "
+          "multiple of the scale, it is worked out in design pixels with the design's length and "
+          "thickness, and every design pixel it covers becomes a square of scale by scale pixels. "
+          "This way a stroke one design pixel wide keeps the design's crisp edges and covers the "
+          "same share of the texture; drawn finer, its edges would cross the design's pixels and "
+          "the texture would look softer and lower in contrast than the design."};
 };
 
 // ------------------------------------------------------ deformations.cpp ---

@@ -15,6 +15,14 @@
 // painted twice.  Stroke uses that (see there).  A square wider or taller
 // than the plane is clipped to W columns / H rows, which are the same pixels.
 //
+// At a scale s the strokes of "Lines", "Circles", "Rectangles", "Worms" and
+// "Splines" are drawn on the design's pixel grid: the shape is worked out in
+// design pixels (its position, lengths, radius and brush divided by s) and
+// every design pixel it paints is an s x s block.  A stroke one design pixel
+// wide keeps its crisp edges and its share of the texture that way; drawn
+// finer, its edges would cross the design's pixels and the texture, seen at
+// the design size, would be softer and lower in contrast than the design.
+//
 // The rules, written literally (every stamp in full), are in
 // reference/generators_shapes.cpp.
 #include <algorithm>
@@ -30,6 +38,18 @@
 namespace mottler {
 
 namespace {
+
+// 16.16 fixed point: the one of a segment's step.
+constexpr std::int64_t kFixedOne = 65536;
+constexpr int kFixedShift = 16;
+// A blob's step through the 256 profile entries in 16.16 fixed point is
+// kBlobSpan / side.
+constexpr int kBlobSpan = 256 * 65536;
+// Degrees of a full and a half turn; "Variant" 128 leaves a spline's angles
+// unturned.
+constexpr int kFullTurn = 360;
+constexpr double kHalfTurn = 180.0;
+constexpr int kVariantCentre = 128;
 
 // The shape colour rule: three channel draws blue, green, red, or the masks
 // themselves (no draw) with "Fixed Colors".  Returns the pixel word.
@@ -61,8 +81,12 @@ struct Layer {
   // shapes lie on the design's pixel grid, the position rounded down to a
   // multiple of s, so that strokes of the design's thickness cover whole
   // design pixels as they do there.
-  int column(int r) const { return r % width / scale * scale; }
-  int row(int r) const { return r % height / scale * scale; }
+  int column(int r) const { return designColumn(r) * scale; }
+  int row(int r) const { return designRow(r) * scale; }
+
+  // The same position in design pixels.
+  int designColumn(int r) const { return r % width / scale; }
+  int designRow(int r) const { return r % height / scale; }
 
   // Sets a w x h rectangle with top-left corner (x, y) to colour, wrapping
   // at the edges.  Needs 0 <= w <= width and 0 <= h <= height, so that no
@@ -93,10 +117,13 @@ struct Layer {
 // a straight horizontal or vertical run one pixel at a time are gathered
 // into the run's rectangle, and each rectangle is painted without the part
 // the previous one already covered.  finish() paints the last run.
+//
+// Positions and the brush size are counted in cells of `cell` x `cell`
+// pixels: 1 paints pixels, the scale paints the design's pixels.
 class Stroke {
  public:
-  Stroke(Layer& layer, std::uint32_t colour, int size)
-      : layer_(layer), colour_(colour), size_(size) {}
+  Stroke(Layer& layer, std::uint32_t colour, int size, int cell = 1)
+      : layer_(layer), colour_(colour), size_(size), cell_(cell) {}
   ~Stroke() { finish(); }
   Stroke(const Stroke&) = delete;
   Stroke& operator=(const Stroke&) = delete;
@@ -127,7 +154,7 @@ class Stroke {
 
  private:
   struct Rect {
-    long long x0, y0, x1, y1;  // unwrapped pixels, half-open
+    long long x0, y0, x1, y1;  // unwrapped cells, half-open
   };
 
   void begin(int x, int y) {
@@ -156,18 +183,19 @@ class Stroke {
     paint(ix1, iy0, a.x1, iy1);    // right of it
   }
 
-  // A rectangle wider than the plane covers every column once wrapped, so it
-  // is clipped to W columns (and to H rows).
+  // A rectangle of cells, in pixels.  One wider than the plane covers every
+  // column once wrapped, so it is clipped to W columns (and to H rows).
   void paint(long long x0, long long y0, long long x1, long long y1) {
     if (x1 <= x0 || y1 <= y0) return;
-    const int w = static_cast<int>(std::min<long long>(x1 - x0, layer_.width));
-    const int h = static_cast<int>(std::min<long long>(y1 - y0, layer_.height));
-    layer_.fill(static_cast<int>(x0), static_cast<int>(y0), w, h, colour_);
+    const int w = static_cast<int>(std::min<long long>((x1 - x0) * cell_, layer_.width));
+    const int h = static_cast<int>(std::min<long long>((y1 - y0) * cell_, layer_.height));
+    layer_.fill(static_cast<int>(x0 * cell_), static_cast<int>(y0 * cell_), w, h, colour_);
   }
 
   Layer& layer_;
   std::uint32_t colour_;
   int size_;
+  int cell_;
   bool pending_ = false;
   int runX0_ = 0, runY0_ = 0, runX1_ = 0, runY1_ = 0;  // top-left corners of the run
   bool painted_ = false;
@@ -181,12 +209,13 @@ void stampLine(Stroke& stroke, int xa, int ya, int xb, int yb) {
   const std::int64_t dy = static_cast<std::int64_t>(yb) - ya;
   const std::int64_t n = (dx < 0 ? -dx : dx) + (dy < 0 ? -dy : dy);
   if (n <= 0) return;
-  const std::int64_t sx = (dx * 65536) / n;
-  const std::int64_t sy = (dy * 65536) / n;
-  std::int64_t fx = static_cast<std::int64_t>(xa) * 65536;
-  std::int64_t fy = static_cast<std::int64_t>(ya) * 65536;
+  const std::int64_t sx = (dx * kFixedOne) / n;
+  const std::int64_t sy = (dy * kFixedOne) / n;
+  std::int64_t fx = static_cast<std::int64_t>(xa) * kFixedOne;
+  std::int64_t fy = static_cast<std::int64_t>(ya) * kFixedOne;
   for (std::int64_t k = 0; k < n; ++k) {
-    stroke.stamp(static_cast<int>(fx >> 16), static_cast<int>(fy >> 16));  // arithmetic shift
+    // Arithmetic shift: the integer part rounded toward minus infinity.
+    stroke.stamp(static_cast<int>(fx >> kFixedShift), static_cast<int>(fy >> kFixedShift));
     fx += sx;
     fy += sy;
   }
@@ -222,7 +251,7 @@ static_assert((Blobs::declaration.params[Blobs::MaximumRadius].maxValue +
 // plane the amounts that wrap onto one column are summed first.
 void paintBlob(Layer& layer, const std::uint8_t* profile, int x, int y, int side,
                std::uint32_t colour) {
-  const int step = 16777216 / side;
+  const int step = kBlobSpan / side;
   const int qb = static_cast<int>(channel(colour, 0));
   const int qg = static_cast<int>(channel(colour, 1));
   const int qr = static_cast<int>(channel(colour, 2));
@@ -339,40 +368,46 @@ void Points::run(TextureEngine& e, const ProgramEntry& entry) {
   });
 }
 
+// "Lines", "Circles", "Rectangles", "Worms" and "Splines" work in design
+// pixels and paint cells of scale x scale pixels (see the top of this file).
 void Lines::run(TextureEngine& e, const ProgramEntry& entry) {
   const auto& p = entry.param;
-  const double a = static_cast<double>(p[Angle]) * kPi / 180.0;
-  const int dx = static_cast<int>(exactSin(a) * static_cast<double>(p[MaximumLength]));
-  const int dy = static_cast<int>(exactCos(a) * static_cast<double>(p[MaximumLength]));
+  const int cell = e.scale;
+  const int length = p[MaximumLength] / cell, thickness = p[Thickness] / cell;
+  const double a = static_cast<double>(p[Angle]) * kPi / kHalfTurn;
+  const int dx = static_cast<int>(exactSin(a) * static_cast<double>(length));
+  const int dy = static_cast<int>(exactCos(a) * static_cast<double>(length));
   const bool fixed = entry.fixedColors != 0;
   RandomState& random = e.random;
   drawShapes(e, entry, p[Amount], [&](Layer& layer, bool paint) {
     const std::uint32_t colour = shapeColour(random, fixed, p[RedMask], p[GreenMask], p[BlueMask]);
-    const int x = layer.column(random.next());
-    const int y = layer.row(random.next());
+    const int x = layer.designColumn(random.next());
+    const int y = layer.designRow(random.next());
     if (!paint) return;
-    Stroke stroke(layer, colour, p[Thickness]);
+    Stroke stroke(layer, colour, thickness, cell);
     stampLine(stroke, x, y, x + dx, y + dy);
   });
 }
 
 void Circles::run(TextureEngine& e, const ProgramEntry& entry) {
   const auto& p = entry.param;
-  const int thickness = p[Thickness];
+  const int cell = e.scale;
+  const int thickness = p[Thickness] / cell;
   const bool fixed = entry.fixedColors != 0;
   RandomState& random = e.random;
   drawShapes(e, entry, p[Amount], [&](Layer& layer, bool paint) {
-    const int x = layer.column(random.next());
-    const int y = layer.row(random.next());
+    const int x = layer.designColumn(random.next());
+    const int y = layer.designRow(random.next());
     const std::uint32_t colour = shapeColour(random, fixed, p[RedMask], p[GreenMask], p[BlueMask]);
-    const int radius = random.next() % p[MaximumRadius] + p[AdditionalRadius];
+    // The radius drawn at the scale, in whole design pixels.
+    const int radius = (random.next() % p[MaximumRadius] + p[AdditionalRadius]) / cell;
     if (!paint) return;
     // Each of the eight symmetric points moves at most one pixel per axis
     // from one step to the next; each is a stroke of its own.
-    Stroke octant[8] = {{layer, colour, thickness}, {layer, colour, thickness},
-                        {layer, colour, thickness}, {layer, colour, thickness},
-                        {layer, colour, thickness}, {layer, colour, thickness},
-                        {layer, colour, thickness}, {layer, colour, thickness}};
+    Stroke octant[8] = {{layer, colour, thickness, cell}, {layer, colour, thickness, cell},
+                        {layer, colour, thickness, cell}, {layer, colour, thickness, cell},
+                        {layer, colour, thickness, cell}, {layer, colour, thickness, cell},
+                        {layer, colour, thickness, cell}, {layer, colour, thickness, cell}};
     const int r2 = radius * radius;
     int u = 0, v = radius;
     for (;;) {
@@ -393,15 +428,16 @@ void Circles::run(TextureEngine& e, const ProgramEntry& entry) {
 
 void Rectangles::run(TextureEngine& e, const ProgramEntry& entry) {
   const auto& p = entry.param;
-  const int w = p[Width], h = p[Height];
+  const int cell = e.scale;
+  const int w = p[Width] / cell, h = p[Height] / cell, thickness = p[Thickness] / cell;
   const bool fixed = entry.fixedColors != 0;
   RandomState& random = e.random;
   drawShapes(e, entry, p[Amount], [&](Layer& layer, bool paint) {
-    const int x = layer.column(random.next());
-    const int y = layer.row(random.next());
+    const int x = layer.designColumn(random.next());
+    const int y = layer.designRow(random.next());
     const std::uint32_t colour = shapeColour(random, fixed, p[RedMask], p[GreenMask], p[BlueMask]);
     if (!paint) return;
-    Stroke stroke(layer, colour, p[Thickness]);
+    Stroke stroke(layer, colour, thickness, cell);
     stampLine(stroke, x, y, x, y + h);          // left
     stampLine(stroke, x, y, x + w, y);          // top
     stampLine(stroke, x + w, y, x + w, y + h);  // right
@@ -409,65 +445,57 @@ void Rectangles::run(TextureEngine& e, const ProgramEntry& entry) {
   });
 }
 
-// At a scale s a worm keeps the path of the design: it draws a direction
-// every s steps, holds it for s pixels and stamps its (s times as thick)
-// brush at the start of each such stretch, so a worm of the same number of
-// turns is s times as long (its length is in pixels) and as wiggly, its
-// stamps meeting corner to corner as the design's do.
+// At a scale s a worm takes the design's steps of one design pixel, so a
+// worm of the same number of turns is s times as long (its length is in
+// pixels) and as wiggly, its stamps meeting corner to corner as the
+// design's do.
 void Worms::run(TextureEngine& e, const ProgramEntry& entry) {
   const auto& p = entry.param;
-  const int length = p[MaximumLength], twirl = p[Twirl];
-  const int hold = e.scale;
+  const int cell = e.scale;
+  const int length = p[MaximumLength] / cell, thickness = p[Thickness] / cell;
+  const int twirl = p[Twirl];
   const bool fixed = entry.fixedColors != 0;
   RandomState& random = e.random;
   drawShapes(e, entry, p[Amount], [&](Layer& layer, bool paint) {
-    int x = layer.column(random.next());
-    int y = layer.row(random.next());
+    int x = layer.designColumn(random.next());
+    int y = layer.designRow(random.next());
     const std::uint32_t colour = shapeColour(random, fixed, p[RedMask], p[GreenMask], p[BlueMask]);
-    Stroke stroke(layer, colour, p[Thickness]);
-    int stepX = 0, stepY = 0;
+    Stroke stroke(layer, colour, thickness, cell);
     for (int step = 0; step < length; ++step) {
-      if (step % hold != 0) {
-        x += stepX;
-        y += stepY;
-        continue;
-      }
       if (paint) stroke.stamp(x, y);
-      {
-        const int a = random.next() % twirl;
-        const int b = random.next() % twirl;
-        // Branches rather than selects: with the step predicted, the next
-        // stamp need not wait for the division that decides it.
-        if (random.next() % (a + 1) > a / 2)
-          stepX = 1;
-        else
-          stepX = -1;
-        if (random.next() % (b + 1) > b / 2)
-          stepY = 1;
-        else
-          stepY = -1;
-      }
-      x += stepX;
-      y += stepY;
+      const int a = random.next() % twirl;
+      const int b = random.next() % twirl;
+      // Branches rather than selects: with the step predicted, the next
+      // stamp need not wait for the division that decides it.
+      if (random.next() % (a + 1) > a / 2)
+        ++x;
+      else
+        --x;
+      if (random.next() % (b + 1) > b / 2)
+        ++y;
+      else
+        --y;
     }
   });
 }
 
 void Splines::run(TextureEngine& e, const ProgramEntry& entry) {
   const auto& p = entry.param;
-  const int variant = p[Variant], length = p[MaximumLength];
+  const int cell = e.scale;
+  const int variant = p[Variant];
+  const int length = p[MaximumLength] / cell, thickness = p[Thickness] / cell;
   const bool fixed = entry.fixedColors != 0;
   RandomState& random = e.random;
   drawShapes(e, entry, p[Amount], [&](Layer& layer, bool paint) {
     const std::uint32_t colour = shapeColour(random, fixed, p[RedMask], p[GreenMask], p[BlueMask]);
-    const int x0 = layer.column(random.next());
-    const int y0 = layer.row(random.next());
-    const int a1 = random.next() % 360 + variant - 128;
-    const int a2 = random.next() % 360 + variant - 128;
+    const int x0 = layer.designColumn(random.next());
+    const int y0 = layer.designRow(random.next());
+    const int a1 = random.next() % kFullTurn + variant - kVariantCentre;
+    const int a2 = random.next() % kFullTurn + variant - kVariantCentre;
     if (!paint) return;
-    const int x1 = x0 + static_cast<int>(exactSin(static_cast<double>(a1) * kPi / 180.0) *
+    const int x1 = x0 + static_cast<int>(exactSin(static_cast<double>(a1) * kPi / kHalfTurn) *
                                          static_cast<double>(length));
-    const int y1 = y0 + static_cast<int>(exactCos(static_cast<double>(a2) * kPi / 180.0) *
+    const int y1 = y0 + static_cast<int>(exactCos(static_cast<double>(a2) * kPi / kHalfTurn) *
                                          static_cast<double>(length));
     const int n = std::abs(x1 - x0);
     // 1 - t is formed from a single-precision 1.0 and the end height is a
@@ -475,7 +503,7 @@ void Splines::run(TextureEngine& e, const ProgramEntry& entry) {
     // arithmetic itself is double.
     const double one = static_cast<double>(1.0f);
     const double yEnd = static_cast<double>(static_cast<float>(y1));
-    Stroke stroke(layer, colour, p[Thickness]);
+    Stroke stroke(layer, colour, thickness, cell);
     int px = x0, py = y0;
     for (int i = 0; i < n; ++i) {
       const double t =

@@ -346,3 +346,69 @@ TEST(ShapeGenerators, ExtremeValuesMakeTheDrawsOfTheRangeEnds) {
     }
   }
 }
+
+namespace {
+
+class ShapesAtAScale : public ::testing::TestWithParam<CommandCode> {};
+
+// At a scale the fast paths follow the rules the references spell out
+// (positions on the design's grid; lines, circles, worms and splines worked
+// out in design pixels), make exactly the draws of the design-size run, and
+// every shape but a blob paints whole design pixels: s x s blocks of one
+// colour.
+TEST_P(ShapesAtAScale, FollowTheReferenceWithTheDesignsDrawsInWholeDesignPixels) {
+  const CommandCode code = GetParam();
+  RandomState g;
+  g.seed(4000 + code);
+  auto reference = std::make_unique<TextureEngine>();
+  auto fast = std::make_unique<TextureEngine>();
+  auto design = std::make_unique<TextureEngine>();
+  for (const Size size : {Size{13, 29}, Size{40, 17}, Size{32, 32}}) {
+    design->setSize(size.width, size.height);
+    for (int scale : {2, 3}) {
+      reference->setScaledSize(size.width, size.height, scale);
+      fast->setScaledSize(size.width, size.height, scale);
+      for (int trial = 0; trial < 4; ++trial) {
+        ProgramEntry en = randomEntry(g, code);
+        en.method = 10;  // the layer replaces the texture, to be compared whole
+        if (code != kBlobs)
+          en.param[code == kPoints ? 1 : 3] %= 9;  // a brush the reference can afford
+        SCOPED_TRACE(testing::Message()
+                     << "design " << size.width << "x" << size.height << " scale " << scale
+                     << " params " << en.param[0] << " " << en.param[1] << " " << en.param[2] << " "
+                     << en.param[3] << " fixed " << int(en.fixedColors));
+        const std::int32_t seed = g.next();
+        std::fill_n(reference->workPlane.data(), reference->pixelCount, 0xFF123456u);
+        reference->random.seed(seed);
+        executeReference(*reference, en);
+        for (const bool wide : vectorPaths()) {
+          SCOPED_TRACE(pathName(wide));
+          fast->wideVectors = wide;
+          std::fill_n(fast->workPlane.data(), fast->pixelCount, 0xFF654321u);
+          fast->random.seed(seed);
+          executeCommand(*fast, en);
+          ASSERT_EQ(pixelsOf(*fast, fast->texture), pixelsOf(*reference, reference->texture));
+          ASSERT_EQ(fast->random.state, reference->random.state);
+        }
+        design->random.seed(seed);
+        executeCommand(*design, en);
+        EXPECT_EQ(fast->random.state, design->random.state) << "not the design's draws";
+        if (code == kBlobs) continue;
+        for (int y = 0; y < fast->height; ++y)
+          for (int x = 0; x < fast->width; ++x)
+            ASSERT_EQ(fast->at(fast->workPlane, x, y),
+                      fast->at(fast->workPlane, x / scale * scale, y / scale * scale))
+                << "pixel (" << x << ", " << y << ") is not its design pixel's colour";
+      }
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryShape, ShapesAtAScale, ::testing::ValuesIn(kShapeCodes),
+    [](const ::testing::TestParamInfo<CommandCode>& info) {
+      return std::string(
+          kCommandTable[static_cast<std::size_t>(*catalogueIndexOfCode(info.param))].name);
+    });
+
+}  // namespace

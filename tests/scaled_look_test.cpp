@@ -41,6 +41,7 @@ TextureEngine& render(const std::vector<ProgramEntry>& program, int width, int h
 }
 
 constexpr int kReferences = 8;
+constexpr int kRealizations = 3;
 
 #if defined(__SANITIZE_ADDRESS__)
 constexpr bool kSanitized = true;
@@ -61,19 +62,9 @@ constexpr bool kSanitized = false;
 // verdicts are printed, not failed, until their rules keep the look; they
 // must still tile.
 const std::set<std::string> kLookNotYetKept = {
-    "Lines",
-    "Circles",
-    "Worms",
-    "Splines",
-    "Twirl",
-    "Sine Distortion",
-    "Distortion by Buffer",
-    "Divider",
     "Glass",
     "buffer-distortion.mlr",
     "ember-glow.mlr",
-    "spline-silk.mlr",
-    "worms-tangle.mlr",
 };
 
 // Expects the program to keep its look at each scale, and to tile there as
@@ -93,9 +84,24 @@ void expectSameLook(const std::vector<ProgramEntry>& program, int width, int hei
   }
   for (int s : scales) {
     SCOPED_TRACE("scale " + std::to_string(s));
-    const TextureEngine& e = render(program, width, height, s, seed, 100 + s);
-    const look::Verdict verdict =
-        look::compare(look::measure(look::shrunk(e, s)), references, bands);
+    // The statistics of a few realizations at the scale, averaged: one seed
+    // alone lands outside the eight references now and then, as some seeds
+    // of the design itself do, while a rule that changes the look moves the
+    // average as much as each of them.
+    look::Statistics scaled;
+    for (int r = 1; r <= kRealizations; ++r) {
+      const TextureEngine& e = render(program, width, height, s, seed, 100 * r + s);
+      const look::Statistics one = look::measure(look::shrunk(e, s));
+      scaled.values.resize(one.values.size());
+      for (std::size_t k = 0; k < one.values.size(); ++k)
+        scaled.values[k] += one.values[k] / kRealizations;
+      const look::SeamSteps seam = look::seamSteps(e);
+      EXPECT_LE(seam.edgeX, seam.innerX * designEdge + 0.5)
+          << "a seam between the last and the first column";
+      EXPECT_LE(seam.edgeY, seam.innerY * designEdge + 0.5)
+          << "a seam between the last and the first row";
+    }
+    const look::Verdict verdict = look::compare(scaled, references, bands);
     if (kLookNotYetKept.count(name) != 0) {
       if (!verdict.same)
         std::printf("%s at scale %d, not yet the same look:\n%s", name.c_str(), s,
@@ -103,11 +109,6 @@ void expectSameLook(const std::vector<ProgramEntry>& program, int width, int hei
     } else {
       EXPECT_TRUE(verdict.same) << verdict.report;
     }
-    const look::SeamSteps seam = look::seamSteps(e);
-    EXPECT_LE(seam.edgeX, seam.innerX * designEdge + 0.5)
-        << "a seam between the last and the first column";
-    EXPECT_LE(seam.edgeY, seam.innerY * designEdge + 0.5)
-        << "a seam between the last and the first row";
   }
 }
 

@@ -54,6 +54,7 @@ enum MenuCommandId : int {
   IdEditUndo = 57643,
   IdEditRedo = 57644,
   IdViewVariations = 32791,
+  IdViewCloseUp = 32792,
   IdHelpContents = 32776,
   IdHelpWebSite = 32785,
   IdHelpAbout = 32777,

@@ -203,6 +203,7 @@ void CMottlerDlg::exportAtSize() {
     suggestion.truncate(dot);
   auto* dialog = new CExportSizeDlg(std::move(job), suggestion, this);
   dialog->setAttribute(Qt::WA_DeleteOnClose);
+  connect(dialog, &CExportSizeDlg::closeUpRequested, this, &CMottlerDlg::showCloseUpAt);
   dialog->show();
 }
 

@@ -22,6 +22,7 @@
 #include "ui/main_dialog.h"
 #include "ui/render_controller.h"
 #include "ui/preview_control.h"
+#include "ui/close_up_view.h"
 #include "ui/variations_view.h"
 
 using namespace mottler;
@@ -57,6 +58,8 @@ void CMottlerDlg::startRun(const QString& exportPath, PictureType exportType) {
   RunRequest request = runRequest();
   if (variations_ != nullptr && variations_->isVisible())
     variations_->showProgram(request.program, request.seed, request.width, request.height);
+  if (closeUp_ != nullptr && closeUp_->isVisible())
+    closeUp_->showProgram(request.program, request.seed, request.width, request.height);
   setStatusText(QString());
   if (exportPath.isEmpty())
     renders_->start(std::move(request));

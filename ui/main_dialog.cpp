@@ -240,6 +240,9 @@ void CMottlerDlg::createMenu() {
   QMenu* view = menuBar_->addMenu(QStringLiteral("&View"));
   add(view, IdViewVariations, "&Variations", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V),
       &CMottlerDlg::showVariations);
+  add(view, IdViewCloseUp, "&Close-up", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C),
+      &CMottlerDlg::showCloseUp)
+      ->setStatusTip(QStringLiteral("the texture at a larger size, shown at 1:1"));
 
   QMenu* help = menuBar_->addMenu(QStringLiteral("&Help"));
   add(help, IdHelpContents, "&Contents", QKeySequence(Qt::Key_F1), &CMottlerDlg::showHelp);

@@ -41,6 +41,7 @@ class HorizontalScrollBar;
 
 namespace mottler::ui {
 class EditHistory;
+class CloseUpView;
 class GrowingClient;
 class RenderController;
 class VariationsView;
@@ -86,6 +87,8 @@ class CMottlerDlg : public QDialog, private mottler::DocumentView {
 
   // The seed variations, once View > Variations has opened them.
   mottler::ui::VariationsView* variations() const { return variations_; }
+  // The close-up, once View > Close-up (or Export at Size) has opened it.
+  mottler::ui::CloseUpView* closeUp() const { return closeUp_; }
 
   // A run has been asked for and its picture is not there yet.
   bool isRunning() const;
@@ -144,6 +147,10 @@ class CMottlerDlg : public QDialog, private mottler::DocumentView {
   // View.
   void showVariations();
   void onVariationChosen(int seed);
+  // View > "Close-up": the program at a larger size, at 1:1; the Export at
+  // Size dialog opens it at the size chosen there.
+  void showCloseUp();
+  void showCloseUpAt(int scale);
 
   // Help.
   void showHelp();
@@ -249,6 +256,7 @@ class CMottlerDlg : public QDialog, private mottler::DocumentView {
 
   QCheckBox* tileBox_ = nullptr;
   mottler::ui::VariationsView* variations_ = nullptr;  // made when first shown
+  mottler::ui::CloseUpView* closeUp_ = nullptr;        // likewise
 
   // The window's own state (the document and the editor are the model's).
   QString title_;             // "Mottler", used in the caption

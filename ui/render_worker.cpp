@@ -5,6 +5,7 @@
 #include <chrono>
 #include <utility>
 
+#include "engine/band_pool.h"
 #include "engine/executor.h"
 
 namespace mottler::ui {
@@ -110,10 +111,15 @@ std::shared_ptr<RunOutcome> RenderWorker::runOne(const RunRequest& request) {
   auto outcome = std::make_shared<RunOutcome>();
   outcome->id = request.id;
   TextureEngine& engine = *engine_;
-  if (engine.width != request.width || engine.height != request.height) {
-    engine.setSize(request.width, request.height);
+  if (engine.designWidth() != request.width || engine.designHeight() != request.height ||
+      engine.scale != request.scale) {
+    engine.setScaledSize(request.width, request.height, request.scale);
     runner_.forget();
   }
+  // A design-size run is small enough for one thread; a scaled one shares
+  // its work among every core (the same bits either way).
+  const int threads = request.scale > 1 ? usableThreads() : 1;
+  if (engine.threads() != threads) engine.setThreads(threads);
   ProgressCounter counter(progress_);
   const auto started = std::chrono::steady_clock::now();
   if (!runner_.run(engine, request.seed, request.program, &cancel_, &counter)) return outcome;
@@ -124,9 +130,10 @@ std::shared_ptr<RunOutcome> RenderWorker::runOne(const RunRequest& request) {
   outcome->finished = true;
   outcome->width = engine.width;
   outcome->height = engine.height;
+  outcome->scale = engine.scale;
   const std::size_t pixels = static_cast<std::size_t>(engine.pixelCount);
   outcome->texture.assign(engine.texture.data(), engine.texture.data() + pixels);
-  outcome->buffer.assign(engine.buffer.data(), engine.buffer.data() + pixels);
+  if (request.keepBuffer) outcome->buffer.assign(engine.buffer.data(), engine.buffer.data() + pixels);
   outcome->random = engine.random;
   outcome->program = request.program;
   return outcome;

@@ -30,9 +30,13 @@ struct RunRequest {
   std::uint64_t id = 0;               // given by submit
   std::vector<ProgramEntry> program;  // the slots run, in order
   int seed = 0;
-  int width = 256;
+  int width = 256;   // the design size
   int height = 256;
+  // 1: the design itself; s: the same design at s times its width and
+  // height, made with every core.
+  int scale = 1;
   bool mustFinish = false;  // never superseded, only cancelAll stops it
+  bool keepBuffer = true;   // false: the outcome leaves the buffer out
 };
 
 // What a run left: the texture and the buffer of its size, the random state
@@ -40,8 +44,9 @@ struct RunRequest {
 struct RunOutcome {
   std::uint64_t id = 0;
   bool finished = false;
-  int width = 0;
+  int width = 0;  // the picture's own size: the design size times the scale
   int height = 0;
+  int scale = 1;
   std::vector<std::uint32_t> texture;
   std::vector<std::uint32_t> buffer;
   RandomState random;

@@ -3,10 +3,12 @@
 // scroll bar shares the window's horizontal-scroll handler
 // (parameter_panel.cpp).
 #include <QCheckBox>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QToolButton>
 
 #include "ui/main_dialog.h"
+#include "ui/close_up_view.h"
 #include "ui/variations_view.h"
 
 using namespace mottler;
@@ -54,4 +56,19 @@ void CMottlerDlg::onVariationChosen(int seed) {
   model_.startGesture();
   apply(model_.setSeed(seed));
   model_.startGesture();
+}
+
+// The close-up follows the program too: the window hands it the program of
+// every run it starts while it is shown.
+void CMottlerDlg::showCloseUp() { showCloseUpAt(closeUp_ != nullptr ? closeUp_->scale() : 2); }
+
+void CMottlerDlg::showCloseUpAt(int scale) {
+  if (closeUp_ == nullptr) closeUp_ = new ui::CloseUpView(this);
+  // The scale first, so that the first picture is made at it.
+  closeUp_->setScale(scale);
+  closeUp_->showProgram(model_.runSlots(), model_.seed(), model_.width(), model_.height());
+  closeUp_->show();
+  closeUp_->raise();
+  closeUp_->activateWindow();
+  closeUp_->scroller()->setFocus();
 }

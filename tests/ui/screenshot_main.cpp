@@ -5,7 +5,9 @@
 //                                   as the application opens it
 //   screenshot --size WxH OUT.png   the window alone, resized to W x H
 //   screenshot --variations OUT.png the View > Variations grid
-//   screenshot --tile ... OUT.png   with "Tile" ticked (before the other option)
+//   screenshot --close-up S OUT.png the View > Close-up at scale S
+//   screenshot --tile ... OUT.png   with "Tile" ticked (before the other option;
+//                                   with --close-up, in the close-up too)
 // With --screen it also tells where the window and its controls are, and
 // fails when any control is outside the screen's available area.
 #include <QAction>
@@ -17,10 +19,12 @@
 #include <QScrollBar>
 #include <QTreeWidget>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "ui/control_ids.h"
 #include "ui/main_dialog.h"
+#include "ui/close_up_view.h"
 #include "ui/variations_view.h"
 
 using namespace mottler::ui;
@@ -65,6 +69,7 @@ int main(int argc, char** argv) {
   bool wholeScreen = false;
   bool variations = false;
   bool tile = false;
+  int closeUpScale = 0;
   QSize size;
   int arg = 1;
   for (; arg < argc - 1; ++arg) {
@@ -74,6 +79,8 @@ int main(int argc, char** argv) {
       tile = true;
     } else if (std::strcmp(argv[arg], "--variations") == 0) {
       variations = true;
+    } else if (std::strcmp(argv[arg], "--close-up") == 0 && arg + 1 < argc - 1) {
+      closeUpScale = std::atoi(argv[++arg]);
     } else if (std::strcmp(argv[arg], "--size") == 0 && arg + 1 < argc - 1) {
       int w = 0;
       int h = 0;
@@ -81,7 +88,7 @@ int main(int argc, char** argv) {
     }
   }
   if (arg != argc - 1) {
-    std::fprintf(stderr, "usage: screenshot [--tile] [--screen | --size WxH | --variations] OUT.png\n");
+    std::fprintf(stderr, "usage: screenshot [--tile] [--screen | --size WxH | --variations | --close-up S] OUT.png\n");
     return 2;
   }
   const QString out = QString::fromLocal8Bit(argv[arg]);
@@ -104,6 +111,14 @@ int main(int argc, char** argv) {
     dlg.variations()->waitUntilRendered();
     for (int i = 0; i < 20; ++i) app.processEvents();
     shot = dlg.variations()->grab();
+  } else if (closeUpScale > 0) {
+    dlg.menuCommand(IdViewCloseUp)->trigger();
+    QCoreApplication::sendPostedEvents();
+    dlg.closeUp()->setScale(closeUpScale);
+    dlg.closeUp()->waitUntilRendered();
+    if (tile) dlg.closeUp()->tileBox()->click();
+    for (int i = 0; i < 20; ++i) app.processEvents();
+    shot = dlg.closeUp()->grab();
   } else if (wholeScreen) {
     ok = everyControlOnScreen(dlg);
     shot = dlg.screen()->grabWindow(0);

@@ -103,6 +103,11 @@ CExportSizeDlg::CExportSizeDlg(Job job, const QString& suggestedPath, QWidget* p
   exportButton_->setDefault(true);
   cancelButton_ = new QPushButton(QStringLiteral("Close"), this);
   cancelButton_->setObjectName(QStringLiteral("cancel"));
+  closeUpButton_ = new QPushButton(QStringLiteral("Close-&up"), this);
+  closeUpButton_->setObjectName(QStringLiteral("closeUp"));
+  closeUpButton_->setAutoDefault(false);
+  closeUpButton_->setToolTip(QStringLiteral("look at the texture at this size, at 1:1"));
+  connect(closeUpButton_, &QPushButton::clicked, this, [this] { emit closeUpRequested(chosenScale()); });
   connect(exportButton_, &QPushButton::clicked, this, &CExportSizeDlg::onExport);
   connect(cancelButton_, &QPushButton::clicked, this, &CExportSizeDlg::onCancel);
 
@@ -110,6 +115,7 @@ CExportSizeDlg::CExportSizeDlg(Job job, const QString& suggestedPath, QWidget* p
   form->addRow(QStringLiteral("&Size:"), sizeBox_);
   form->addRow(QStringLiteral("&Type:"), typeBox_);
   auto* buttons = new QHBoxLayout;
+  buttons->addWidget(closeUpButton_);
   buttons->addStretch();
   buttons->addWidget(exportButton_);
   buttons->addWidget(cancelButton_);

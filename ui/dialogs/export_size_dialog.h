@@ -58,6 +58,7 @@ class CExportSizeDlg : public QDialog {
   QProgressBar* progressBar() const { return progress_; }
   QPushButton* exportButton() const { return exportButton_; }
   QPushButton* cancelButton() const { return cancelButton_; }
+  QPushButton* closeUpButton() const { return closeUpButton_; }
   QLabel* statusLabel() const { return status_; }
 
   // Renders at the chosen size and type and writes the picture to path,
@@ -68,6 +69,9 @@ class CExportSizeDlg : public QDialog {
   // The export ended: written, or not (cancelled or failed), with the text
   // the status line shows.
   void exportEnded(bool written, const QString& message);
+  // "Close-up": the user wants to look at the texture at the chosen scale,
+  // at 1:1, before writing it.
+  void closeUpRequested(int scale);
 
  public slots:
   // Asks for a file and starts the export.
@@ -92,6 +96,7 @@ class CExportSizeDlg : public QDialog {
   QProgressBar* progress_ = nullptr;
   QPushButton* exportButton_ = nullptr;
   QPushButton* cancelButton_ = nullptr;
+  QPushButton* closeUpButton_ = nullptr;
   QLabel* status_ = nullptr;
   QTimer* poller_ = nullptr;
 

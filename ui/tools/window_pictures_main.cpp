@@ -6,6 +6,7 @@
 //   window-plasma.png         "Plasma" chosen in the command tree
 //   window-first-program.png  the manual's first program opened
 //   new-dialog.png            the "New" dialog
+//   close-up.png              View > "Close-up" of the first program at x4
 //   export-size-dialog.png    the "Export at Size" dialog for the first program
 // Any question the window would ask is answered by a script, so nothing
 // waits for a user; a program that does not open is an error.
@@ -17,6 +18,7 @@
 #include <cstdio>
 
 #include "document/program_file.h"
+#include "ui/close_up_view.h"
 #include "ui/control_ids.h"
 #include "ui/dialogs/export_size_dialog.h"
 #include "ui/dialogs/new_texture_dialog.h"
@@ -79,6 +81,16 @@ int main(int argc, char** argv) {
     window.control<QListWidget>(IdList)->setCurrentRow(1);
     window.setStatusText(QStringLiteral(" first-program.mlr loaded"));
     if (!save(window, images, "window-first-program.png")) return 1;
+
+    window.menuCommand(IdViewCloseUp)->trigger();
+    QCoreApplication::sendPostedEvents();
+    CloseUpView* closeUp = window.closeUp();
+    closeUp->resize(560, 440);
+    closeUp->setScale(4);
+    closeUp->waitUntilRendered();
+    QApplication::processEvents();
+    if (!save(*closeUp, images, "close-up.png")) return 1;
+    closeUp->close();
 
     // The sizes with their estimates, once the design-size run has been timed.
     mottler::ProgramDocument doc;
