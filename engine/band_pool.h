@@ -69,4 +69,26 @@ class BandPool {
   std::atomic<int> next_{0};
 };
 
+// Textures from this many pixels up share their per-pixel work over the
+// threads in bands of rows; below, waking the helpers costs more than the
+// work.  (The bytes are the same either way.)
+inline constexpr int kBandedFromPixels = 512 * 512;
+
+// Runs rows(y0, y1) over bands of `bandRows` rows that cover 0..height-1,
+// on the pool's threads when there is a pool and the plane is `pixels`
+// large enough, else all at once on the calling thread.  Each band must
+// write only its own rows.
+template <class Rows>
+void forEachBandOfRows(BandPool* pool, int pixels, int height, int bandRows, Rows& rows) {
+  if (pool == nullptr || pixels < kBandedFromPixels) {
+    rows(0, height);
+    return;
+  }
+  auto band = [&](int, int index) {
+    const int y0 = index * bandRows;
+    rows(y0, std::min(height, y0 + bandRows));
+  };
+  pool->forEach((height + bandRows - 1) / bandRows, band);
+}
+
 }  // namespace mottler

@@ -167,19 +167,23 @@ MOTTLER_LANE_INLINE void blendSpan(const std::uint32_t* src, std::uint32_t* dst,
     blendPixels<Op>(src, dst, n);
 }
 
-// Texture pixel (x, y) takes layer pixel ((x + ox) mod W, (y + oy) mod H):
-// each row is two spans, before and after the layer wraps.  Without a
-// horizontal offset whole runs of rows line up, and the plane is two spans.
+// Texture pixel (x, y) takes layer pixel ((x + ox) mod W, (y + oy) mod H),
+// for the texture rows y0..y1-1: each row is two spans, before and after
+// the layer wraps.  Without a horizontal offset whole runs of rows line up,
+// and the band is two spans, before and after the layer's last row.
 template <class Op, int N>
-MOTTLER_LANE_INLINE void blendShifted(TextureEngine& e, const TexturePlane& source, int ox,
-                                      int oy) {
+MOTTLER_LANE_INLINE void blendShifted(TextureEngine& e, const TexturePlane& source, int ox, int oy,
+                                      int y0, int y1) {
   const int w = e.width, h = e.height;
   if (ox == 0) {
-    blendSpan<Op, N>(source.row(oy, w), e.texture.data(), (h - oy) * w);
-    blendSpan<Op, N>(source.data(), e.texture.row(h - oy, w), oy * w);
+    const int wraps = std::clamp(h - oy, y0, y1);  // the first row that reads layer row 0
+    if (wraps > y0)
+      blendSpan<Op, N>(source.row(y0 + oy, w), e.texture.row(y0, w), (wraps - y0) * w);
+    if (y1 > wraps)
+      blendSpan<Op, N>(source.row(wraps + oy - h, w), e.texture.row(wraps, w), (y1 - wraps) * w);
     return;
   }
-  for (int y = 0; y < h; ++y) {
+  for (int y = y0; y < y1; ++y) {
     const int sy = y + oy < h ? y + oy : y + oy - h;
     const std::uint32_t* src = source.row(sy, w);
     std::uint32_t* dst = e.texture.row(y, w);
@@ -189,10 +193,11 @@ MOTTLER_LANE_INLINE void blendShifted(TextureEngine& e, const TexturePlane& sour
 }
 
 // One function per method and vector width, each with the walk inlined:
-// Walk<Op>::run blends the source into the texture, texture pixel (x, y)
-// taking source pixel ((x + ox) mod W, (y + oy) mod H), 0 <= ox < W,
-// 0 <= oy < H.
-using Blend = void (*)(TextureEngine& e, const TexturePlane& source, int ox, int oy);
+// Walk<Op>::run blends the source into the texture rows y0..y1-1, texture
+// pixel (x, y) taking source pixel ((x + ox) mod W, (y + oy) mod H),
+// 0 <= ox < W, 0 <= oy < H.
+using Blend = void (*)(TextureEngine& e, const TexturePlane& source, int ox, int oy, int y0,
+                       int y1);
 
 // The function of each method: index 0..9 the methods, 10 any other value
 // of the low byte (the layer replaces the texture).

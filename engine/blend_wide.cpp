@@ -11,8 +11,9 @@ namespace {
 
 template <class Op>
 struct WideWalk {
-  MOTTLER_WIDE static void run(TextureEngine& e, const TexturePlane& source, int ox, int oy) {
-    blending::blendShifted<Op, 64>(e, source, ox, oy);
+  MOTTLER_WIDE static void run(TextureEngine& e, const TexturePlane& source, int ox, int oy, int y0,
+                               int y1) {
+    blending::blendShifted<Op, 64>(e, source, ox, oy, y0, y1);
   }
 };
 
@@ -21,8 +22,8 @@ constexpr auto kWide = blending::methodTable<WideWalk>();
 }  // namespace
 
 MOTTLER_WIDE void blendWide(TextureEngine& e, const TexturePlane& source, int method, int ox,
-                            int oy) {
-  kWide[static_cast<std::size_t>(blending::methodIndex(method))](e, source, ox, oy);
+                            int oy, int y0, int y1) {
+  kWide[static_cast<std::size_t>(blending::methodIndex(method))](e, source, ox, oy, y0, y1);
 }
 
 #endif  // MOTTLER_HAS_WIDE_PATH

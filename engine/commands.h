@@ -516,8 +516,10 @@ struct Blur {
       .reference = reference,
       .summary = "Softens the texture by repeated neighbour averaging.",
       .scaleRule =
-          "Each of the scale x scale interleaved grids of every scale-th pixel is blurred with the "
-          "design's passes, then an average over scale pixels across and down joins the grids."};
+          "The whole texture is smoothed by three box averages across and three down, wrapped, "
+          "that spread each pixel as far as the design's passes do, scale times the distance (a "
+          "variance of 11/12 of a design pixel squared a pass, less 1/4), and darken it as much "
+          "as they do (3/4 of a level a pass)."};
 };
 
 struct UnsharpMask {
@@ -539,8 +541,10 @@ struct UnsharpMask {
       .reference = reference,
       .summary = "Brightens pixels that stand out above a blurred copy.",
       .scaleRule =
-          "The design's rule runs on each of the scale x scale interleaved grids of every scale-th "
-          "pixel, so the blur reaches as far as at the design size."};
+          "The blurred copy is the texture smoothed by three box averages across and three down, "
+          "wrapped, as far as the design's blur passes reach, scale times the distance (a variance "
+          "of 8/9 of a design pixel squared a pass), and 7/9 of a level darker a pass, as they "
+          "are; pixels are lifted above it as at the design size."};
 };
 
 struct BumpMapping {
@@ -581,7 +585,9 @@ struct Maximum {
       .run = run,
       .reference = reference,
       .summary = "Grows bright areas.",
-      .scaleRule = "Scale times as many passes: each pass grows a bright area by one pixel."};
+      .scaleRule =
+          "Scale times as many passes: each pass grows a bright area by one pixel (all "
+          "of them done at once, as one diamond)."};
 };
 
 struct Minimum {
@@ -600,7 +606,9 @@ struct Minimum {
       .run = run,
       .reference = reference,
       .summary = "Grows dark areas.",
-      .scaleRule = "Scale times as many passes: each pass grows a dark area by one pixel."};
+      .scaleRule =
+          "Scale times as many passes: each pass grows a dark area by one pixel (all of "
+          "them done at once, as one diamond)."};
 };
 
 struct Median {

@@ -46,6 +46,9 @@ void TextureEngine::prepareGrids() {
     if (!g) g = std::make_unique<TextureEngine>();
     g->setSize(designWidth(), designHeight());
   }
+  filterScratch.resize(static_cast<std::size_t>(threads()));
+  for (std::vector<std::uint64_t>& rows : filterScratch)
+    rows.resize(filterScratchWords(width, scale));
 }
 
 void TextureEngine::setSize(int w, int h) {

@@ -119,6 +119,10 @@ const ByteTable& shadeTable();
 // BlobProfile[k * 256 + s]: brightness of the "Blobs" spot, row k, column s.
 const ByteTable& blobProfile();
 
+// The words of scratch each thread needs for the filters on a texture
+// `width` pixels wide at `scale` (filters.cpp).
+std::size_t filterScratchWords(int width, int scale);
+
 // Whether the run in progress should stop.  Long commands ask between rows,
 // passes or shapes and return at once when it says so; what they leave in
 // the planes and the random state is then meaningless.  A flag, once seen
@@ -210,6 +214,11 @@ class TextureEngine {
 
   // The helper threads; none with one thread.
   std::unique_ptr<BandPool> pool;
+
+  // Scratch of the filters at a scale, one per thread (rows of channel sums
+  // for their box averages, filterScratchWords); made by setScaledSize and
+  // setThreads, never during a run.
+  std::vector<std::vector<std::uint64_t>> filterScratch;
 
   RandomState random;
   std::array<ProgramEntry, kProgramSlots> entries{};

@@ -16,9 +16,10 @@ namespace mottler {
 
 #if MOTTLER_HAS_WIDE_PATH
 
-// blend_wide.cpp: the layer blend, as blendLayer with the offsets wrapped.
+// blend_wide.cpp: the layer blend of the texture rows y0..y1-1, as
+// blendLayer with the offsets wrapped.
 MOTTLER_WIDE void blendWide(TextureEngine& e, const TexturePlane& source, int method, int ox,
-                            int oy);
+                            int oy, int y0, int y1);
 
 // buffer_colour_wide.cpp: maps the texture's pixels through one table per
 // channel (index 0 blue, 1 green, 2 red), keeping byte 3, sixteen at a

@@ -182,3 +182,55 @@ TEST(Filters, MatchTheReferenceWithTiesAndEveryTail) {
       }
     }
 }
+
+// Above a scale of 1 the fast paths against the literal scale rules: every
+// filter at scales 2 and 3, on a small texture and on one wide enough for
+// several strips of columns, with many ties.
+class ScaledFilter : public ::testing::TestWithParam<ProgramEntry> {};
+
+TEST_P(ScaledFilter, MatchesTheReferenceAtScalesTwoAndThree) {
+  static TextureEngine e;
+  static TextureEngine fast;
+  const int designs[][2] = {{13, 9}, {97, 3}};
+  for (const auto& d : designs)
+    for (int scale : {2, 3})
+      for (int levels : {0, 3}) {
+        SCOPED_TRACE(std::to_string(d[0]) + "x" + std::to_string(d[1]) + " at " +
+                     std::to_string(scale) + ", levels " + std::to_string(levels));
+        e.setScaledSize(d[0], d[1], scale);
+        fast.setScaledSize(d[0], d[1], scale);
+        fillLevels(e, d[0] * scale + levels, levels);
+        std::copy_n(e.texture.data(), e.pixelCount, fast.texture.data());
+        executeReference(e, GetParam());
+        executeCommand(fast, GetParam());
+        ASSERT_EQ(pixelsOf(fast, fast.texture), pixelsOf(e, e.texture));
+      }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryFilter, ScaledFilter,
+    ::testing::Values(makeEntry(kBlur, {1}), makeEntry(kBlur, {40}),
+                      makeEntry(kUnsharpMask, {250, 2, 3}), makeEntry(kUnsharpMask, {1000, 9, 0}),
+                      makeEntry(kBumpMapping, {140, 2}), makeEntry(kMaximum, {1}),
+                      makeEntry(kMaximum, {5}), makeEntry(kMinimum, {4}), makeEntry(kMedian)),
+    [](const ::testing::TestParamInfo<ProgramEntry>& info) {
+      std::string name(commandToRun(info.param.code)->name);
+      std::erase(name, ' ');
+      return name + std::to_string(info.param.param[0]) + "_" + std::to_string(info.index);
+    });
+
+// The diamond of many passes at once gives what one cross a pass gives,
+// also where it wraps round a texture smaller than itself.
+TEST(MaximumMinimum, ManyPassesMatchTheReference) {
+  static TextureEngine e;
+  const int sizes[][2] = {{64, 48}, {7, 30}, {3, 3}};
+  for (const auto& s : sizes)
+    for (int amount : {9, 10, 17, 24}) {
+      SCOPED_TRACE(std::to_string(s[0]) + "x" + std::to_string(s[1]) + " amount " +
+                   std::to_string(amount));
+      e.setSize(s[0], s[1]);
+      fillLevels(e, amount + s[0], 0);
+      expectSameAsReference(e, makeEntry(kMaximum, {amount}));
+      expectSameAsReference(e, makeEntry(kMinimum, {amount}));
+    }
+}

@@ -125,6 +125,13 @@ namespace {
 TEST(ScaledRun, GivesTheSameBytesOnAnyNumberOfThreads) {
   std::vector<std::pair<std::vector<ProgramEntry>, Size>> programs = {
       {mixedProgram(48, 40), Size{48, 40}}};
+  // Wide enough at scale 3 for the filters to share out several strips of
+  // columns, with many passes of "Maximum" and "Minimum" at once.
+  std::vector<ProgramEntry> filters = mixedProgram(100, 12);
+  filters.push_back(makeEntry(kMinimum, {4}));
+  filters.push_back(makeEntry(kBlur, {9}));
+  filters.push_back(makeEntry(kUnsharpMask, {300, 6, 2}));
+  programs.push_back({filters, Size{100, 12}});
   for (const CommandDecl& d : kCommandTable) {
     std::vector<ProgramEntry> p = mixedProgram(32, 24);
     p.push_back(defaultEntry(d.code, 32, 24));
@@ -145,6 +152,29 @@ TEST(ScaledRun, GivesTheSameBytesOnAnyNumberOfThreads) {
                                   << kCommandTable[0].name;
       }
     }
+  // Large enough for the layer blend to share out bands of rows: layers
+  // under several methods, with offsets across, down, both and none.
+  std::vector<ProgramEntry> layers;
+  const int offsets[][2] = {{0, 0}, {21, 0}, {0, 13}, {5, 40}};
+  const int methods[] = {Add, Xor, Lighten, Shade};
+  for (int i = 0; i < 4; ++i)
+    for (CommandCode c : {kSinePlasma, kBlobs}) {
+      ProgramEntry entry = defaultEntry(c, 64, 64);
+      entry.method = methods[i];
+      entry.offsetX = offsets[i][0];
+      entry.offsetY = offsets[i][1];
+      layers.push_back(entry);
+    }
+  std::uint64_t first = 0;
+  for (int threads : {1, 2, 7}) {
+    e->setScaledSize(64, 64, 8);
+    e->setThreads(threads);
+    const std::uint64_t print = run(*e, layers, 4);
+    if (threads == 1)
+      first = print;
+    else
+      EXPECT_EQ(print, first) << threads << " threads, layers at 512 x 512";
+  }
 }
 
 }  // namespace
