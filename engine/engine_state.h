@@ -137,6 +137,11 @@ class CancelCheck {
   }
   // How often commands have asked so far: their work counted in checks.
   std::uint64_t asked() const { return asked_; }
+  // The same question for the helper threads of a command: it changes
+  // nothing, so several threads may ask at once (and it is not counted).
+  bool raisedNow() const {
+    return seen_ || (flag_ != nullptr && flag_->load(std::memory_order_relaxed));
+  }
 
  private:
   const std::atomic<bool>* flag_ = nullptr;
@@ -198,9 +203,21 @@ class TextureEngine {
   std::vector<std::int8_t> fieldX;
   std::vector<std::int8_t> fieldY;
 
-  // Scratch of "Enviroument Map": its fall-off for each distance |dx|, |dy|
-  // up to half the width and height; sized by setSize.
-  std::vector<double> falloff;
+  // "Enviroument Map"'s fall-off, kept from run to run while the size, the
+  // scale and the radius stay the same: one value per pair of distances
+  // lo <= hi from the centre (|dx| and |dy| in either order), then room for
+  // a band of rows of the values spread out in pixel order.  Sized by
+  // setSize; filled by the command (generators_fields.cpp).
+  struct Falloff {
+    static constexpr int kBandRows = 32;
+    // Entries for a texture of the size: the pairs, then the band.
+    static std::size_t entriesFor(int width, int height);
+    std::vector<double> values;
+    // What the pairs were made for; maxA < 0: nothing made yet.
+    double k = 0;
+    int scale = 0, maxA = -1, maxB = -1;
+  };
+  Falloff falloff;
 
   // Engines of the design size, one per thread, for the filters that, at a
   // scale s above 1, run their design-size rule on each of the s x s

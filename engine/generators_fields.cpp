@@ -399,7 +399,10 @@ void Noise::run(TextureEngine& e, const ProgramEntry& entry) {
   blendLayer(e, e.workPlane, entry);
 }
 
+// ------------------------------------------------------- Enviroument Map ---
+
 namespace {
+
 // Fall-off of "Enviroument Map" at squared distance r2 from the centre:
 // 0.95 * exp(-k * d) + 0.05 * exp(-0.002 * d * d), at most 1, with d in
 // pixels of the design (the distance divided by the scale).
@@ -408,7 +411,125 @@ double falloff(double k, long long r2, int scale) {
   const double f = 0.95 * exactExp(-k * d) + 0.05 * exactExp(-0.002 * d * d);
   return f > 1.0 ? 1.0 : f;
 }
+
+// The fall-off depends on |dx| and |dy| alone, and symmetrically, so it is
+// kept once per pair lo <= hi: row lo of the pairs holds hi = lo..maxHi.
+// Distances from the centre run to maxA = H / 2 vertically and maxB = W / 2
+// horizontally, so lo <= min(maxA, maxB) and hi <= max(maxA, maxB).
+class FalloffPairs {
+ public:
+  FalloffPairs(int maxA, int maxB) : maxLo_(std::min(maxA, maxB)), maxHi_(std::max(maxA, maxB)) {}
+
+  std::size_t count() const { return rowStart(maxLo_ + 1); }
+  // Where the value of the pair (lo, hi), lo <= hi, is kept.
+  std::size_t at(int lo, int hi) const {
+    return rowStart(lo) + static_cast<std::size_t>(hi - lo);
+  }
+  int maxLo() const { return maxLo_; }
+  int maxHi() const { return maxHi_; }
+
+ private:
+  std::size_t rowStart(int lo) const {
+    const std::size_t l = static_cast<std::size_t>(lo);
+    return l * static_cast<std::size_t>(maxHi_ + 1) - l * (l - 1) / 2;
+  }
+  int maxLo_;
+  int maxHi_;
+};
+
+using Falloff = TextureEngine::Falloff;
+
+// Fills the pairs for the radius and the scale unless they hold them
+// already (same size, scale and radius as the run before).  Rows of pairs
+// are shared out over the engine's threads; every value is computed on its
+// own, so the bits do not depend on who computes it.
+void preparePairs(TextureEngine& e, Falloff& store, const FalloffPairs& pairs, double k) {
+  const int maxA = e.height / 2, maxB = e.width / 2;
+  if (store.maxA == maxA && store.maxB == maxB && store.scale == e.scale && store.k == k) return;
+  store.maxA = -1;  // incomplete until every row is made
+  double* values = store.values.data();
+  const int scale = e.scale;
+  auto makeRows = [&](int, int band) {
+    constexpr int kRowsPerBand = 16;
+    const int end = std::min(pairs.maxLo() + 1, (band + 1) * kRowsPerBand);
+    for (int lo = band * kRowsPerBand; lo < end; ++lo) {
+      if (e.cancel.raisedNow()) return;
+      double* row = values + pairs.at(lo, lo);
+      for (int hi = lo; hi <= pairs.maxHi(); ++hi)
+        row[hi - lo] = falloff(k, 1LL * lo * lo + 1LL * hi * hi, scale);
+    }
+  };
+  const int bands = (pairs.maxLo() + 16) / 16;
+  if (e.pool)
+    e.pool->forEach(bands, makeRows);
+  else
+    for (int band = 0; band < bands; ++band) makeRows(0, band);
+  if (e.cancel.raisedNow()) return;
+  store.k = k;
+  store.scale = scale;
+  store.maxB = maxB;
+  store.maxA = maxA;
+}
+
+// The fall-off of rows |dy| = a0 .. a0 + count - 1 in pixel order, one row
+// of W values each: column x has |dx| = |x - W/2|.  Pairs with |dx| >= a
+// are read along their row; those with |dx| < a down the rows, a band's
+// worth of a at a time, so that each row of pairs is visited once per band
+// rather than once per texture row.
+void gatherBand(const double* values, const FalloffPairs& pairs, int a0, int count, int width,
+                double* band) {
+  const int centre = width / 2;  // the largest |dx|; columns centre + b and centre - b have |dx| = b
+  const int rightEnd = width - 1 - centre;  // the largest b right of the centre
+  for (int r = 0; r < count; ++r) {
+    const int a = a0 + r;
+    if (a > centre) continue;
+    double* row = band + static_cast<std::size_t>(r) * width;
+    const double* along = values + pairs.at(a, a);  // b = a, a + 1, ...
+    if (a <= rightEnd) std::copy_n(along, rightEnd - a + 1, row + centre + a);
+    for (int b = std::max(a, 1); b <= centre; ++b) row[centre - b] = along[b - a];
+  }
+  // The rows of pairs lie far apart, each read for a cache line or two:
+  // asking for rows a few ahead keeps the memory busy rather than waiting.
+  constexpr int kAhead = 16;
+  const int below = std::min(a0 + count - 1, centre + 1);
+  for (int b = 0; b < below; ++b) {
+    if (b + kAhead < below) __builtin_prefetch(values + pairs.at(b + kAhead, a0 + count - 1));
+    const int first = std::max(a0, b + 1);
+    const double* down = values + pairs.at(b, first);  // a = first, first + 1, ...
+    for (int a = first; a < a0 + count; ++a) {
+      double* row = band + static_cast<std::size_t>(a - a0) * width;
+      const double f = *down++;
+      if (b <= rightEnd) row[centre + b] = f;
+      row[centre - b] = f;
+    }
+  }
+}
+
+// truncate(channel * f * mask * (1/256)) for each channel of one pixel.
+// The last factor is a power of two and the product lies in 0..65025, so
+// the truncation is the integer part shifted right by 8.
+struct Darkening {
+  double blue, green, red;
+  std::uint32_t operator()(std::uint32_t p, double f) const {
+    const auto scaled = [&](int c, double mask) {
+      const double v = static_cast<double>(channel(p, c)) * f * mask;
+      return (static_cast<std::uint32_t>(static_cast<std::int32_t>(v)) >> 8) << (8 * c);
+    };
+    return (p & 0xFF000000u) | scaled(0, blue) | scaled(1, green) | scaled(2, red);
+  }
+};
+
+// A texture row darkened by the fall-off of each of its columns.
+void darkenRow(std::uint32_t* row, const double* f, int width, const Darkening& darken) {
+  for (int x = 0; x < width; ++x) row[x] = darken(row[x], f[x]);
+}
+
 }  // namespace
+
+std::size_t TextureEngine::Falloff::entriesFor(int width, int height) {
+  return FalloffPairs(height / 2, width / 2).count() +
+         static_cast<std::size_t>(kBandRows) * static_cast<std::size_t>(width);
+}
 
 // "Enviroument Map": darkens the texture in place away from its centre,
 // channel * f * mask * (1/256).
@@ -418,42 +539,26 @@ void EnvironmentMap::run(TextureEngine& e, const ProgramEntry& entry) {
   const int W = e.width;
   const int H = e.height;
   // The radius of the design: at a scale the distances are divided by it too.
-  const int scale = e.scale;
-  const double k = 1.0 / (static_cast<double>(entry.param[Radius] / scale) + 1.0);
+  const double k = 1.0 / (static_cast<double>(entry.param[Radius] / e.scale) + 1.0);
   const double red = entry.param[RedMask], green = entry.param[GreenMask],
                blue = entry.param[BlueMask];
 
-  // f depends only on |dx| and |dy|, and symmetrically: the values are
-  // computed once per pair a <= b into a table of (maxA + 1) rows of
-  // (maxB + 1), which setSize made room for.
-  const int maxA = std::max(H / 2, H - 1 - H / 2);
-  const int maxB = std::max(W / 2, W - 1 - W / 2);
-  const std::size_t kHalf = static_cast<std::size_t>(maxB) + 1;
-  double* table = e.falloff.data();
-  const bool tabled = e.falloff.size() >= (static_cast<std::size_t>(maxA) + 1) * kHalf;
-  if (tabled) {
-    for (int a = 0; a <= maxA; ++a)
-      for (int b = 0; b <= maxB; ++b)
-        table[static_cast<std::size_t>(a) * kHalf + static_cast<std::size_t>(b)] =
-            (b < a && a <= maxB)
-                ? table[static_cast<std::size_t>(b) * kHalf + static_cast<std::size_t>(a)]
-                : falloff(k, 1LL * a * a + 1LL * b * b, scale);
-  }
+  Falloff& store = e.falloff;
+  const FalloffPairs pairs(H / 2, W / 2);
+  preparePairs(e, store, pairs, k);
+  double* band = store.values.data() + pairs.count();
 
-  for (int y = 0; y < H; ++y) {
+  // Row y has dy = H/2 - y: the rows H/2 - a and H/2 + a share |dy| = a.
+  const Darkening darken{blue, green, red};
+  for (int a0 = 0; a0 <= H / 2; a0 += Falloff::kBandRows) {
     if (e.cancel.requested()) return;
-    const int dy = H / 2 - y;
-    std::uint32_t* row = e.texture.row(y, W);
-    for (int x = 0; x < W; ++x) {
-      const int dx = x - W / 2;
-      const double f = tabled ? table[static_cast<std::size_t>(std::abs(dy)) * kHalf +
-                                      static_cast<std::size_t>(std::abs(dx))]
-                              : falloff(k, 1LL * dx * dx + 1LL * dy * dy, scale);
-      const std::uint32_t p = row[x];
-      const double b = channel(p, 0), g = channel(p, 1), r = channel(p, 2);
-      row[x] = (p & 0xFF000000u) | rgb(byteOf(static_cast<long long>(b * f * blue * (1.0 / 256))),
-                                       byteOf(static_cast<long long>(g * f * green * (1.0 / 256))),
-                                       byteOf(static_cast<long long>(r * f * red * (1.0 / 256))));
+    const int count = std::min(Falloff::kBandRows, H / 2 + 1 - a0);
+    gatherBand(store.values.data(), pairs, a0, count, W, band);
+    for (int r = 0; r < count; ++r) {
+      const int a = a0 + r;
+      const double* f = band + static_cast<std::size_t>(r) * W;
+      darkenRow(e.texture.row(H / 2 - a, W), f, W, darken);
+      if (a > 0 && H / 2 + a < H) darkenRow(e.texture.row(H / 2 + a, W), f, W, darken);
     }
   }
 }
