@@ -119,26 +119,57 @@ struct LatticePoint {
   std::uint8_t blue = 0, green = 0, red = 0;
 };
 
-// Cosine weight (1 - cos(pi * i / n)) * 0.5 for i = 0..n-1, computed once per
-// distinct n; a weight past the table is computed on the spot.
-class CosineWeights {
- public:
-  void prepare(int n) {
-    if (n == n_) return;
-    n_ = n;
-    const int count = std::min(n, static_cast<int>(table_.size()));
-    for (int i = 0; i < count; ++i) table_[static_cast<std::size_t>(i)] = compute(i, n);
-  }
-  double operator[](int i) const {
-    return i < static_cast<int>(table_.size()) ? table_[static_cast<std::size_t>(i)]
-                                               : compute(i, n_);
-  }
-  static double compute(int i, int n) { return (1.0 - exactCos(kPi * i / n)) * 0.5; }
+// The cosine weight (1 - cos(pi * i / n)) * 0.5 of position i in a cell n
+// pixels long.
+double cosineWeight(int i, int n) { return (1.0 - exactCos(kPi * i / n)) * 0.5; }
 
- private:
-  int n_ = -1;
-  std::array<double, kMaxScaledSide / 2> table_{};
+// How the texture is cut into cells along one side: count cells of `cell`
+// pixels from 0, the last widened to reach the edge when the side is not a
+// whole number of cells.
+struct CellSpan {
+  int count, cell, side;
+  bool widen;
+  CellSpan(int side_, int cell_, int maxCount)
+      : count(std::min(side_ / cell_, maxCount)),
+        cell(cell_),
+        side(side_),
+        widen(static_cast<double>(side_) / cell_ != count) {}
+  int start(int i) const { return i * cell; }
+  int length(int i) const {
+    const int x0 = start(i);
+    return (widen && x0 + 2LL * cell >= side) ? side - x0 : cell;
+  }
+  // Where the last cell ends: the side, unless there are no cells or more
+  // than the lattice holds.
+  int end() const { return count == 0 ? 0 : start(count - 1) + length(count - 1); }
 };
+
+// The horizontal weights s and 1 - s of every column of a row of cells.
+void columnWeights(const CellSpan& span, double* s, double* rest) {
+  for (int ci = 0; ci < span.count; ++ci) {
+    const int x0 = span.start(ci), cw = span.length(ci);
+    if (ci > 0 && cw == span.length(ci - 1)) {
+      std::copy_n(s + span.start(ci - 1), cw, s + x0);  // the same weights again
+    } else {
+      for (int u = 0; u < cw; ++u) s[x0 + u] = cosineWeight(u, cw);
+    }
+    for (int u = 0; u < cw; ++u) rest[x0 + u] = 1.0 - s[x0 + u];
+  }
+}
+
+// One row of one cell: each channel truncate((1 - s) * left + s * right),
+// with left[c] = sides[c] and right[c] = sides[3 + c].
+void interpolateColumns(std::uint32_t* row, const double* s, const double* rest, int from, int to,
+                        const double* sides) {
+  const double lb = sides[0], lg = sides[1], lr = sides[2];
+  const double rb = sides[3], rg = sides[4], rr = sides[5];
+  for (int x = from; x < to; ++x) {
+    const auto mix = [&](double left, double right) {
+      return byteOf(static_cast<int>(rest[x] * left + s[x] * right));
+    };
+    row[x] = rgb(mix(lb, rb), mix(lg, rg), mix(lr, rr));
+  }
+}
 
 }  // namespace
 
@@ -230,89 +261,81 @@ void SinePlasma::run(TextureEngine& e, const ProgramEntry& entry) {
 // corners and the left/right sums are single precision.
 void PerlinNoise::run(TextureEngine& e, const ProgramEntry& entry) {
   if (entry.disabled) return;
-  e.clear(e.workPlane);
   const RandomState saved = e.random;
   e.random.seed(entry.param[Variant]);
 
   const int W = e.width;
   const int H = e.height;
-  const int cellW = entry.param[Width];
-  const int cellH = entry.param[Height];
-  // The lattice holds at most 65 cells a side; only textures far larger than
-  // the application's would ask for more.
-  const int nx = std::min(W / cellW, kLatticeSide - 1);
-  const int ny = std::min(H / cellH, kLatticeSide - 1);
+  // The lattice cells in each direction; where W (H) is not a whole number
+  // of cells the last one is widened to reach the edge.  The lattice holds
+  // at most 65 cells a side; only textures far larger than the
+  // application's would ask for more.
+  const CellSpan across(W, entry.param[Width], kLatticeSide - 1);
+  const CellSpan down(H, entry.param[Height], kLatticeSide - 1);
+  const int nx = across.count;
+  const int ny = down.count;
+  // The cells write every pixel they cover: the layer needs clearing only
+  // where they leave some uncovered.
+  if (across.end() != W || down.end() != H) e.clear(e.workPlane);
   const int redMask = entry.param[RedMask], greenMask = entry.param[GreenMask],
             blueMask = entry.param[BlueMask];
 
   LatticePoint lattice[kLatticeSide][kLatticeSide];  // [row j][column i]
   for (int j = 0; j < kLatticeSide; ++j) {
     for (int i = 0; i < kLatticeSide; ++i) {
-      LatticePoint c;
+      int blue, green, red;
       if (entry.fixedColors) {
         const int k = e.random.next() % 255;
-        c.blue = static_cast<std::uint8_t>(std::max(0, blueMask - k));
-        c.green = static_cast<std::uint8_t>(std::max(0, greenMask - k));
-        c.red = static_cast<std::uint8_t>(std::max(0, redMask - k));
+        blue = std::max(0, blueMask - k);
+        green = std::max(0, greenMask - k);
+        red = std::max(0, redMask - k);
       } else {
-        c.blue = static_cast<std::uint8_t>(randomChannel(e.random, blueMask));
-        c.green = static_cast<std::uint8_t>(randomChannel(e.random, greenMask));
-        c.red = static_cast<std::uint8_t>(randomChannel(e.random, redMask));
+        blue = randomChannel(e.random, blueMask);
+        green = randomChannel(e.random, greenMask);
+        red = randomChannel(e.random, redMask);
       }
-      lattice[j][i] = (i == nx) ? lattice[j][0] : c;
+      // Column nx repeats column 0 (its draws are made all the same).
+      if (i == nx) continue;
+      LatticePoint& p = lattice[j][i];
+      p.blue = static_cast<std::uint8_t>(blue);
+      p.green = static_cast<std::uint8_t>(green);
+      p.red = static_cast<std::uint8_t>(red);
     }
+    if (nx < kLatticeSide) lattice[j][nx] = lattice[j][0];
     if (j == ny)
       for (int m = 0; m <= nx; ++m) lattice[ny][m] = lattice[0][m];
   }
 
-  // W is not a whole number of cells: the last cell of a row (column) is
-  // widened to reach the edge.
-  const bool widenX = static_cast<double>(W) / cellW != nx;
-  const bool widenY = static_cast<double>(H) / cellH != ny;
-  CosineWeights rowWeights;
-  for (int cj = 0; cj < ny; ++cj) {
-    if (e.cancel.requested()) return;
-    const int y0 = cj * cellH;
-    const int ch = (widenY && y0 + 2LL * cellH >= H) ? H - y0 : cellH;
-    for (int ci = 0; ci < nx; ++ci) {
-      const int x0 = ci * cellW;
-      const int cw = (widenX && x0 + 2LL * cellW >= W) ? W - x0 : cellW;
-      const LatticePoint& gp = lattice[cj][ci];
-      const LatticePoint& gq = lattice[cj][ci + 1];
-      const LatticePoint& gr = lattice[cj + 1][ci];
-      const LatticePoint& gs = lattice[cj + 1][ci + 1];
-      const float P[3] = {static_cast<float>(gp.blue), static_cast<float>(gp.green),
-                          static_cast<float>(gp.red)};
-      const float Q[3] = {static_cast<float>(gq.blue), static_cast<float>(gq.green),
-                          static_cast<float>(gq.red)};
-      const float R[3] = {static_cast<float>(gr.blue), static_cast<float>(gr.green),
-                          static_cast<float>(gr.red)};
-      const float S[3] = {static_cast<float>(gs.blue), static_cast<float>(gs.green),
-                          static_cast<float>(gs.red)};
-      rowWeights.prepare(cw);
-      for (int v = 0; v < ch; ++v) {
-        const double t = CosineWeights::compute(v, ch);
-        float left[3];
-        float right[3];
-        for (int c = 0; c < 3; ++c) {
-          left[c] = static_cast<float>((1.0 - t) * static_cast<double>(P[c]) +
-                                       t * static_cast<double>(R[c]));
-          right[c] = static_cast<float>((1.0 - t) * static_cast<double>(Q[c]) +
-                                        t * static_cast<double>(S[c]));
-        }
-        const int y = y0 + v;
-        if (y < 0 || y >= H) continue;
-        std::uint32_t* row = e.workPlane.row(y, W);
-        for (int u = 0; u < cw; ++u) {
-          const int x = x0 + u;
-          if (x < 0 || x >= W) continue;
-          const double s = rowWeights[u];
-          std::uint32_t out[3];
-          for (int c = 0; c < 3; ++c)
-            out[c] = byteOf(static_cast<int>((1.0 - s) * static_cast<double>(left[c]) +
-                                             s * static_cast<double>(right[c])));
-          row[x] = rgb(out[0], out[1], out[2]);
-        }
+  // The horizontal weights are the same for every row: worked out once.
+  std::array<double, kMaxScaledSide> s, rest;
+  columnWeights(across, s.data(), rest.data());
+  // Per row of cells, the lattice rows above and below it as reals, three
+  // channels per point; per pixel row, the vertical mix of each lattice
+  // column (single precision), which is the left side of one cell and the
+  // right side of the cell before it.
+  std::array<double, kLatticeSide * 3> above, below, mixed;
+  const auto channelsOf = [&](int j, std::array<double, kLatticeSide * 3>& out) {
+    for (int i = 0; i <= nx; ++i) {
+      const LatticePoint& p = lattice[j][i];
+      out[3 * i] = p.blue;
+      out[3 * i + 1] = p.green;
+      out[3 * i + 2] = p.red;
+    }
+  };
+  const int points = 3 * (nx + 1);
+  for (int cj = 0; cj < down.count; ++cj) {
+    const int y0 = down.start(cj), ch = down.length(cj);
+    channelsOf(cj, above);
+    channelsOf(cj + 1, below);
+    for (int v = 0; v < ch; ++v) {
+      if (e.cancel.requested()) return;
+      const double t = cosineWeight(v, ch);
+      for (int k = 0; k < points; ++k)
+        mixed[k] = static_cast<float>((1.0 - t) * above[k] + t * below[k]);
+      std::uint32_t* row = e.workPlane.row(y0 + v, W);
+      for (int ci = 0; ci < across.count; ++ci) {
+        const int x0 = across.start(ci);
+        interpolateColumns(row, s.data(), rest.data(), x0, x0 + across.length(ci), &mixed[3 * ci]);
       }
     }
   }
