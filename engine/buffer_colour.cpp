@@ -384,7 +384,11 @@ void Hsv::run(TextureEngine& e, const ProgramEntry& entry) {
   const auto slotOf = [&](std::uint32_t colour) -> Remembered& {
     return remembered[(colour * 0x9E3779B1u) >> (32 - kRememberedBits)];
   };
+  // A cancelled run stops between runs of this many pixels (a few
+  // milliseconds' work).
+  constexpr int kPixelsBetweenChecks = 1 << 16;
   for (; i + 2 <= n; i += 2) {
+    if (i % kPixelsBetweenChecks == 0 && e.cancel.requested()) return;
     std::uint32_t* pair = tex + i;
     if (isGrey(pair[0]) && isGrey(pair[1])) {
       pair[0] = grey(pair[0]);

@@ -125,18 +125,30 @@ const ByteTable& blobProfile();
 // raised, stays seen until the next watch.
 class CancelCheck {
  public:
+  CancelCheck() = default;
+  // A copy watches the same flag (the engines of interleaved grids ask too).
+  CancelCheck(const CancelCheck& other)
+      : flag_(other.flag_), seen_(other.seen_), asked_(other.asked()) {}
+  CancelCheck& operator=(const CancelCheck& other) {
+    flag_ = other.flag_;
+    seen_ = other.seen_;
+    asked_.store(other.asked(), std::memory_order_relaxed);
+    return *this;
+  }
   // Watches a flag another thread may raise; nullptr: never cancelled.
   void watch(const std::atomic<bool>* flag) {
     flag_ = flag;
     seen_ = false;
   }
   bool requested() {
-    ++asked_;
+    // Only the run's own thread counts; others may read the count.
+    asked_.store(asked_.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
     if (!seen_ && flag_ != nullptr) seen_ = flag_->load(std::memory_order_relaxed);
     return seen_;
   }
   // How often commands have asked so far: their work counted in checks.
-  std::uint64_t asked() const { return asked_; }
+  // Another thread may read it while a run goes on.
+  std::uint64_t asked() const { return asked_.load(std::memory_order_relaxed); }
   // The same question for the helper threads of a command: it changes
   // nothing, so several threads may ask at once (and it is not counted).
   bool raisedNow() const {
@@ -146,7 +158,7 @@ class CancelCheck {
  private:
   const std::atomic<bool>* flag_ = nullptr;
   bool seen_ = false;
-  std::uint64_t asked_ = 0;
+  std::atomic<std::uint64_t> asked_{0};
 };
 
 class TextureEngine {

@@ -2,8 +2,8 @@
 // "Plasma", "Sine Plasma", "Perlin Noise", "Noise" and "Enviroument Map".
 // Their rules, written literally, are in reference/generators_fields.cpp;
 // the versions here compute the same bits faster.  A cancelled run stops
-// them between rows (of pixels, blocks or lattice cells; "Plasma" after its
-// subdivision).
+// them between rows (of pixels or blocks; "Plasma" between the larger
+// rectangles of its subdivision, "Enviroument Map" between bands of rows).
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -37,11 +37,15 @@ class PlasmaSubdivision {
         roughness_(roughness),
         maxHeight_(maxHeight),
         scale_(e.scale),
-        random_(e.random) {}
+        random_(e.random),
+        cancel_(e.cancel) {}
 
   static bool needsWork(int x1, int y1, int x2, int y2) { return x2 - x1 >= 2 || y2 - y1 >= 2; }
 
   void subdivide(int x1, int y1, int x2, int y2) {
+    // A cancelled run stops here in rectangles of a few thousand pixels
+    // (a small share of the work each), so a large texture stops promptly.
+    if (1LL * (x2 - x1) * (y2 - y1) >= kPixelsBetweenChecks && cancel_.requested()) return;
     while (needsWork(x1, y1, x2, y2)) {
       const int mx = (x1 + x2) / 2;
       const int my = (y1 + y2) / 2;
@@ -109,6 +113,8 @@ class PlasmaSubdivision {
   int maxHeight_;
   long long scale_;
   RandomState& random_;
+  CancelCheck& cancel_;
+  static constexpr long long kPixelsBetweenChecks = 1 << 12;
 };
 
 // ------------------------------------------------------------ Perlin Noise ---
@@ -192,7 +198,7 @@ void Plasma::run(TextureEngine& e, const ProgramEntry& entry) {
   seedPoint((W / 2 + W / 4) % W, (H / 2 + H / 4) % H);
 
   PlasmaSubdivision(e, entry.param[Roughness], maxHeight).subdivide(0, 0, W, H);
-  if (e.cancel.requested()) return;
+  if (e.cancel.raisedNow()) return;  // the subdivision asked (or was too small to)
 
   // Masks: channel * mask / 255, looked up per channel value.  Every pixel
   // of the heights is grey (written through grey() or cleared), so one
