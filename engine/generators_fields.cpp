@@ -45,7 +45,11 @@ class PlasmaSubdivision {
   void subdivide(int x1, int y1, int x2, int y2) {
     // A cancelled run stops here in rectangles of a few thousand pixels
     // (a small share of the work each), so a large texture stops promptly.
-    if (1LL * (x2 - x1) * (y2 - y1) >= kPixelsBetweenChecks && cancel_.requested()) return;
+    if (stopped_) return;
+    if (1LL * (x2 - x1) * (y2 - y1) >= kPixelsBetweenChecks && cancel_.requested()) {
+      stopped_ = true;  // every rectangle still open returns without asking again
+      return;
+    }
     while (needsWork(x1, y1, x2, y2)) {
       const int mx = (x1 + x2) / 2;
       const int my = (y1 + y2) / 2;
@@ -114,6 +118,7 @@ class PlasmaSubdivision {
   long long scale_;
   RandomState& random_;
   CancelCheck& cancel_;
+  bool stopped_ = false;
   static constexpr long long kPixelsBetweenChecks = 1 << 12;
 };
 
