@@ -9,6 +9,7 @@
 // and "HSV" go sixteen pixels at a time in buffer_colour_wide.cpp where the
 // processor has the wide instructions.
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 
@@ -209,8 +210,9 @@ void Contrast::run(TextureEngine& e, const ProgramEntry& entry) {
 // doubles (the compiler's portable vector type) for two pixels at a time.
 // Every lane does exactly the operations the single pixel does, in the same
 // order, so the bits are the same; where a pixel branches, both sides are
-// worked out and one chosen, and a divisor that would be 0 (black or grey)
-// is replaced by 1 where its quotient is unused or 0 either way.
+// worked out and one chosen.  The two quotients of whole channel values (S
+// and the hue's fraction) are looked up, a divisor that would be 0 (black
+// or grey) being 1 there, where the quotient is 0 either way.
 
 namespace {
 namespace hsv_steps {
@@ -240,32 +242,69 @@ inline Ints truncated(Reals v) { return __builtin_convertvector(v, Ints); }
 inline double real(int v) { return v; }
 inline Reals real(Ints v) { return __builtin_convertvector(v, Reals); }
 
-// The channels of one pixel (or of a pair) and what the hue is measured from.
-template <class R>
-struct Colour {
-  R c0, c1, c2;  // blue, green, red
+// The two quotients of whole channel values the conversion needs, each
+// worked out once per process (the same division, so the same bits):
+// delta / mx for 0 <= delta <= mx, and num / delta for |num| <= delta.
+class Quotients {
+ public:
+  static const Quotients& get() {
+    static const Quotients q;
+    return q;
+  }
+  double saturation(int mx, int delta) const {
+    return saturation_[static_cast<std::size_t>(mx * (mx + 1) / 2 + delta)];
+  }
+  double hueFraction(int num, int delta) const {
+    return hue_[static_cast<std::size_t>(delta * delta + num + delta)];
+  }
+
+ private:
+  Quotients() {
+    for (int mx = 0; mx < 256; ++mx)
+      for (int delta = 0; delta <= mx; ++delta)
+        saturation_[static_cast<std::size_t>(mx * (mx + 1) / 2 + delta)] =
+            static_cast<double>(delta) / (mx == 0 ? 1 : mx);
+    for (int delta = 0; delta < 256; ++delta)
+      for (int num = -delta; num <= delta; ++num)
+        hue_[static_cast<std::size_t>(delta * delta + num + delta)] =
+            static_cast<double>(num) / (delta == 0 ? 1 : delta);
+  }
+  std::array<double, 256 * 257 / 2> saturation_;
+  std::array<double, 256 * 256> hue_;
 };
 
-// Step 1-2: the largest channel mx, delta = mx - smallest, S = delta / mx
-// (0 for black).
-template <class R>
-void largestAndSaturation(const Colour<R>& c, R& mx, R& delta, R& saturation) {
-  mx = larger(larger(c.c0, c.c1), c.c2);
-  delta = mx - smaller(smaller(c.c0, c.c1), c.c2);
-  saturation = delta / larger(mx, R{} + 1);
+// Steps 1-3 in whole numbers: the largest channel mx, delta = mx - the
+// smallest, and the hue's base and numerator by the first largest channel:
+// H = base + num / delta (c1 - c2, 2 + (c2 - c0) or 4 + (c0 - c1)).
+struct Measure {
+  int mx, delta, base, num;
+};
+inline Measure measure(std::uint32_t colour) {
+  const int c0 = channel(colour, 0), c1 = channel(colour, 1), c2 = channel(colour, 2);
+  const int mx = std::max(c0, std::max(c1, c2));
+  const int delta = mx - std::min(c0, std::min(c1, c2));
+  // Selections rather than branches: which channel is largest is anyone's
+  // guess from pixel to pixel.
+  const bool first = c0 == mx, second = c1 == mx;
+  const int num = first ? c1 - c2 : (second ? c2 - c0 : c0 - c1);
+  const int base = first ? 0 : (second ? 2 : 4);
+  return {mx, delta, base, num};
 }
 
-// Step 3: the hue in degrees, 0 <= H < 360: (c1 - c2) / delta,
-// 2 + (c2 - c0) / delta or 4 + (c0 - c1) / delta by the first largest
-// channel, times 60.  Grey pixels (delta 0) get 0, which does not matter.
+// S = delta / mx (0 for black) and the hue's fraction num / delta (0 for
+// grey, where the hue does not matter), looked up.
+inline void quotientsOf(const Measure& m, double& saturation, double& fraction) {
+  const Quotients& q = Quotients::get();
+  saturation = q.saturation(m.mx, m.delta);
+  fraction = q.hueFraction(m.num, m.delta);
+}
+
+// Step 3: the hue in degrees, 0 <= H < 360: (base + fraction) x 60.
+// 0 + x is x exactly (x is never -0 here), so the base may always be added.
 // H >= -60 and H < 300 before the turn, so one turn is all it takes.
 template <class R>
-R hueOf(const Colour<R>& c, R mx, R delta) {
-  const auto first = c.c0 == mx, second = c.c1 == mx;
-  const R num = choose(first, c.c1 - c.c2, choose(second, c.c2 - c.c0, c.c0 - c.c1));
-  const R base = choose(first, R{}, choose(second, R{} + 2, R{} + 4));
-  // 0 + x is x exactly (x is never -0 here), so the base may always be added.
-  R h = (base + num / larger(delta, R{} + 1)) * kDegreesPerSector;
+R hueOf(R base, R fraction) {
+  const R h = (base + fraction) * kDegreesPerSector;
   return choose(h < 0, h + kFullTurn, h);
 }
 
@@ -311,13 +350,11 @@ struct Scales {
   double hue, saturation, value;
 };
 
-// The whole conversion for one lane type: the colour in, the sector and the
-// four candidate channel values out.
+// Steps 3-7 for one lane type, from the largest channel, S and the hue's
+// base and fraction: the sector and the four candidate channel values.
 template <class R, class I>
-Candidates<R, I> convert(const Colour<R>& c, const Scales& scales) {
-  R mx, delta, s;
-  largestAndSaturation(c, mx, delta, s);
-  const R hs = scaledHue(hueOf(c, mx, delta), scales.hue);
+Candidates<R, I> convert(R mx, R s, R base, R fraction, const Scales& scales) {
+  const R hs = scaledHue(hueOf(base, fraction), scales.hue);
   const R ss = smaller(s * scales.saturation * kPercent, R{} + 1);
   const R vs = mx * scales.value * kPercent;
   return candidatesOf<R, I>(hs, ss, vs);
@@ -325,19 +362,23 @@ Candidates<R, I> convert(const Colour<R>& c, const Scales& scales) {
 
 // One pixel's colour (bytes 0..2).
 std::uint32_t convertOne(std::uint32_t colour, const Scales& scales) {
-  const Colour<double> c{real(channel(colour, 0)), real(channel(colour, 1)),
-                         real(channel(colour, 2))};
-  const Candidates<double, int> k = convert<double, int>(c, scales);
+  const Measure m = measure(colour);
+  double s, fraction;
+  quotientsOf(m, s, fraction);
+  const Candidates<double, int> k =
+      convert<double, int>(real(m.mx), s, real(m.base), fraction, scales);
   return colourOf(k.sector, {k.v, k.p, k.q, k.t});
 }
 
 // Two pixels at once, byte 3 of each kept.
 void convertPair(std::uint32_t* p, const Scales& scales) {
-  const auto channelPair = [p](int c) {
-    return Reals{real(channel(p[0], c)), real(channel(p[1], c))};
-  };
-  const Colour<Reals> c{channelPair(0), channelPair(1), channelPair(2)};
-  const Candidates<Reals, Ints> k = convert<Reals, Ints>(c, scales);
+  const Measure m0 = measure(p[0]), m1 = measure(p[1]);
+  double s0, s1, f0, f1;
+  quotientsOf(m0, s0, f0);
+  quotientsOf(m1, s1, f1);
+  const Candidates<Reals, Ints> k = convert<Reals, Ints>(
+      Reals{real(m0.mx), real(m1.mx)}, Reals{s0, s1}, Reals{real(m0.base), real(m1.base)},
+      Reals{f0, f1}, scales);
   for (int lane = 0; lane < 2; ++lane)
     p[lane] = (p[lane] & kSpareMask) |
               colourOf(k.sector[lane], {k.v[lane], k.p[lane], k.q[lane], k.t[lane]});
