@@ -134,9 +134,9 @@ TEST_P(BigCancelCommand, StopsAtTheNextCheckAtItsHeaviest) {
   const std::vector<ProgramEntry> setUp = {plasma, move, plasma};
   std::vector<ProgramEntry> program = setUp;
   program.push_back(heaviest);
-  // One runner for all: the set-up runs once and every command starts from
-  // its snapshot.
-  static ProgramRunner runner(std::size_t{512} << 20);
+  // One runner for all, with room for one snapshot (texture and buffer):
+  // the set-up runs once and every command starts from its end.
+  static ProgramRunner runner(std::size_t{2} * kMaxScaledSide * kMaxScaledSide * 4);
   if (runner.snapshotCount() == 0) {
     ASSERT_TRUE(runner.run(e, 1, setUp));
   }
