@@ -9,6 +9,7 @@
 // and "HSV" go sixteen pixels at a time in buffer_colour_wide.cpp where the
 // processor has the wide instructions.
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 
@@ -200,114 +201,255 @@ void Contrast::run(TextureEngine& e, const ProgramEntry& entry) {
   applyTables(e, table, i);
 }
 
-// "HSV": each pixel to hue, saturation and value (hexcone model, blue in the
-// place of red), scaled by Hue / 180, Saturation % and Value %, and back.
-// All in double; the channels are truncated without rounding.
+// ------------------------------------------------------------------ HSV ---
+//
+// Each pixel to hue, saturation and value (hexcone model, blue in the place
+// of red), scaled by Hue / 180, Saturation % and Value %, and back.  All in
+// double; the channels are truncated without rounding.  The steps below are
+// written once for a lane type: a plain double for one pixel, and a pair of
+// doubles (the compiler's portable vector type) for two pixels at a time.
+// Every lane does exactly the operations the single pixel does, in the same
+// order, so the bits are the same; where a pixel branches, both sides are
+// worked out and one chosen.  The two quotients of whole channel values (S
+// and the hue's fraction) are looked up, a divisor that would be 0 (black
+// or grey) being 1 there, where the quotient is 0 either way.
+
+namespace {
+namespace hsv_steps {
+
+constexpr double kDegreesPerSector = 60;  // six sectors of the hue circle
+constexpr double kFullTurn = 360;
+constexpr double kHueKept = 180;  // the "Hue" that leaves every hue as it is
+constexpr double kPercent = 0.01;
+constexpr int kLastSector = 5;
+
+typedef double Reals __attribute__((vector_size(16)));
+typedef std::int64_t Mask __attribute__((vector_size(16)));  // all ones where true
+typedef std::int32_t Ints __attribute__((vector_size(8)));
+
+// Lane-wise choice: yes where the mask is set, otherwise no.
+inline double choose(bool m, double yes, double no) { return m ? yes : no; }
+inline Reals choose(Mask m, Reals yes, Reals no) {
+  return reinterpret_cast<Reals>((m & reinterpret_cast<Mask>(yes)) |
+                                 (~m & reinterpret_cast<Mask>(no)));
+}
+inline double larger(double a, double b) { return a > b ? a : b; }
+inline Reals larger(Reals a, Reals b) { return choose(a > b, a, b); }
+inline double smaller(double a, double b) { return a < b ? a : b; }
+inline Reals smaller(Reals a, Reals b) { return choose(a < b, a, b); }
+inline int truncated(double v) { return static_cast<int>(v); }
+inline Ints truncated(Reals v) { return __builtin_convertvector(v, Ints); }
+inline double real(int v) { return v; }
+inline Reals real(Ints v) { return __builtin_convertvector(v, Reals); }
+
+// The two quotients of whole channel values the conversion needs, each
+// worked out once per process (the same division, so the same bits):
+// delta / mx for 0 <= delta <= mx, and num / delta for |num| <= delta.
+class Quotients {
+ public:
+  static const Quotients& get() {
+    static const Quotients q;
+    return q;
+  }
+  double saturation(int mx, int delta) const {
+    return saturation_[static_cast<std::size_t>(mx * (mx + 1) / 2 + delta)];
+  }
+  double hueFraction(int num, int delta) const {
+    return hue_[static_cast<std::size_t>(delta * delta + num + delta)];
+  }
+
+ private:
+  Quotients() {
+    for (int mx = 0; mx < 256; ++mx)
+      for (int delta = 0; delta <= mx; ++delta)
+        saturation_[static_cast<std::size_t>(mx * (mx + 1) / 2 + delta)] =
+            static_cast<double>(delta) / (mx == 0 ? 1 : mx);
+    for (int delta = 0; delta < 256; ++delta)
+      for (int num = -delta; num <= delta; ++num)
+        hue_[static_cast<std::size_t>(delta * delta + num + delta)] =
+            static_cast<double>(num) / (delta == 0 ? 1 : delta);
+  }
+  std::array<double, 256 * 257 / 2> saturation_;
+  std::array<double, 256 * 256> hue_;
+};
+
+// Steps 1-3 in whole numbers: the largest channel mx, delta = mx - the
+// smallest, and the hue's base and numerator by the first largest channel:
+// H = base + num / delta (c1 - c2, 2 + (c2 - c0) or 4 + (c0 - c1)).
+struct Measure {
+  int mx, delta, base, num;
+};
+inline Measure measure(std::uint32_t colour) {
+  const int c0 = channel(colour, 0), c1 = channel(colour, 1), c2 = channel(colour, 2);
+  const int mx = std::max(c0, std::max(c1, c2));
+  const int delta = mx - std::min(c0, std::min(c1, c2));
+  // Selections rather than branches: which channel is largest is anyone's
+  // guess from pixel to pixel.
+  const bool first = c0 == mx, second = c1 == mx;
+  const int num = first ? c1 - c2 : (second ? c2 - c0 : c0 - c1);
+  const int base = first ? 0 : (second ? 2 : 4);
+  return {mx, delta, base, num};
+}
+
+// S = delta / mx (0 for black) and the hue's fraction num / delta (0 for
+// grey, where the hue does not matter), looked up.
+inline void quotientsOf(const Measure& m, double& saturation, double& fraction) {
+  const Quotients& q = Quotients::get();
+  saturation = q.saturation(m.mx, m.delta);
+  fraction = q.hueFraction(m.num, m.delta);
+}
+
+// Step 3: the hue in degrees, 0 <= H < 360: (base + fraction) x 60.
+// 0 + x is x exactly (x is never -0 here), so the base may always be added.
+// H >= -60 and H < 300 before the turn, so one turn is all it takes.
+template <class R>
+R hueOf(R base, R fraction) {
+  const R h = (base + fraction) * kDegreesPerSector;
+  return choose(h < 0, h + kFullTurn, h);
+}
+
+// Step 4 for the hue: H' = H x Hue / 180, below 720; a hue of a full turn
+// or more (Hue above 180) comes round again.
+template <class R>
+R scaledHue(R h, double hueScale) {
+  const R hs = h * hueScale / kHueKept;
+  return choose(hs >= kFullTurn, hs - kFullTurn, hs);
+}
+
+// Steps 5-7: the sector i = floor(H' / 60) (at most 5) and f = H' / 60 - i;
+// V', p = V'(1 - S'), q = V'(1 - S'f), t = V'(1 - S'(1 - f)), each limited
+// to 255 and truncated (S' = 0 makes p, q and t all V', the grey case).
+template <class R, class I>
+struct Candidates {
+  I sector, v, p, q, t;
+};
+template <class R, class I>
+Candidates<R, I> candidatesOf(R hs, R ss, R vs) {
+  const R hh = hs / kDegreesPerSector;
+  const I sector = truncated(hh);  // hh >= 0: truncation is floor
+  const R f = hh - real(sector);
+  const auto limited = [](R x) { return truncated(smaller(larger(x, R{}), R{} + 255)); };
+  return {sector, limited(vs), limited(vs * (1 - ss)), limited(vs * (1 - ss * f)),
+          limited(vs * (1 - ss * (1 - f)))};
+}
+
+// Which of V', p, q and t each channel takes in the six sectors:
+// (V', t, p), (q, V', p), (p, V', t), (p, q, V'), (t, p, V'), (V', p, q).
+enum Pick : std::uint8_t { kV, kP, kQ, kT };
+constexpr Pick kPickOfSector[kLastSector + 1][3] = {{kV, kT, kP}, {kQ, kV, kP}, {kP, kV, kT},
+                                                    {kP, kQ, kV}, {kT, kP, kV}, {kV, kP, kQ}};
+
+inline std::uint32_t colourOf(int sector, const int (&values)[4]) {
+  const Pick* pick = kPickOfSector[std::min(std::max(sector, 0), kLastSector)];
+  return rgb(static_cast<std::uint32_t>(values[pick[0]]), static_cast<std::uint32_t>(values[pick[1]]),
+             static_cast<std::uint32_t>(values[pick[2]]));
+}
+
+// The parameters as the steps use them.
+struct Scales {
+  double hue, saturation, value;
+};
+
+// Steps 3-7 for one lane type, from the largest channel, S and the hue's
+// base and fraction: the sector and the four candidate channel values.
+template <class R, class I>
+Candidates<R, I> convert(R mx, R s, R base, R fraction, const Scales& scales) {
+  const R hs = scaledHue(hueOf(base, fraction), scales.hue);
+  const R ss = smaller(s * scales.saturation * kPercent, R{} + 1);
+  const R vs = mx * scales.value * kPercent;
+  return candidatesOf<R, I>(hs, ss, vs);
+}
+
+// One pixel's colour (bytes 0..2).
+std::uint32_t convertOne(std::uint32_t colour, const Scales& scales) {
+  const Measure m = measure(colour);
+  double s, fraction;
+  quotientsOf(m, s, fraction);
+  const Candidates<double, int> k =
+      convert<double, int>(real(m.mx), s, real(m.base), fraction, scales);
+  return colourOf(k.sector, {k.v, k.p, k.q, k.t});
+}
+
+// Two pixels at once, byte 3 of each kept.
+void convertPair(std::uint32_t* p, const Scales& scales) {
+  const Measure m0 = measure(p[0]), m1 = measure(p[1]);
+  double s0, s1, f0, f1;
+  quotientsOf(m0, s0, f0);
+  quotientsOf(m1, s1, f1);
+  const Candidates<Reals, Ints> k = convert<Reals, Ints>(
+      Reals{real(m0.mx), real(m1.mx)}, Reals{s0, s1}, Reals{real(m0.base), real(m1.base)},
+      Reals{f0, f1}, scales);
+  for (int lane = 0; lane < 2; ++lane)
+    p[lane] = (p[lane] & kSpareMask) |
+              colourOf(k.sector[lane], {k.v[lane], k.p[lane], k.q[lane], k.t[lane]});
+}
+
+}  // namespace hsv_steps
+}  // namespace
+
+// "HSV": see the steps above.  Grey pixels (all channels equal) become grey
+// at truncate(V'), looked up per value; pairs of pixels go through the
+// two-lane steps, and the wide code (where the processor has it) does
+// sixteen at a time.
 void Hsv::run(TextureEngine& e, const ProgramEntry& entry) {
   if (entry.disabled) return;
-  const double hueScale = entry.param[Hue];
-  const double saturationScale = entry.param[Saturation];
-  // V' = mx x Value x 0.01 for every possible mx.
-  double scaledValue[256];
-  for (int mx = 0; mx < 256; ++mx)
-    scaledValue[mx] = mx * static_cast<double>(entry.param[Value]) * 0.01;
+  using namespace hsv_steps;
+  const Scales scales{static_cast<double>(entry.param[Hue]),
+                      static_cast<double>(entry.param[Saturation]),
+                      static_cast<double>(entry.param[Value])};
 
-  // Which of V', p, q, t each channel takes in the six sectors:
-  // (V', t, p), (q, V', p), (p, V', t), (p, q, V'), (t, p, V'), (V', p, q).
-  enum { kV, kP, kQ, kT };
-  static constexpr std::uint8_t kPick[6][3] = {{kV, kT, kP}, {kQ, kV, kP}, {kP, kV, kT},
-                                               {kP, kQ, kV}, {kT, kP, kV}, {kV, kP, kQ}};
-
-  // The conversion of one colour (bytes 0..2; byte 3 zero).
-  const auto convert = [&](std::uint32_t colourIn) -> std::uint32_t {
-    const int c0 = channel(colourIn, 0);
-    const int c1 = channel(colourIn, 1);
-    const int c2 = channel(colourIn, 2);
-    const int mx = std::max(c0, std::max(c1, c2));
-    const int mn = std::min(c0, std::min(c1, c2));
-    const double delta = mx - mn;
-    const double s = mx == 0 ? 0.0 : delta / mx;
-
-    double h = 0.0;  // undefined for grey, where it does not matter
-    if (s != 0.0) {
-      // H = (c1 - c2) / delta, 2 + (c2 - c0) / delta or 4 + (c0 - c1) / delta
-      // by the largest channel (0 + x is x exactly, x never being -0).
-      const int num = c0 == mx ? c1 - c2 : (c1 == mx ? c2 - c0 : c0 - c1);
-      const double base = c0 == mx ? 0.0 : (c1 == mx ? 2.0 : 4.0);
-      h = base + num / delta;
-      h = h * 60;
-      // h >= -60 and h < 300 here, so one step of "while h < 0 add 360"
-      // is all it takes (written as a select: the sign is unpredictable).
-      h = h < 0 ? h + 360 : h;
-      while (h >= 360) h -= 360;
-    }
-
-    // 0 <= H' < 720; hues of 360 degrees or more (Hue above 180) come round
-    // again.
-    double hs = h * hueScale / 180;
-    hs = hs >= 360 ? hs - 360 : hs;
-    double ss = s * saturationScale * 0.01;
-    if (ss > 1) ss = 1;
-    const double vs = scaledValue[mx];
-
-    // With S' = 0 (grey pixels, or Saturation 0) p, q and t all equal V'
-    // exactly, which is the grey case: every channel V'.
-    const double hh = hs / 60;
-    // hh >= 0, so floor(hh) is its truncation.
-    const int sectorOfHue = static_cast<int>(hh);
-    const double f = hh - sectorOfHue;
-    const double value[4] = {vs, vs * (1 - ss), vs * (1 - ss * f), vs * (1 - ss * (1 - f))};
-    int sector = sectorOfHue;
-    if (sector > 5) sector = 5;  // not reached: hs < 360
-    if (sector < 0) sector = 0;
-    const std::uint8_t* pick = kPick[sector];
-    return rgb(limitTruncate(value[pick[0]]), limitTruncate(value[pick[1]]),
-               limitTruncate(value[pick[2]]));
-  };
-
-  // Grey pixels (all channels mx) have S = 0, so S' = 0 (or -0: Saturation
-  // is finite) and H' = 0; p, q and t are V' x 1 = V' exactly and the pixel
-  // becomes grey at truncate(V'): one entry per mx.
+  // Grey pixels (all channels mx) have S = 0, so S' = 0 and H' = 0; p, q
+  // and t are V' x 1 = V' exactly: one entry per mx.
   std::uint8_t greyValue[256];
-  for (int mx = 0; mx < 256; ++mx) greyValue[mx] = limitTruncate(scaledValue[mx]);
-
-  // Textures repeat colours a lot: a small direct-mapped cache of colour ->
-  // result.  Keys are colours (byte 3 zero), so an all-ones key marks an
-  // empty slot.
-  constexpr int kCacheBits = 10;
-  struct Slot {
-    std::uint32_t in, out;
+  for (int mx = 0; mx < 256; ++mx) greyValue[mx] = limitTruncate(mx * scales.value * kPercent);
+  const auto isGrey = [](std::uint32_t p) { return ((p ^ (p >> 8)) & 0xFFFFu) == 0; };
+  const auto grey = [&](std::uint32_t p) {
+    return (p & kSpareMask) | greyValue[p & 0xFFu] * 0x010101u;
   };
-  Slot cache[1 << kCacheBits];
-  for (Slot& slot : cache) slot = {0xFFFFFFFFu, 0};
 
   std::uint32_t* tex = e.texture.data();
   const int n = e.pixelCount;
-  const auto convertPixels = [&](int from, int to) {
-    for (int i = from; i < to; ++i) {
-      const std::uint32_t pixel = tex[i];
-      const std::uint32_t colourIn = pixel & ~kSpareMask;
-      const std::uint32_t c0 = colourIn & 0xFFu;
-      std::uint32_t colourOut;
-      if (colourIn == c0 * 0x010101u) {
-        colourOut = greyValue[c0] * 0x010101u;
-      } else {
-        Slot& slot = cache[(colourIn * 0x9E3779B1u) >> (32 - kCacheBits)];
-        if (slot.in != colourIn) slot = {colourIn, convert(colourIn)};
-        colourOut = slot.out;
-      }
-      tex[i] = (pixel & kSpareMask) | colourOut;
-    }
-  };
-  // The wide code converts whole groups of sixteen pixels in lanes; the
-  // rest, or everything, pixel by pixel here.
-  int done = 0;
+  int i = 0;
 #if MOTTLER_HAS_WIDE_PATH
-  if (e.wideVectors)
-    done = hsvWide(tex, n, greyValue,
-                   {hueScale, saturationScale, static_cast<double>(entry.param[Value])});
+  if (e.wideVectors) i = hsvWide(tex, n, greyValue, {scales.hue, scales.saturation, scales.value});
 #endif
-  convertPixels(done, n);
+  // Textures repeat colours a lot: a small direct-mapped store of colour ->
+  // result answers most pairs without the conversion.  Keys are colours
+  // (byte 3 zero), so an all-ones key marks an empty slot.
+  constexpr int kRememberedBits = 10;
+  struct Remembered {
+    std::uint32_t in, out;
+  };
+  Remembered remembered[1 << kRememberedBits];
+  for (Remembered& r : remembered) r = {0xFFFFFFFFu, 0};
+  const auto slotOf = [&](std::uint32_t colour) -> Remembered& {
+    return remembered[(colour * 0x9E3779B1u) >> (32 - kRememberedBits)];
+  };
+  // A cancelled run stops between runs of this many pixels (a few
+  // milliseconds' work).
+  constexpr int kPixelsBetweenChecks = 1 << 16;
+  for (; i + 2 <= n; i += 2) {
+    if (i % kPixelsBetweenChecks == 0 && e.cancel.requested()) return;
+    std::uint32_t* pair = tex + i;
+    if (isGrey(pair[0]) && isGrey(pair[1])) {
+      pair[0] = grey(pair[0]);
+      pair[1] = grey(pair[1]);
+      continue;
+    }
+    const std::uint32_t in0 = pair[0] & ~kSpareMask, in1 = pair[1] & ~kSpareMask;
+    Remembered& r0 = slotOf(in0);
+    Remembered& r1 = slotOf(in1);
+    if (r0.in == in0 && r1.in == in1) {
+      pair[0] = (pair[0] & kSpareMask) | r0.out;
+      pair[1] = (pair[1] & kSpareMask) | r1.out;
+      continue;
+    }
+    convertPair(pair, scales);
+    r0 = {in0, pair[0] & ~kSpareMask};
+    r1 = {in1, pair[1] & ~kSpareMask};
+  }
+  for (; i < n; ++i)
+    tex[i] = isGrey(tex[i]) ? grey(tex[i]) : (tex[i] & kSpareMask) | convertOne(tex[i], scales);
 }
 
 }  // namespace mottler

@@ -67,9 +67,8 @@ void TextureEngine::setSize(int w, int h) {
     fieldX.resize(pixels);
     fieldY.resize(pixels);
   }
-  const std::size_t falloffSize =
-      static_cast<std::size_t>(w / 2 + 1) * static_cast<std::size_t>(h / 2 + 1);
-  if (falloff.size() < falloffSize) falloff.resize(falloffSize);
+  const std::size_t falloffSize = Falloff::entriesFor(w, h);
+  if (falloff.values.size() < falloffSize) falloff.values.resize(falloffSize);
 }
 
 void TextureEngine::clear(TexturePlane& plane) {

@@ -129,23 +129,40 @@ std::size_t filterScratchWords(int width, int scale);
 // raised, stays seen until the next watch.
 class CancelCheck {
  public:
+  CancelCheck() = default;
+  // A copy watches the same flag (the engines of interleaved grids ask too).
+  CancelCheck(const CancelCheck& other)
+      : flag_(other.flag_), seen_(other.seen_), asked_(other.asked()) {}
+  CancelCheck& operator=(const CancelCheck& other) {
+    flag_ = other.flag_;
+    seen_ = other.seen_;
+    asked_.store(other.asked(), std::memory_order_relaxed);
+    return *this;
+  }
   // Watches a flag another thread may raise; nullptr: never cancelled.
   void watch(const std::atomic<bool>* flag) {
     flag_ = flag;
     seen_ = false;
   }
   bool requested() {
-    ++asked_;
+    // Only the run's own thread counts; others may read the count.
+    asked_.store(asked_.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
     if (!seen_ && flag_ != nullptr) seen_ = flag_->load(std::memory_order_relaxed);
     return seen_;
   }
   // How often commands have asked so far: their work counted in checks.
-  std::uint64_t asked() const { return asked_; }
+  // Another thread may read it while a run goes on.
+  std::uint64_t asked() const { return asked_.load(std::memory_order_relaxed); }
+  // The same question for the helper threads of a command: it changes
+  // nothing, so several threads may ask at once (and it is not counted).
+  bool raisedNow() const {
+    return seen_ || (flag_ != nullptr && flag_->load(std::memory_order_relaxed));
+  }
 
  private:
   const std::atomic<bool>* flag_ = nullptr;
   bool seen_ = false;
-  std::uint64_t asked_ = 0;
+  std::atomic<std::uint64_t> asked_{0};
 };
 
 class TextureEngine {
@@ -202,9 +219,21 @@ class TextureEngine {
   std::vector<std::int8_t> fieldX;
   std::vector<std::int8_t> fieldY;
 
-  // Scratch of "Enviroument Map": its fall-off for each distance |dx|, |dy|
-  // up to half the width and height; sized by setSize.
-  std::vector<double> falloff;
+  // "Enviroument Map"'s fall-off, kept from run to run while the size, the
+  // scale and the radius stay the same: one value per pair of distances
+  // lo <= hi from the centre (|dx| and |dy| in either order), then room for
+  // a band of rows of the values spread out in pixel order.  Sized by
+  // setSize; filled by the command (generators_fields.cpp).
+  struct Falloff {
+    static constexpr int kBandRows = 32;
+    // Entries for a texture of the size: the pairs, then the band.
+    static std::size_t entriesFor(int width, int height);
+    std::vector<double> values;
+    // What the pairs were made for; maxA < 0: nothing made yet.
+    double k = 0;
+    int scale = 0, maxA = -1, maxB = -1;
+  };
+  Falloff falloff;
 
   // Engines of the design size, one per thread, for the filters that, at a
   // scale s above 1, run their design-size rule on each of the s x s

@@ -2,8 +2,8 @@
 // "Plasma", "Sine Plasma", "Perlin Noise", "Noise" and "Enviroument Map".
 // Their rules, written literally, are in reference/generators_fields.cpp;
 // the versions here compute the same bits faster.  A cancelled run stops
-// them between rows (of pixels, blocks or lattice cells; "Plasma" after its
-// subdivision).
+// them between rows (of pixels or blocks; "Plasma" between the larger
+// rectangles of its subdivision, "Enviroument Map" between bands of rows).
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -37,11 +37,19 @@ class PlasmaSubdivision {
         roughness_(roughness),
         maxHeight_(maxHeight),
         scale_(e.scale),
-        random_(e.random) {}
+        random_(e.random),
+        cancel_(e.cancel) {}
 
   static bool needsWork(int x1, int y1, int x2, int y2) { return x2 - x1 >= 2 || y2 - y1 >= 2; }
 
   void subdivide(int x1, int y1, int x2, int y2) {
+    // A cancelled run stops here in rectangles of a few thousand pixels
+    // (a small share of the work each), so a large texture stops promptly.
+    if (stopped_) return;
+    if (1LL * (x2 - x1) * (y2 - y1) >= kPixelsBetweenChecks && cancel_.requested()) {
+      stopped_ = true;  // every rectangle still open returns without asking again
+      return;
+    }
     while (needsWork(x1, y1, x2, y2)) {
       const int mx = (x1 + x2) / 2;
       const int my = (y1 + y2) / 2;
@@ -121,6 +129,9 @@ class PlasmaSubdivision {
   int maxHeight_;
   long long scale_;
   RandomState& random_;
+  CancelCheck& cancel_;
+  bool stopped_ = false;
+  static constexpr long long kPixelsBetweenChecks = 1 << 12;
 };
 
 // ------------------------------------------------------------ Perlin Noise ---
@@ -131,26 +142,57 @@ struct LatticePoint {
   std::uint8_t blue = 0, green = 0, red = 0;
 };
 
-// Cosine weight (1 - cos(pi * i / n)) * 0.5 for i = 0..n-1, computed once per
-// distinct n; a weight past the table is computed on the spot.
-class CosineWeights {
- public:
-  void prepare(int n) {
-    if (n == n_) return;
-    n_ = n;
-    const int count = std::min(n, static_cast<int>(table_.size()));
-    for (int i = 0; i < count; ++i) table_[static_cast<std::size_t>(i)] = compute(i, n);
-  }
-  double operator[](int i) const {
-    return i < static_cast<int>(table_.size()) ? table_[static_cast<std::size_t>(i)]
-                                               : compute(i, n_);
-  }
-  static double compute(int i, int n) { return (1.0 - exactCos(kPi * i / n)) * 0.5; }
+// The cosine weight (1 - cos(pi * i / n)) * 0.5 of position i in a cell n
+// pixels long.
+double cosineWeight(int i, int n) { return (1.0 - exactCos(kPi * i / n)) * 0.5; }
 
- private:
-  int n_ = -1;
-  std::array<double, kMaxScaledSide / 2> table_{};
+// How the texture is cut into cells along one side: count cells of `cell`
+// pixels from 0, the last widened to reach the edge when the side is not a
+// whole number of cells.
+struct CellSpan {
+  int count, cell, side;
+  bool widen;
+  CellSpan(int side_, int cell_, int maxCount)
+      : count(std::min(side_ / cell_, maxCount)),
+        cell(cell_),
+        side(side_),
+        widen(static_cast<double>(side_) / cell_ != count) {}
+  int start(int i) const { return i * cell; }
+  int length(int i) const {
+    const int x0 = start(i);
+    return (widen && x0 + 2LL * cell >= side) ? side - x0 : cell;
+  }
+  // Where the last cell ends: the side, unless there are no cells or more
+  // than the lattice holds.
+  int end() const { return count == 0 ? 0 : start(count - 1) + length(count - 1); }
 };
+
+// The horizontal weights s and 1 - s of every column of a row of cells.
+void columnWeights(const CellSpan& span, double* s, double* rest) {
+  for (int ci = 0; ci < span.count; ++ci) {
+    const int x0 = span.start(ci), cw = span.length(ci);
+    if (ci > 0 && cw == span.length(ci - 1)) {
+      std::copy_n(s + span.start(ci - 1), cw, s + x0);  // the same weights again
+    } else {
+      for (int u = 0; u < cw; ++u) s[x0 + u] = cosineWeight(u, cw);
+    }
+    for (int u = 0; u < cw; ++u) rest[x0 + u] = 1.0 - s[x0 + u];
+  }
+}
+
+// One row of one cell: each channel truncate((1 - s) * left + s * right),
+// with left[c] = sides[c] and right[c] = sides[3 + c].
+void interpolateColumns(std::uint32_t* row, const double* s, const double* rest, int from, int to,
+                        const double* sides) {
+  const double lb = sides[0], lg = sides[1], lr = sides[2];
+  const double rb = sides[3], rg = sides[4], rr = sides[5];
+  for (int x = from; x < to; ++x) {
+    const auto mix = [&](double left, double right) {
+      return byteOf(static_cast<int>(rest[x] * left + s[x] * right));
+    };
+    row[x] = rgb(mix(lb, rb), mix(lg, rg), mix(lr, rr));
+  }
+}
 
 }  // namespace
 
@@ -173,7 +215,7 @@ void Plasma::run(TextureEngine& e, const ProgramEntry& entry) {
   seedPoint((W / 2 + W / 4) % W, (H / 2 + H / 4) % H);
 
   PlasmaSubdivision(e, entry.param[Roughness], maxHeight).subdivide(0, 0, W, H);
-  if (e.cancel.requested()) return;
+  if (e.cancel.raisedNow()) return;  // the subdivision asked (or was too small to)
 
   // Masks: channel * mask / 255, looked up per channel value.  Every pixel
   // of the heights is grey (written through grey() or cleared), so one
@@ -248,89 +290,81 @@ void SinePlasma::run(TextureEngine& e, const ProgramEntry& entry) {
 // corners and the left/right sums are single precision.
 void PerlinNoise::run(TextureEngine& e, const ProgramEntry& entry) {
   if (entry.disabled) return;
-  e.clear(e.workPlane);
   const RandomState saved = e.random;
   e.random.seed(entry.param[Variant]);
 
   const int W = e.width;
   const int H = e.height;
-  const int cellW = entry.param[Width];
-  const int cellH = entry.param[Height];
-  // The lattice holds at most 65 cells a side; only textures far larger than
-  // the application's would ask for more.
-  const int nx = std::min(W / cellW, kLatticeSide - 1);
-  const int ny = std::min(H / cellH, kLatticeSide - 1);
+  // The lattice cells in each direction; where W (H) is not a whole number
+  // of cells the last one is widened to reach the edge.  The lattice holds
+  // at most 65 cells a side; only textures far larger than the
+  // application's would ask for more.
+  const CellSpan across(W, entry.param[Width], kLatticeSide - 1);
+  const CellSpan down(H, entry.param[Height], kLatticeSide - 1);
+  const int nx = across.count;
+  const int ny = down.count;
+  // The cells write every pixel they cover: the layer needs clearing only
+  // where they leave some uncovered.
+  if (across.end() != W || down.end() != H) e.clear(e.workPlane);
   const int redMask = entry.param[RedMask], greenMask = entry.param[GreenMask],
             blueMask = entry.param[BlueMask];
 
   LatticePoint lattice[kLatticeSide][kLatticeSide];  // [row j][column i]
   for (int j = 0; j < kLatticeSide; ++j) {
     for (int i = 0; i < kLatticeSide; ++i) {
-      LatticePoint c;
+      int blue, green, red;
       if (entry.fixedColors) {
         const int k = e.random.next() % 255;
-        c.blue = static_cast<std::uint8_t>(std::max(0, blueMask - k));
-        c.green = static_cast<std::uint8_t>(std::max(0, greenMask - k));
-        c.red = static_cast<std::uint8_t>(std::max(0, redMask - k));
+        blue = std::max(0, blueMask - k);
+        green = std::max(0, greenMask - k);
+        red = std::max(0, redMask - k);
       } else {
-        c.blue = static_cast<std::uint8_t>(randomChannel(e.random, blueMask));
-        c.green = static_cast<std::uint8_t>(randomChannel(e.random, greenMask));
-        c.red = static_cast<std::uint8_t>(randomChannel(e.random, redMask));
+        blue = randomChannel(e.random, blueMask);
+        green = randomChannel(e.random, greenMask);
+        red = randomChannel(e.random, redMask);
       }
-      lattice[j][i] = (i == nx) ? lattice[j][0] : c;
+      // Column nx repeats column 0 (its draws are made all the same).
+      if (i == nx) continue;
+      LatticePoint& p = lattice[j][i];
+      p.blue = static_cast<std::uint8_t>(blue);
+      p.green = static_cast<std::uint8_t>(green);
+      p.red = static_cast<std::uint8_t>(red);
     }
+    if (nx < kLatticeSide) lattice[j][nx] = lattice[j][0];
     if (j == ny)
       for (int m = 0; m <= nx; ++m) lattice[ny][m] = lattice[0][m];
   }
 
-  // W is not a whole number of cells: the last cell of a row (column) is
-  // widened to reach the edge.
-  const bool widenX = static_cast<double>(W) / cellW != nx;
-  const bool widenY = static_cast<double>(H) / cellH != ny;
-  CosineWeights rowWeights;
-  for (int cj = 0; cj < ny; ++cj) {
-    if (e.cancel.requested()) return;
-    const int y0 = cj * cellH;
-    const int ch = (widenY && y0 + 2LL * cellH >= H) ? H - y0 : cellH;
-    for (int ci = 0; ci < nx; ++ci) {
-      const int x0 = ci * cellW;
-      const int cw = (widenX && x0 + 2LL * cellW >= W) ? W - x0 : cellW;
-      const LatticePoint& gp = lattice[cj][ci];
-      const LatticePoint& gq = lattice[cj][ci + 1];
-      const LatticePoint& gr = lattice[cj + 1][ci];
-      const LatticePoint& gs = lattice[cj + 1][ci + 1];
-      const float P[3] = {static_cast<float>(gp.blue), static_cast<float>(gp.green),
-                          static_cast<float>(gp.red)};
-      const float Q[3] = {static_cast<float>(gq.blue), static_cast<float>(gq.green),
-                          static_cast<float>(gq.red)};
-      const float R[3] = {static_cast<float>(gr.blue), static_cast<float>(gr.green),
-                          static_cast<float>(gr.red)};
-      const float S[3] = {static_cast<float>(gs.blue), static_cast<float>(gs.green),
-                          static_cast<float>(gs.red)};
-      rowWeights.prepare(cw);
-      for (int v = 0; v < ch; ++v) {
-        const double t = CosineWeights::compute(v, ch);
-        float left[3];
-        float right[3];
-        for (int c = 0; c < 3; ++c) {
-          left[c] = static_cast<float>((1.0 - t) * static_cast<double>(P[c]) +
-                                       t * static_cast<double>(R[c]));
-          right[c] = static_cast<float>((1.0 - t) * static_cast<double>(Q[c]) +
-                                        t * static_cast<double>(S[c]));
-        }
-        const int y = y0 + v;
-        if (y < 0 || y >= H) continue;
-        std::uint32_t* row = e.workPlane.row(y, W);
-        for (int u = 0; u < cw; ++u) {
-          const int x = x0 + u;
-          if (x < 0 || x >= W) continue;
-          const double s = rowWeights[u];
-          std::uint32_t out[3];
-          for (int c = 0; c < 3; ++c)
-            out[c] = byteOf(static_cast<int>((1.0 - s) * static_cast<double>(left[c]) +
-                                             s * static_cast<double>(right[c])));
-          row[x] = rgb(out[0], out[1], out[2]);
-        }
+  // The horizontal weights are the same for every row: worked out once.
+  std::array<double, kMaxScaledSide> s, rest;
+  columnWeights(across, s.data(), rest.data());
+  // Per row of cells, the lattice rows above and below it as reals, three
+  // channels per point; per pixel row, the vertical mix of each lattice
+  // column (single precision), which is the left side of one cell and the
+  // right side of the cell before it.
+  std::array<double, kLatticeSide * 3> above, below, mixed;
+  const auto channelsOf = [&](int j, std::array<double, kLatticeSide * 3>& out) {
+    for (int i = 0; i <= nx; ++i) {
+      const LatticePoint& p = lattice[j][i];
+      out[3 * i] = p.blue;
+      out[3 * i + 1] = p.green;
+      out[3 * i + 2] = p.red;
+    }
+  };
+  const int points = 3 * (nx + 1);
+  for (int cj = 0; cj < down.count; ++cj) {
+    const int y0 = down.start(cj), ch = down.length(cj);
+    channelsOf(cj, above);
+    channelsOf(cj + 1, below);
+    for (int v = 0; v < ch; ++v) {
+      if (e.cancel.requested()) return;
+      const double t = cosineWeight(v, ch);
+      for (int k = 0; k < points; ++k)
+        mixed[k] = static_cast<float>((1.0 - t) * above[k] + t * below[k]);
+      std::uint32_t* row = e.workPlane.row(y0 + v, W);
+      for (int ci = 0; ci < across.count; ++ci) {
+        const int x0 = across.start(ci);
+        interpolateColumns(row, s.data(), rest.data(), x0, x0 + across.length(ci), &mixed[3 * ci]);
       }
     }
   }
@@ -417,7 +451,10 @@ void Noise::run(TextureEngine& e, const ProgramEntry& entry) {
   blendLayer(e, e.workPlane, entry);
 }
 
+// ------------------------------------------------------- Enviroument Map ---
+
 namespace {
+
 // Fall-off of "Enviroument Map" at squared distance r2 from the centre:
 // 0.95 * exp(-k * d) + 0.05 * exp(-0.002 * d * d), at most 1, with d in
 // pixels of the design (the distance divided by the scale).
@@ -426,7 +463,125 @@ double falloff(double k, long long r2, int scale) {
   const double f = 0.95 * exactExp(-k * d) + 0.05 * exactExp(-0.002 * d * d);
   return f > 1.0 ? 1.0 : f;
 }
+
+// The fall-off depends on |dx| and |dy| alone, and symmetrically, so it is
+// kept once per pair lo <= hi: row lo of the pairs holds hi = lo..maxHi.
+// Distances from the centre run to maxA = H / 2 vertically and maxB = W / 2
+// horizontally, so lo <= min(maxA, maxB) and hi <= max(maxA, maxB).
+class FalloffPairs {
+ public:
+  FalloffPairs(int maxA, int maxB) : maxLo_(std::min(maxA, maxB)), maxHi_(std::max(maxA, maxB)) {}
+
+  std::size_t count() const { return rowStart(maxLo_ + 1); }
+  // Where the value of the pair (lo, hi), lo <= hi, is kept.
+  std::size_t at(int lo, int hi) const {
+    return rowStart(lo) + static_cast<std::size_t>(hi - lo);
+  }
+  int maxLo() const { return maxLo_; }
+  int maxHi() const { return maxHi_; }
+
+ private:
+  std::size_t rowStart(int lo) const {
+    const std::size_t l = static_cast<std::size_t>(lo);
+    return l * static_cast<std::size_t>(maxHi_ + 1) - l * (l - 1) / 2;
+  }
+  int maxLo_;
+  int maxHi_;
+};
+
+using Falloff = TextureEngine::Falloff;
+
+// Fills the pairs for the radius and the scale unless they hold them
+// already (same size, scale and radius as the run before).  Rows of pairs
+// are shared out over the engine's threads; every value is computed on its
+// own, so the bits do not depend on who computes it.
+void preparePairs(TextureEngine& e, Falloff& store, const FalloffPairs& pairs, double k) {
+  const int maxA = e.height / 2, maxB = e.width / 2;
+  if (store.maxA == maxA && store.maxB == maxB && store.scale == e.scale && store.k == k) return;
+  store.maxA = -1;  // incomplete until every row is made
+  double* values = store.values.data();
+  const int scale = e.scale;
+  auto makeRows = [&](int, int band) {
+    constexpr int kRowsPerBand = 16;
+    const int end = std::min(pairs.maxLo() + 1, (band + 1) * kRowsPerBand);
+    for (int lo = band * kRowsPerBand; lo < end; ++lo) {
+      if (e.cancel.raisedNow()) return;
+      double* row = values + pairs.at(lo, lo);
+      for (int hi = lo; hi <= pairs.maxHi(); ++hi)
+        row[hi - lo] = falloff(k, 1LL * lo * lo + 1LL * hi * hi, scale);
+    }
+  };
+  const int bands = (pairs.maxLo() + 16) / 16;
+  if (e.pool)
+    e.pool->forEach(bands, makeRows);
+  else
+    for (int band = 0; band < bands; ++band) makeRows(0, band);
+  if (e.cancel.raisedNow()) return;
+  store.k = k;
+  store.scale = scale;
+  store.maxB = maxB;
+  store.maxA = maxA;
+}
+
+// The fall-off of rows |dy| = a0 .. a0 + count - 1 in pixel order, one row
+// of W values each: column x has |dx| = |x - W/2|.  Pairs with |dx| >= a
+// are read along their row; those with |dx| < a down the rows, a band's
+// worth of a at a time, so that each row of pairs is visited once per band
+// rather than once per texture row.
+void gatherBand(const double* values, const FalloffPairs& pairs, int a0, int count, int width,
+                double* band) {
+  const int centre = width / 2;  // the largest |dx|; columns centre + b and centre - b have |dx| = b
+  const int rightEnd = width - 1 - centre;  // the largest b right of the centre
+  for (int r = 0; r < count; ++r) {
+    const int a = a0 + r;
+    if (a > centre) continue;
+    double* row = band + static_cast<std::size_t>(r) * width;
+    const double* along = values + pairs.at(a, a);  // b = a, a + 1, ...
+    if (a <= rightEnd) std::copy_n(along, rightEnd - a + 1, row + centre + a);
+    for (int b = std::max(a, 1); b <= centre; ++b) row[centre - b] = along[b - a];
+  }
+  // The rows of pairs lie far apart, each read for a cache line or two:
+  // asking for rows a few ahead keeps the memory busy rather than waiting.
+  constexpr int kAhead = 16;
+  const int below = std::min(a0 + count - 1, centre + 1);
+  for (int b = 0; b < below; ++b) {
+    if (b + kAhead < below) __builtin_prefetch(values + pairs.at(b + kAhead, a0 + count - 1));
+    const int first = std::max(a0, b + 1);
+    const double* down = values + pairs.at(b, first);  // a = first, first + 1, ...
+    for (int a = first; a < a0 + count; ++a) {
+      double* row = band + static_cast<std::size_t>(a - a0) * width;
+      const double f = *down++;
+      if (b <= rightEnd) row[centre + b] = f;
+      row[centre - b] = f;
+    }
+  }
+}
+
+// truncate(channel * f * mask * (1/256)) for each channel of one pixel.
+// The last factor is a power of two and the product lies in 0..65025, so
+// the truncation is the integer part shifted right by 8.
+struct Darkening {
+  double blue, green, red;
+  std::uint32_t operator()(std::uint32_t p, double f) const {
+    const auto scaled = [&](int c, double mask) {
+      const double v = static_cast<double>(channel(p, c)) * f * mask;
+      return (static_cast<std::uint32_t>(static_cast<std::int32_t>(v)) >> 8) << (8 * c);
+    };
+    return (p & 0xFF000000u) | scaled(0, blue) | scaled(1, green) | scaled(2, red);
+  }
+};
+
+// A texture row darkened by the fall-off of each of its columns.
+void darkenRow(std::uint32_t* row, const double* f, int width, const Darkening& darken) {
+  for (int x = 0; x < width; ++x) row[x] = darken(row[x], f[x]);
+}
+
 }  // namespace
+
+std::size_t TextureEngine::Falloff::entriesFor(int width, int height) {
+  return FalloffPairs(height / 2, width / 2).count() +
+         static_cast<std::size_t>(kBandRows) * static_cast<std::size_t>(width);
+}
 
 // "Enviroument Map": darkens the texture in place away from its centre,
 // channel * f * mask * (1/256).
@@ -436,42 +591,26 @@ void EnvironmentMap::run(TextureEngine& e, const ProgramEntry& entry) {
   const int W = e.width;
   const int H = e.height;
   // The radius of the design: at a scale the distances are divided by it too.
-  const int scale = e.scale;
-  const double k = 1.0 / (static_cast<double>(entry.param[Radius] / scale) + 1.0);
+  const double k = 1.0 / (static_cast<double>(entry.param[Radius] / e.scale) + 1.0);
   const double red = entry.param[RedMask], green = entry.param[GreenMask],
                blue = entry.param[BlueMask];
 
-  // f depends only on |dx| and |dy|, and symmetrically: the values are
-  // computed once per pair a <= b into a table of (maxA + 1) rows of
-  // (maxB + 1), which setSize made room for.
-  const int maxA = std::max(H / 2, H - 1 - H / 2);
-  const int maxB = std::max(W / 2, W - 1 - W / 2);
-  const std::size_t kHalf = static_cast<std::size_t>(maxB) + 1;
-  double* table = e.falloff.data();
-  const bool tabled = e.falloff.size() >= (static_cast<std::size_t>(maxA) + 1) * kHalf;
-  if (tabled) {
-    for (int a = 0; a <= maxA; ++a)
-      for (int b = 0; b <= maxB; ++b)
-        table[static_cast<std::size_t>(a) * kHalf + static_cast<std::size_t>(b)] =
-            (b < a && a <= maxB)
-                ? table[static_cast<std::size_t>(b) * kHalf + static_cast<std::size_t>(a)]
-                : falloff(k, 1LL * a * a + 1LL * b * b, scale);
-  }
+  Falloff& store = e.falloff;
+  const FalloffPairs pairs(H / 2, W / 2);
+  preparePairs(e, store, pairs, k);
+  double* band = store.values.data() + pairs.count();
 
-  for (int y = 0; y < H; ++y) {
+  // Row y has dy = H/2 - y: the rows H/2 - a and H/2 + a share |dy| = a.
+  const Darkening darken{blue, green, red};
+  for (int a0 = 0; a0 <= H / 2; a0 += Falloff::kBandRows) {
     if (e.cancel.requested()) return;
-    const int dy = H / 2 - y;
-    std::uint32_t* row = e.texture.row(y, W);
-    for (int x = 0; x < W; ++x) {
-      const int dx = x - W / 2;
-      const double f = tabled ? table[static_cast<std::size_t>(std::abs(dy)) * kHalf +
-                                      static_cast<std::size_t>(std::abs(dx))]
-                              : falloff(k, 1LL * dx * dx + 1LL * dy * dy, scale);
-      const std::uint32_t p = row[x];
-      const double b = channel(p, 0), g = channel(p, 1), r = channel(p, 2);
-      row[x] = (p & 0xFF000000u) | rgb(byteOf(static_cast<long long>(b * f * blue * (1.0 / 256))),
-                                       byteOf(static_cast<long long>(g * f * green * (1.0 / 256))),
-                                       byteOf(static_cast<long long>(r * f * red * (1.0 / 256))));
+    const int count = std::min(Falloff::kBandRows, H / 2 + 1 - a0);
+    gatherBand(store.values.data(), pairs, a0, count, W, band);
+    for (int r = 0; r < count; ++r) {
+      const int a = a0 + r;
+      const double* f = band + static_cast<std::size_t>(r) * W;
+      darkenRow(e.texture.row(H / 2 - a, W), f, W, darken);
+      if (a > 0 && H / 2 + a < H) darkenRow(e.texture.row(H / 2 + a, W), f, W, darken);
     }
   }
 }

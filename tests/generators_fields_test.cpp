@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <vector>
 
@@ -353,4 +354,35 @@ TEST(Noise, MatchesTheReferenceAtManySizes) {
           entry.disabled = static_cast<std::uint8_t>(disabled);
           expectSameAsReference(e, entry);
         }
+}
+
+// The fall-off is kept from run to run: a run with another radius, scale or
+// size (alone or with helper threads making it) must make it again, and one
+// cancelled while making it must not leave half of it to the next run.
+TEST(EnvironmentMap, KeptFalloffIsMadeAgainWhenRadiusScaleOrSizeChange) {
+  static TextureEngine e, reference;
+  struct Step {
+    int width, height, scale, radius, threads;
+  };
+  const Step steps[] = {{64, 64, 1, 12, 1},  {64, 64, 1, 12, 1}, {64, 64, 1, 40, 1},
+                        {64, 64, 2, 40, 2},  {32, 64, 4, 40, 2}, {64, 32, 4, 40, 1},
+                        {64, 32, 4, 41, 1},  {64, 64, 2, 40, 1}, {50, 9, 3, 7, 2}};
+  std::atomic<bool> raised{true};
+  for (const Step& s : steps) {
+    SCOPED_TRACE(::testing::Message() << s.width << "x" << s.height << " x" << s.scale << " radius "
+                                      << s.radius << ", " << s.threads << " threads");
+    e.setScaledSize(s.width, s.height, s.scale);
+    e.setThreads(s.threads);
+    const ProgramEntry entry = makeEntry(kEnvironmentMap, {s.radius, 250, 100, 180});
+    e.cancel.watch(&raised);  // stopped while making the fall-off
+    executeCommand(e, entry);
+    e.cancel.watch(nullptr);
+    reference.setScaledSize(s.width, s.height, s.scale);
+    fillRandom(e, e.texture, s.radius + s.width);
+    fillRandom(reference, reference.texture, s.radius + s.width);
+    executeCommand(e, entry);
+    executeReference(reference, entry);
+    ASSERT_EQ(pixelsOf(e, e.texture), pixelsOf(reference, reference.texture));
+  }
+  e.setThreads(1);
 }

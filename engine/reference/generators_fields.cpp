@@ -222,15 +222,16 @@ void Noise::reference(TextureEngine& e, const ProgramEntry& entry) {
 // "Enviroument Map": in place, for dx = x - W/2, dy = H/2 - y and d their
 // length, f = 0.95 exp(-k d) + 0.05 exp(-0.002 d d), at most 1, with
 // k = 1 / (Radius + 1); each channel becomes truncate(channel x f x mask x
-// (1/256)).  Byte 3 stays.
+// (1/256)).  Byte 3 stays.  At a scale s the radius and d are those of the
+// design: Radius / s (the radius scaled back) and the length divided by s.
 void EnvironmentMap::reference(TextureEngine& e, const ProgramEntry& entry) {
   if (entry.disabled) return;
-  const double k = 1.0 / (entry.param[Radius] + 1.0);
+  const double k = 1.0 / (entry.param[Radius] / e.scale + 1.0);
   const int masks[3] = {entry.param[BlueMask], entry.param[GreenMask], entry.param[RedMask]};
   for (int y = 0; y < e.height; ++y)
     for (int x = 0; x < e.width; ++x) {
       const int dx = x - e.width / 2, dy = e.height / 2 - y;
-      const double d = std::sqrt(static_cast<double>(dx * dx + dy * dy));
+      const double d = std::sqrt(static_cast<double>(dx * dx + dy * dy)) / e.scale;
       double f = 0.95 * exactExp(-k * d) + 0.05 * exactExp(-0.002 * d * d);
       if (f > 1.0) f = 1.0;
       for (int c = 0; c < 3; ++c)
