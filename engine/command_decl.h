@@ -22,44 +22,6 @@ inline constexpr int kParamCount = 7;
 inline constexpr int kCategoryCount = 5;
 inline constexpr int kBlendMethodCount = 10;
 
-// The stable command codes.  They are what program files store, so a number,
-// once given, never changes; the catalogue index (tree order) is another
-// numbering.
-enum Code : CommandCode {
-  kPlasma = 1,
-  kBlobs = 2,
-  kLines = 3,
-  kCircles = 4,
-  kRectangles = 5,
-  kWorms = 6,
-  kEnvironmentMap = 7,
-  kNoise = 8,
-  kTwirl = 9,
-  kSineDistortion = 10,
-  kDistortionByBuffer = 11,
-  kDivider = 12,
-  kCarpet = 13,
-  kSinePlasma = 14,
-  kPoints = 15,
-  kBlur = 16,
-  kUnsharpMask = 17,
-  kBumpMapping = 18,
-  kMoveToBuffer = 19,
-  kClearTexture = 20,
-  kConnectBuffer = 21,
-  kBrightness = 22,
-  kInversion = 23,
-  kContrast = 24,
-  kHsv = 25,
-  kGammaCorrection = 26,
-  kGlass = 27,
-  kMedian = 28,
-  kMaximum = 29,
-  kMinimum = 30,
-  kPerlinNoise = 31,
-  kSplines = 32,
-};
-
 // Categories in tree order.
 enum Category : int { kGenerate, kDeform, kFilters, kBuffer, kAdjustColors };
 

@@ -9,9 +9,9 @@
 // records, the help pages, the benchmarks and the tests that go over every
 // command all follow from that list.
 //
-// Adding a command touches five places in four files:
-//   1. engine/command_decl.h: its stable code in the Code enum (the number
-//      program files store; never reused);
+// Adding a command touches five places in three files:
+//   1. here: its stable code in the Code enum (the number program files
+//      store; never reused);
 //   2. here: its declaration, beside the others of its family;
 //   3. here: its place in kCommandTable, which is its place in the tree;
 //   4. the family's source file: its procedure `run`;
@@ -30,6 +30,44 @@
 #include "engine/command_decl.h"
 
 namespace mottler {
+
+// The stable command codes.  They are what program files store, so a number,
+// once given, never changes; the catalogue index (tree order) is another
+// numbering.
+enum Code : CommandCode {
+  kPlasma = 1,
+  kBlobs = 2,
+  kLines = 3,
+  kCircles = 4,
+  kRectangles = 5,
+  kWorms = 6,
+  kEnvironmentMap = 7,
+  kNoise = 8,
+  kTwirl = 9,
+  kSineDistortion = 10,
+  kDistortionByBuffer = 11,
+  kDivider = 12,
+  kCarpet = 13,
+  kSinePlasma = 14,
+  kPoints = 15,
+  kBlur = 16,
+  kUnsharpMask = 17,
+  kBumpMapping = 18,
+  kMoveToBuffer = 19,
+  kClearTexture = 20,
+  kConnectBuffer = 21,
+  kBrightness = 22,
+  kInversion = 23,
+  kContrast = 24,
+  kHsv = 25,
+  kGammaCorrection = 26,
+  kGlass = 27,
+  kMedian = 28,
+  kMaximum = 29,
+  kMinimum = 30,
+  kPerlinNoise = 31,
+  kSplines = 32,
+};
 
 // Pieces of the help pages' example programs, in text form.
 namespace example {

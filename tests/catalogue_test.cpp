@@ -1,5 +1,7 @@
 #include "engine/catalogue.h"
 
+#include "document/program_text.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
@@ -165,4 +167,24 @@ TEST(Catalogue, AdjustForSizeRewritesTheThreeSizeDependentCommands) {
   EXPECT_EQ(PerlinNoise::declaration.params[PerlinNoise::Width].maxValue, 128);
   EXPECT_EQ(commandInfoForSize(environmentMap, 100, 60).maxValue[0], 100);
   EXPECT_EQ(commandInfoForSize(environmentMap, 100, 60).defaultValue[0], 50);
+}
+
+// The benchmarks time every command at the heaviest settings its declaration
+// gives: they must read as an entry of that command and lie inside its
+// ranges at the largest design size, or the benchmark would time something
+// else.
+TEST(Catalogue, EveryHeaviestSettingIsAnEntryWithinItsRanges) {
+  for (const CommandDecl& d : kCommandTable) {
+    SCOPED_TRACE(std::string(d.name));
+    std::string line = std::string(d.name) + ":";
+    if (!d.heaviest.empty()) line.append(" ").append(d.heaviest);
+    ProgramDocument doc;
+    std::string why;
+    ASSERT_TRUE(parseProgramText("size 256 256\n" + line + "\n", doc, &why)) << why;
+    ASSERT_EQ(doc.entries.size(), 1u);
+    EXPECT_EQ(doc.entries[0].code, d.code);
+    std::array<std::int32_t, kParamCount> inRange = doc.entries[0].param;
+    bringIntoRange(d, inRange, 256, 256);
+    EXPECT_EQ(inRange, doc.entries[0].param);
+  }
 }
