@@ -66,17 +66,23 @@ void applyTables(TextureEngine& e, const std::uint8_t (&table)[3][256], int from
   }
 }
 
+// How many pixels from the start the wide code did: the one place this
+// family chooses between the wide path and the portable one.  None on the
+// portable path (and in builds without a wide path); the caller's portable
+// code does the rest.
+template <class WideCode>
+int doneOnWidePath(const TextureEngine& e, WideCode wide) {
+  return e.wideVectors ? wide() : 0;
+}
+
 // Applies the tables unless they change nothing; true when the caller has
-// nothing left to do (no change, or the wide code did it all).
-bool applyTablesQuickly([[maybe_unused]] TextureEngine& e, const std::uint8_t (&table)[3][256]) {
+// nothing left to do (no change, or the wide code did it).
+bool applyTablesQuickly(TextureEngine& e, const std::uint8_t (&table)[3][256]) {
   if (identityTables(table)) return true;
-#if MOTTLER_HAS_WIDE_PATH
-  if (e.wideVectors) {
-    applyTables(e, table, applyTablesWide(e, table));
-    return true;
-  }
-#endif
-  return false;
+  const int done = doneOnWidePath(e, [&] { return applyTablesWide(e, table); });
+  if (done == 0) return false;
+  applyTables(e, table, done);
+  return true;
 }
 
 }  // namespace
@@ -301,12 +307,10 @@ void Hsv::run(TextureEngine& e, const ProgramEntry& entry) {
   };
   // The wide code converts whole groups of sixteen pixels in lanes; the
   // rest, or everything, pixel by pixel here.
-  int done = 0;
-#if MOTTLER_HAS_WIDE_PATH
-  if (e.wideVectors)
-    done = hsvWide(tex, n, greyValue,
+  const int done = doneOnWidePath(e, [&] {
+    return hsvWide(tex, n, greyValue,
                    {hueScale, saturationScale, static_cast<double>(entry.param[Value])});
-#endif
+  });
   convertPixels(done, n);
 }
 
