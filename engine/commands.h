@@ -10,14 +10,16 @@
 // command all follow from that list.
 //
 // Adding a command touches five places in three files:
-//   1. here: its stable code in the Code enum (the number program files
-//      store; never reused);
+//   1. here: its stable code in the Code enum, the next number, just before
+//      kCodeEnd (the number program files store; never reused);
 //   2. here: its declaration, beside the others of its family;
 //   3. here: its place in kCommandTable, which is its place in the tree;
 //   4. the family's source file: its procedure `run`;
 //   5. engine/reference/: its reference version `reference`.
-// Its tests of its own rule go beside those of its family; every test,
-// help page and benchmark that goes over all commands picks it up.
+// A code without its place in kCommandTable, or a place without a new
+// code, does not compile.  Its tests of its own rule go beside those of its
+// family; every test, help page and benchmark that goes over all commands
+// picks it up.
 //
 // Procedures are called through the executor, which brings every parameter
 // into its range first (ParamDecl::inRange); they rely on that and guard
@@ -67,6 +69,8 @@ enum Code : CommandCode {
   kMinimum = 30,
   kPerlinNoise = 31,
   kSplines = 32,
+  // One past the last code.  A new command takes the number before it.
+  kCodeEnd,
 };
 
 // Pieces of the help pages' example programs, in text form.
@@ -889,5 +893,9 @@ inline constexpr std::array kCommandTable = {
 
 // How many commands there are.
 inline constexpr int kCommandCount = static_cast<int>(kCommandTable.size());
+
+// The catalogue checks that the listed codes are 1..kCommandCount, each
+// once; so every code of the enum is listed exactly when this holds.
+static_assert(kCodeEnd == kCommandCount + 1, "a command code is missing from kCommandTable");
 
 }  // namespace mottler
