@@ -307,10 +307,12 @@ void Hsv::run(TextureEngine& e, const ProgramEntry& entry) {
   };
   // The wide code converts whole groups of sixteen pixels in lanes; the
   // rest, or everything, pixel by pixel here.
-  const int done = doneOnWidePath(e, [&] {
-    return hsvWide(tex, n, greyValue,
+  int done = 0;
+#if MOTTLER_HAS_WIDE_PATH
+  if (e.wideVectors)
+    done = hsvWide(tex, n, greyValue,
                    {hueScale, saturationScale, static_cast<double>(entry.param[Value])});
-  });
+#endif
   convertPixels(done, n);
 }
 
