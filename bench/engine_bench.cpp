@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
@@ -127,60 +128,61 @@ void BM_MemcpyFloor(benchmark::State& state) {
 }
 BENCHMARK(BM_MemcpyFloor);
 
+// A command's name as a benchmark row names it: its words joined, each
+// capitalised ("Distortion by Buffer" -> "DistortionByBuffer").
+std::string rowName(std::string_view name) {
+  std::string row;
+  bool wordStart = true;
+  for (char c : name) {
+    if (c == ' ') {
+      wordStart = true;
+      continue;
+    }
+    row += wordStart ? static_cast<char>(std::toupper(static_cast<unsigned char>(c))) : c;
+    wordStart = false;
+  }
+  return row;
+}
+
 // Each command with its catalogue defaults, and at its most expensive
-// catalogue parameters.
+// catalogue parameters (the heaviest settings its declaration gives).
 struct CommandCase {
-  const char* name;
-  const char* defaults;
-  const char* heaviest;
-};
-const CommandCase kCases[] = {
-    {"Plasma", "Plasma:", "Plasma: 0 255 127"},
-    {"SinePlasma", "Sine Plasma:", "Sine Plasma: 32 32 255 255"},
-    {"PerlinNoise", "Perlin Noise:", "Perlin Noise: 0 4 4"},
-    {"Blobs", "Blobs:", "Blobs: 1024 512 512"},
-    {"Points", "Points:", "Points: 32767 255"},
-    {"Lines", "Lines:", "Lines: 1024 45 512 64"},
-    {"Circles", "Circles:", "Circles: 1024 512 512 64"},
-    {"Rectangles", "Rectangles:", "Rectangles: 1024 255 255 64"},
-    {"Worms", "Worms:", "Worms: 4096 255 128 64"},
-    {"Splines", "Splines:", "Splines: 4096 128 255 64"},
-    {"EnviroumentMap", "Enviroument Map:", "Enviroument Map: 256"},
-    {"Noise", "Noise:", "Noise: 1 1"},
-    {"Twirl", "Twirl:", "Twirl: 180"},
-    {"SineDistortion", "Sine Distortion:", "Sine Distortion: 255 255 32 32 255 255"},
-    {"DistortionByBuffer", "Distortion by Buffer:", "Distortion by Buffer: 255 255 255 255"},
-    {"Divider", "Divider:", "Divider: 32"},
-    {"Carpet", "Carpet:", "Carpet: 127 127"},
-    {"Glass", "Glass:", "Glass: 255 16"},
-    {"Blur", "Blur:", "Blur: 255"},
-    {"UnsharpMask", "Unsharp Mask:", "Unsharp Mask: 1000 50 0"},
-    {"BumpMapping", "Bump Mapping:", "Bump Mapping: 255 32"},
-    {"Maximum", "Maximum:", "Maximum: 24"},
-    {"Minimum", "Minimum:", "Minimum: 24"},
-    {"Median", "Median:", "Median:"},
-    {"MoveToBuffer", "Move to Buffer:", "Move to Buffer:"},
-    {"ClearTexture", "Clear Texture:", "Clear Texture:"},
-    {"ConnectBuffer", "Connect Buffer:", "Connect Buffer: method=Shade"},
-    {"GammaCorrection", "Gamma Correction:", "Gamma Correction: 300"},
-    {"Brightness", "Brightness:", "Brightness: 1000 1000 1000"},
-    {"Inversion", "Inversion:", "Inversion:"},
-    {"Contrast", "Contrast:", "Contrast: 500"},
-    {"HSV", "HSV:", "HSV: 360 200 200"},
+  std::string name;
+  std::string defaults;
+  std::string heaviest;
 };
 
+std::vector<CommandCase> commandCases() {
+  std::vector<CommandCase> cases;
+  for (const CommandDecl& d : kCommandTable) {
+    const std::string line = std::string(d.name) + ":";
+    cases.push_back(
+        {rowName(d.name), line, d.heaviest.empty() ? line : line + " " + std::string(d.heaviest)});
+  }
+  return cases;
+}
+
+// The case of a command by its row name.
+CommandCase commandCase(const std::string& name) {
+  for (const CommandCase& c : commandCases())
+    if (c.name == name) return c;
+  std::fprintf(stderr, "no command %s\n", name.c_str());
+  std::exit(1);
+}
+
 void registerCommandBenchmarks() {
-  for (const CommandCase& c : kCases) {
+  const std::vector<CommandCase> cases = commandCases();
+  for (const CommandCase& c : cases) {
     benchmark::RegisterBenchmark(
-        (std::string("Default/") + c.name).c_str(),
-        [line = std::string(c.defaults)](benchmark::State& s) { runCommand(s, line, 256, 256); })
+        ("Default/" + c.name).c_str(),
+        [line = c.defaults](benchmark::State& s) { runCommand(s, line, 256, 256); })
         ->UseManualTime()
         ->Unit(benchmark::kMicrosecond);
   }
-  for (const CommandCase& c : kCases) {
+  for (const CommandCase& c : cases) {
     benchmark::RegisterBenchmark(
-        (std::string("Heaviest/") + c.name).c_str(),
-        [line = std::string(c.heaviest)](benchmark::State& s) { runCommand(s, line, 256, 256); })
+        ("Heaviest/" + c.name).c_str(),
+        [line = c.heaviest](benchmark::State& s) { runCommand(s, line, 256, 256); })
         ->UseManualTime()
         ->Unit(benchmark::kMillisecond);
   }
@@ -188,13 +190,10 @@ void registerCommandBenchmarks() {
   // x86-64 processor runs (the rows above use the wide ones where this
   // processor has them).
   if (!wideVectorsSupported()) return;
-  for (const CommandCase& c : kCases) {
-    const std::string name = c.name;
-    if (name != "ConnectBuffer" && name != "GammaCorrection" && name != "Brightness" &&
-        name != "Contrast" && name != "Inversion" && name != "HSV")
-      continue;
-    benchmark::RegisterBenchmark(("Portable/" + name).c_str(),
-                                 [line = std::string(c.heaviest)](benchmark::State& s) {
+  for (const char* name :
+       {"ConnectBuffer", "GammaCorrection", "Brightness", "Inversion", "Contrast", "HSV"}) {
+    benchmark::RegisterBenchmark((std::string("Portable/") + name).c_str(),
+                                 [line = commandCase(name).heaviest](benchmark::State& s) {
                                    runCommand(s, line, 256, 256, true);
                                  })
         ->UseManualTime()
@@ -444,19 +443,13 @@ void cancelLatency(benchmark::State& state, const std::string& line) {
 }
 
 void registerCancelBenchmarks() {
-  // The commands that can take longer than a few milliseconds.
-  const std::pair<const char*, const char*> heavy[] = {{"Circles", "Circles: 1024 512 512 64"},
-                                                       {"Blobs", "Blobs: 1024 512 512"},
-                                                       {"Points", "Points: 32767 255"},
-                                                       {"Worms", "Worms: 4096 255 128 64"},
-                                                       {"Splines", "Splines: 4096 128 255 64"},
-                                                       {"Lines", "Lines: 1024 45 512 64"},
-                                                       {"Blur", "Blur: 255"},
-                                                       {"UnsharpMask", "Unsharp Mask: 1000 50 0"}};
-  for (const auto& [name, line] : heavy)
+  // The commands that can take longer than a few milliseconds, at their
+  // heaviest settings.
+  for (const char* name :
+       {"Circles", "Blobs", "Points", "Worms", "Splines", "Lines", "Blur", "UnsharpMask"})
     benchmark::RegisterBenchmark(
         ("CancelLatency/" + std::string(name)).c_str(),
-        [l = std::string(line)](benchmark::State& s) { cancelLatency(s, l); })
+        [l = commandCase(name).heaviest](benchmark::State& s) { cancelLatency(s, l); })
         ->UseManualTime()
         ->Iterations(20)
         ->Unit(benchmark::kMillisecond);

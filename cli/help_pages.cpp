@@ -9,72 +9,12 @@
 #include "document/bitmap_export.h"
 #include "document/program_file.h"
 #include "engine/catalogue.h"
+#include "engine/commands.h"
 #include "engine/executor.h"
 
 namespace mottler::help {
 
 namespace {
-
-// How a command is shown at work: the program it works on (empty when it
-// draws on its own), its own line (empty: defaults), and what follows it.
-struct Illustration {
-  CommandCode code;
-  const char* before;
-  const char* line;
-  const char* after;
-};
-
-// A warm, structured texture for the commands that change a texture: a
-// rough plasma at twice its heights, which stop at 127.
-#define WARM_PLASMA "Plasma: 0 60 127 255 160 60\nBrightness: 200 200 200\n"
-constexpr const char* kWarmPlasma = WARM_PLASMA;
-constexpr const char* kDeformBase = WARM_PLASMA "Circles: 24 30 5 3 120 200 255 method=Add\n";
-constexpr const char* kFilterBase = WARM_PLASMA "Worms: 60 128 5 2 255 255 255 method=Add\n";
-
-constexpr Illustration kIllustrations[] = {
-    // Generate: on a black texture, mostly with their defaults.
-    {kPlasma, "", "Plasma: 0 60", "Brightness: 200 200 200\n"},
-    {kSinePlasma, "", "Sine Plasma: 2 3", ""},
-    {kPerlinNoise, "", "", ""},
-    {kBlobs, "", "Blobs: 60 50 20", ""},
-    {kPoints, "", "Points: 400 2", ""},
-    {kLines, "", "", ""},
-    {kCircles, "", "", ""},
-    {kRectangles, "", "Rectangles: 30 30 20 2", ""},
-    {kWorms, "", "", ""},
-    {kSplines, "", "", ""},
-    {kEnvironmentMap, kWarmPlasma, "", ""},
-    {kNoise, "", "Noise: 4 4", ""},
-    // Deform.
-    {kTwirl, kDeformBase, "", ""},
-    {kSineDistortion, kDeformBase, "Sine Distortion: 8 8 2 2", ""},
-    {kDistortionByBuffer,
-     "Plasma: 5 40\nMove to Buffer:\nClear Texture:\nCircles: 24 30 5 3 120 200 255\n", "", ""},
-    {kDivider, kDeformBase, "Divider: 2", ""},
-    {kCarpet, kDeformBase, "Carpet: 10 20", ""},
-    {kGlass, kDeformBase, "", ""},
-    // Filters.
-    {kBlur, kFilterBase, "Blur: 3", ""},
-    {kUnsharpMask, kFilterBase, "Unsharp Mask: 300 3 0", ""},
-    {kBumpMapping, kWarmPlasma, "", ""},
-    {kMaximum, kFilterBase, "Maximum: 2", ""},
-    {kMinimum, kFilterBase, "Minimum: 2", ""},
-    {kMedian, WARM_PLASMA "Points: 900 1 255 255 255 method=Add\n", "", ""},
-    // Buffer.
-    {kMoveToBuffer, kWarmPlasma, "",
-     "Clear Texture:\nWorms: 60 128 5 3\nConnect Buffer: method=Add\n"},
-    {kClearTexture, kWarmPlasma, "", "Worms: 60 128 5 3\n"},
-    {kConnectBuffer, WARM_PLASMA "Move to Buffer:\nClear Texture:\nCircles: 24 30 5 3\n",
-     "Connect Buffer: method=Multiply", ""},
-    // Adjust Colors.
-    {kGammaCorrection, kWarmPlasma, "Gamma Correction: 50", ""},
-    {kBrightness, kWarmPlasma, "Brightness: 60 120 180", ""},
-    {kInversion, kWarmPlasma, "", ""},
-    {kContrast, kWarmPlasma, "Contrast: 250", ""},
-    {kHsv, kWarmPlasma, "HSV: 90 150 100", ""},
-};
-
-#undef WARM_PLASMA
 
 constexpr const char* kCategoryIntro[kCategoryCount] = {
     "Generators draw. Most of them paint a layer of their own and blend it into the texture "
@@ -88,12 +28,6 @@ constexpr const char* kCategoryIntro[kCategoryCount] = {
     "clear the texture, draw something new and blend the buffer back in.",
     "Colour adjustments change the colours of the whole texture, pixel by pixel.",
 };
-
-const Illustration* illustrationOf(CommandCode code) {
-  for (const Illustration& i : kIllustrations)
-    if (i.code == code) return &i;
-  return nullptr;
-}
 
 std::string header(int side) {
   return "size " + std::to_string(side) + " " + std::to_string(side) + "\nseed 1\n";
@@ -122,9 +56,16 @@ std::string escape(std::string_view text) {
   return out;
 }
 
-std::string commandLine(const CommandDecl& d, const Illustration* ill) {
-  if (ill && *ill->line) return ill->line;
-  return std::string(d.name) + ":";
+// The command's own line in its example program.
+std::string commandLine(const CommandDecl& d) {
+  std::string line = std::string(d.name) + ":";
+  if (!d.example.settings.empty()) line.append(" ").append(d.example.settings);
+  return line;
+}
+
+// The program a command's example works on, without the header.
+std::string exampleTexture(const CommandDecl& d) {
+  return std::string(d.example.texture).append(d.example.setUp);
 }
 
 std::string pageStart(const std::string& title) {
@@ -259,20 +200,15 @@ std::string slug(std::string_view name) {
 }
 
 std::string commandBeforeSample(int index) {
-  const CommandDecl& d = kCommandTable[static_cast<std::size_t>(index)];
-  const Illustration* ill = illustrationOf(d.code);
-  if (!ill || !*ill->before) return {};
-  return header(kSampleSide) + ill->before;
+  const std::string texture = exampleTexture(kCommandTable[static_cast<std::size_t>(index)]);
+  if (texture.empty()) return {};
+  return header(kSampleSide) + texture;
 }
 
 std::string commandSample(int index) {
   const CommandDecl& d = kCommandTable[static_cast<std::size_t>(index)];
-  const Illustration* ill = illustrationOf(d.code);
-  std::string text = header(kSampleSide);
-  if (ill) text += ill->before;
-  text += commandLine(d, ill) + "\n";
-  if (ill) text += ill->after;
-  return text;
+  return header(kSampleSide) + exampleTexture(d) + commandLine(d) + "\n" +
+         std::string(d.example.after);
 }
 
 std::vector<Sample> allSamples() {
@@ -285,7 +221,7 @@ std::vector<Sample> allSamples() {
   }
   // The blend-method gallery: one texture, one layer, and the layer blended
   // into the texture under each method.
-  const std::string texture = std::string(kWarmPlasma);
+  const std::string texture(example::kWarmPlasma);
   const std::string layer = "Sine Plasma: 2 2 128 128 80 200 255";
   samples.push_back({"blend-texture", header(kSampleSide) + texture});
   samples.push_back({"blend-layer", header(kSampleSide) + layer + "\n"});
@@ -301,7 +237,9 @@ std::string commandReferenceHtml() {
   std::ostringstream h;
   h << pageStart("Commands");
   h << "<h1>Commands</h1>\n"
-       "<p>A program is built from the 32 commands below, in five categories &mdash; the same "
+       "<p>A program is built from the "
+    << kCommandCount
+    << " commands below, in five categories &mdash; the same "
        "order as in the &ldquo;Commands:&rdquo; tree of the main window. Every command has "
        "seven parameter slots; the table of each command lists the ones it uses, with their "
        "ranges, the values a command starts with when you choose it in the tree, and what "

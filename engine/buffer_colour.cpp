@@ -67,17 +67,23 @@ void applyTables(TextureEngine& e, const std::uint8_t (&table)[3][256], int from
   }
 }
 
+// How many pixels from the start the wide code did: the one place this
+// family chooses between the wide path and the portable one.  None on the
+// portable path (and in builds without a wide path); the caller's portable
+// code does the rest.
+template <class WideCode>
+int doneOnWidePath(const TextureEngine& e, WideCode wide) {
+  return e.wideVectors ? wide() : 0;
+}
+
 // Applies the tables unless they change nothing; true when the caller has
-// nothing left to do (no change, or the wide code did it all).
-bool applyTablesQuickly([[maybe_unused]] TextureEngine& e, const std::uint8_t (&table)[3][256]) {
+// nothing left to do (no change, or the wide code did it).
+bool applyTablesQuickly(TextureEngine& e, const std::uint8_t (&table)[3][256]) {
   if (identityTables(table)) return true;
-#if MOTTLER_HAS_WIDE_PATH
-  if (e.wideVectors) {
-    applyTables(e, table, applyTablesWide(e, table));
-    return true;
-  }
-#endif
-  return false;
+  const int done = doneOnWidePath(e, [&] { return applyTablesWide(e, table); });
+  if (done == 0) return false;
+  applyTables(e, table, done);
+  return true;
 }
 
 }  // namespace

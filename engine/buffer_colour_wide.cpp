@@ -202,6 +202,12 @@ MOTTLER_WIDE int hsvWide(std::uint32_t* tex, int n, const std::uint8_t (&grey)[2
   return i;
 }
 
+#else  // no wide path in this build: no pixel is done here
+
+int applyTablesWide(TextureEngine&, const std::uint8_t (&)[3][256]) { return 0; }
+
+int hsvWide(std::uint32_t*, int, const std::uint8_t (&)[256], const hsv::Scales&) { return 0; }
+
 #endif  // MOTTLER_HAS_WIDE_PATH
 
 }  // namespace mottler

@@ -1,44 +1,6 @@
 #include "engine/catalogue.h"
 
-#include "engine/commands.h"
-
 namespace mottler {
-
-// Catalogue index order is tree order: categories in order, commands within them.
-constexpr std::array<CommandDecl, kCommandCount> kCommandTable = {
-    Plasma::declaration,
-    SinePlasma::declaration,
-    PerlinNoise::declaration,
-    Blobs::declaration,
-    Points::declaration,
-    Lines::declaration,
-    Circles::declaration,
-    Rectangles::declaration,
-    Worms::declaration,
-    Splines::declaration,
-    EnvironmentMap::declaration,
-    Noise::declaration,
-    Twirl::declaration,
-    SineDistortion::declaration,
-    DistortionByBuffer::declaration,
-    Divider::declaration,
-    Carpet::declaration,
-    Glass::declaration,
-    Blur::declaration,
-    UnsharpMask::declaration,
-    BumpMapping::declaration,
-    Maximum::declaration,
-    Minimum::declaration,
-    Median::declaration,
-    MoveToBuffer::declaration,
-    ClearTexture::declaration,
-    ConnectBuffer::declaration,
-    GammaCorrection::declaration,
-    Brightness::declaration,
-    Inversion::declaration,
-    Contrast::declaration,
-    Hsv::declaration,
-};
 
 namespace {
 

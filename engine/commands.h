@@ -1,19 +1,88 @@
-// The declarations of the 32 commands, grouped by family.  Each one is the
+// The declarations of the commands, grouped by family.  Each one is the
 // whole command: its code, category, name, entry options, its parameters in
 // slot order (named by the Param enum, so a procedure reads p[Radius], not
-// p[1]), its procedure `run` (in the family's source file) and its reference
-// version (the same rule written literally, per pixel and channel, in
-// engine/reference/).  The catalogue (catalogue.cpp) lists them in tree
-// order.
+// p[1]), the example program the help pages show and the heaviest settings
+// the benchmarks time, its procedure `run` (in the family's source file) and
+// its reference version (the same rule written literally, per pixel and
+// channel, in engine/reference/).  kCommandTable at the end lists them in
+// tree order; their number, the category sizes, the dispatch, the panel's
+// records, the help pages, the benchmarks and the tests that go over every
+// command all follow from that list.
+//
+// Adding a command touches five places in three files:
+//   1. here: its stable code in the Code enum, the next number, just before
+//      kCodeEnd (the number program files store; never reused);
+//   2. here: its declaration, beside the others of its family;
+//   3. here: its place in kCommandTable, which is its place in the tree;
+//   4. the family's source file: its procedure `run`;
+//   5. engine/reference/: its reference version `reference`.
+// A code without its place in kCommandTable, or a place without a new
+// code, does not compile.  Its tests of its own rule go beside those of its
+// family; every test, help page and benchmark that goes over all commands
+// picks it up.
 //
 // Procedures are called through the executor, which brings every parameter
 // into its range first (ParamDecl::inRange); they rely on that and guard
 // nothing themselves.
 #pragma once
 
-#include "engine/catalogue.h"
+#include <array>
+#include <string_view>
+
+#include "engine/command_decl.h"
 
 namespace mottler {
+
+// The stable command codes.  They are what program files store, so a number,
+// once given, never changes; the catalogue index (tree order) is another
+// numbering.
+enum Code : CommandCode {
+  kPlasma = 1,
+  kBlobs = 2,
+  kLines = 3,
+  kCircles = 4,
+  kRectangles = 5,
+  kWorms = 6,
+  kEnvironmentMap = 7,
+  kNoise = 8,
+  kTwirl = 9,
+  kSineDistortion = 10,
+  kDistortionByBuffer = 11,
+  kDivider = 12,
+  kCarpet = 13,
+  kSinePlasma = 14,
+  kPoints = 15,
+  kBlur = 16,
+  kUnsharpMask = 17,
+  kBumpMapping = 18,
+  kMoveToBuffer = 19,
+  kClearTexture = 20,
+  kConnectBuffer = 21,
+  kBrightness = 22,
+  kInversion = 23,
+  kContrast = 24,
+  kHsv = 25,
+  kGammaCorrection = 26,
+  kGlass = 27,
+  kMedian = 28,
+  kMaximum = 29,
+  kMinimum = 30,
+  kPerlinNoise = 31,
+  kSplines = 32,
+  // One past the last code.  A new command takes the number before it.
+  kCodeEnd,
+};
+
+// Pieces of the help pages' example programs, in text form.
+namespace example {
+// A warm, structured texture for the commands that change a texture: a
+// rough plasma at twice its heights, which stop at 127.
+inline constexpr std::string_view kWarmPlasma =
+    "Plasma: 0 60 127 255 160 60\nBrightness: 200 200 200\n";
+// Shapes added on top, for the deformations and the filters to work on.
+inline constexpr std::string_view kCirclesOnTop = "Circles: 24 30 5 3 120 200 255 method=Add\n";
+inline constexpr std::string_view kWormsOnTop = "Worms: 60 128 5 2 255 255 255 method=Add\n";
+}  // namespace example
 
 // ------------------------------------------------ generators_fields.cpp ---
 
@@ -35,6 +104,8 @@ struct Plasma {
               mask("Green Mask", 0),
               mask("Blue Mask", 0),
           },
+      .example = {.settings = "0 60", .after = "Brightness: 200 200 200\n"},
+      .heaviest = "0 255 127",
       .run = run,
       .reference = reference,
       .summary = "Cloudy fractal heights made by midpoint subdivision, tinted by the three masks.",
@@ -66,6 +137,8 @@ struct SinePlasma {
               mask("Green Mask", 0),
               mask("Blue Mask", 0),
           },
+      .example = {.settings = "2 3"},
+      .heaviest = "32 32 255 255",
       .run = run,
       .reference = reference,
       .summary = "Smooth waves: a horizontal sine plus a vertical cosine."};
@@ -92,6 +165,8 @@ struct PerlinNoise {
               mask("Green Mask", 1),
               mask("Blue Mask", 1),
           },
+      .example = {},
+      .heaviest = "0 4 4",
       .run = run,
       .reference = reference,
       .summary = "Soft random colour blotches interpolated over a lattice of cells."};
@@ -115,6 +190,8 @@ struct Noise {
               mask("Blue Mask", 1),
               param("Brightness Level", Unit::ColourLevel, 1, 255, 128),
           },
+      .example = {.settings = "4 4"},
+      .heaviest = "1 1",
       .run = run,
       .reference = reference,
       .summary = "Blocks of random colour."};
@@ -134,6 +211,8 @@ struct EnvironmentMap {
            param("Radius", Unit::Pixels, 1, 255, 128)
                .followingSize({.side = Side::Width, .maxDivisor = 1, .defaultDivisor = 2}),
            mask("Red Mask", 0), mask("Green Mask", 0), mask("Blue Mask", 0)},
+      .example = {.texture = example::kWarmPlasma},
+      .heaviest = "256",
       .run = run,
       .reference = reference,
       .summary = "Darkens the texture away from its centre, like a spot light.",
@@ -162,6 +241,8 @@ struct Blobs {
               mask("Green Mask", 1),
               mask("Blue Mask", 1),
           },
+      .example = {.settings = "60 50 20"},
+      .heaviest = "1024 512 512",
       .run = run,
       .reference = reference,
       .summary = "Soft glowing spots that add up where they overlap.",
@@ -187,6 +268,8 @@ struct Points {
               mask("Green Mask", 1),
               mask("Blue Mask", 1),
           },
+      .example = {.settings = "400 2"},
+      .heaviest = "32767 255",
       .run = run,
       .reference = reference,
       .summary = "Randomly placed square dots.",
@@ -214,6 +297,8 @@ struct Lines {
               mask("Green Mask", 1),
               mask("Blue Mask", 1),
           },
+      .example = {},
+      .heaviest = "1024 45 512 64",
       .run = run,
       .reference = reference,
       .summary = "Parallel straight strokes of one length at random places.",
@@ -245,6 +330,8 @@ struct Circles {
               mask("Green Mask", 1),
               mask("Blue Mask", 1),
           },
+      .example = {},
+      .heaviest = "1024 512 512 64",
       .run = run,
       .reference = reference,
       .summary = "Circle outlines of random radius.",
@@ -277,6 +364,8 @@ struct Rectangles {
               mask("Green Mask", 1),
               mask("Blue Mask", 1),
           },
+      .example = {.settings = "30 30 20 2"},
+      .heaviest = "1024 255 255 64",
       .run = run,
       .reference = reference,
       .summary = "Rectangle outlines of one size at random places.",
@@ -306,6 +395,8 @@ struct Worms {
               mask("Green Mask", 1),
               mask("Blue Mask", 1),
           },
+      .example = {},
+      .heaviest = "4096 255 128 64",
       .run = run,
       .reference = reference,
       .summary = "Random walks that wander diagonally across the texture.",
@@ -338,6 +429,8 @@ struct Splines {
               mask("Green Mask", 1),
               mask("Blue Mask", 1),
           },
+      .example = {},
+      .heaviest = "4096 128 255 64",
       .run = run,
       .reference = reference,
       .summary = "S-shaped curves that ease from one height to another.",
@@ -365,6 +458,8 @@ struct Twirl {
           {
               param("Angle", Unit::Angle, -180, 180, 90),
           },
+      .example = {.texture = example::kWarmPlasma, .setUp = example::kCirclesOnTop},
+      .heaviest = "180",
       .run = run,
       .reference = reference,
       .summary = "A vortex that turns the middle of the texture.",
@@ -393,6 +488,10 @@ struct SineDistortion {
               param("X Phase", Unit::Pixels, 1, 255, 1),
               param("Y Phase", Unit::Pixels, 1, 255, 1),
           },
+      .example = {.texture = example::kWarmPlasma,
+                  .setUp = example::kCirclesOnTop,
+                  .settings = "8 8 2 2"},
+      .heaviest = "255 255 32 32 255 255",
       .run = run,
       .reference = reference,
       .summary = "Shifts rows and columns along sine waves.",
@@ -419,6 +518,9 @@ struct DistortionByBuffer {
               param("Y Amplitude", Unit::Pixels, 0, 255, 32),
               param("Y Turbulence", Unit::Factor, 0, 255, 32),
           },
+      .example = {.setUp = "Plasma: 5 40\nMove to Buffer:\nClear Texture:\n"
+                           "Circles: 24 30 5 3 120 200 255\n"},
+      .heaviest = "255 255 255 255",
       .run = run,
       .reference = reference,
       .summary = "Shifts every pixel by an amount picked by the buffer's brightness.",
@@ -442,6 +544,10 @@ struct Divider {
                                                {
                                                    param("Amount", Unit::Count, 1, 32, 1),
                                                },
+                                           .example = {.texture = example::kWarmPlasma,
+                                                       .setUp = example::kCirclesOnTop,
+                                                       .settings = "2"},
+                                           .heaviest = "32",
                                            .run = run,
                                            .reference = reference,
                                            .summary = "Shrinks the texture and repeats it.",
@@ -467,6 +573,10 @@ struct Carpet {
                .followingSize({.side = Side::Width, .maxDivisor = 2, .maxLess = 1}),
            param("Y Offset", Unit::Pixels, 0, 127, 0)
                .followingSize({.side = Side::Height, .maxDivisor = 2, .maxLess = 1})},
+      .example = {.texture = example::kWarmPlasma,
+                  .setUp = example::kCirclesOnTop,
+                  .settings = "10 20"},
+      .heaviest = "127 127",
       .run = run,
       .reference = reference,
       .summary = "Mirrors one quarter of the texture into all four."};
@@ -486,6 +596,8 @@ struct Glass {
               param("Distortion", Unit::Pixels, 1, 255, 64),
               param("Smoothness", Unit::Passes, 0, 16, 2),
           },
+      .example = {.texture = example::kWarmPlasma, .setUp = example::kCirclesOnTop},
+      .heaviest = "255 16",
       .run = run,
       .reference = reference,
       .summary = "Random smoothed displacement, as seen through rippled glass.",
@@ -512,6 +624,8 @@ struct Blur {
           {
               param("Amount", Unit::Passes, 1, 255, 1),
           },
+      .example = {.texture = example::kWarmPlasma, .setUp = example::kWormsOnTop, .settings = "3"},
+      .heaviest = "255",
       .run = run,
       .reference = reference,
       .summary = "Softens the texture by repeated neighbour averaging.",
@@ -537,6 +651,10 @@ struct UnsharpMask {
               param("Radius", Unit::Passes, 1, 50, 1),
               param("Threshold", Unit::ColourLevel, 0, 255, 0),
           },
+      .example = {.texture = example::kWarmPlasma,
+                  .setUp = example::kWormsOnTop,
+                  .settings = "300 3 0"},
+      .heaviest = "1000 50 0",
       .run = run,
       .reference = reference,
       .summary = "Brightens pixels that stand out above a blurred copy.",
@@ -561,6 +679,8 @@ struct BumpMapping {
               param("Brightness", Unit::ColourLevel, 1, 255, 128),
               param("Contrast", Unit::Factor, 1, 32, 1),
           },
+      .example = {.texture = example::kWarmPlasma},
+      .heaviest = "255 32",
       .run = run,
       .reference = reference,
       .summary = "Lights the texture from the upper left as if its colours were heights.",
@@ -582,6 +702,8 @@ struct Maximum {
           {
               param("Amount", Unit::Passes, 1, 24, 1),
           },
+      .example = {.texture = example::kWarmPlasma, .setUp = example::kWormsOnTop, .settings = "2"},
+      .heaviest = "24",
       .run = run,
       .reference = reference,
       .summary = "Grows bright areas.",
@@ -603,6 +725,8 @@ struct Minimum {
           {
               param("Amount", Unit::Passes, 1, 24, 1),
           },
+      .example = {.texture = example::kWarmPlasma, .setUp = example::kWormsOnTop, .settings = "2"},
+      .heaviest = "24",
       .run = run,
       .reference = reference,
       .summary = "Grows dark areas.",
@@ -620,6 +744,9 @@ struct Median {
       .name = "Median",
       .layerFlags = 0,
       .params = {},
+      .example = {.texture = example::kWarmPlasma,
+                  .setUp = "Points: 900 1 255 255 255 method=Add\n"},
+      .heaviest = "",
       .run = run,
       .reference = reference,
       .summary = "Removes single-pixel specks.",
@@ -633,40 +760,52 @@ struct Median {
 struct MoveToBuffer {
   static void run(TextureEngine& e, const ProgramEntry& entry);
   static void reference(TextureEngine& e, const ProgramEntry& entry);
-  static constexpr CommandDecl declaration{.code = kMoveToBuffer,
-                                           .category = kBuffer,
-                                           .name = "Move to Buffer",
-                                           .layerFlags = 0,
-                                           .params = {},
-                                           .run = run,
-                                           .reference = reference,
-                                           .summary = "Copies the texture into the buffer."};
+  static constexpr CommandDecl declaration{
+      .code = kMoveToBuffer,
+      .category = kBuffer,
+      .name = "Move to Buffer",
+      .layerFlags = 0,
+      .params = {},
+      .example = {.texture = example::kWarmPlasma,
+                  .after = "Clear Texture:\nWorms: 60 128 5 3\nConnect Buffer: method=Add\n"},
+      .heaviest = "",
+      .run = run,
+      .reference = reference,
+      .summary = "Copies the texture into the buffer."};
 };
 
 struct ClearTexture {
   static void run(TextureEngine& e, const ProgramEntry& entry);
   static void reference(TextureEngine& e, const ProgramEntry& entry);
-  static constexpr CommandDecl declaration{.code = kClearTexture,
-                                           .category = kBuffer,
-                                           .name = "Clear Texture",
-                                           .layerFlags = 0,
-                                           .params = {},
-                                           .run = run,
-                                           .reference = reference,
-                                           .summary = "Makes the texture black."};
+  static constexpr CommandDecl declaration{
+      .code = kClearTexture,
+      .category = kBuffer,
+      .name = "Clear Texture",
+      .layerFlags = 0,
+      .params = {},
+      .example = {.texture = example::kWarmPlasma, .after = "Worms: 60 128 5 3\n"},
+      .heaviest = "",
+      .run = run,
+      .reference = reference,
+      .summary = "Makes the texture black."};
 };
 
 struct ConnectBuffer {
   static void run(TextureEngine& e, const ProgramEntry& entry);
   static void reference(TextureEngine& e, const ProgramEntry& entry);
-  static constexpr CommandDecl declaration{.code = kConnectBuffer,
-                                           .category = kBuffer,
-                                           .name = "Connect Buffer",
-                                           .layerFlags = LayerBlended,
-                                           .params = {},
-                                           .run = run,
-                                           .reference = reference,
-                                           .summary = "Blends the buffer back into the texture."};
+  static constexpr CommandDecl declaration{
+      .code = kConnectBuffer,
+      .category = kBuffer,
+      .name = "Connect Buffer",
+      .layerFlags = LayerBlended,
+      .params = {},
+      .example = {.texture = example::kWarmPlasma,
+                  .setUp = "Move to Buffer:\nClear Texture:\nCircles: 24 30 5 3\n",
+                  .settings = "method=Multiply"},
+      .heaviest = "method=Shade",
+      .run = run,
+      .reference = reference,
+      .summary = "Blends the buffer back into the texture."};
 };
 
 struct GammaCorrection {
@@ -682,6 +821,8 @@ struct GammaCorrection {
           {
               param("Percents", Unit::Percent, 1, 300, 100),
           },
+      .example = {.texture = example::kWarmPlasma, .settings = "50"},
+      .heaviest = "300",
       .run = run,
       .reference = reference,
       .summary = "Darkens (above 100) or lightens (below 100) the middle tones."};
@@ -702,6 +843,8 @@ struct Brightness {
               param("Green in Percents", Unit::Percent, 0, 1000, 100),
               param("Blue in Percents", Unit::Percent, 0, 1000, 100),
           },
+      .example = {.texture = example::kWarmPlasma, .settings = "60 120 180"},
+      .heaviest = "1000 1000 1000",
       .run = run,
       .reference = reference,
       .summary = "Scales each colour channel by its own percentage."};
@@ -715,6 +858,8 @@ struct Inversion {
                                            .name = "Inversion",
                                            .layerFlags = 0,
                                            .params = {},
+                                           .example = {.texture = example::kWarmPlasma},
+                                           .heaviest = "",
                                            .run = run,
                                            .reference = reference,
                                            .summary = "Turns the texture into its negative."};
@@ -733,6 +878,8 @@ struct Contrast {
           {
               param("Percents", Unit::Percent, 0, 500, 100),
           },
+      .example = {.texture = example::kWarmPlasma, .settings = "250"},
+      .heaviest = "500",
       .run = run,
       .reference = reference,
       .summary = "Spreads colours away from (or pulls them toward) middle grey."};
@@ -751,9 +898,55 @@ struct Hsv {
           {// 180 keeps every hue; lower values pull hues toward 0, higher ones stretch them.
            param("Hue", Unit::Factor, 0, 360, 180), param("Saturation", Unit::Percent, 0, 200, 100),
            param("Value", Unit::Percent, 0, 200, 100)},
+      .example = {.texture = example::kWarmPlasma, .settings = "90 150 100"},
+      .heaviest = "360 200 200",
       .run = run,
       .reference = reference,
       .summary = "Scales hue, saturation and value."};
 };
+
+// The declarations in catalogue-index order, which is tree order:
+// categories in order, commands in their order within a category.
+inline constexpr std::array kCommandTable = {
+    Plasma::declaration,
+    SinePlasma::declaration,
+    PerlinNoise::declaration,
+    Blobs::declaration,
+    Points::declaration,
+    Lines::declaration,
+    Circles::declaration,
+    Rectangles::declaration,
+    Worms::declaration,
+    Splines::declaration,
+    EnvironmentMap::declaration,
+    Noise::declaration,
+    Twirl::declaration,
+    SineDistortion::declaration,
+    DistortionByBuffer::declaration,
+    Divider::declaration,
+    Carpet::declaration,
+    Glass::declaration,
+    Blur::declaration,
+    UnsharpMask::declaration,
+    BumpMapping::declaration,
+    Maximum::declaration,
+    Minimum::declaration,
+    Median::declaration,
+    MoveToBuffer::declaration,
+    ClearTexture::declaration,
+    ConnectBuffer::declaration,
+    GammaCorrection::declaration,
+    Brightness::declaration,
+    Inversion::declaration,
+    Contrast::declaration,
+    Hsv::declaration,
+};
+
+// How many commands there are.
+inline constexpr int kCommandCount = static_cast<int>(kCommandTable.size());
+
+// The catalogue checks that the listed codes are 1..kCommandCount, each
+// once; so every code of the enum is listed exactly when this holds.
+static_assert(kCodeEnd == kCommandCount + 1, "a command code is missing from kCommandTable");
 
 }  // namespace mottler

@@ -1,10 +1,12 @@
 // The sixteen-pixels-at-a-time versions of the per-pixel work, in the
 // *_wide.cpp files beside the portable fast paths.  They may only run where
 // wideVectorsSupported() says so; the portable code chooses by
-// TextureEngine::wideVectors and gives the same bits.  Where the compiler
-// has no wide path (MOTTLER_HAS_WIDE_PATH is 0: other processors,
-// WebAssembly) they do not exist, and their callers keep to the portable code
-// whatever wideVectors says.
+// TextureEngine::wideVectors, in one place per family, and gives the same
+// bits.  Where the compiler has no wide path (MOTTLER_HAS_WIDE_PATH is 0:
+// other processors, WebAssembly) the layer blend's wide version does not
+// exist and its caller keeps to the portable code whatever wideVectors says;
+// the versions that report how many pixels they did report none, so the
+// portable code does them all.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +22,8 @@ namespace mottler {
 // blendLayer with the offsets wrapped.
 MOTTLER_WIDE void blendWide(TextureEngine& e, const TexturePlane& source, int method, int ox,
                             int oy, int y0, int y1);
+
+#endif  // MOTTLER_HAS_WIDE_PATH
 
 // buffer_colour_wide.cpp: maps the texture's pixels through one table per
 // channel (index 0 blue, 1 green, 2 red), keeping byte 3, sixteen at a
@@ -40,7 +44,5 @@ struct Scales {
 // through the grey table; returns how many pixels it did.
 MOTTLER_WIDE int hsvWide(std::uint32_t* tex, int n, const std::uint8_t (&grey)[256],
                          const hsv::Scales& scales);
-
-#endif  // MOTTLER_HAS_WIDE_PATH
 
 }  // namespace mottler

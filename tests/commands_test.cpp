@@ -1,4 +1,4 @@
-// Every one of the 32 commands, each on its own: random parameters, square,
+// Every command, each on its own: random parameters, square,
 // wide and tall textures (1 x N and N x 1 among them), every blend method,
 // random offsets and flags, the fast path on every vector path against the
 // reference version; out-of-range parameters, which must act as the

@@ -102,7 +102,7 @@ TEST(Executor, UnknownCodesDoNothing) {
   e.setSize(8, 8);
   e.clear(e.texture);
   e.texture.data()[3] = 0x00ABCDEF;
-  for (CommandCode code : {0u, 33u, 255u, 0x100u}) {
+  for (CommandCode code : {0u, static_cast<CommandCode>(kCommandCount + 1), 255u, 0x100u}) {
     ProgramEntry entry;
     entry.code = code;
     executeCommand(e, entry);

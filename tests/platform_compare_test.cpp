@@ -40,7 +40,7 @@ TEST(RandomPrograms, KeepTheFileRulesAndTheCostCap) {
   }
 }
 
-// Every 32 consecutive programs run every command; the set as a whole has
+// Every kCommandCount consecutive programs run every command; the set as a whole has
 // every size, blend method, offsets, "Fixed Colors" and switched-off entries.
 TEST(RandomPrograms, CoverEveryCommandSizeAndEntryOption) {
   std::set<std::pair<int, int>> sizes;
@@ -185,7 +185,7 @@ ProgramDocument twoCommandProgram() {
   doc.width = 5;
   doc.height = 3;
   doc.seed = 77;
-  doc.entries = {makeEntry(kCommandTable[0].code), makeEntry(kCommandTable[5].code)};
+  doc.entries = {makeEntry(kPlasma), makeEntry(kLines)};
   doc.entries[1].disabled = 1;
   return doc;
 }
@@ -201,9 +201,9 @@ TEST(DifferenceReport, NamesTheProgramItsCommandsThePlatformAndThePixel) {
   const std::string report =
       describeDifference(twoCommandProgram(), "p.mlr", "wasm", native, encodeBitmap(e, e.texture));
   const std::string commands = std::string("\"")
-                                   .append(kCommandTable[0].name)
+                                   .append(Plasma::declaration.name)
                                    .append("\", \"")
-                                   .append(kCommandTable[5].name)
+                                   .append(Lines::declaration.name)
                                    .append("\" (off)");
   for (const std::string& part :
        {std::string("p.mlr (5 x 3, seed 77) on wasm"), commands, std::string("x 3, y 1"),

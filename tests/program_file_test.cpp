@@ -188,7 +188,8 @@ TEST(ProgramFile, RefusesWhatCannotBeAProgram) {
   refuse(with([](auto& b) { put32(b, 148, 0); }));    // sizes
   refuse(with([](auto& b) { put32(b, 152, 257); }));
   refuse(with([](auto& b) { put32(b, 148, -5); }));
-  refuse(with([](auto& b) { b[156] = 33; }));      // unknown command
+  // An unknown command: the first code after the last one.
+  refuse(with([](auto& b) { b[156] = static_cast<std::uint8_t>(kCommandCount + 1); }));
   refuse(with([](auto& b) { b[156 + 48] = 0; }));  // empty code
   refuse(with([](auto& b) { b[157] = 1; }));       // non-zero upper code bytes
 }

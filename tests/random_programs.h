@@ -126,12 +126,12 @@ inline constexpr Size kRandomProgramSizes[] = {
 };
 
 // Random program number `number` of the set `set`: the same program for the
-// same two numbers on every machine.  Its entry for command number % 32 (in
-// catalogue order) is switched on, so that every 32 consecutive numbers run
-// every command; up to kRunEntries - 1 other entries of any command, blend
-// method, offsets, "Fixed Colors" and on/off come around it.  The file's
-// own rules apply (parameters in range, offsets inside the texture) and the
-// cost cap.
+// same two numbers on every machine.  Its entry for command number %
+// kCommandCount (in catalogue order) is switched on, so that every
+// kCommandCount consecutive numbers run every command; up to kRunEntries - 1
+// other entries of any command, blend method, offsets, "Fixed Colors" and
+// on/off come around it.  The file's own rules apply (parameters in range,
+// offsets inside the texture) and the cost cap.
 inline ProgramDocument randomProgram(std::int32_t set, int number) {
   Dice dice(set * 7919 + number);
   ProgramDocument doc;

@@ -165,6 +165,8 @@ TEST(ScaledExamples, KeepTheirLookAndTile) {
 
 // Random programs of two to four commands, a generator first.
 TEST(ScaledRandomPrograms, KeepTheirLookAndTile) {
+  const CommandCode firsts[] = {kPlasma, kSinePlasma, kPerlinNoise, kBlobs, kPoints,
+                                kLines,  kCircles,    kRectangles,  kWorms, kSplines};
   Dice dice(2024);
   const Size size{kSide, kSide};
   for (int n = 0; n < 12; ++n) {
@@ -172,8 +174,10 @@ TEST(ScaledRandomPrograms, KeepTheirLookAndTile) {
     const int length = dice.between(2, 4);
     std::string names;
     for (int i = 0; i < length; ++i) {
-      const int index = i == 0 ? dice.below(10) : dice.below(kCommandCount);
-      const CommandDecl& d = kCommandTable[static_cast<std::size_t>(index)];
+      const CommandCode code =
+          i == 0 ? firsts[dice.below(static_cast<int>(std::size(firsts)))]
+                 : kCommandTable[static_cast<std::size_t>(dice.below(kCommandCount))].code;
+      const CommandDecl& d = *commandToRun(code);
       program.push_back(randomEntry(d, size, i == 0 ? Add : dice.below(kBlendMethodCount), dice));
       program.back().disabled = 0;
       names += std::string(d.name) + "; ";

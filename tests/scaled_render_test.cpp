@@ -148,8 +148,8 @@ TEST(ScaledRun, GivesTheSameBytesOnAnyNumberOfThreads) {
         if (threads == 1)
           first = print;
         else
-          EXPECT_EQ(print, first) << threads << " threads, scale " << scale << ", "
-                                  << kCommandTable[0].name;
+          EXPECT_EQ(print, first) << threads << " threads, scale " << scale << ", ending with "
+                                  << commandToRun(program.back().code)->name;
       }
     }
   // Large enough for the layer blend to share out bands of rows: layers

@@ -333,7 +333,7 @@ TEST(UndoHistory, TenThousandStepsOfALongProgramStayUnderFiftyMegabytes) {
   EditorModel m;
   ProgramDocument doc;
   doc.entries.resize(1000);
-  for (ProgramEntry& e : doc.entries) e.code = kCommandTable[0].code;
+  for (ProgramEntry& e : doc.entries) e.code = kPlasma;
   m.openDocument(doc, "long.mlr");
   ASSERT_TRUE(m.selectEntry(500));
 

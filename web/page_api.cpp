@@ -183,7 +183,7 @@ extern "C" {
 
 // --- the catalogue ------------------------------------------------------------------
 
-// Categories, blend methods, the sizes of "New", and the 32 commands with
+// Categories, blend methods, the sizes of "New", and every command with
 // their parameters' labels, ranges and defaults at a texture size.
 EMSCRIPTEN_KEEPALIVE const char* mt_catalogue(int width, int height) {
   std::string out = "{";

@@ -66,13 +66,17 @@ TEST(MainWindow, TreeHoldsFiveExpandedCategoriesWithTheFirstSelected) {
   CMottlerDlg dlg;
   QTreeWidget* t = tree(dlg);
   ASSERT_EQ(t->topLevelItemCount(), 5);
-  const int sizes[] = {12, 6, 6, 3, 5};
   const char* names[] = {"Generate", "Deform", "Filters", "Buffer", "Adjust Colors"};
+  int index = 0;  // the commands in tree order
   for (int c = 0; c < 5; ++c) {
     EXPECT_EQ(t->topLevelItem(c)->text(0), names[c]);
-    EXPECT_EQ(t->topLevelItem(c)->childCount(), sizes[c]);
+    ASSERT_EQ(t->topLevelItem(c)->childCount(), mottler::CommandCatalogue::categorySize(c));
+    for (int k = 0; k < t->topLevelItem(c)->childCount(); ++k, ++index)
+      EXPECT_EQ(t->topLevelItem(c)->child(k)->text(0).toStdString(),
+                mottler::kCommandTable[static_cast<std::size_t>(index)].name);
     EXPECT_TRUE(t->topLevelItem(c)->isExpanded());
   }
+  EXPECT_EQ(index, mottler::kCommandCount);
   EXPECT_EQ(t->currentItem(), t->topLevelItem(0));
   EXPECT_TRUE(t->topLevelItem(0)->isSelected());
   EXPECT_EQ(list(dlg)->count(), 0);
