@@ -55,13 +55,6 @@ std::vector<std::uint32_t> scaledTexture(const ProgramDocument& doc, int scale) 
   return {engine->texture.data(), engine->texture.data() + engine->pixelCount};
 }
 
-std::vector<std::uint32_t> pixelsOf(const QImage& picture) {
-  std::vector<std::uint32_t> pixels;
-  for (int y = 0; y < picture.height(); ++y)
-    for (int x = 0; x < picture.width(); ++x) pixels.push_back(picture.pixel(x, y) & 0xFFFFFFu);
-  return pixels;
-}
-
 QString spokenName(QWidget* widget) {
   QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
   return face != nullptr ? face->text(QAccessible::Name) : QString();

@@ -5,6 +5,7 @@
 #include <QAbstractSlider>
 #include <QAction>
 #include <QCoreApplication>
+#include <QImage>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
@@ -14,6 +15,7 @@
 #include <QTreeWidget>
 
 #include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -26,6 +28,15 @@
 #include "ui/main_dialog.h"
 
 namespace mottler::ui::testing {
+
+// The colour of every pixel of a picture, row by row, without alpha.
+inline std::vector<std::uint32_t> pixelsOf(const QImage& picture) {
+  std::vector<std::uint32_t> pixels;
+  for (int y = 0; y < picture.height(); ++y)
+    for (int x = 0; x < picture.width(); ++x) pixels.push_back(picture.pixel(x, y) & 0xFFFFFFu);
+  return pixels;
+}
+
 
 inline QTreeWidget* tree(CMottlerDlg& dlg) { return dlg.control<QTreeWidget>(IdTree); }
 inline QListWidget* list(CMottlerDlg& dlg) { return dlg.control<QListWidget>(IdList); }

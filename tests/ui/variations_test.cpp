@@ -29,13 +29,6 @@ std::vector<std::uint32_t> textureOf(const std::vector<ProgramEntry>& program, i
   return {engine->texture.data(), engine->texture.data() + engine->pixelCount};
 }
 
-std::vector<std::uint32_t> pixelsOf(const QImage& picture) {
-  std::vector<std::uint32_t> pixels;
-  for (int y = 0; y < picture.height(); ++y)
-    for (int x = 0; x < picture.width(); ++x) pixels.push_back(picture.pixel(x, y) & 0xFFFFFFu);
-  return pixels;
-}
-
 class Variations : public ::testing::Test {
  protected:
   void SetUp() override {
