@@ -30,12 +30,17 @@ void BandPool::run(int count, void* context, Call call) {
     call_ = call;
     count_ = count;
     next_ = 0;
-    busy_ = static_cast<int>(helpers_.size());
+    busy_ = 0;
+    closed_ = false;
     ++round_;
   }
   wake_.notify_all();
   takeIndexes(0);
+  // Every index is taken: wait only for the helpers that joined in.  One not
+  // woken yet (its core busy with another process) finds the round closed
+  // and keeps out, so a loaded machine costs no more than one thread.
   std::unique_lock<std::mutex> lock(mutex_);
+  closed_ = true;
   finished_.wait(lock, [this] { return busy_ == 0; });
 }
 
@@ -47,6 +52,8 @@ void BandPool::work(int worker) {
       wake_.wait(lock, [&] { return stopping_ || round_ != seen; });
       if (stopping_) return;
       seen = round_;
+      if (closed_) continue;
+      ++busy_;
     }
     takeIndexes(worker);
     {

@@ -60,7 +60,8 @@ class BandPool {
   std::condition_variable finished_;
   std::uint64_t round_ = 0;  // counts forEach calls; helpers wake on a new one
   bool stopping_ = false;
-  int busy_ = 0;  // helpers still in the current round
+  int busy_ = 0;         // helpers that joined the current round and are not done
+  bool closed_ = false;  // every index of the current round is taken; no one joins
 
   // The current round.
   void* context_ = nullptr;
