@@ -499,7 +499,9 @@ struct SineDistortion {
           "Every pixel shifts by the same rule at the scaled size, except where the design reads "
           "neighbouring pixels from pixels that are not neighbours (where the waves are steep): "
           "there each design pixel's block of scale x scale pixels is moved whole from the place "
-          "the design reads, so the design's pixel-sized breaks stay."};
+          "the design reads, so the design's pixel-sized breaks stay.  A shifted position is "
+          "rounded down (the design size truncates toward zero), so that the last and the first "
+          "row and column read neighbouring pixels and the texture tiles."};
 };
 
 struct DistortionByBuffer {

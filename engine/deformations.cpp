@@ -112,6 +112,19 @@ struct DesignPoint {
   int x = 0, y = 0;
 };
 
+// The pixel that a shifted coordinate v falls in.  The design size
+// truncates toward zero, which near the left and top edges, where a
+// negative shift makes v negative, reads one pixel nearer the edge than the
+// same shift does elsewhere: the last and the first row or column then read
+// two pixels apart, a seam of a two-pixel step.  Scaled runs take the floor
+// instead, so that the wrap edge reads neighbours as every other row does
+// (at a scale the picture is smooth over a few pixels and that step stands
+// out from the others).
+int shiftedPixel(double v, bool floored) {
+  const int t = static_cast<int>(v);
+  return floored && v < static_cast<double>(t) ? t - 1 : t;
+}
+
 // a - b between two coordinates on a wrapping side, into -side/2 .. side/2.
 int wrappedDifference(int a, int b, int side) {
   int d = wrap(a - b, side);
@@ -285,8 +298,8 @@ struct SineDesign {
     }
   }
   DesignPoint operator()(int x, int y) const {
-    return {wrap(static_cast<int>(static_cast<double>(x) + rowShift[y]), w),
-            wrap(static_cast<int>(static_cast<double>(y) + columnShift[x]), h)};
+    return {wrap(shiftedPixel(static_cast<double>(x) + rowShift[y], true), w),
+            wrap(shiftedPixel(static_cast<double>(y) + columnShift[x], true), h)};
   }
 };
 
@@ -370,6 +383,7 @@ void SineDistortion::run(TextureEngine& e, const ProgramEntry& entry) {
   const float rowStart = static_cast<float>(kPi * yPhase / fx);
   const float colStart = static_cast<float>(kPi * xPhase / static_cast<double>(fy));
 
+  const bool floored = e.scale > 1;
   const std::uint32_t* src = e.workPlane.data();
   std::uint32_t* dst = e.texture.data();
   constexpr int kChunk = 256;
@@ -388,8 +402,8 @@ void SineDistortion::run(TextureEngine& e, const ProgramEntry& entry) {
       std::uint32_t* out = dst + static_cast<std::size_t>(y) * w;
       for (int i = 0; i < n; ++i) {
         const int x = x0 + i;
-        const int sy = wrap(static_cast<int>(static_cast<double>(y) + yShift[i]), h);
-        const int sx = wrap(static_cast<int>(static_cast<double>(x) + xShift), w);
+        const int sy = wrap(shiftedPixel(static_cast<double>(y) + yShift[i], floored), h);
+        const int sx = wrap(shiftedPixel(static_cast<double>(x) + xShift, floored), w);
         out[x] = src[static_cast<std::size_t>(sy) * w + sx];
       }
       rowAngle = static_cast<float>(static_cast<double>(rowAngle) + static_cast<double>(rowStep));

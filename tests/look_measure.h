@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/arithmetic.h"
 #include "engine/executor.h"
 
 namespace mottler::look {
@@ -188,45 +189,34 @@ inline Verdict compare(const Statistics& scaled, const std::vector<Statistics>& 
   return v;
 }
 
-// The largest colour step across the wrap edges against the largest mean
-// step between neighbouring columns and rows inside: a texture tiles when
-// the edge step is no larger.  Returns the two per-axis comparisons as
-// (edge step, largest inner step) pairs.
+// The colour step across the wrap edges against the largest mean step
+// between neighbouring columns and rows inside at the same phase of the
+// design grid (at a scale s: every s-th boundary, the edge's own phase; a
+// rule that works on the design's pixels makes its steps there).  A
+// texture tiles when the edge step is no larger.
 struct SeamSteps {
   double edgeX = 0, innerX = 0, edgeY = 0, innerY = 0;
 };
 
 inline SeamSteps seamSteps(const TextureEngine& e) {
-  const int w = e.width, h = e.height;
-  const auto px = [&](int x, int y) {
-    return e.texture.data()[static_cast<std::size_t>(y) * w + x];
-  };
-  const auto step = [](std::uint32_t a, std::uint32_t b) {
-    int d = 0;
-    for (int c = 0; c < 3; ++c) d += std::abs(channel(a, c) - channel(b, c));
-    return d;
-  };
-  SeamSteps s;
-  // Between column x and x + 1 (wrapped), averaged over the rows.
-  for (int x = 0; x < w; ++x) {
-    double sum = 0;
-    for (int y = 0; y < h; ++y) sum += step(px(x, y), px((x + 1) % w, y));
-    sum /= h;
-    if (x == w - 1)
-      s.edgeX = sum;
-    else
-      s.innerX = std::max(s.innerX, sum);
-  }
+  const int w = e.width, h = e.height, s = e.scale;
+  std::vector<double> columns(static_cast<std::size_t>(w)), rows(static_cast<std::size_t>(h));
   for (int y = 0; y < h; ++y) {
-    double sum = 0;
-    for (int x = 0; x < w; ++x) sum += step(px(x, y), px(x, (y + 1) % h));
-    sum /= w;
-    if (y == h - 1)
-      s.edgeY = sum;
-    else
-      s.innerY = std::max(s.innerY, sum);
+    const std::uint32_t* line = e.texture.data() + static_cast<std::size_t>(y) * w;
+    const std::uint32_t* below = e.texture.data() + static_cast<std::size_t>((y + 1) % h) * w;
+    for (int x = 0; x < w; ++x)
+      for (int c = 0; c < 3; ++c) {
+        columns[x] += std::abs(channel(line[x], c) - channel(line[(x + 1) % w], c));
+        rows[y] += std::abs(channel(line[x], c) - channel(below[x], c));
+      }
   }
-  return s;
+  SeamSteps steps;
+  // Between column x and x + 1 (wrapped), averaged over the rows.
+  steps.edgeX = columns[w - 1] / h;
+  for (int x = s - 1; x < w - 1; x += s) steps.innerX = std::max(steps.innerX, columns[x] / h);
+  steps.edgeY = rows[h - 1] / w;
+  for (int y = s - 1; y < h - 1; y += s) steps.innerY = std::max(steps.innerY, rows[y] / w);
+  return steps;
 }
 
 }  // namespace mottler::look

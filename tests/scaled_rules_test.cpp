@@ -91,4 +91,30 @@ TEST_P(ScaledDeformation, KeepsStillTexturesStillAndShiftsByTheScale) {
 
 INSTANTIATE_TEST_SUITE_P(Scales, ScaledDeformation, ::testing::Values(2, 3, 4));
 
+// A shift that makes a position left of or above the first pixel must read
+// the pixel before it, as it does everywhere else: truncated toward zero,
+// the last and the first column (row) read two pixels apart, a seam.
+class SineDistortionAtAScale : public ::testing::TestWithParam<int> {};
+
+TEST_P(SineDistortionAtAScale, ReadsNeighboursAcrossTheWrapEdge) {
+  const int scale = GetParam();
+  static TextureEngine e;
+  e.setScaledSize(32, 32, scale);
+  // Every pixel holds its own position: x in the low 12 bits, y above.
+  for (int y = 0; y < e.height; ++y)
+    for (int x = 0; x < e.width; ++x)
+      e.at(e.texture, x, y) = static_cast<std::uint32_t>(y << 12 | x);
+  // Gentle waves (the design never skips), shifting both ways.
+  executeCommand(e, makeEntry(kSineDistortion, {2, 3, 1, 1, 5, 9}));
+  const auto column = [&](int x, int y) { return static_cast<int>(e.at(e.texture, x, y) & 0xFFF); };
+  const auto row = [&](int x, int y) {
+    return static_cast<int>(e.at(e.texture, x, y) >> 12 & 0xFFF);
+  };
+  const int w = e.width, h = e.height;
+  for (int y = 0; y < h; ++y) EXPECT_EQ(wrap(column(0, y) - column(w - 1, y), w), 1) << "row " << y;
+  for (int x = 0; x < w; ++x) EXPECT_EQ(wrap(row(x, 0) - row(x, h - 1), h), 1) << "column " << x;
+}
+
+INSTANTIATE_TEST_SUITE_P(Scales, SineDistortionAtAScale, ::testing::Values(2, 3, 4));
+
 }  // namespace

@@ -40,6 +40,13 @@ int shortDifference(int a, int b, int n) {
   return d;
 }
 
+// The pixel a shifted coordinate v falls in: truncated toward zero at the
+// design size, the floor at a scale (where truncation would make the wrap
+// edge read two pixels apart).
+int shiftedPixel(double v, int scale) {
+  return scale > 1 ? static_cast<int>(std::floor(v)) : static_cast<int>(v);
+}
+
 template <class Source>
 bool skips(const Source& source, int x, int y, int w, int h) {
   const Point at = source(x, y);
@@ -158,10 +165,10 @@ void SineDistortion::reference(TextureEngine& e, const ProgramEntry& entry) {
     const double xShift = entry.param[XAmplitude] * exactSin(static_cast<double>(rowAngle));
     float columnAngle = columnStart;
     for (int x = 0; x < e.width; ++x) {
-      const int sy = static_cast<int>(y + entry.param[YAmplitude] *
-                                              exactSin(static_cast<double>(columnAngle)));
+      const int sy = shiftedPixel(
+          y + entry.param[YAmplitude] * exactSin(static_cast<double>(columnAngle)), e.scale);
       columnAngle = static_cast<float>(static_cast<double>(columnAngle) + columnStep);
-      const int sx = static_cast<int>(x + xShift);
+      const int sx = shiftedPixel(x + xShift, e.scale);
       pixel(e, e.texture, x, y) = pixel(e, e.workPlane, sx, sy);
     }
     rowAngle = static_cast<float>(static_cast<double>(rowAngle) + rowStep);
@@ -181,7 +188,7 @@ void SineDistortion::reference(TextureEngine& e, const ProgramEntry& entry) {
         column = static_cast<float>(static_cast<double>(column) + static_cast<float>(kPi / dfy));
       const double xShift = (entry.param[XAmplitude] / s) * exactSin(static_cast<double>(row));
       const double yShift = (entry.param[YAmplitude] / s) * exactSin(static_cast<double>(column));
-      return Point{wrap(static_cast<int>(x + xShift), w), wrap(static_cast<int>(y + yShift), h)};
+      return Point{wrap(shiftedPixel(x + xShift, s), w), wrap(shiftedPixel(y + yShift, s), h)};
     });
   }
 }
