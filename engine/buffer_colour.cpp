@@ -370,7 +370,8 @@ constexpr Pick kPickOfSector[kLastSector + 1][3] = {{kV, kT, kP}, {kQ, kV, kP}, 
 
 inline std::uint32_t colourOf(int sector, const int (&values)[4]) {
   const Pick* pick = kPickOfSector[std::min(std::max(sector, 0), kLastSector)];
-  return rgb(static_cast<std::uint32_t>(values[pick[0]]), static_cast<std::uint32_t>(values[pick[1]]),
+  return rgb(static_cast<std::uint32_t>(values[pick[0]]),
+             static_cast<std::uint32_t>(values[pick[1]]),
              static_cast<std::uint32_t>(values[pick[2]]));
 }
 
@@ -405,9 +406,9 @@ void convertPair(std::uint32_t* p, const Scales& scales) {
   double s0, s1, f0, f1;
   quotientsOf(m0, s0, f0);
   quotientsOf(m1, s1, f1);
-  const Candidates<Reals, Ints> k = convert<Reals, Ints>(
-      Reals{real(m0.mx), real(m1.mx)}, Reals{s0, s1}, Reals{real(m0.base), real(m1.base)},
-      Reals{f0, f1}, scales);
+  const Candidates<Reals, Ints> k =
+      convert<Reals, Ints>(Reals{real(m0.mx), real(m1.mx)}, Reals{s0, s1},
+                           Reals{real(m0.base), real(m1.base)}, Reals{f0, f1}, scales);
   for (int lane = 0; lane < 2; ++lane)
     p[lane] = (p[lane] & kSpareMask) |
               colourOf(k.sector[lane], {k.v[lane], k.p[lane], k.q[lane], k.t[lane]});

@@ -116,8 +116,8 @@ void expectStoppedAtOnce(const Cancelled& c, const std::string& what) {
   if (c.finished) return;  // over before the flag went up
   EXPECT_LE(c.checksAfterRaise, 2u) << what;
   EXPECT_LE(c.processorMs, kMostProcessorMs) << what << ": a long stretch without a check";
-  std::printf("  %-28s stopped %.1f ms after the flag (%.1f ms of processor time)\n",
-              what.c_str(), c.latencyMs, c.processorMs);
+  std::printf("  %-28s stopped %.1f ms after the flag (%.1f ms of processor time)\n", what.c_str(),
+              c.latencyMs, c.processorMs);
 }
 
 }  // namespace

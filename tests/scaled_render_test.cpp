@@ -200,8 +200,8 @@ TEST(ScaledRun, GivesTheSameBytesOnAnyNumberOfThreads) {
           firstOfEach[upTo.size()] = print;
         else
           EXPECT_EQ(print, firstOfEach[upTo.size()])
-              << threads << " threads at 540 x 540, ending with "
-              << commandToRun(entry.code)->name << (wide ? "" : ", portable path");
+              << threads << " threads at 540 x 540, ending with " << commandToRun(entry.code)->name
+              << (wide ? "" : ", portable path");
       }
     }
   }
