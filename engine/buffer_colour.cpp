@@ -7,12 +7,16 @@
 // except "Inversion", which complements the whole pixel word.  The rules,
 // written literally, are in reference/buffer_colour.cpp; the colour tables
 // and "HSV" go sixteen pixels at a time in buffer_colour_wide.cpp where the
-// processor has the wide instructions.
+// processor has the wide instructions.  At large sizes the colour
+// adjustments share bands of rows out over the engine's threads: every
+// pixel is worked out on its own, so the bits are the same however the
+// pixels are split.
 #include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
 
+#include "engine/band_pool.h"
 #include "engine/commands.h"
 #include "engine/exact_maths.h"
 #include "engine/executor.h"
@@ -55,12 +59,10 @@ bool identityTables(const std::uint8_t (&table)[3][256]) {
   return true;
 }
 
-// Maps the texture pixels from `from` on through one 256-entry table per
-// channel (index 0 blue, 1 green, 2 red), keeping byte 3.
-void applyTables(TextureEngine& e, const std::uint8_t (&table)[3][256], int from = 0) {
-  std::uint32_t* t = e.texture.data();
-  const int n = e.pixelCount;  // a local count: pixel stores may alias the member
-  for (int i = from; i < n; ++i) {
+// Maps n texture pixels from t on through one 256-entry table per channel
+// (index 0 blue, 1 green, 2 red), keeping byte 3.
+void applyTables(std::uint32_t* t, int n, const std::uint8_t (&table)[3][256]) {
+  for (int i = 0; i < n; ++i) {
     const std::uint32_t p = t[i];
     t[i] = (p & kSpareMask) |
            rgb(table[0][channel(p, 0)], table[1][channel(p, 1)], table[2][channel(p, 2)]);
@@ -76,15 +78,39 @@ int doneOnWidePath(const TextureEngine& e, WideCode wide) {
   return e.wideVectors ? wide() : 0;
 }
 
-// Applies the tables unless they change nothing; true when the caller has
-// nothing left to do (no change, or the wide code did it).
-bool applyTablesQuickly(TextureEngine& e, const std::uint8_t (&table)[3][256]) {
-  if (identityTables(table)) return true;
-  const int done = doneOnWidePath(e, [&] { return applyTablesWide(e, table); });
-  if (done == 0) return false;
-  applyTables(e, table, done);
-  return true;
+// Runs pixels(t, n) on runs of n texture pixels from t, bands of rows that
+// cover the texture, asking before each whether the run is cancelled; from
+// kBandedFromPixels up the bands are shared out over the engine's threads.
+template <class Pixels>
+void forEachRunOfPixels(TextureEngine& e, Pixels pixels) {
+  constexpr int kBandRows = 64;
+  const int w = e.width;
+  std::uint32_t* t = e.texture.data();
+  auto rows = [&](int y0, int y1) {
+    for (int y = y0; y < y1; y += kBandRows) {
+      if (e.cancel.requestedInBand()) return;
+      const int end = std::min(y1, y + kBandRows);
+      pixels(t + static_cast<std::size_t>(y) * static_cast<std::size_t>(w), (end - y) * w);
+    }
+  };
+  forEachBandOfRows(e.pool.get(), e.pixelCount, e.height, kBandRows, rows);
 }
+
+// Maps the texture through the tables: each run on the wide path as far as
+// it goes, the rest through `portable` (which does a run of pixels and may
+// leave a tail to the tables).  Nothing to do when the tables change
+// nothing.
+template <class Portable>
+void mapThroughTables(TextureEngine& e, const std::uint8_t (&table)[3][256], Portable portable) {
+  if (identityTables(table)) return;
+  forEachRunOfPixels(e, [&](std::uint32_t* t, int n) {
+    int done = doneOnWidePath(e, [&] { return applyTablesWide(t, n, table); });
+    done += portable(t + done, n - done);
+    applyTables(t + done, n - done, table);
+  });
+}
+// The portable code that leaves every pixel to the tables.
+constexpr auto kTablesAlone = [](std::uint32_t*, int) { return 0; };
 
 }  // namespace
 
@@ -118,8 +144,7 @@ void GammaCorrection::run(TextureEngine& e, const ProgramEntry& entry) {
     const std::uint8_t v = limitTruncate(exactPow(static_cast<double>(c), g) / k + 0.5);
     table[0][c] = table[1][c] = table[2][c] = v;
   }
-  if (applyTablesQuickly(e, table)) return;
-  applyTables(e, table);
+  mapThroughTables(e, table, kTablesAlone);
 }
 
 // "Brightness": each channel c -> min(255, c x percents / 100), its own
@@ -132,7 +157,6 @@ void Brightness::run(TextureEngine& e, const ProgramEntry& entry) {
   std::uint8_t table[3][256];
   for (int ch = 0; ch < 3; ++ch)
     for (int c = 0; c < 256; ++c) table[ch][c] = limitByte(c * percents[ch] / 100);
-  if (applyTablesQuickly(e, table)) return;
 
   // With p = 100 a + b (b < 100): c x p / 100 = c x a + c x b / 100 exactly,
   // and for p <= 1000 every term fits a 16-bit lane (c x b <= 25245,
@@ -144,29 +168,29 @@ void Brightness::run(TextureEngine& e, const ProgramEntry& entry) {
     a[i] = static_cast<std::uint16_t>(c == 3 ? 1 : percents[c] / 100);
     b[i] = static_cast<std::uint16_t>(c == 3 ? 0 : percents[c] % 100);
   }
-  std::uint32_t* t = e.texture.data();
-  const int n = e.pixelCount;
-  int i = 0;
   const auto scale = [&](Words c) {
     // At most 2550 + 252: the limit as a signed minimum.
     const SignedWords r = reinterpret_cast<SignedWords>(c * a + (c * b) / 100);
     return reinterpret_cast<Words>(r > 255 ? 255 : r);
   };
-  for (; i + 4 <= n; i += 4) {
-    Bytes v;
-    std::memcpy(&v, t + i, sizeof v);
-    v = joinHalves(scale(lowHalf(v)), scale(highHalf(v)));
-    std::memcpy(t + i, &v, sizeof v);
-  }
-  applyTables(e, table, i);
+  mapThroughTables(e, table, [&](std::uint32_t* t, int n) {
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+      Bytes v;
+      std::memcpy(&v, t + i, sizeof v);
+      v = joinHalves(scale(lowHalf(v)), scale(highHalf(v)));
+      std::memcpy(t + i, &v, sizeof v);
+    }
+    return i;
+  });
 }
 
 // "Inversion": the whole pixel word is complemented (each channel c -> 255 - c).
 void Inversion::run(TextureEngine& e, const ProgramEntry& entry) {
   if (entry.disabled) return;
-  std::uint32_t* t = e.texture.data();
-  const int n = e.pixelCount;  // a local count lets the loop run sixteen bytes at a time
-  for (int i = 0; i < n; ++i) t[i] = ~t[i];
+  forEachRunOfPixels(e, [](std::uint32_t* t, int n) {
+    for (int i = 0; i < n; ++i) t[i] = ~t[i];
+  });
 }
 
 // "Contrast": c -> (c - 128) x Percents / 100 + 128, the division truncating
@@ -177,7 +201,6 @@ void Contrast::run(TextureEngine& e, const ProgramEntry& entry) {
   std::uint8_t table[3][256];
   for (int c = 0; c < 256; ++c)
     table[0][c] = table[1][c] = table[2][c] = limitByte((c - 128) * percents / 100 + 128);
-  if (applyTablesQuickly(e, table)) return;
 
   // d x p / 100 truncated toward zero is d x a + d x b / 100 (truncated)
   // with p = 100 a + b (b < 100), both terms having the sign of d; for
@@ -185,9 +208,6 @@ void Contrast::run(TextureEngine& e, const ProgramEntry& entry) {
   // are done at once.
   const std::int16_t a = static_cast<std::int16_t>(percents / 100);
   const std::int16_t b = static_cast<std::int16_t>(percents % 100);
-  std::uint32_t* t = e.texture.data();
-  const int n = e.pixelCount;
-  int i = 0;
   const auto stretch = [&](Words c) {
     const SignedWords d = reinterpret_cast<SignedWords>(c) - 128;
     // d x a and d x b / 100 (truncating) have the sign of d, so their sum is
@@ -197,14 +217,17 @@ void Contrast::run(TextureEngine& e, const ProgramEntry& entry) {
     r = r > 255 ? 255 : r;
     return reinterpret_cast<Words>(r);
   };
-  for (; i + 4 <= n; i += 4) {
-    Bytes v;
-    std::memcpy(&v, t + i, sizeof v);
-    const Bytes out = joinHalves(stretch(lowHalf(v)), stretch(highHalf(v)));
-    v = (out & kColourBytes) | (v & ~kColourBytes);
-    std::memcpy(t + i, &v, sizeof v);
-  }
-  applyTables(e, table, i);
+  mapThroughTables(e, table, [&](std::uint32_t* t, int n) {
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+      Bytes v;
+      std::memcpy(&v, t + i, sizeof v);
+      const Bytes out = joinHalves(stretch(lowHalf(v)), stretch(highHalf(v)));
+      v = (out & kColourBytes) | (v & ~kColourBytes);
+      std::memcpy(t + i, &v, sizeof v);
+    }
+    return i;
+  });
 }
 
 // ------------------------------------------------------------------ HSV ---
@@ -347,7 +370,8 @@ constexpr Pick kPickOfSector[kLastSector + 1][3] = {{kV, kT, kP}, {kQ, kV, kP}, 
 
 inline std::uint32_t colourOf(int sector, const int (&values)[4]) {
   const Pick* pick = kPickOfSector[std::min(std::max(sector, 0), kLastSector)];
-  return rgb(static_cast<std::uint32_t>(values[pick[0]]), static_cast<std::uint32_t>(values[pick[1]]),
+  return rgb(static_cast<std::uint32_t>(values[pick[0]]),
+             static_cast<std::uint32_t>(values[pick[1]]),
              static_cast<std::uint32_t>(values[pick[2]]));
 }
 
@@ -382,46 +406,24 @@ void convertPair(std::uint32_t* p, const Scales& scales) {
   double s0, s1, f0, f1;
   quotientsOf(m0, s0, f0);
   quotientsOf(m1, s1, f1);
-  const Candidates<Reals, Ints> k = convert<Reals, Ints>(
-      Reals{real(m0.mx), real(m1.mx)}, Reals{s0, s1}, Reals{real(m0.base), real(m1.base)},
-      Reals{f0, f1}, scales);
+  const Candidates<Reals, Ints> k =
+      convert<Reals, Ints>(Reals{real(m0.mx), real(m1.mx)}, Reals{s0, s1},
+                           Reals{real(m0.base), real(m1.base)}, Reals{f0, f1}, scales);
   for (int lane = 0; lane < 2; ++lane)
     p[lane] = (p[lane] & kSpareMask) |
               colourOf(k.sector[lane], {k.v[lane], k.p[lane], k.q[lane], k.t[lane]});
 }
 
-}  // namespace hsv_steps
-}  // namespace
-
-// "HSV": see the steps above.  Grey pixels (all channels equal) become grey
-// at truncate(V'), looked up per value; pairs of pixels go through the
-// two-lane steps, and the wide code (where the processor has it) does
-// sixteen at a time.
-void Hsv::run(TextureEngine& e, const ProgramEntry& entry) {
-  if (entry.disabled) return;
-  using namespace hsv_steps;
-  const Scales scales{static_cast<double>(entry.param[Hue]),
-                      static_cast<double>(entry.param[Saturation]),
-                      static_cast<double>(entry.param[Value])};
-
-  // Grey pixels (all channels mx) have S = 0, so S' = 0 and H' = 0; p, q
-  // and t are V' x 1 = V' exactly: one entry per mx.
-  std::uint8_t greyValue[256];
-  for (int mx = 0; mx < 256; ++mx) greyValue[mx] = limitTruncate(mx * scales.value * kPercent);
+// "HSV" on the portable path for n pixels from tex on.  Textures repeat
+// colours a lot: a small direct-mapped store of colour -> result answers
+// most pairs without the conversion.  Keys are colours (byte 3 zero), so an
+// all-ones key marks an empty slot.
+void convertPortably(std::uint32_t* tex, int n, const Scales& scales,
+                     const std::uint8_t (&greyValue)[256]) {
   const auto isGrey = [](std::uint32_t p) { return ((p ^ (p >> 8)) & 0xFFFFu) == 0; };
   const auto grey = [&](std::uint32_t p) {
     return (p & kSpareMask) | greyValue[p & 0xFFu] * 0x010101u;
   };
-
-  std::uint32_t* tex = e.texture.data();
-  const int n = e.pixelCount;
-  int i = 0;
-#if MOTTLER_HAS_WIDE_PATH
-  if (e.wideVectors) i = hsvWide(tex, n, greyValue, {scales.hue, scales.saturation, scales.value});
-#endif
-  // Textures repeat colours a lot: a small direct-mapped store of colour ->
-  // result answers most pairs without the conversion.  Keys are colours
-  // (byte 3 zero), so an all-ones key marks an empty slot.
   constexpr int kRememberedBits = 10;
   struct Remembered {
     std::uint32_t in, out;
@@ -431,11 +433,8 @@ void Hsv::run(TextureEngine& e, const ProgramEntry& entry) {
   const auto slotOf = [&](std::uint32_t colour) -> Remembered& {
     return remembered[(colour * 0x9E3779B1u) >> (32 - kRememberedBits)];
   };
-  // A cancelled run stops between runs of this many pixels (a few
-  // milliseconds' work).
-  constexpr int kPixelsBetweenChecks = 1 << 16;
+  int i = 0;
   for (; i + 2 <= n; i += 2) {
-    if (i % kPixelsBetweenChecks == 0 && e.cancel.requested()) return;
     std::uint32_t* pair = tex + i;
     if (isGrey(pair[0]) && isGrey(pair[1])) {
       pair[0] = grey(pair[0]);
@@ -456,6 +455,33 @@ void Hsv::run(TextureEngine& e, const ProgramEntry& entry) {
   }
   for (; i < n; ++i)
     tex[i] = isGrey(tex[i]) ? grey(tex[i]) : (tex[i] & kSpareMask) | convertOne(tex[i], scales);
+}
+
+}  // namespace hsv_steps
+}  // namespace
+
+// "HSV": see the steps above.  Grey pixels (all channels equal) become grey
+// at truncate(V'), looked up per value; pairs of pixels go through the
+// two-lane steps, and the wide code (where the processor has it) does
+// sixteen at a time.
+void Hsv::run(TextureEngine& e, const ProgramEntry& entry) {
+  if (entry.disabled) return;
+  using namespace hsv_steps;
+  const Scales scales{static_cast<double>(entry.param[Hue]),
+                      static_cast<double>(entry.param[Saturation]),
+                      static_cast<double>(entry.param[Value])};
+
+  // Grey pixels (all channels mx) have S = 0, so S' = 0 and H' = 0; p, q
+  // and t are V' x 1 = V' exactly: one entry per mx.
+  std::uint8_t greyValue[256];
+  for (int mx = 0; mx < 256; ++mx) greyValue[mx] = limitTruncate(mx * scales.value * kPercent);
+  const hsv::Scales wideScales{scales.hue, scales.saturation, scales.value};
+  // Each run of pixels (a band of rows, a few milliseconds' work) on its
+  // own thread, with its own store of remembered colours.
+  forEachRunOfPixels(e, [&](std::uint32_t* tex, int n) {
+    int i = doneOnWidePath(e, [&] { return hsvWide(tex, n, greyValue, wideScales); });
+    convertPortably(tex + i, n - i, scales, greyValue);
+  });
 }
 
 }  // namespace mottler

@@ -155,15 +155,13 @@ class WideHsv {
 
 }  // namespace
 
-MOTTLER_WIDE int applyTablesWide(TextureEngine& e, const std::uint8_t (&table)[3][256]) {
+MOTTLER_WIDE int applyTablesWide(std::uint32_t* t, int n, const std::uint8_t (&table)[3][256]) {
   const WideByteTable blue(table[0]), green(table[1]), red(table[2]);
   const bool oneTable =
       std::memcmp(table[0], table[1], 256) == 0 && std::memcmp(table[0], table[2], 256) == 0;
   const Bytes blueBytes = reinterpret_cast<Bytes>(Pixels{} + 0x000000FFu);
   const Bytes greenBytes = reinterpret_cast<Bytes>(Pixels{} + 0x0000FF00u);
   const Bytes redBytes = reinterpret_cast<Bytes>(Pixels{} + 0x00FF0000u);
-  std::uint32_t* t = e.texture.data();
-  const int n = e.pixelCount;
   int i = 0;
   for (; i + 16 <= n; i += 16) {
     Bytes v;
@@ -204,7 +202,7 @@ MOTTLER_WIDE int hsvWide(std::uint32_t* tex, int n, const std::uint8_t (&grey)[2
 
 #else  // no wide path in this build: no pixel is done here
 
-int applyTablesWide(TextureEngine&, const std::uint8_t (&)[3][256]) { return 0; }
+int applyTablesWide(std::uint32_t*, int, const std::uint8_t (&)[3][256]) { return 0; }
 
 int hsvWide(std::uint32_t*, int, const std::uint8_t (&)[256], const hsv::Scales&) { return 0; }
 

@@ -6,6 +6,10 @@
 // copy.  None of them blends: method, offsets and "Fixed Colors" are ignored.
 // A disabled entry does nothing at all.  A cancelled run stops them between
 // rows ("Glass" also after its draws and between its smoothing passes).
+// At large sizes the per-pixel reads of "Twirl", "Sine Distortion" and the
+// scaled displacement of "Distortion by Buffer" and "Glass" are shared out
+// over the engine's threads in bands: every pixel is read from the copy on
+// its own, so the bits are the same however the bands fall.
 // At a scale above 1 they keep the design's pixel-sized detail by the rule
 // in the section "at a scale s above 1" below.  The rules, written
 // literally, are in reference/deformations.cpp.
@@ -15,6 +19,7 @@
 #include <cstring>
 
 #include "engine/arithmetic.h"
+#include "engine/band_pool.h"
 #include "engine/commands.h"
 #include "engine/engine_state.h"
 #include "engine/exact_maths.h"
@@ -25,6 +30,21 @@ namespace {
 
 void copyTextureToWork(TextureEngine& e) {
   std::memcpy(e.workPlane.data(), e.texture.data(), static_cast<std::size_t>(e.pixelCount) * 4);
+}
+
+// Runs job(index) for every index 0..count-1, each asking first whether
+// the run is cancelled: on the engine's threads from kBandedFromPixels up,
+// else in order on this one.  Jobs must write disjoint pixels.
+template <class Job>
+void shareOut(TextureEngine& e, int count, Job job) {
+  auto checked = [&](int, int index) {
+    if (!e.cancel.requestedInBand()) job(index);
+  };
+  if (!e.pool || e.pixelCount < kBandedFromPixels) {
+    for (int index = 0; index < count; ++index) checked(0, index);
+    return;
+  }
+  e.pool->forEach(count, checked);
 }
 
 // Every pixel turned by the "Twirl" rule at the texture's own size.
@@ -64,21 +84,23 @@ void twirlEveryPixel(TextureEngine& e, int angle) {
       }
     }
   };
-  // theta depends on d only, the same for (adx, ady) and (ady, adx).
-  for (int ady = 0; ady <= r; ++ady) {
-    if (e.cancel.requested()) return;
-    for (int adx = ady; adx <= r; ++adx) {
-      const double d = std::sqrt(static_cast<double>(adx * adx + ady * ady));
-      if (d > radius) break;  // d grows with adx
-      const double f = (radius - d) / radius;
-      const double q = f * f;
-      const double theta = k * q;
-      const double c = exactCos(theta);
-      const double s = exactSin(theta);
-      turn(adx, ady, c, s);
-      if (adx != ady) turn(ady, adx, c, s);
-    }
-  }
+  // theta depends on d only, the same for (adx, ady) and (ady, adx).  Each
+  // pixel is written once, for its own (adx, ady): bands of ady share out.
+  constexpr int kBandRows = 8;
+  shareOut(e, r / kBandRows + 1, [&](int index) {
+    for (int ady = index * kBandRows; ady <= std::min(r, index * kBandRows + kBandRows - 1); ++ady)
+      for (int adx = ady; adx <= r; ++adx) {
+        const double d = std::sqrt(static_cast<double>(adx * adx + ady * ady));
+        if (d > radius) break;  // d grows with adx
+        const double f = (radius - d) / radius;
+        const double q = f * f;
+        const double theta = k * q;
+        const double c = exactCos(theta);
+        const double s = exactSin(theta);
+        turn(adx, ady, c, s);
+        if (adx != ady) turn(ady, adx, c, s);
+      }
+  });
 }
 
 // The shift table of "Distortion by Buffer":
@@ -205,13 +227,13 @@ void displaceByDesignPixels(TextureEngine& e, const Displacement& displacement) 
   for (int x = 0; x < w; ++x) locate(x, dw, columns[x].first, columns[x].second, columns[x].weight);
   const std::uint32_t* src = e.workPlane.data();
   std::uint32_t* dst = e.texture.data();
-  bool skips[kMaxDesignSide];
-  // Per texture row: every design column's displacement already weighted
-  // between the row's two design rows (an exact integer sum; the columns'
-  // weights follow per pixel).
-  long long acrossX[kMaxDesignSide], acrossY[kMaxDesignSide];
-  for (int designY = 0; designY < dh; ++designY) {
-    if (e.cancel.requested()) return;
+  // A design row's s texture rows at a time, shared out.
+  shareOut(e, dh, [&](int designY) {
+    bool skips[kMaxDesignSide];
+    // Per texture row: every design column's displacement already weighted
+    // between the row's two design rows (an exact integer sum; the columns'
+    // weights follow per pixel).
+    long long acrossX[kMaxDesignSide], acrossY[kMaxDesignSide];
     for (int x = 0; x < dw; ++x) skips[x] = designSkipsAt(source, x, designY, dw, dh);
     for (int j = 0; j < s; ++j) {
       const int y = designY * s + j;
@@ -243,7 +265,7 @@ void displaceByDesignPixels(TextureEngine& e, const Displacement& displacement) 
         }
       }
     }
-  }
+  });
 }
 
 // "Twirl" at the design size: the source of pixel (x, y).
@@ -386,6 +408,36 @@ void SineDistortion::run(TextureEngine& e, const ProgramEntry& entry) {
   const bool floored = e.scale > 1;
   const std::uint32_t* src = e.workPlane.data();
   std::uint32_t* dst = e.texture.data();
+  if (e.scale > 1) {
+    // The sides are at most kMaxScaledSide: every row's and every column's
+    // shift is kept, in the order the angles run, and bands of rows share
+    // out.
+    double rowShifts[kMaxScaledSide], columnShifts[kMaxScaledSide];
+    float angle = rowStart;
+    for (int y = 0; y < h; ++y) {
+      rowShifts[y] = xAmplitude * exactSin(static_cast<double>(angle));
+      angle = static_cast<float>(static_cast<double>(angle) + static_cast<double>(rowStep));
+    }
+    angle = colStart;
+    for (int x = 0; x < w; ++x) {
+      columnShifts[x] = yAmplitude * exactSin(static_cast<double>(angle));
+      angle = static_cast<float>(static_cast<double>(angle) + static_cast<double>(colStep));
+    }
+    constexpr int kBandRows = 32;
+    shareOut(e, (h + kBandRows - 1) / kBandRows, [&](int index) {
+      for (int y = index * kBandRows; y < std::min(h, index * kBandRows + kBandRows); ++y) {
+        std::uint32_t* out = dst + static_cast<std::size_t>(y) * w;
+        for (int x = 0; x < w; ++x) {
+          const int sy = wrap(static_cast<int>(static_cast<double>(y) + columnShifts[x]), h);
+          const int sx = wrap(static_cast<int>(static_cast<double>(x) + rowShifts[y]), w);
+          out[x] = src[static_cast<std::size_t>(sy) * w + sx];
+        }
+      }
+    });
+    const SineDesign design(e.designWidth(), e.designHeight(), entry, e.scale);
+    moveBlocksWhereTheDesignSkips(e, design);
+    return;
+  }
   constexpr int kChunk = 256;
   double yShift[kChunk];
   float colAngle = colStart;
@@ -408,10 +460,6 @@ void SineDistortion::run(TextureEngine& e, const ProgramEntry& entry) {
       }
       rowAngle = static_cast<float>(static_cast<double>(rowAngle) + static_cast<double>(rowStep));
     }
-  }
-  if (e.scale > 1) {
-    const SineDesign design(e.designWidth(), e.designHeight(), entry, e.scale);
-    moveBlocksWhereTheDesignSkips(e, design);
   }
 }
 

@@ -145,18 +145,30 @@ class CancelCheck {
     seen_ = false;
   }
   bool requested() {
+    if (seen_) return true;
     // Only the run's own thread counts; others may read the count.
     asked_.store(asked_.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
-    if (!seen_ && flag_ != nullptr) seen_ = flag_->load(std::memory_order_relaxed);
+    if (flag_ != nullptr) seen_ = flag_->load(std::memory_order_relaxed);
     return seen_;
   }
-  // How often commands have asked so far: their work counted in checks.
-  // Another thread may read it while a run goes on.
+  // How often commands have asked so far: their work counted in checks
+  // (the checks that let the work go on, and the one that first saw the
+  // flag; the returns after it are not counted).  Another thread may read
+  // it while a run goes on.
   std::uint64_t asked() const { return asked_.load(std::memory_order_relaxed); }
   // The same question for the helper threads of a command: it changes
   // nothing, so several threads may ask at once (and it is not counted).
   bool raisedNow() const {
     return seen_ || (flag_ != nullptr && flag_->load(std::memory_order_relaxed));
+  }
+  // The check of a band, strip or chunk of a command's work shared out
+  // over threads: several threads may ask at once.  It is counted when it
+  // lets the work go on, so that the bands a cancelled run passes over
+  // without doing them add nothing to the count.
+  bool requestedInBand() {
+    if (raisedNow()) return true;
+    asked_.fetch_add(1, std::memory_order_relaxed);
+    return false;
   }
 
  private:

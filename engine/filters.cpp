@@ -5,7 +5,9 @@
 // copy), treat blue, green and red alike and leave byte 3 of every texture
 // pixel as it was.  None of them draws random numbers, and a disabled entry
 // does nothing.  A cancelled run stops "Blur", "Unsharp Mask", "Maximum"
-// and "Minimum" between passes; the others make one pass.  The rules,
+// and "Minimum" between passes (at a scale, "Blur" and "Unsharp Mask" also
+// between bands of rows and within strips of columns); the others make one
+// pass.  The rules,
 // written literally, are in reference/filters.cpp, their rules at a scale
 // too.
 //
@@ -500,6 +502,10 @@ void boxAlong(const UnalignedChannels* in, UnalignedChannels* out, int n, int r,
 constexpr int kStripColumns = 256;
 // Pixels in one 64-byte cache line.
 constexpr int kPixelsPerCacheLine = 16;
+// A strip asks whether the run is cancelled every this many of its rows
+// (well under a millisecond of work), so that a cancel need not wait for
+// the strip's end.
+constexpr int kRowsBetweenChecks = 64;
 
 // The radius of the widest box any filter uses at a scale.
 int widestRadius(int scale) {
@@ -526,6 +532,7 @@ void smoothAcross(TextureEngine& e, const BoxRadii& radii, float offset) {
   constexpr int kBandRows = 16;
   const int w = e.width, h = e.height;
   auto band = [&](int worker, int index) {
+    if (e.cancel.requestedInBand()) return;
     UnalignedChannels* a = channelRows(e.filterScratch[static_cast<std::size_t>(worker)].data());
     UnalignedChannels* b = a + w;
     for (int y = index * kBandRows, end = std::min(h, y + kBandRows); y < end; ++y) {
@@ -578,6 +585,7 @@ void smoothDown(TextureEngine& e, const BoxRadii& radii, float offset, Finish& f
       for (int i = 0; i < n; i += kPixelsPerCacheLine) __builtin_prefetch(row + i);
     };
     for (int y1 = first1; y1 < h + r3 + r2; ++y1) {
+      if ((y1 - first1) % kRowsBetweenChecks == 0 && e.cancel.requestedInBand()) return;
       UnalignedChannels* row1 = slot(rows2, y1 - first1, kept2);
       const std::uint32_t* entering = input(y1 + r1 + 1);
       const std::uint32_t* leaving = input(y1 - r1);

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "engine/arithmetic.h"
+#include "engine/band_pool.h"
 #include "engine/commands.h"
 #include "engine/exact_maths.h"
 #include "engine/executor.h"
@@ -474,9 +475,7 @@ class FalloffPairs {
 
   std::size_t count() const { return rowStart(maxLo_ + 1); }
   // Where the value of the pair (lo, hi), lo <= hi, is kept.
-  std::size_t at(int lo, int hi) const {
-    return rowStart(lo) + static_cast<std::size_t>(hi - lo);
-  }
+  std::size_t at(int lo, int hi) const { return rowStart(lo) + static_cast<std::size_t>(hi - lo); }
   int maxLo() const { return maxLo_; }
   int maxHi() const { return maxHi_; }
 
@@ -528,14 +527,16 @@ void preparePairs(TextureEngine& e, Falloff& store, const FalloffPairs& pairs, d
 // are read along their row; those with |dx| < a down the rows, a band's
 // worth of a at a time, so that each row of pairs is visited once per band
 // rather than once per texture row.
+template <class Value>
 void gatherBand(const double* values, const FalloffPairs& pairs, int a0, int count, int width,
-                double* band) {
-  const int centre = width / 2;  // the largest |dx|; columns centre + b and centre - b have |dx| = b
+                Value* band) {
+  const int centre =
+      width / 2;  // the largest |dx|; columns centre + b and centre - b have |dx| = b
   const int rightEnd = width - 1 - centre;  // the largest b right of the centre
   for (int r = 0; r < count; ++r) {
     const int a = a0 + r;
     if (a > centre) continue;
-    double* row = band + static_cast<std::size_t>(r) * width;
+    Value* row = band + static_cast<std::size_t>(r) * width;
     const double* along = values + pairs.at(a, a);  // b = a, a + 1, ...
     if (a <= rightEnd) std::copy_n(along, rightEnd - a + 1, row + centre + a);
     for (int b = std::max(a, 1); b <= centre; ++b) row[centre - b] = along[b - a];
@@ -572,8 +573,41 @@ struct Darkening {
 };
 
 // A texture row darkened by the fall-off of each of its columns.
-void darkenRow(std::uint32_t* row, const double* f, int width, const Darkening& darken) {
+template <class Value>
+void darkenRow(std::uint32_t* row, const Value* f, int width, const Darkening& darken) {
   for (int x = 0; x < width; ++x) row[x] = darken(row[x], f[x]);
+}
+
+// A value of the fall-off kept in the filters' scratch, which is words of
+// another type.
+typedef double ScratchValue __attribute__((may_alias));
+
+// At a scale, from kBandedFromPixels up, the bands of rows go to the
+// engine's threads, each gathering into its own scratch (the filters', at
+// least four rows wide; every band writes only its own rows, and the values
+// are copies, so the bits are the same).  False where the caller darkens
+// the texture itself.
+template <class DarkenBand>
+bool darkenOnThreads(TextureEngine& e, DarkenBand& darkenBand) {
+  if (!e.pool || e.pixelCount < kBandedFromPixels ||
+      e.filterScratch.size() != static_cast<std::size_t>(e.threads()))
+    return false;
+  std::size_t words = e.filterScratch.front().size();
+  for (const std::vector<std::uint64_t>& scratch : e.filterScratch)
+    words = std::min(words, scratch.size());
+  const int rows = static_cast<int>(
+      std::min<std::size_t>(Falloff::kBandRows, words / static_cast<std::size_t>(e.width)));
+  if (rows < 1) return false;
+  const int half = e.height / 2;
+  auto band = [&](int worker, int index) {
+    if (e.cancel.requestedInBand()) return;
+    const int a0 = index * rows;
+    darkenBand(
+        a0, std::min(rows, half + 1 - a0),
+        reinterpret_cast<ScratchValue*>(e.filterScratch[static_cast<std::size_t>(worker)].data()));
+  };
+  e.pool->forEach((half + rows) / rows, band);
+  return true;
 }
 
 }  // namespace
@@ -601,17 +635,21 @@ void EnvironmentMap::run(TextureEngine& e, const ProgramEntry& entry) {
   double* band = store.values.data() + pairs.count();
 
   // Row y has dy = H/2 - y: the rows H/2 - a and H/2 + a share |dy| = a.
+  // The rows |dy| = a0 .. a0 + count - 1 gathered into `into` and darkened.
   const Darkening darken{blue, green, red};
-  for (int a0 = 0; a0 <= H / 2; a0 += Falloff::kBandRows) {
-    if (e.cancel.requested()) return;
-    const int count = std::min(Falloff::kBandRows, H / 2 + 1 - a0);
-    gatherBand(store.values.data(), pairs, a0, count, W, band);
+  const auto darkenBand = [&](int a0, int count, auto* into) {
+    gatherBand(store.values.data(), pairs, a0, count, W, into);
     for (int r = 0; r < count; ++r) {
       const int a = a0 + r;
-      const double* f = band + static_cast<std::size_t>(r) * W;
+      const auto* f = into + static_cast<std::size_t>(r) * W;
       darkenRow(e.texture.row(H / 2 - a, W), f, W, darken);
       if (a > 0 && H / 2 + a < H) darkenRow(e.texture.row(H / 2 + a, W), f, W, darken);
     }
+  };
+  if (darkenOnThreads(e, darkenBand)) return;
+  for (int a0 = 0; a0 <= H / 2; a0 += Falloff::kBandRows) {
+    if (e.cancel.requested()) return;
+    darkenBand(a0, std::min(Falloff::kBandRows, H / 2 + 1 - a0), band);
   }
 }
 

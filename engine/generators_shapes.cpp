@@ -50,6 +50,9 @@ constexpr int kBlobSpan = 256 * 65536;
 constexpr int kFullTurn = 360;
 constexpr double kHalfTurn = 180.0;
 constexpr int kVariantCentre = 128;
+// A circle asks whether the run is cancelled every this many of its steps
+// (eight stamps each).
+constexpr int kStepsBetweenChecks = 64;
 
 // The shape colour rule: three channel draws blue, green, red, or the masks
 // themselves (no draw) with "Fixed Colors".  Returns the pixel word.
@@ -327,7 +330,7 @@ void paintBlob(Layer& layer, const std::uint8_t* profile, int x, int y, int side
 }
 
 // The common frame of the seven commands: clear, shapes, blend.  A
-// cancelled run stops before the next shape.
+// cancelled run stops before the next shape ("Circles" also within one).
 template <typename Shape>
 void drawShapes(TextureEngine& e, const ProgramEntry& entry, int amount, Shape&& shape) {
   if (e.width < 1 || e.height < 1) return;  // no plane yet: nothing to place shapes on
@@ -411,6 +414,10 @@ void Circles::run(TextureEngine& e, const ProgramEntry& entry) {
     const int r2 = radius * radius;
     int u = 0, v = radius;
     for (;;) {
+      // One circle of the largest radius and thickness at a large scale
+      // paints for a good part of a second: a cancelled run stops within it
+      // (and drawShapes before the next shape).
+      if (u % kStepsBetweenChecks == kStepsBetweenChecks - 1 && e.cancel.requested()) return;
       octant[0].stamp(x + u, y - v);
       octant[1].stamp(x - u, y - v);
       octant[2].stamp(x + u, y + v);

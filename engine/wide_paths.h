@@ -25,10 +25,11 @@ MOTTLER_WIDE void blendWide(TextureEngine& e, const TexturePlane& source, int me
 
 #endif  // MOTTLER_HAS_WIDE_PATH
 
-// buffer_colour_wide.cpp: maps the texture's pixels through one table per
-// channel (index 0 blue, 1 green, 2 red), keeping byte 3, sixteen at a
-// time; returns how many pixels it did (the rest are left to the caller).
-MOTTLER_WIDE int applyTablesWide(TextureEngine& e, const std::uint8_t (&table)[3][256]);
+// buffer_colour_wide.cpp: maps n texture pixels from t on through one
+// table per channel (index 0 blue, 1 green, 2 red), keeping byte 3, sixteen
+// at a time; returns how many pixels it did (the rest are left to the
+// caller).
+MOTTLER_WIDE int applyTablesWide(std::uint32_t* t, int n, const std::uint8_t (&table)[3][256]);
 
 namespace hsv {
 // The parameters of an "HSV" entry as its conversion uses them.

@@ -166,6 +166,7 @@ TEST(ScaledRun, GivesTheSameBytesOnAnyNumberOfThreads) {
       layers.push_back(entry);
     }
   std::uint64_t first = 0;
+  std::uint64_t firstOfEach[16] = {};
   for (int threads : {1, 2, 7}) {
     e->setScaledSize(64, 64, 8);
     e->setThreads(threads);
@@ -174,6 +175,35 @@ TEST(ScaledRun, GivesTheSameBytesOnAnyNumberOfThreads) {
       first = print;
     else
       EXPECT_EQ(print, first) << threads << " threads, layers at 512 x 512";
+  }
+  // Large enough for the per-pixel commands to share out bands of rows, on
+  // a side that is no multiple of sixteen (the wide code leaves a tail in
+  // every band), on the wide path and the portable one.
+  std::vector<ProgramEntry> perPixel = {defaultEntry(kPlasma, 60, 60)};
+  perPixel.push_back(makeEntry(kGammaCorrection, {160}));
+  perPixel.push_back(makeEntry(kBrightness, {130, 90, 250}));
+  perPixel.push_back(makeEntry(kContrast, {170}));
+  perPixel.push_back(makeEntry(kInversion));
+  perPixel.push_back(makeEntry(kHsv, {250, 140, 90}));
+  for (CommandCode c : {kEnvironmentMap, kTwirl, kSineDistortion, kDistortionByBuffer, kGlass})
+    perPixel.push_back(defaultEntry(c, 60, 60));
+  for (const bool wide : {true, false}) {
+    for (int threads : {1, 2, 7}) {
+      e->setScaledSize(60, 60, 9);
+      e->setThreads(threads);
+      e->wideVectors = wide && wideVectorsSupported();
+      std::vector<ProgramEntry> upTo;
+      for (const ProgramEntry& entry : perPixel) {
+        upTo.push_back(entry);
+        const std::uint64_t print = run(*e, upTo, 8);
+        if (threads == 1)
+          firstOfEach[upTo.size()] = print;
+        else
+          EXPECT_EQ(print, firstOfEach[upTo.size()])
+              << threads << " threads at 540 x 540, ending with " << commandToRun(entry.code)->name
+              << (wide ? "" : ", portable path");
+      }
+    }
   }
 }
 
