@@ -405,7 +405,6 @@ void SineDistortion::run(TextureEngine& e, const ProgramEntry& entry) {
   const float rowStart = static_cast<float>(kPi * yPhase / fx);
   const float colStart = static_cast<float>(kPi * xPhase / static_cast<double>(fy));
 
-  const bool floored = e.scale > 1;
   const std::uint32_t* src = e.workPlane.data();
   std::uint32_t* dst = e.texture.data();
   if (e.scale > 1) {
@@ -428,8 +427,8 @@ void SineDistortion::run(TextureEngine& e, const ProgramEntry& entry) {
       for (int y = index * kBandRows; y < std::min(h, index * kBandRows + kBandRows); ++y) {
         std::uint32_t* out = dst + static_cast<std::size_t>(y) * w;
         for (int x = 0; x < w; ++x) {
-          const int sy = wrap(static_cast<int>(static_cast<double>(y) + columnShifts[x]), h);
-          const int sx = wrap(static_cast<int>(static_cast<double>(x) + rowShifts[y]), w);
+          const int sy = wrap(shiftedPixel(static_cast<double>(y) + columnShifts[x], true), h);
+          const int sx = wrap(shiftedPixel(static_cast<double>(x) + rowShifts[y], true), w);
           out[x] = src[static_cast<std::size_t>(sy) * w + sx];
         }
       }
@@ -454,8 +453,8 @@ void SineDistortion::run(TextureEngine& e, const ProgramEntry& entry) {
       std::uint32_t* out = dst + static_cast<std::size_t>(y) * w;
       for (int i = 0; i < n; ++i) {
         const int x = x0 + i;
-        const int sy = wrap(shiftedPixel(static_cast<double>(y) + yShift[i], floored), h);
-        const int sx = wrap(shiftedPixel(static_cast<double>(x) + xShift, floored), w);
+        const int sy = wrap(shiftedPixel(static_cast<double>(y) + yShift[i], false), h);
+        const int sx = wrap(shiftedPixel(static_cast<double>(x) + xShift, false), w);
         out[x] = src[static_cast<std::size_t>(sy) * w + sx];
       }
       rowAngle = static_cast<float>(static_cast<double>(rowAngle) + static_cast<double>(rowStep));
