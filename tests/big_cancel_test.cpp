@@ -26,6 +26,7 @@
 #include "document/program_file.h"
 #include "engine/program_runner.h"
 #include "engine_support.h"
+#include "sanitized.h"
 
 using namespace mottler;
 namespace fs = std::filesystem;
@@ -48,18 +49,6 @@ double processorMs() {
   clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
   return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) * 1e-6;
 }
-
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-#else
-constexpr bool kSanitized = false;
-#endif
 
 // The most processor time from the raised flag to the return: a cancel is
 // to stop a big export within 100 ms, and the checks lie a few milliseconds

@@ -34,6 +34,7 @@
 #include <vector>
 
 #include "engine/arithmetic.h"
+#include "sanitized.h"
 
 using namespace mottler;
 
@@ -45,17 +46,7 @@ bool fullSweep() {
 }
 
 // The sanitizer build runs a smaller random sample.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr int kRandomScale = 8;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr int kRandomScale = 8;
-#else
-constexpr int kRandomScale = 1;
-#endif
-#else
-constexpr int kRandomScale = 1;
-#endif
+constexpr int kRandomScale = mottler::kSanitized ? 8 : 1;
 
 enum class Fn { Sin, Cos, Exp, Pow };
 const char* nameOf(Fn f) {

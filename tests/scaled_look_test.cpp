@@ -13,6 +13,7 @@
 
 #include "document/program_file.h"
 #include "engine_support.h"
+#include "sanitized.h"
 #include "look_measure.h"
 
 using namespace mottler;
@@ -45,18 +46,6 @@ constexpr int kReferences = 8;
 constexpr int kRealizations = 3;
 // Design-size renders whose seams show what chance does at the edge.
 constexpr int kSeamReferences = 24;
-
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-#else
-constexpr bool kSanitized = false;
-#endif
 
 // How much larger than every same-phase step inside the step across the
 // wrap edge gets by chance.  The edge of a texture that tiles is one more
